@@ -1,0 +1,31 @@
+#pragma once
+// Private-profile (INI) files with the Windows semantics the program's profile,
+// filter.ini and .nls files rely on: sections and keys compare without case,
+// lines the program does not touch are kept as they are, values are neither
+// quoted nor escaped. Paths are local file-system paths (UTF-8).
+
+#include "wintypes.h"
+
+#include <string>
+
+// The signed decimal prefix of the value ("12abc" -> 12), or def when the file,
+// section or key is missing.
+UINT GetPrivateProfileIntA(const char* section, const char* key, int def, const char* path);
+
+// Copies the value (surrounding blanks trimmed, one pair of enclosing quotes
+// removed) or def into buf, cut to size-1 characters; returns the characters
+// copied. A null section or key lists the section names or a section's keys,
+// each zero-terminated, ended by an extra zero.
+DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* def,
+                               char* buf, DWORD size, const char* path);
+
+// Sets key=value in section, creating the file, section and key as needed. A null
+// value deletes the key; a null key deletes the section. Returns 0 on failure.
+BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                const char* path);
+
+namespace kv {
+// Convenience for callers that want the whole value with no buffer limit.
+std::string GetProfileString(const char* section, const char* key, const char* def,
+                             const char* path);
+}  // namespace kv
