@@ -1,0 +1,285 @@
+#include "objstrm.h"
+
+#include <bit>
+#include <cstring>
+#include <map>
+#include <memory>
+
+static_assert(std::endian::native == std::endian::little,
+              "the stream writes values in memory order, which must be little-endian");
+
+namespace {
+
+// The name table lives in a function so that registrations made during static
+// start-up of any translation unit find it constructed.
+std::map<std::string, TStreamerBuilder, std::less<>>& Registry() {
+    static std::map<std::string, TStreamerBuilder, std::less<>> registry;
+    return registry;
+}
+
+constexpr std::size_t kFlushThreshold = 1 << 16;
+constexpr std::size_t kMaxClassName = 127;
+
+[[noreturn]] void ThrowUnregistered(std::string_view name) {
+    throw xmsg("Attempt to stream unregistered type '" + std::string(name) + "'");
+}
+
+}  // namespace
+
+TStreamableClass::TStreamableClass(const char* name, TStreamerBuilder build) : name_(name) {
+    Registry()[name_] = build;
+}
+
+TStreamableClass::~TStreamableClass() { Registry().erase(name_); }
+
+TStreamerBuilder TStreamableClass::Find(std::string_view name) {
+    auto& reg = Registry();
+    auto it = reg.find(name);
+    return it == reg.end() ? nullptr : it->second;
+}
+
+// ---------------------------------------------------------------- opstream
+
+opstream::opstream() { writeVersion(); }
+
+opstream::opstream(std::FILE* file) : file_(file) {
+    if (!file_) setstate(failbit);
+    writeVersion();
+}
+
+opstream::~opstream() { flush(); }
+
+void opstream::writeVersion() {
+    writeByte(0x3A);
+    writeWord32(kStreamVersion);
+}
+
+void opstream::writeByte(std::uint8_t b) {
+    if (!good()) return;
+    buf_.push_back(char(b));
+}
+
+void opstream::writeBytes(const void* data, std::size_t n) {
+    if (!good() || n == 0) return;
+    buf_.append(static_cast<const char*>(data), n);
+    if (file_ && buf_.size() >= kFlushThreshold) flush();
+}
+
+void opstream::writeWord32(std::uint32_t w) { writeBytes(&w, 4); }
+
+void opstream::writeRect(const TRect& r) {
+    writeRaw32(r.left);
+    writeRaw32(r.top);
+    writeRaw32(r.right);
+    writeRaw32(r.bottom);
+}
+
+void opstream::writePoint(const TPoint& p) {
+    writeRaw32(p.x);
+    writeRaw32(p.y);
+}
+
+void opstream::writeString(const std::string& s) {
+    std::size_t len = std::strlen(s.c_str());  // up to the first zero character
+    writeWord32(std::uint32_t(len));
+    writeBytes(s.data(), len);
+}
+
+void opstream::writeString(const char* s) {
+    if (!s) {
+        writeWord32(0xFFFFFFFFu);
+        return;
+    }
+    std::size_t len = std::strlen(s);
+    writeWord32(std::uint32_t(len));
+    writeBytes(s, len);
+}
+
+void opstream::writeObject(const TStreamableBase& obj) {
+    if (!good()) return;
+    const char* name = obj.StreamableName();
+    TStreamerBuilder build = TStreamableClass::Find(name);
+    if (!build) ThrowUnregistered(name);
+    std::unique_ptr<TStreamer> streamer(build(const_cast<TStreamableBase*>(&obj)));
+    writeByte(0x5B);
+    writeString(name);
+    writeWord32(streamer->ClassVersion());
+    streamer->Write(*this);
+    writeByte(0x5D);
+}
+
+bool opstream::flush() {
+    if (!file_ || buf_.empty()) return !fail();
+    if (!fail()) {
+        if (std::fwrite(buf_.data(), 1, buf_.size(), file_) != buf_.size()) setstate(failbit);
+    }
+    buf_.clear();
+    return !fail();
+}
+
+// ---------------------------------------------------------------- ipstream
+
+ipstream::ipstream(std::string data) : data_(std::move(data)) {}
+
+ipstream::ipstream(std::FILE* file) {
+    if (!file) {
+        setstate(failbit);
+        return;
+    }
+    char chunk[1 << 16];
+    std::size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) data_.append(chunk, n);
+    if (std::ferror(file)) setstate(failbit);
+}
+
+bool ipstream::take(std::size_t n) {
+    if (!good()) return false;
+    if (remaining() < n) {
+        setstate(failbit);
+        return false;
+    }
+    return true;
+}
+
+void ipstream::readVersion() {
+    if (!good()) {
+        version_ = 0;
+        return;
+    }
+    if (remaining() == 0) {
+        setstate(eofbit);
+        version_ = 0;
+        return;
+    }
+    if (std::uint8_t(data_[pos_]) == 0x3A) {
+        ++pos_;
+        version_ = readWord32();  // a header cut short gives 0 and a failed stream
+    } else {
+        version_ = 0;
+    }
+}
+
+std::uint8_t ipstream::readByte() {
+    if (!take(1)) return 0;
+    return std::uint8_t(data_[pos_++]);
+}
+
+void ipstream::readBytes(void* data, std::size_t n) {
+    if (!take(n)) return;
+    std::memcpy(data, data_.data() + pos_, n);
+    pos_ += n;
+}
+
+std::uint32_t ipstream::readWord() {
+    if (version_ == 0) {
+        std::uint16_t w = 0;
+        readBytes(&w, 2);
+        return w;
+    }
+    return readWord32();
+}
+
+std::uint32_t ipstream::readWord32() {
+    std::uint32_t w = 0;
+    readBytes(&w, 4);
+    return w;
+}
+
+void ipstream::readRaw32(std::int32_t& v) { readBytes(&v, 4); }
+void ipstream::readRaw32(std::uint32_t& v) { readBytes(&v, 4); }
+
+void ipstream::readRect(TRect& r) {
+    // All four or nothing, so a failure never leaves half a rectangle.
+    std::int32_t v[4];
+    if (!take(16)) return;
+    readBytes(v, 16);
+    r = TRect(v[0], v[1], v[2], v[3]);
+}
+
+void ipstream::readPoint(TPoint& p) {
+    std::int32_t v[2];
+    if (!take(8)) return;
+    readBytes(v, 8);
+    p = TPoint(v[0], v[1]);
+}
+
+bool ipstream::readLength(std::uint32_t& len) {
+    if (version_ < 0x101) {
+        std::uint8_t b = readByte();
+        if (!good() || b == 0xFF) return false;
+        len = b;
+        return true;
+    }
+    std::uint32_t w = readWord32();
+    if (!good() || w == 0xFFFFFFFFu) return false;
+    len = w;
+    return true;
+}
+
+void ipstream::readString(std::string& s) {
+    if (!good()) return;
+    std::uint32_t len = 0;
+    if (!readLength(len)) {
+        if (good()) s.clear();  // the null text
+        return;
+    }
+    if (!take(len)) return;
+    const char* p = data_.data() + pos_;
+    pos_ += len;
+    s.assign(p, ::strnlen(p, len));
+}
+
+void ipstream::readString(char* buf, std::size_t size) {
+    if (!good() || size == 0) return;
+    std::uint32_t len = 0;
+    if (!readLength(len)) return;
+    if (!take(len)) return;
+    if (len > size - 1) {
+        pos_ += len;  // too long for the array: skip it whole, the array keeps its value
+        return;
+    }
+    std::memcpy(buf, data_.data() + pos_, len);
+    buf[len] = '\0';
+    pos_ += len;
+}
+
+void ipstream::readObject(TStreamableBase& obj) {
+    if (!good()) return;
+    if (readByte() != 0x5B) {
+        setstate(failbit);
+        return;
+    }
+    std::uint32_t len = 0;
+    if (!readLength(len)) {
+        setstate(failbit);  // a null name
+        return;
+    }
+    if (len == 0 || len > kMaxClassName || !take(len)) {
+        setstate(failbit);
+        return;
+    }
+    std::string name(data_.data() + pos_, len);
+    pos_ += len;
+    TStreamerBuilder build = TStreamableClass::Find(name);
+    if (!build) ThrowUnregistered(name);
+    // A registered record of another class cannot be read into this object.
+    if (name != obj.StreamableName()) {
+        setstate(failbit);
+        return;
+    }
+    std::uint32_t classVersion = version_ != 0 ? readWord32() : 0;
+    if (!good()) return;
+    std::unique_ptr<TStreamer> streamer(build(&obj));
+    streamer->Read(*this, classVersion);
+    if (readByte() != 0x5D) setstate(failbit);
+}
+
+bool ipstream::expectItems(std::uint64_t count, std::size_t minBytes) {
+    if (!good()) return false;
+    if (minBytes == 0) minBytes = 1;
+    if (count > remaining() / minBytes) {
+        setstate(failbit);
+        return false;
+    }
+    return true;
+}
