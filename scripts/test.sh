@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds Korvida and runs the whole test suite.
+#   scripts/test.sh             normal build in build/
+#   scripts/test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh --test
+
+dir=build
+flags=()
+if [[ "${1:-}" == "--sanitize" ]]; then
+  dir=build-asan
+  flags=(-DKORVIDA_SANITIZE=ON -DKORVIDA_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
+  export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+fi
+
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+chmod 700 "$XDG_RUNTIME_DIR"
+jobs=$(nproc)
+
+cmake -S . -B "$dir" -G Ninja -DKORVIDA_TESTS=ON "${flags[@]}" >/dev/null
+cmake --build "$dir" -j "$jobs"
+ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300
