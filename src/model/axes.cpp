@@ -1,0 +1,221 @@
+#include "model/axes.h"
+
+#include "model/records.h"
+
+#include <cstdint>
+#include <memory>
+
+KV_REGISTER_STREAMABLE(Frame);
+KV_REGISTER_STREAMABLE(AxisUnit);
+
+// ---------------------------------------------------------------- Frame
+
+Frame::~Frame() = default;
+
+void Frame::Streamer::Write(opstream& os) const {
+    const Frame* f = GetObject();
+    os.writeWord(f->FrameType);
+    os.writeDouble(f->OriginX);
+    os.writeDouble(f->OriginY);
+    os.writeDouble(f->FrameLengthX);
+    os.writeDouble(f->FrameLengthY);
+    os.writeWord(f->FrameReserved);
+    os.writeRaw32(std::int32_t(f->FrameLineColor));
+    os.writeWord(f->FrameBackPaint);
+    os.writeRaw32(std::int32_t(f->FrameBackColor));
+    os.writeWord(f->AxisFrameThickRate);
+    os.writeWord(f->TickThickRate);
+    os.writeWord(f->TickLengthRate);
+    os.writeWord(f->MarkerSizeRate);
+    os.writeWord(f->MarkerThickRate);
+    os.writeWord(f->LineThickRate);
+    os.writeWord(f->ZukeiLineRate);
+    os.writeWord(f->YasenLength);
+}
+
+void Frame::Streamer::Read(ipstream& is, std::uint32_t) const {
+    Frame* f = GetObject();
+    f->FrameType = int(is.readWord());
+    is.readDouble(f->OriginX);
+    is.readDouble(f->OriginY);
+    is.readDouble(f->FrameLengthX);
+    is.readDouble(f->FrameLengthY);
+    f->FrameReserved = int(is.readWord());
+    is.readRaw32(f->FrameLineColor);
+    f->FrameBackPaint = int(is.readWord());
+    is.readRaw32(f->FrameBackColor);
+    f->AxisFrameThickRate = int(is.readWord());
+    f->TickThickRate = int(is.readWord());
+    f->TickLengthRate = int(is.readWord());
+    f->MarkerSizeRate = int(is.readWord());
+    f->MarkerThickRate = int(is.readWord());
+    f->LineThickRate = int(is.readWord());
+    f->ZukeiLineRate = int(is.readWord());
+    f->YasenLength = int(is.readWord());
+}
+
+// ---------------------------------------------------------------- AxisUnit
+
+AxisUnit::AxisUnit() = default;
+AxisUnit::~AxisUnit() = default;
+
+AxisUnit& AxisUnit::operator=(const AxisUnit& src) {
+    if (this == &src) return *this;  // refilling the labels from itself would destroy them
+    IsVisible = src.IsVisible;
+    IsCommon = src.IsCommon;
+    DispRegionStart = src.DispRegionStart;
+    DispRegionEnd = src.DispRegionEnd;
+    Scaling = src.Scaling;
+    RangeStart = src.RangeStart;
+    RangeEnd = src.RangeEnd;
+    RangeInc = src.RangeInc;
+    ScaleInv = src.ScaleInv;
+    AutoCrossPoint = src.AutoCrossPoint;
+    CrossPointValue = src.CrossPointValue;
+    TickInside = src.TickInside;
+    TickOutside = src.TickOutside;
+    TickColor = src.TickColor;
+    TickLength = src.TickLength;
+    TickWidth = src.TickWidth;
+    MajorTickLineStyle = src.MajorTickLineStyle;
+    MajorTickLineWidth = src.MajorTickLineWidth;
+    MajorTickLineColor = src.MajorTickLineColor;
+    MinorTickDivision = src.MinorTickDivision;
+    MinorTickLineStyle = src.MinorTickLineStyle;
+    MinorTickLineWidth = src.MinorTickLineWidth;
+    MinorTickLineColor = src.MinorTickLineColor;
+    LabelFormat = src.LabelFormat;
+
+    // Axis labels are always set upright: the rotation is not carried over.
+    LabelFont = LOGFONT{};
+    LabelFont.lfHeight = src.LabelFont.lfHeight;
+    LabelFont.lfWidth = src.LabelFont.lfWidth;
+    LabelFont.lfWeight = src.LabelFont.lfWeight;
+    LabelFont.lfItalic = src.LabelFont.lfItalic;
+    LabelFont.lfUnderline = src.LabelFont.lfUnderline;
+    LabelFont.lfStrikeOut = src.LabelFont.lfStrikeOut;
+    LabelFont.lfCharSet = src.LabelFont.lfCharSet;
+    LabelFont.lfOutPrecision = src.LabelFont.lfOutPrecision;
+    LabelFont.lfClipPrecision = src.LabelFont.lfClipPrecision;
+    LabelFont.lfQuality = src.LabelFont.lfQuality;
+    LabelFont.lfPitchAndFamily = src.LabelFont.lfPitchAndFamily;
+    lstrcpynA(LabelFont.lfFaceName, src.LabelFont.lfFaceName, LF_FACESIZE);
+
+    LabelFontColor = src.LabelFontColor;
+    LabelAddPlus = src.LabelAddPlus;
+    LabelPositionAdjust = src.LabelPositionAdjust;
+    LabelSkip = src.LabelSkip;
+    IsAutoLabel = src.IsAutoLabel;
+    ManualNumPrecision = src.ManualNumPrecision;
+    IntPrecision = src.IntPrecision;
+    DecimalPrecision = src.DecimalPrecision;
+
+    LabelTexts.Flush();
+    for (TText* t : src.LabelTexts) {
+        auto copy = std::make_unique<TText>();
+        *copy = *t;
+        LabelTexts.Add(copy);
+    }
+    ZeroCommon = src.ZeroCommon;
+    return *this;
+}
+
+void AxisUnit::Streamer::Write(opstream& os) const {
+    const AxisUnit* a = GetObject();
+    os.writeWord(a->IsVisible);
+    os.writeWord(a->IsCommon);
+    os.writeWord(a->DispRegionStart);
+    os.writeWord(a->DispRegionEnd);
+    os.writeWord(a->Scaling);
+    os.writeDouble(a->RangeStart);
+    os.writeDouble(a->RangeEnd);
+    os.writeDouble(a->RangeInc);
+    os.writeWord(a->ScaleInv);
+    os.writeWord(a->AutoCrossPoint);
+    os.writeDouble(a->CrossPointValue);
+    os.writeWord(a->TickInside);
+    os.writeWord(a->TickOutside);
+    os.writeRaw32(std::int32_t(a->TickColor));
+    os.writeWord(a->TickLength);
+    os.writeWord(a->TickWidth);
+    os.writeWord(a->MajorTickLineStyle);
+    os.writeWord(a->MajorTickLineWidth);
+    os.writeRaw32(std::int32_t(a->MajorTickLineColor));
+    os.writeWord(a->MinorTickDivision);
+    os.writeWord(a->MinorTickLineStyle);
+    os.writeWord(a->MinorTickLineWidth);
+    os.writeRaw32(std::int32_t(a->MinorTickLineColor));
+    os.writeWord(a->LabelFormat);
+    WriteLogFont(os, a->LabelFont);
+    os.writeRaw32(std::int32_t(a->LabelFontColor));
+    os.writeWord(a->LabelAddPlus);
+    os.writeWord(a->LabelPositionAdjust);
+    os.writeWord(a->LabelSkip);
+    os.writeWord(a->IsAutoLabel);
+    os.writeWord(a->LabelTexts.GetItemsInContainer());
+    for (TText* t : a->LabelTexts) os << *t;
+    os.writeWord(a->ZeroCommon);
+    os.writeWord32(a->ManualNumPrecision ? 1u : 0u);
+    os.writeWord(a->IntPrecision);
+    os.writeWord(a->DecimalPrecision);
+}
+
+void AxisUnit::Streamer::Read(ipstream& is, std::uint32_t version) const {
+    AxisUnit* a = GetObject();
+    a->IsVisible = int(is.readWord());
+    a->IsCommon = int(is.readWord());
+    a->DispRegionStart = int(is.readWord());
+    a->DispRegionEnd = int(is.readWord());
+    a->Scaling = int(is.readWord());
+    is.readDouble(a->RangeStart);
+    is.readDouble(a->RangeEnd);
+    is.readDouble(a->RangeInc);
+    a->ScaleInv = int(is.readWord());
+    a->AutoCrossPoint = int(is.readWord());
+    is.readDouble(a->CrossPointValue);
+    a->TickInside = int(is.readWord());
+    a->TickOutside = int(is.readWord());
+    is.readRaw32(a->TickColor);
+    a->TickLength = int(is.readWord());
+    a->TickWidth = int(is.readWord());
+    a->MajorTickLineStyle = int(is.readWord());
+    a->MajorTickLineWidth = int(is.readWord());
+    is.readRaw32(a->MajorTickLineColor);
+    a->MinorTickDivision = int(is.readWord());
+    // Older logarithmic and inverse axes counted minor ticks per decade.
+    if (version < 4 && a->MinorTickDivision != 1 && (a->Scaling == 1 || a->Scaling == 2))
+        a->MinorTickDivision = 10;
+    a->MinorTickLineStyle = int(is.readWord());
+    a->MinorTickLineWidth = int(is.readWord());
+    is.readRaw32(a->MinorTickLineColor);
+    a->LabelFormat = int(is.readWord());
+    ReadLogFont(is, a->LabelFont);
+    is.readRaw32(a->LabelFontColor);
+    a->LabelAddPlus = int(is.readWord());
+    a->LabelPositionAdjust = int(is.readWord());
+    a->LabelSkip = int(is.readWord());
+    a->IsAutoLabel = int(is.readWord());
+
+    std::uint32_t n = is.readWord();
+    a->LabelTexts.Flush();
+    if (is.expectItems(n, TText::MinStoredBytes(is))) {
+        for (std::uint32_t i = 0; i < n; ++i) {
+            auto t = std::make_unique<TText>();
+            is >> *t;
+            if (!is.good()) break;  // keep only the labels read whole
+            a->LabelTexts.Add(t);
+        }
+    }
+
+    if (version < 2)
+        a->ZeroCommon = 1;
+    else
+        a->ZeroCommon = int(is.readWord());
+    if (version < 3) {
+        a->ManualNumPrecision = 1;
+    } else {
+        a->ManualNumPrecision = is.readWord32() != 0 ? 1 : 0;
+        a->IntPrecision = int(is.readWord());
+        a->DecimalPrecision = int(is.readWord());
+    }
+}
