@@ -19,10 +19,17 @@ struct SplitPath {
 // Splits like the C runtime's fnsplit; each part is cut to 255 characters. A final
 // "." or ".." belongs to the directory.
 SplitPath SplitFilePath(std::string_view path);
+// The same for CP932 bytes: the second byte of a double-byte character (0x5C in
+// many Japanese names) is never taken for a separator.
+SplitPath SplitFilePathCp932(std::string_view path);
+// Joins the parts, adding a drive's ':', a separator after the directory (when a
+// name or extension follows) and an extension's '.' where they are missing.
 std::string MergeFilePath(const SplitPath& parts);
 
 // A stored (possibly Windows) path made usable on this system: "C:" dropped,
 // backslashes turned into slashes. A path with neither is returned unchanged.
+// Takes UTF-8: convert a CP932 stored path first, or its second bytes 0x5C would
+// turn into slashes too.
 std::string ToLocalPath(std::string_view stored);
 
 // True when the exact path names an existing file (no pattern matching).
