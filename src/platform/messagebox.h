@@ -23,6 +23,8 @@ constexpr unsigned MB_ICONWARNING = MB_ICONEXCLAMATION;
 constexpr unsigned MB_ICONINFORMATION = 0x40;
 constexpr unsigned MB_ICONASTERISK = MB_ICONINFORMATION;
 constexpr unsigned MB_DEFBUTTON2 = 0x100;
+constexpr unsigned MB_DEFBUTTON3 = 0x200;
+constexpr unsigned MB_DEFMASK = 0xF00;
 constexpr unsigned MB_TYPEMASK = 0xF;
 constexpr unsigned MB_ICONMASK = 0xF0;
 
@@ -77,7 +79,8 @@ private:
 };
 
 // The default button of a flag set: IDOK for OK and OK/Cancel, IDYES for the
-// Yes sets, IDABORT / IDRETRY for theirs.
+// Yes sets, IDABORT / IDRETRY for theirs; MB_DEFBUTTON2 / MB_DEFBUTTON3 pick the
+// second or third button of the set instead.
 int DefaultButton(unsigned flags);
 
 }  // namespace kv
