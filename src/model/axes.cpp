@@ -1,6 +1,7 @@
 #include "model/axes.h"
 
 #include "model/records.h"
+#include "model/wordio.h"
 
 #include <cstdint>
 #include <memory>
@@ -35,23 +36,23 @@ void Frame::Streamer::Write(opstream& os) const {
 
 void Frame::Streamer::Read(ipstream& is, std::uint32_t) const {
     Frame* f = GetObject();
-    f->FrameType = int(is.readWord());
+    f->FrameType = ReadIntWord(is);
     is.readDouble(f->OriginX);
     is.readDouble(f->OriginY);
     is.readDouble(f->FrameLengthX);
     is.readDouble(f->FrameLengthY);
-    f->FrameReserved = int(is.readWord());
+    f->FrameReserved = ReadIntWord(is);
     is.readRaw32(f->FrameLineColor);
-    f->FrameBackPaint = int(is.readWord());
+    f->FrameBackPaint = ReadIntWord(is);
     is.readRaw32(f->FrameBackColor);
-    f->AxisFrameThickRate = int(is.readWord());
-    f->TickThickRate = int(is.readWord());
-    f->TickLengthRate = int(is.readWord());
-    f->MarkerSizeRate = int(is.readWord());
-    f->MarkerThickRate = int(is.readWord());
-    f->LineThickRate = int(is.readWord());
-    f->ZukeiLineRate = int(is.readWord());
-    f->YasenLength = int(is.readWord());
+    f->AxisFrameThickRate = ReadIntWord(is);
+    f->TickThickRate = ReadIntWord(is);
+    f->TickLengthRate = ReadIntWord(is);
+    f->MarkerSizeRate = ReadIntWord(is);
+    f->MarkerThickRate = ReadIntWord(is);
+    f->LineThickRate = ReadIntWord(is);
+    f->ZukeiLineRate = ReadIntWord(is);
+    f->YasenLength = ReadIntWord(is);
 }
 
 // ---------------------------------------------------------------- AxisUnit
@@ -162,39 +163,39 @@ void AxisUnit::Streamer::Write(opstream& os) const {
 
 void AxisUnit::Streamer::Read(ipstream& is, std::uint32_t version) const {
     AxisUnit* a = GetObject();
-    a->IsVisible = int(is.readWord());
-    a->IsCommon = int(is.readWord());
-    a->DispRegionStart = int(is.readWord());
-    a->DispRegionEnd = int(is.readWord());
-    a->Scaling = int(is.readWord());
+    a->IsVisible = ReadIntWord(is);
+    a->IsCommon = ReadIntWord(is);
+    a->DispRegionStart = ReadIntWord(is);
+    a->DispRegionEnd = ReadIntWord(is);
+    a->Scaling = ReadIntWord(is);
     is.readDouble(a->RangeStart);
     is.readDouble(a->RangeEnd);
     is.readDouble(a->RangeInc);
-    a->ScaleInv = int(is.readWord());
-    a->AutoCrossPoint = int(is.readWord());
+    a->ScaleInv = ReadIntWord(is);
+    a->AutoCrossPoint = ReadIntWord(is);
     is.readDouble(a->CrossPointValue);
-    a->TickInside = int(is.readWord());
-    a->TickOutside = int(is.readWord());
+    a->TickInside = ReadIntWord(is);
+    a->TickOutside = ReadIntWord(is);
     is.readRaw32(a->TickColor);
-    a->TickLength = int(is.readWord());
-    a->TickWidth = int(is.readWord());
-    a->MajorTickLineStyle = int(is.readWord());
-    a->MajorTickLineWidth = int(is.readWord());
+    a->TickLength = ReadIntWord(is);
+    a->TickWidth = ReadIntWord(is);
+    a->MajorTickLineStyle = ReadIntWord(is);
+    a->MajorTickLineWidth = ReadIntWord(is);
     is.readRaw32(a->MajorTickLineColor);
-    a->MinorTickDivision = int(is.readWord());
+    a->MinorTickDivision = ReadIntWord(is);
     // Older logarithmic and inverse axes counted minor ticks per decade.
     if (version < 4 && a->MinorTickDivision != 1 && (a->Scaling == 1 || a->Scaling == 2))
         a->MinorTickDivision = 10;
-    a->MinorTickLineStyle = int(is.readWord());
-    a->MinorTickLineWidth = int(is.readWord());
+    a->MinorTickLineStyle = ReadIntWord(is);
+    a->MinorTickLineWidth = ReadIntWord(is);
     is.readRaw32(a->MinorTickLineColor);
-    a->LabelFormat = int(is.readWord());
+    a->LabelFormat = ReadIntWord(is);
     ReadLogFont(is, a->LabelFont);
     is.readRaw32(a->LabelFontColor);
-    a->LabelAddPlus = int(is.readWord());
-    a->LabelPositionAdjust = int(is.readWord());
-    a->LabelSkip = int(is.readWord());
-    a->IsAutoLabel = int(is.readWord());
+    a->LabelAddPlus = ReadIntWord(is);
+    a->LabelPositionAdjust = ReadIntWord(is);
+    a->LabelSkip = ReadIntWord(is);
+    a->IsAutoLabel = ReadIntWord(is);
 
     std::uint32_t n = is.readWord();
     a->LabelTexts.Flush();
@@ -210,12 +211,12 @@ void AxisUnit::Streamer::Read(ipstream& is, std::uint32_t version) const {
     if (version < 2)
         a->ZeroCommon = 1;
     else
-        a->ZeroCommon = int(is.readWord());
+        a->ZeroCommon = ReadIntWord(is);
     if (version < 3) {
         a->ManualNumPrecision = 1;
     } else {
         a->ManualNumPrecision = is.readWord32() != 0 ? 1 : 0;
-        a->IntPrecision = int(is.readWord());
-        a->DecimalPrecision = int(is.readWord());
+        a->IntPrecision = ReadIntWord(is);
+        a->DecimalPrecision = ReadIntWord(is);
     }
 }

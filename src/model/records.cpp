@@ -1,4 +1,5 @@
 #include "model/records.h"
+#include "model/wordio.h"
 
 KV_REGISTER_STREAMABLE(TEnv);
 KV_REGISTER_STREAMABLE(TUserConstElement);
@@ -33,7 +34,7 @@ void TEnv::Streamer::Write(opstream& os) const {
 
 void TEnv::Streamer::Read(ipstream& is, std::uint32_t version) const {
     TEnv* e = GetObject();
-    e->Zoom = int(is.readWord());
+    e->Zoom = ReadIntWord(is);
     is.readRaw32(e->ViewCenterX);
     is.readRaw32(e->ViewCenterY);
     is.readRaw32(e->PrintableWidth);
@@ -42,8 +43,8 @@ void TEnv::Streamer::Read(ipstream& is, std::uint32_t version) const {
     is.readRaw32(e->PaperHeight);
     is.readRaw32(e->PrintOffsetX);
     is.readRaw32(e->PrintOffsetY);
-    e->IsGrid = int(is.readWord());
-    e->GridPitch = int(is.readWord());
+    e->IsGrid = ReadIntWord(is);
+    e->GridPitch = ReadIntWord(is);
     is.readRaw32(e->PaperColor);
     if (version == 2) is.readWord();  // a setting that only version 2 carried
 }

@@ -1,6 +1,7 @@
 #include "model/text.h"
 
 #include "model/records.h"
+#include "model/wordio.h"
 
 #include <cstdint>
 
@@ -66,9 +67,9 @@ std::size_t TCharMetric::MinStoredBytes(const ipstream& is) {
 
 void TCharMetric::Streamer::Read(ipstream& is, std::uint32_t) const {
     TCharMetric* m = GetObject();
-    m->Width = int(is.readWord());
-    m->Height = int(is.readWord());
-    m->Ascent = int(is.readWord());
+    m->Width = ReadIntWord(is);
+    m->Height = ReadIntWord(is);
+    m->Ascent = ReadIntWord(is);
 }
 
 void TCharMetric::Streamer::Write(opstream& os) const {
@@ -152,7 +153,7 @@ void TText::Streamer::Read(ipstream& is, std::uint32_t version) const {
     is.readRaw32(t->ForColor);
     is.readRaw32(t->BackColor);
     ReadLogFont(is, t->Font);
-    t->BackPaint = int(is.readWord());
+    t->BackPaint = ReadIntWord(is);
 
     t->CharMetrics.Flush();
     std::uint32_t n = is.readWord();
@@ -166,17 +167,17 @@ void TText::Streamer::Read(ipstream& is, std::uint32_t version) const {
             if (recordForm)
                 is >> m;
             else
-                m.Width = int(is.readWord());
+                m.Width = ReadIntWord(is);
             if (!is.good()) break;  // keep only what was read whole
             t->CharMetrics.Add(m);
         }
     }
 
     is.readPoint(t->Position);
-    t->LineSpacing = int(is.readWord());
-    t->LineHeight = int(is.readWord());
-    t->Ascent = int(is.readWord());
-    t->Reserved = int(is.readWord());
+    t->LineSpacing = ReadIntWord(is);
+    t->LineHeight = ReadIntWord(is);
+    t->Ascent = ReadIntWord(is);
+    t->Reserved = ReadIntWord(is);
     is.readRect(t->BoundingBox);
-    if (version >= 3) t->LegendLength = int(is.readWord());
+    if (version >= 3) t->LegendLength = ReadIntWord(is);
 }

@@ -1,4 +1,5 @@
 #include "model/zukei.h"
+#include "model/wordio.h"
 
 #include <cstdint>
 
@@ -55,13 +56,13 @@ void TZukei::Streamer::Write(opstream& os) const {
 void TZukei::Streamer::Read(ipstream& is, std::uint32_t version) const {
     TZukei* z = GetObject();
     is.readRaw32(z->PenColor);
-    z->PenWidth = int(is.readWord());
-    z->PenType = int(is.readWord());
-    z->Arrow = int(is.readWord());
+    z->PenWidth = ReadIntWord(is);
+    z->PenType = ReadIntWord(is);
+    z->Arrow = ReadIntWord(is);
     is.readRaw32(z->ForeBrushColor);
     is.readRaw32(z->BackBrushColor);
-    z->BrushType = int(is.readWord());
-    z->Kind = int(is.readWord());
+    z->BrushType = ReadIntWord(is);
+    z->Kind = ReadIntWord(is);
     is.readRect(z->Bounds);
 
     if (version < 2) {
@@ -78,13 +79,10 @@ void TZukei::Streamer::Read(ipstream& is, std::uint32_t version) const {
     }
 
     z->Nodes.Flush();
-    std::uint32_t word = is.readWord();
-    // The stored value is the last node index; -1 means no nodes. A version-0
-    // stream holds it in 16 bits.
-    std::int64_t last = is.getVersion() == 0 ? std::int64_t(std::int16_t(word))
-                                             : std::int64_t(std::int32_t(word));
+    // The stored value is the last node index; -1 means no nodes.
+    const std::int64_t last = ReadIntWord(is);
     if (is.good()) {
-        std::int64_t count = last + 1;
+        const std::int64_t count = last + 1;
         if (count < 0) {
             is.setstate(pstream::failbit);  // no figure stores fewer than no nodes
         } else if (is.expectItems(std::uint64_t(count), DoublePoint::MinStoredBytes(is))) {
@@ -97,9 +95,9 @@ void TZukei::Streamer::Read(ipstream& is, std::uint32_t version) const {
             }
         }
     }
-    z->IsSpline = int(is.readWord());
-    z->IsClosed = int(is.readWord());
-    z->InterPointNo = int(is.readWord());
+    z->IsSpline = ReadIntWord(is);
+    z->IsClosed = ReadIntWord(is);
+    z->InterPointNo = ReadIntWord(is);
 
     // Drawing, hit tests and handles address nodes 0 and 1 of the two-node
     // kinds; a damaged record that lacks them gets them from its stored corners.

@@ -171,3 +171,21 @@ TEST(FigureAssignment, DeepCopyOfEveryField) {
     copy = alias;
     EXPECT_EQ(copy.Nodes.GetItemsInContainer(), 250);
 }
+
+TEST(FigureRecord, VersionZeroStreamKeepsNegativeWords) {
+    // No header: 1-byte name length, 16-bit words, no class version (read as 0).
+    std::string rec = Bytes({0x5B, 6}) + "TZukei" + Le32(RGB(1, 2, 3)) + Bytes({50, 0, 2, 0, 1, 0}) +
+                      Le32(0) + Le32(0xFFFFFF) + Bytes({0xFE, 0xFF}) + Bytes({0xFE, 0x03}) +
+                      Le32(10) + Le32(20) + Le32(std::uint32_t(-30)) + Le32(40) + "]";
+    ipstream is(rec);
+    is.readVersion();
+    TZukei z;
+    is >> z;
+    ASSERT_TRUE(is.good());
+    EXPECT_EQ(is.remaining(), 0u);
+    EXPECT_EQ(z.PenWidth, 50);
+    EXPECT_EQ(z.BrushType, -2);
+    EXPECT_EQ(z.Kind, ZukeiRectangle);
+    ASSERT_EQ(z.Nodes.GetItemsInContainer(), 2);
+    EXPECT_EQ(z.Nodes[1], DoublePoint(-30, 40));
+}
