@@ -1,0 +1,110 @@
+#pragma once
+// An axis set: one coordinate system of the page and the unit in which the
+// document is stored. It owns its frame, four axes, series, figures, free texts,
+// selection state, user constants and functions, and the formula evaluator's
+// working storage. Other libraries add member operations (drawing, mapping,
+// formulas, autoscale) by declaring them here and defining them in their own files.
+
+#include "model/axes.h"
+#include "model/evalwork.h"
+#include "model/plot.h"
+#include "model/records.h"
+#include "model/text.h"
+#include "model/zukei.h"
+#include "platform/containers.h"
+#include "platform/objstrm.h"
+
+#include <string>
+
+// An axis set holds at most this many series; its series list never grows past it.
+constexpr int MaxPlotCount = 999;
+
+// Axis numbers wherever an axis is named by number; an axis set stores its axes in
+// the order left, right, top, bottom.
+constexpr int BottomAxisNo = 1;
+constexpr int LeftAxisNo = 2;
+constexpr int TopAxisNo = 3;
+constexpr int RightAxisNo = 4;
+
+class BoxFrame : public TStreamableBase {
+public:
+    BoxFrame();
+    // A deep copy (see operator=), starting from a new axis set.
+    BoxFrame(const BoxFrame& src);
+    ~BoxFrame() override;
+
+    // Deep copy: new series, figures and texts with their columns, nodes and
+    // metrics. The selection state and the evaluator storage are not copied.
+    BoxFrame& operator=(const BoxFrame& src);
+
+    // Sets the parameter-only switch of the axis set and of every series in it.
+    void SetParameterOnly(int flag);
+    // 1 when some series was made in memory (IsFileData other than 1), else 0.
+    int HasMemoryData() const;
+
+    // ---- Series and figure list operations. n counts from 1; results are 1 when
+    // done (or nothing was to be done), 0 for no such entry. Every series operation
+    // first resets PlotOrderMap to the identity and leaves in it the new number of
+    // each former series (0 for a deleted one). A moved series becomes what a
+    // value copy of it would be: error columns whose switch is off are dropped.
+    void ResetPlotOrderMap();
+    int DuplicatePlot(int n);  // appends a copy; 0 also when the list is full
+    int PlotToTop(int n);      // to the end: drawn last
+    int PlotUp(int n);         // exchanges n and n+1
+    int PlotDown(int n);       // exchanges n and n-1
+    int PlotToBottom(int n);   // to the front: drawn first
+    int DeletePlot(int n);     // destroys series n
+    int ZukeiToTop(int n);
+    int ZukeiUp(int n);
+    int ZukeiDown(int n);
+    int ZukeiToBottom(int n);
+    // Rewrites the "%d" and "%p" series references of one text through
+    // PlotOrderMap: a reference to a deleted series becomes "*****". References
+    // with the number 000, beyond the map, or written "%D" stay as they are.
+    void RenumberTextRefs(TText* text) const;
+    // RenumberTextRefs on every free text, then on the label texts of the left,
+    // bottom, top and right axes; then the texts are laid out again.
+    void RenumberAllTextRefs();
+
+    int IsOnlyParameter = 0;  // 1: the graph file keeps only the series' parameters
+    int PaintOrder = 1;       // 1 series first, then axes; 2 axes first
+    ::Frame Frame;
+    AxisUnit LeftAxis;    // axis number 2
+    AxisUnit RightAxis;   // axis number 4
+    AxisUnit TopAxis;     // axis number 3
+    AxisUnit BottomAxis;  // axis number 1
+    TIArrayAsVector<TPlot> PlotList{1, 0, MaxPlotCount};  // a series' number is its position
+    TIArrayAsVector<TZukei> ZukeiList{1, 10};             // figures in drawing order
+    TIArrayAsVector<TText> TextList{1, 10};               // free texts, legends included
+    SelectedFlags Selected;                               // not stored, not copied
+    TArrayAsVector<int> PlotOrderMap{0, 1, 10};           // 1-based renumbering map
+    ::EvalWork EvalWork;                                  // not stored, not copied
+    TArrayAsVector<TUserConstElement> UserConsts{0, 0, 10};
+    TArrayAsVector<std::string> UserFunctions{0, 0, 10};
+
+    class Streamer : public TStreamerOf<BoxFrame> {
+    public:
+        using TStreamerOf::TStreamerOf;
+        void Read(ipstream& is, std::uint32_t version) const override;
+        void Write(opstream& os) const override;
+        std::uint32_t ClassVersion() const override { return 4; }
+    };
+    KV_STREAMABLE(BoxFrame)
+};
+
+// Sets every axis set's series to the set's own parameter-only switch; the logic
+// behind the chart window's command of that name.
+void SetOnlyParameterAll(const TIArrayAsVector<BoxFrame>& sets);
+
+// Lays the texts of an axis set out again after their strings changed through the
+// list operations. The text layout needs a measuring device that this library does
+// not have, so the layout installs itself here; until then this does nothing.
+using TextRelayoutHook = void (*)(BoxFrame& set);
+void SetTextRelayoutHook(TextRelayoutHook hook);
+void RelayoutTexts(BoxFrame& set);
+
+// The axis-set record names (TUserConstElement, AxisUnit, Frame, BoxFrame) are
+// registered during static start-up; these make sure they are and undo what
+// RegisterAxisStreamables added, in reverse order.
+void RegisterAxisStreamables();
+void UnregisterAxisStreamables();
