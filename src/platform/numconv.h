@@ -11,6 +11,7 @@ namespace kv {
 // Like strtod: *end (when given) points after the converted prefix, or at s when
 // nothing converted. *overflow (when given) is set true when the magnitude is out
 // of range (the result is then +-HUGE_VAL, or 0 on underflow with *overflow set).
+// A value below the normal range (a subnormal) counts as an underflow.
 double StrToD(const char* s, const char** end = nullptr, bool* overflow = nullptr);
 double AtoF(const char* s);
 // atoi/atol: optional sign and decimal digits after leading white space; values

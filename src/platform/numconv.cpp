@@ -1,0 +1,190 @@
+#include "platform/numconv.h"
+
+#include <cfloat>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+
+namespace kv {
+
+namespace {
+
+inline bool IsSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');  // \t \n \v \f \r
+}
+
+inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// Exact powers of ten: every one up to 1e22 is representable, so a product or
+// quotient of one with an integer below 2^53 is a single correctly rounded
+// operation.
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Decimal magnitude of a validated significand: the value is about
+// 10^result. Used only to tell an overflow from an underflow.
+long long DecimalMagnitude(const char* first, const char* last, long long exp10) {
+    long long intSig = 0, leadingFracZeros = 0;
+    bool seen = false, inFraction = false;
+    for (const char* q = first; q != last; ++q) {
+        if (*q == '.') {
+            inFraction = true;
+            continue;
+        }
+        if (!seen && *q == '0') {
+            if (inFraction) ++leadingFracZeros;
+            continue;
+        }
+        seen = true;
+        if (!inFraction) ++intSig;
+        else break;
+    }
+    return intSig > 0 ? intSig + exp10 : exp10 - leadingFracZeros;
+}
+
+bool HasNonZeroDigit(const char* first, const char* last) {
+    for (; first != last; ++first)
+        if (*first >= '1' && *first <= '9') return true;
+    return false;
+}
+
+}  // namespace
+
+double StrToD(const char* s, const char** end, bool* overflow) {
+    if (overflow) *overflow = false;
+    if (!s) {
+        if (end) *end = s;
+        return 0.0;
+    }
+    const char* p = s;
+    while (IsSpace(*p)) ++p;
+
+    const char* numStart = p;  // sign included
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    const char* mantStart = p;
+
+    // The digits go into one integer as they come; it is exact (and the fast
+    // path below usable) while there are at most 15 of them, leading zeros
+    // included, which covers what data files hold.
+    std::uint64_t mant = 0;
+    const char* q = p;
+    for (; IsDigit(*q); ++q) mant = mant * 10 + unsigned(*q - '0');
+    long long digits = q - p;
+    long long fracDigits = 0;
+    if (*q == '.') {
+        const char* f = q + 1;
+        for (; IsDigit(*f); ++f) mant = mant * 10 + unsigned(*f - '0');
+        fracDigits = f - (q + 1);
+        if (digits + fracDigits > 0) q = f;
+        digits += fracDigits;
+    }
+    if (digits == 0) {
+        if (end) *end = s;
+        return 0.0;
+    }
+    p = q;
+    const char* mantEnd = p;
+
+    long long exp10 = 0;
+    if (*p == 'e' || *p == 'E') {
+        q = p + 1;
+        bool expNeg = false;
+        if (*q == '+' || *q == '-') {
+            expNeg = *q == '-';
+            ++q;
+        }
+        if (IsDigit(*q)) {
+            for (; IsDigit(*q); ++q) {
+                // Clamp far beyond any double's range; the digits are still consumed.
+                if (exp10 < 100000000) exp10 = exp10 * 10 + (*q - '0');
+            }
+            if (expNeg) exp10 = -exp10;
+            p = q;
+        }
+    }
+    if (end) *end = p;
+
+    // Fast path: an integer below 10^15 times or over a power of ten up to
+    // 10^22 is one correctly rounded IEEE operation.
+    if (digits <= 15) {
+        long long e = exp10 - fracDigits;
+        double v = double(mant);
+        if (e >= 0 && e <= 22) {
+            v *= kPow10[e];
+            return negative ? -v : v;
+        }
+        if (e < 0 && e >= -22) {
+            v /= kPow10[-e];
+            return negative ? -v : v;
+        }
+        if (mant == 0) return negative ? -0.0 : 0.0;
+    }
+
+    // General path: from_chars converts exactly the range validated above and
+    // never looks at the locale. It takes no leading '+'.
+    double v = 0.0;
+    const char* first = negative ? numStart : mantStart;
+    auto res = std::from_chars(first, p, v, std::chars_format::general);
+    if (res.ec == std::errc() && res.ptr == p) {
+        if (v == 0.0) {
+            if (overflow) *overflow = HasNonZeroDigit(mantStart, mantEnd);
+            return negative ? -0.0 : 0.0;
+        }
+        // A subnormal counts as an underflow: the program treats it as 0
+        // everywhere (the math-error policy does the same).
+        if (std::fabs(v) < DBL_MIN) {
+            if (overflow) *overflow = true;
+            return negative ? -0.0 : 0.0;
+        }
+        if (std::isinf(v)) {
+            if (overflow) *overflow = true;
+            return negative ? -HUGE_VAL : HUGE_VAL;
+        }
+        return v;
+    }
+    // Out of range; which way it left the range follows from the magnitude.
+    if (overflow) *overflow = true;
+    if (DecimalMagnitude(mantStart, mantEnd, exp10) > 0) return negative ? -HUGE_VAL : HUGE_VAL;
+    return negative ? -0.0 : 0.0;
+}
+
+double AtoF(const char* s) { return StrToD(s); }
+
+long long AtoLL(const char* s) {
+    if (!s) return 0;
+    const char* p = s;
+    while (IsSpace(*p)) ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    // Accumulate as a negative number so that LLONG_MIN itself fits.
+    long long v = 0;
+    bool saturated = false;
+    for (; IsDigit(*p); ++p) {
+        int d = *p - '0';
+        if (!saturated) {
+            if (v < (LLONG_MIN + d) / 10) saturated = true;
+            else v = v * 10 - d;
+        }
+    }
+    if (saturated) return negative ? LLONG_MIN : LLONG_MAX;
+    if (negative) return v;
+    return v == LLONG_MIN ? LLONG_MAX : -v;
+}
+
+int AtoI(const char* s) {
+    long long v = AtoLL(s);
+    if (v > INT_MAX) return INT_MAX;
+    if (v < INT_MIN) return INT_MIN;
+    return int(v);
+}
+
+}  // namespace kv
