@@ -15,6 +15,7 @@
 #include "platform/objstrm.h"
 
 #include <string>
+#include <string_view>
 
 // An axis set holds at most this many series; its series list never grows past it.
 constexpr int MaxPlotCount = 999;
@@ -65,6 +66,32 @@ public:
     // RenumberTextRefs on every free text, then on the label texts of the left,
     // bottom, top and right axes; then the texts are laid out again.
     void RenumberAllTextRefs();
+
+    // ---- The formula language: defined in the numerics library
+    // (numerics/formula.cpp, numerics/userconst.cpp).
+    // Evaluate modes and the columns that x and y read.
+    enum : int { EvalRow = 0, EvalCompile = 1 };
+    enum : int { ComponentValue = 0, ComponentMaxError = 1, ComponentMinError = 2 };
+    // The one entry point: mode EvalCompile compiles text on this axis set; any
+    // other mode evaluates the compiled formula at row (0-based) of plot (or of no
+    // series) with the columns of component. plotNo is the value of "%i" (-1:
+    // none). Returns 1 with result set (non-finite values as +INF) or 0 with result
+    // untouched. See numerics/formula.cpp for what each mode stores.
+    int Evaluate(std::string_view text, double& result, int mode, const TPlot* plot, int row,
+                 int plotNo, int component = ComponentValue);
+    // Reads the next token of EvalWork.ExpandedText at EvalWork.ScanCursor into
+    // EvalWork.CurrentToken; returns its kind, tkEnd or tkError.
+    int GetToken(const TPlot* plot, int compileRow, int plotNo);
+    // Compiles EvalWork.ExpandedText into the postfix list; 1 or 0.
+    int Compile(const TPlot* plot, int compileRow, int plotNo);
+    // Runs the compiled list for one row; true when exactly one value remains.
+    bool Calculate(const TPlot* plot, int row, int component);
+    // User constants: one "name = value" definition line into element (1, or 0
+    // leaving it alone); whether a name may become a new constant; the value of
+    // the first constant of that name, ignoring case (1, or 0 leaving it alone).
+    int ParseConstant(std::string_view line, TUserConstElement& element) const;
+    int IsNewConstantName(std::string_view name) const;
+    int LookupConstant(std::string_view name, double& value) const;
 
     int IsOnlyParameter = 0;  // 1: the graph file keeps only the series' parameters
     int PaintOrder = 1;       // 1 series first, then axes; 2 axes first

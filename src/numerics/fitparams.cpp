@@ -1,0 +1,3 @@
+#include "numerics/fitparams.h"
+
+double FitParameters[FitParameterCount + 1] = {};
