@@ -1,0 +1,604 @@
+#include "platform/dc.h"
+
+#include "platform/winmath.h"
+
+#include <QPaintDevice>
+
+#include <algorithm>
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace kv::detail {
+std::unique_ptr<TDCBackend> MakePainterBackend(QPaintDevice* device, QPainter* painter,
+                                               const TDeviceInfo& info);
+}
+
+namespace {
+
+// Device coordinates stay inside the range Windows' GDI accepts (27 bits), which
+// also keeps the rasteriser's floating point exact.
+constexpr long long kDeviceLimit = (1LL << 27) - 1;
+
+// round(org2 + (v - org1) * ext2 / ext1), halves upward, in exact integers.
+long long MapRound(long long v, long long org1, long long ext1, long long ext2, long long org2) {
+    __int128 num = (__int128)(v - org1) * ext2;
+    __int128 den = ext1;
+    if (den < 0) {
+        num = -num;
+        den = -den;
+    }
+    __int128 n2 = 2 * num + den;
+    __int128 d2 = 2 * den;
+    __int128 q = n2 / d2;
+    if (n2 % d2 != 0 && n2 < 0) q -= 1;
+    q += org2;
+    if (q > LLONG_MAX / 4) return LLONG_MAX / 4;
+    if (q < LLONG_MIN / 4) return LLONG_MIN / 4;
+    return (long long)q;
+}
+
+int Clamp(long long v, long long limit) {
+    return int(v > limit ? limit : (v < -limit ? -limit : v));
+}
+
+int RoundScaled(int v, double scale) {
+    double d = std::fabs(double(v) * scale);
+    if (!(d < 1e9)) return 1000000000;
+    return int(std::lround(d));
+}
+
+int gClipSerial = 0;
+
+}  // namespace
+
+// ---- objects ----
+
+TPen TPen::Stock(int id) {
+    TPen p(id == WHITE_PEN ? 0xFFFFFF : 0, 0, id == NULL_PEN ? PS_NULL : PS_SOLID);
+    p.stockId_ = id;
+    return p;
+}
+
+TBrush TBrush::Stock(int id) {
+    static constexpr COLORREF colours[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000, 0};
+    TBrush b(id >= 0 && id <= 5 ? colours[id] : 0xFFFFFF);
+    if (id == NULL_BRUSH) b.style_ = BS_NULL;
+    b.stockId_ = id;
+    return b;
+}
+
+// ---- call tracing ----
+
+const char* TDCOpName(TDCOp op) {
+    static const char* const names[] = {
+        "SetMapMode", "SetWindowOrg", "SetWindowExt", "SetViewportOrg", "SetViewportExt",
+        "SelectPen", "SelectBrush", "SelectFont", "SelectStockObject",
+        "RestorePen", "RestoreBrush", "RestoreFont",
+        "SetTextColor", "SetBkColor", "SetBkMode", "SetTextAlign", "SetROP2",
+        "SaveDC", "RestoreDC", "IntersectClipRect",
+        "MoveToEx", "LineTo", "Polyline", "Polygon", "Rectangle", "Ellipse", "RoundRect",
+        "SetPixel", "TextOut",
+    };
+    return names[int(op)];
+}
+
+std::string FormatDCCall(const TDCCall& c) {
+    auto isColour = [&](int i) {
+        switch (c.op) {
+        case TDCOp::SelectPen:
+        case TDCOp::SelectBrush:
+        case TDCOp::SetPixel: return i == 2;
+        case TDCOp::SetTextColor:
+        case TDCOp::SetBkColor: return i == 0;
+        default: return false;
+        }
+    };
+    std::string s = TDCOpName(c.op);
+    s += '(';
+    char buf[32];
+    bool first = true;
+    auto sep = [&] {
+        if (!first) s += ',';
+        first = false;
+    };
+    for (int i = 0; i < c.argCount; ++i) {
+        sep();
+        if (isColour(i)) {
+            COLORREF v = COLORREF(c.args[i]);
+            if (v >> 24)
+                std::snprintf(buf, sizeof buf, "0x%08X", v);
+            else
+                std::snprintf(buf, sizeof buf, "#%02X%02X%02X", GetRValue(v), GetGValue(v), GetBValue(v));
+        } else {
+            std::snprintf(buf, sizeof buf, "%d", c.args[i]);
+        }
+        s += buf;
+    }
+    for (int i = 0; i < c.pointCount; ++i) {
+        if (i == 0)
+            sep();
+        else
+            s += ';';
+        std::snprintf(buf, sizeof buf, "%d,%d", c.points[i].x, c.points[i].y);
+        s += buf;
+    }
+    if (c.op == TDCOp::TextOut || c.op == TDCOp::SelectFont) {
+        sep();
+        s += '"';
+        s.append(c.text);
+        s += '"';
+    }
+    s += ')';
+    return s;
+}
+
+// ---- the device context ----
+
+TDC::TDC() = default;
+
+TDC::TDC(std::unique_ptr<TDCBackend> backend) : backend_(std::move(backend)) {}
+
+TDC::TDC(QPaintDevice* device, const TDeviceInfo& info)
+    : backend_(device ? kv::detail::MakePainterBackend(device, nullptr, info) : nullptr) {}
+
+TDC::TDC(QPainter* painter, const TDeviceInfo& info)
+    : backend_(painter ? kv::detail::MakePainterBackend(nullptr, painter, info) : nullptr) {}
+
+TDC::~TDC() {
+    if (backend_) backend_->Flush();
+}
+
+void TDC::Trace(TDCOp op, std::initializer_list<int> args, const TPoint* pts, int npts,
+                std::string_view text) const {
+    if (!backend_) return;
+    TDCCall c;
+    c.op = op;
+    for (int a : args) {
+        if (c.argCount == 6) break;
+        c.args[c.argCount++] = a;
+    }
+    c.points = pts;
+    c.pointCount = npts;
+    c.text = text;
+    backend_->Trace(c);
+}
+
+// -- mapping --
+
+int TDC::SetMapMode(int mode) {
+    Trace(TDCOp::SetMapMode, {mode});
+    if (mode != MM_TEXT && mode != MM_ANISOTROPIC) return 0;
+    int old = st_.mapMode;
+    st_.mapMode = mode;
+    if (mode == MM_TEXT) {
+        st_.winExt = TSize(1, 1);
+        st_.vpExt = TSize(1, 1);
+    }
+    return old;
+}
+
+TSize TDC::GetWindowExt() const { return st_.mapMode == MM_TEXT ? TSize(1, 1) : st_.winExt; }
+TSize TDC::GetViewportExt() const { return st_.mapMode == MM_TEXT ? TSize(1, 1) : st_.vpExt; }
+
+bool TDC::SetWindowOrg(const TPoint& p, TPoint* old) {
+    Trace(TDCOp::SetWindowOrg, {p.x, p.y});
+    if (old) *old = st_.winOrg;
+    st_.winOrg = p;
+    return true;
+}
+
+bool TDC::SetViewportOrg(const TPoint& p, TPoint* old) {
+    Trace(TDCOp::SetViewportOrg, {p.x, p.y});
+    if (old) *old = st_.vpOrg;
+    st_.vpOrg = p;
+    return true;
+}
+
+bool TDC::SetWindowExt(const TSize& s, TSize* old) {
+    Trace(TDCOp::SetWindowExt, {s.cx, s.cy});
+    if (old) *old = GetWindowExt();
+    if (st_.mapMode == MM_TEXT) return true;
+    if (s.cx == 0 || s.cy == 0) return false;
+    st_.winExt = s;
+    return true;
+}
+
+bool TDC::SetViewportExt(const TSize& s, TSize* old) {
+    Trace(TDCOp::SetViewportExt, {s.cx, s.cy});
+    if (old) *old = GetViewportExt();
+    if (st_.mapMode == MM_TEXT) return true;
+    if (s.cx == 0 || s.cy == 0) return false;
+    st_.vpExt = s;
+    return true;
+}
+
+bool TDC::LPtoDP(TPoint* pts, int count) const {
+    if (!pts || count < 0) return false;
+    TSize we = GetWindowExt(), ve = GetViewportExt();
+    for (int i = 0; i < count; ++i) {
+        pts[i].x = Clamp(MapRound(pts[i].x, st_.winOrg.x, we.cx, ve.cx, st_.vpOrg.x), kDeviceLimit);
+        pts[i].y = Clamp(MapRound(pts[i].y, st_.winOrg.y, we.cy, ve.cy, st_.vpOrg.y), kDeviceLimit);
+    }
+    return true;
+}
+
+bool TDC::DPtoLP(TPoint* pts, int count) const {
+    if (!pts || count < 0) return false;
+    TSize we = GetWindowExt(), ve = GetViewportExt();
+    for (int i = 0; i < count; ++i) {
+        pts[i].x = Clamp(MapRound(pts[i].x, st_.vpOrg.x, ve.cx, we.cx, st_.winOrg.x), INT_MAX);
+        pts[i].y = Clamp(MapRound(pts[i].y, st_.vpOrg.y, ve.cy, we.cy, st_.winOrg.y), INT_MAX);
+    }
+    return true;
+}
+
+bool TDC::LPtoDP(TRect& r) const {
+    TPoint p[2] = {r.TopLeft(), r.BottomRight()};
+    LPtoDP(p, 2);
+    r = TRect(p[0], p[1]);
+    return true;
+}
+
+bool TDC::DPtoLP(TRect& r) const {
+    TPoint p[2] = {r.TopLeft(), r.BottomRight()};
+    DPtoLP(p, 2);
+    r = TRect(p[0], p[1]);
+    return true;
+}
+
+double TDC::ScaleX() const {
+    TSize we = GetWindowExt(), ve = GetViewportExt();
+    return std::fabs(double(ve.cx) / double(we.cx));
+}
+
+double TDC::ScaleY() const {
+    TSize we = GetWindowExt(), ve = GetViewportExt();
+    return std::fabs(double(ve.cy) / double(we.cy));
+}
+
+TPoint TDC::ToDevice(const TPoint& p) const {
+    TPoint d = p;
+    LPtoDP(&d, 1);
+    return d;
+}
+
+TRect TDC::ToDeviceRect(int l, int t, int r, int b) const {
+    TPoint p[2] = {TPoint(l, t), TPoint(r, b)};
+    LPtoDP(p, 2);
+    return TRect(p[0], p[1]).Normalized();
+}
+
+// -- objects --
+
+void TDC::SelectObject(const TPen& pen) {
+    Trace(TDCOp::SelectPen, {pen.GetStyle(), pen.GetWidth(), int(pen.GetColor())});
+    if (pen.GetStockId() < 0 && !initialPen_) initialPen_ = st_.pen;
+    st_.pen = pen;
+}
+
+void TDC::SelectObject(const TBrush& brush) {
+    Trace(TDCOp::SelectBrush, {brush.GetStyle(), brush.GetHatch(), int(brush.GetColor())});
+    if (brush.GetStockId() < 0 && !initialBrush_) initialBrush_ = st_.brush;
+    st_.brush = brush;
+}
+
+void TDC::SelectObject(const TFont& font) {
+    const LOGFONT& lf = font.GetLogFont();
+    Trace(TDCOp::SelectFont,
+          {lf.lfHeight, lf.lfEscapement, lf.lfWeight, lf.lfItalic, lf.lfCharSet},
+          nullptr, 0, std::string_view(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE)));
+    if (font.GetStockId() < 0 && !initialFont_) initialFont_ = st_.font;
+    st_.font = font;
+}
+
+void TDC::SelectStockObject(int id) {
+    Trace(TDCOp::SelectStockObject, {id});
+    if (id >= WHITE_BRUSH && id <= NULL_BRUSH)
+        st_.brush = TBrush::Stock(id);
+    else if (id >= WHITE_PEN && id <= NULL_PEN)
+        st_.pen = TPen::Stock(id);
+    else if (id >= OEM_FIXED_FONT && id <= DEFAULT_GUI_FONT && id != 15)
+        st_.font = TFont::Stock(id);
+}
+
+void TDC::RestorePen() {
+    Trace(TDCOp::RestorePen, {});
+    if (!initialPen_) return;
+    st_.pen = *initialPen_;
+    initialPen_.reset();
+}
+
+void TDC::RestoreBrush() {
+    Trace(TDCOp::RestoreBrush, {});
+    if (!initialBrush_) return;
+    st_.brush = *initialBrush_;
+    initialBrush_.reset();
+}
+
+void TDC::RestoreFont() {
+    Trace(TDCOp::RestoreFont, {});
+    if (!initialFont_) return;
+    st_.font = *initialFont_;
+    initialFont_.reset();
+}
+
+void TDC::RestoreObjects() {
+    RestorePen();
+    RestoreBrush();
+    RestoreFont();
+}
+
+int TDC::DevicePenWidth() const {
+    int w = st_.pen.GetWidth();
+    if (w <= 0) return 0;
+    int d = RoundScaled(w, ScaleX());
+    return d <= 1 ? 0 : d;
+}
+
+// -- attributes --
+
+COLORREF TDC::SetTextColor(COLORREF c) {
+    Trace(TDCOp::SetTextColor, {int(c)});
+    COLORREF old = st_.textColor;
+    st_.textColor = c;
+    return old;
+}
+
+COLORREF TDC::SetBkColor(COLORREF c) {
+    Trace(TDCOp::SetBkColor, {int(c)});
+    COLORREF old = st_.bkColor;
+    st_.bkColor = c;
+    return old;
+}
+
+int TDC::SetBkMode(int mode) {
+    Trace(TDCOp::SetBkMode, {mode});
+    if (mode != TRANSPARENT && mode != OPAQUE) return 0;
+    int old = st_.bkMode;
+    st_.bkMode = mode;
+    return old;
+}
+
+UINT TDC::SetTextAlign(UINT align) {
+    Trace(TDCOp::SetTextAlign, {int(align)});
+    UINT old = st_.textAlign;
+    st_.textAlign = align;
+    return old;
+}
+
+int TDC::SetROP2(int rop) {
+    Trace(TDCOp::SetROP2, {rop});
+    if (rop < R2_BLACK || rop > R2_WHITE) return 0;
+    int old = st_.rop2;
+    st_.rop2 = rop;
+    return old;
+}
+
+// -- state --
+
+int TDC::SaveDC() {
+    Trace(TDCOp::SaveDC, {});
+    saved_.push_back(st_);
+    return int(saved_.size());
+}
+
+bool TDC::RestoreDC(int saved) {
+    Trace(TDCOp::RestoreDC, {saved});
+    long long index = saved < 0 ? (long long)saved_.size() + saved : (long long)saved - 1;
+    if (saved == 0 || index < 0 || index >= (long long)saved_.size()) return false;
+    st_ = saved_[size_t(index)];
+    saved_.resize(size_t(index));
+    return true;
+}
+
+int TDC::IntersectClipRect(const TRect& r) {
+    Trace(TDCOp::IntersectClipRect, {r.left, r.top, r.right, r.bottom});
+    TRect d = ToDeviceRect(r.left, r.top, r.right, r.bottom);
+    QRegion rect(d.left, d.top, std::max(0, d.Width()), std::max(0, d.Height()));
+    st_.clip = st_.clip ? st_.clip->intersected(rect) : rect;
+    st_.clipSerial = ++gClipSerial;
+    if (st_.clip->isEmpty()) return NULLREGION;
+    return st_.clip->rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+
+// -- drawing --
+
+bool TDC::MoveToEx(int x, int y, TPoint* old) {
+    Trace(TDCOp::MoveToEx, {x, y});
+    if (old) *old = st_.cp;
+    st_.cp = TPoint(x, y);
+    return true;
+}
+
+bool TDC::LineTo(int x, int y) {
+    Trace(TDCOp::LineTo, {x, y});
+    TPoint from = st_.cp;
+    st_.cp = TPoint(x, y);
+    if (Drawing()) backend_->Line(*this, ToDevice(from), ToDevice(st_.cp));
+    return true;
+}
+
+bool TDC::Polyline(const TPoint* pts, int count) {
+    if (!pts || count < 2) return false;
+    Trace(TDCOp::Polyline, {}, pts, count);
+    if (!Drawing()) return true;
+    scratch_.assign(pts, pts + count);
+    LPtoDP(scratch_.data(), count);
+    backend_->Polyline(*this, scratch_.data(), count);
+    return true;
+}
+
+bool TDC::Polygon(const TPoint* pts, int count) {
+    if (!pts || count < 2) return false;
+    Trace(TDCOp::Polygon, {}, pts, count);
+    if (!Drawing()) return true;
+    scratch_.assign(pts, pts + count);
+    LPtoDP(scratch_.data(), count);
+    backend_->Polygon(*this, scratch_.data(), count);
+    return true;
+}
+
+bool TDC::Rectangle(int l, int t, int r, int b) {
+    Trace(TDCOp::Rectangle, {l, t, r, b});
+    if (Drawing()) backend_->Rectangle(*this, ToDeviceRect(l, t, r, b));
+    return true;
+}
+
+bool TDC::Ellipse(int l, int t, int r, int b) {
+    Trace(TDCOp::Ellipse, {l, t, r, b});
+    if (Drawing()) backend_->Ellipse(*this, ToDeviceRect(l, t, r, b));
+    return true;
+}
+
+bool TDC::RoundRect(int l, int t, int r, int b, int cw, int ch) {
+    Trace(TDCOp::RoundRect, {l, t, r, b, cw, ch});
+    if (Drawing())
+        backend_->RoundRect(*this, ToDeviceRect(l, t, r, b),
+                            TSize(RoundScaled(cw, ScaleX()), RoundScaled(ch, ScaleY())));
+    return true;
+}
+
+COLORREF TDC::SetPixel(int x, int y, COLORREF c) {
+    Trace(TDCOp::SetPixel, {x, y, int(c)});
+    if (!Drawing()) return CLR_INVALID;
+    return backend_->SetPixel(*this, ToDevice(TPoint(x, y)), c);
+}
+
+bool TDC::TextOut(int x, int y, const char* s, int count) {
+    if (!s) return false;
+    if (count < 0) count = int(std::strlen(s));
+    Trace(TDCOp::TextOut, {x, y}, nullptr, 0, std::string_view(s, size_t(count)));
+    if (count == 0) return true;
+
+    std::vector<kv::FontChar> chars;
+    std::vector<int> advances;
+    kv::MeasureChars(st_.font, s, count, chars, &advances);
+    TEXTMETRIC tm = kv::MeasureTextMetrics(st_.font);
+    long long total = 0;
+    for (int a : advances) total += a;
+
+    const UINT align = st_.textAlign;
+    const TPoint ref = (align & TA_UPDATECP) ? st_.cp : TPoint(x, y);
+    double u = 0.0;  // along the baseline
+    if ((align & TA_CENTER) == TA_CENTER)
+        u = -double(total) / 2.0;
+    else if (align & TA_RIGHT)
+        u = -double(total);
+    double v = 0.0;  // across it, downward in unrotated text
+    if ((align & TA_BASELINE) == TA_BASELINE)
+        v = 0.0;
+    else if (align & TA_BOTTOM)
+        v = -double(tm.tmDescent);
+    else
+        v = double(tm.tmAscent);
+
+    const double angle = st_.font.GetLogFont().lfEscapement / 10.0;
+    const double rad = angle * M_PI / 180.0;
+    const double c = std::cos(rad), sn = std::sin(rad);
+    auto place = [&](double du) {
+        double lx = ref.x + du * c + v * sn;
+        double ly = ref.y - du * sn + v * c;
+        return TPoint(TruncToIntSaturated(std::floor(lx + 0.5)),
+                      TruncToIntSaturated(std::floor(ly + 0.5)));
+    };
+
+    if (Drawing()) {
+        const double sx = ScaleX(), sy = ScaleY();
+        const double em = st_.font.EmHeight();
+        double cum = 0.0;
+        for (size_t i = 0; i < chars.size(); ++i) {
+            TTextGlyph g;
+            g.origin = ToDevice(place(u + cum));
+            g.angle = angle;
+            g.text = chars[i].text;
+            g.face = chars[i].face;
+            g.pixelSize = em * sy;
+            g.advance = advances[i] * sx;
+            g.ascent = tm.tmAscent * sy;
+            g.descent = tm.tmDescent * sy;
+            backend_->Text(*this, g);
+            cum += advances[i];
+        }
+    }
+    if (align & TA_UPDATECP) {
+        double lx = ref.x + double(total) * c, ly = ref.y - double(total) * sn;
+        st_.cp = TPoint(TruncToIntSaturated(std::floor(lx + 0.5)),
+                        TruncToIntSaturated(std::floor(ly + 0.5)));
+    }
+    return true;
+}
+
+// -- measuring --
+
+bool TDC::GetTextExtentPoint(const char* s, int count, TSize* size) const {
+    if (!s || !size) return false;
+    if (count < 0) count = int(std::strlen(s));
+    *size = kv::MeasureTextExtent(st_.font, s, count);
+    return true;
+}
+
+TSize TDC::GetTextExtent(const char* s, int count) const {
+    TSize size;
+    GetTextExtentPoint(s, count, &size);
+    return size;
+}
+
+bool TDC::GetTextMetrics(TEXTMETRIC& tm) const {
+    tm = kv::MeasureTextMetrics(st_.font);
+    return true;
+}
+
+int TDC::GetDeviceCaps(int index) const {
+    if (backend_) return backend_->GetDeviceCaps(index);
+    switch (index) {
+    case LOGPIXELSX:
+    case LOGPIXELSY: return 1440;
+    case TECHNOLOGY: return DT_RASDISPLAY;
+    case PLANES: return 1;
+    case BITSPIXEL: return 32;
+    case NUMCOLORS: return -1;
+    default: return 0;
+    }
+}
+
+bool TDC::NewPage() { return backend_ && backend_->NewPage(); }
+
+void TDC::Flush() {
+    if (backend_) backend_->Flush();
+}
+
+// ---- hatches ----
+
+namespace kv {
+
+int HatchPeriod(int dpi) {
+    if (dpi <= 0) dpi = 96;
+    return std::max(2, int(std::lround(8.0 * dpi / 96.0)));
+}
+
+int HatchThickness(int dpi) {
+    if (dpi <= 0) dpi = 96;
+    return std::max(1, int(std::lround(dpi / 96.0)));
+}
+
+bool HatchPixel(int hatch, int x, int y, int period, int thickness) {
+    auto mod = [period](int v) { return ((v % period) + period) % period; };
+    bool horizontal = mod(y) < thickness;
+    bool vertical = mod(x) < thickness;
+    bool fdiag = mod(x - y) < thickness;  // top left to bottom right
+    bool bdiag = mod(x + y) < thickness;  // bottom left to top right
+    switch (hatch) {
+    case HS_HORIZONTAL: return horizontal;
+    case HS_VERTICAL: return vertical;
+    case HS_FDIAGONAL: return fdiag;
+    case HS_BDIAGONAL: return bdiag;
+    case HS_CROSS: return horizontal || vertical;
+    case HS_DIAGCROSS: return fdiag || bdiag;
+    default: return true;
+    }
+}
+
+}  // namespace kv

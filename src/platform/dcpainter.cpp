@@ -1,0 +1,397 @@
+// The QPainter backend of TDC: rasterises in device pixels on any QPaintDevice.
+
+#include "platform/dc.h"
+
+#include <QImage>
+#include <QPageLayout>
+#include <QPagedPaintDevice>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <tuple>
+
+namespace kv::detail {
+
+namespace {
+
+QColor ToQColor(COLORREF c) {
+    c = ResolveColor(c);
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+// Windows' cosmetic dash patterns, in pixels of a 96-dpi screen.
+const QList<qreal>* CosmeticPattern(int style) {
+    static const QList<qreal> dash{18, 6}, dot{3, 3}, dashDot{9, 6, 3, 6},
+        dashDotDot{9, 3, 3, 3, 3, 3};
+    switch (style) {
+    case PS_DASH: return &dash;
+    case PS_DOT: return &dot;
+    case PS_DASHDOT: return &dashDot;
+    case PS_DASHDOTDOT: return &dashDotDot;
+    default: return nullptr;
+    }
+}
+
+// Patterns of wide pens, in pen widths.
+const QList<qreal>* WidePattern(int style) {
+    static const QList<qreal> dash{3, 1}, dot{1, 1}, dashDot{3, 1, 1, 1},
+        dashDotDot{3, 1, 1, 1, 1, 1};
+    switch (style) {
+    case PS_DASH: return &dash;
+    case PS_DOT: return &dot;
+    case PS_DASHDOT: return &dashDot;
+    case PS_DASHDOTDOT: return &dashDotDot;
+    default: return nullptr;
+    }
+}
+
+class PainterBackend final : public TDCBackend {
+public:
+    PainterBackend(QPaintDevice* device, QPainter* painter, const TDeviceInfo& info)
+        : device_(painter ? painter->device() : device), external_(painter), info_(info) {
+        dpiX_ = info.logPixelsX > 0 ? info.logPixelsX : device_->logicalDpiX();
+        dpiY_ = info.logPixelsY > 0 ? info.logPixelsY : device_->logicalDpiY();
+        paged_ = dynamic_cast<QPagedPaintDevice*>(device_);
+    }
+    ~PainterBackend() override { Flush(); }
+
+    int GetDeviceCaps(int index) const override;
+    void Line(const TDC& dc, TPoint a, TPoint b) override;
+    void Polyline(const TDC& dc, const TPoint* pts, int n) override;
+    void Polygon(const TDC& dc, const TPoint* pts, int n) override;
+    void Rectangle(const TDC& dc, const TRect& r) override;
+    void Ellipse(const TDC& dc, const TRect& r) override;
+    void RoundRect(const TDC& dc, const TRect& r, TSize corner) override;
+    COLORREF SetPixel(const TDC& dc, TPoint p, COLORREF c) override;
+    void Text(const TDC& dc, const TTextGlyph& g) override;
+    bool NewPage() override;
+    void Flush() override;
+
+private:
+    QPainter* Begin();
+    // Sets clip and raster operation; false when nothing is to be drawn.
+    bool Prepare(const TDC& dc, bool rasterOp = true);
+    QPen MakePen(const TDC& dc) const;
+    QBrush MakeBrush(const TDC& dc);
+    // Pixels a filled shape keeps clear of its outline on each side.
+    int FillInset(const TDC& dc) const;
+    QPolygon ToPolygon(const TPoint* pts, int n) const;
+
+    QPaintDevice* device_ = nullptr;
+    QPainter* external_ = nullptr;
+    QPainter* painter_ = nullptr;
+    std::unique_ptr<QPainter> own_;
+    bool failed_ = false;
+    bool raster_ = false;
+    QPagedPaintDevice* paged_ = nullptr;
+    TDeviceInfo info_;
+    int dpiX_ = 96;
+    int dpiY_ = 96;
+    int appliedClip_ = -1;
+    std::map<std::tuple<int, COLORREF, COLORREF, bool>, QImage> textures_;
+    // The last drawing font, rebuilt only when the font or size changes.
+    const kv::ResolvedFont* fontFor_ = nullptr;
+    LOGFONT fontLf_{};
+    int fontFace_ = -1;
+    double fontSize_ = -1.0;
+    QFont font_;
+};
+
+QPainter* PainterBackend::Begin() {
+    if (painter_) return painter_;
+    if (failed_ || !device_) return nullptr;
+    if (external_) {
+        painter_ = external_;
+    } else {
+        own_ = std::make_unique<QPainter>();
+        if (!own_->begin(device_)) {
+            own_.reset();
+            failed_ = true;
+            return nullptr;
+        }
+        painter_ = own_.get();
+    }
+    painter_->resetTransform();
+    painter_->setRenderHint(QPainter::Antialiasing, false);
+    painter_->setRenderHint(QPainter::TextAntialiasing, false);
+    painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter_->setBrushOrigin(0, 0);
+    painter_->setBackgroundMode(Qt::TransparentMode);
+    raster_ = painter_->paintEngine() && painter_->paintEngine()->type() == QPaintEngine::Raster;
+    appliedClip_ = -1;
+    return painter_;
+}
+
+void PainterBackend::Flush() {
+    if (own_) own_->end();
+    own_.reset();
+    painter_ = nullptr;
+    appliedClip_ = -1;
+}
+
+bool PainterBackend::NewPage() {
+    if (!paged_) return false;
+    Begin();
+    return paged_->newPage();
+}
+
+bool PainterBackend::Prepare(const TDC& dc, bool rasterOp) {
+    QPainter* p = Begin();
+    if (!p) return false;
+    if (dc.GetClipSerial() != appliedClip_) {
+        if (const QRegion* clip = dc.GetDeviceClip())
+            p->setClipRegion(*clip);
+        else
+            p->setClipping(false);
+        appliedClip_ = dc.GetClipSerial();
+    }
+    QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
+    if (rasterOp && raster_) {
+        switch (dc.GetROP2()) {
+        case R2_NOP: return false;
+        case R2_BLACK: mode = QPainter::RasterOp_ClearDestination; break;
+        case R2_WHITE: mode = QPainter::RasterOp_SetDestination; break;
+        case R2_NOTMERGEPEN: mode = QPainter::RasterOp_NotSourceAndNotDestination; break;
+        case R2_MASKNOTPEN: mode = QPainter::RasterOp_NotSourceAndDestination; break;
+        case R2_NOTCOPYPEN: mode = QPainter::RasterOp_NotSource; break;
+        case R2_MASKPENNOT: mode = QPainter::RasterOp_SourceAndNotDestination; break;
+        case R2_NOT: mode = QPainter::RasterOp_NotDestination; break;
+        case R2_XORPEN: mode = QPainter::RasterOp_SourceXorDestination; break;
+        case R2_NOTMASKPEN: mode = QPainter::RasterOp_NotSourceOrNotDestination; break;
+        case R2_MASKPEN: mode = QPainter::RasterOp_SourceAndDestination; break;
+        case R2_NOTXORPEN: mode = QPainter::RasterOp_NotSourceXorDestination; break;
+        case R2_MERGENOTPEN: mode = QPainter::RasterOp_NotSourceOrDestination; break;
+        case R2_MERGEPENNOT: mode = QPainter::RasterOp_SourceOrNotDestination; break;
+        case R2_MERGEPEN: mode = QPainter::RasterOp_SourceOrDestination; break;
+        default: break;
+        }
+    }
+    if (p->compositionMode() != mode) p->setCompositionMode(mode);
+    return true;
+}
+
+QPen PainterBackend::MakePen(const TDC& dc) const {
+    const TPen& pen = dc.GetPen();
+    if (pen.IsNull()) return QPen(Qt::NoPen);
+    const int w = dc.DevicePenWidth();
+    QPen q(ToQColor(pen.GetColor()), w);
+    q.setCapStyle(w == 0 ? Qt::FlatCap : Qt::RoundCap);
+    q.setJoinStyle(w == 0 ? Qt::MiterJoin : Qt::RoundJoin);
+    if (w == 0) {
+        if (const QList<qreal>* pattern = CosmeticPattern(pen.GetStyle())) {
+            // Cosmetic patterns count pixels, so a fine device gets longer dashes.
+            const qreal unit = std::max(1.0, std::round(dpiX_ / 96.0));
+            QList<qreal> scaled;
+            for (qreal v : *pattern) scaled << v * unit;
+            q.setDashPattern(scaled);
+        }
+    } else if (const QList<qreal>* pattern = WidePattern(pen.GetStyle())) {
+        q.setDashPattern(*pattern);
+    }
+    return q;
+}
+
+QBrush PainterBackend::MakeBrush(const TDC& dc) {
+    const TBrush& b = dc.GetBrush();
+    if (b.IsNull()) return QBrush(Qt::NoBrush);
+    if (b.GetStyle() != BS_HATCHED || b.GetHatch() < HS_HORIZONTAL || b.GetHatch() > HS_DIAGCROSS)
+        return QBrush(ToQColor(b.GetColor()));
+    const bool opaque = dc.GetBkMode() == OPAQUE;
+    const COLORREF fg = ResolveColor(b.GetColor());
+    const COLORREF bg = opaque ? ResolveColor(dc.GetBkColor()) : 0;
+    auto key = std::make_tuple(b.GetHatch(), fg, bg, opaque);
+    auto it = textures_.find(key);
+    if (it == textures_.end()) {
+        // One tile at the device's resolution, so that the hatch has the same
+        // physical spacing on screen, paper and PDF.
+        const int period = kv::HatchPeriod(dpiX_);
+        const int thickness = kv::HatchThickness(dpiX_);
+        QImage tile(period, period, opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+        const QRgb on = ToQColor(fg).rgb();
+        const QRgb off = opaque ? ToQColor(bg).rgb() : qRgba(0, 0, 0, 0);
+        for (int y = 0; y < period; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(tile.scanLine(y));
+            for (int x = 0; x < period; ++x)
+                line[x] = kv::HatchPixel(b.GetHatch(), x, y, period, thickness) ? on : off;
+        }
+        if (textures_.size() > 64) textures_.clear();
+        it = textures_.emplace(key, std::move(tile)).first;
+    }
+    return QBrush(it->second);
+}
+
+int PainterBackend::FillInset(const TDC& dc) const {
+    if (dc.GetPen().IsNull()) return 0;
+    const int w = dc.DevicePenWidth();
+    return w == 0 ? 1 : (w + 1) / 2;
+}
+
+QPolygon PainterBackend::ToPolygon(const TPoint* pts, int n) const {
+    QPolygon poly(n);
+    for (int i = 0; i < n; ++i) poly.setPoint(i, pts[i].x, pts[i].y);
+    return poly;
+}
+
+int PainterBackend::GetDeviceCaps(int index) const {
+    const int w = device_ ? device_->width() : 0;
+    const int h = device_ ? device_->height() : 0;
+    QRect full(0, 0, w, h);
+    QRect paint(0, 0, w, h);
+    if (paged_) {
+        const QPageLayout layout = paged_->pageLayout();
+        full = layout.fullRectPixels(dpiX_);
+        paint = layout.paintRectPixels(dpiX_);
+    }
+    switch (index) {
+    case TECHNOLOGY:
+        return info_.technology ? info_.technology : (paged_ ? DT_RASPRINTER : DT_RASDISPLAY);
+    case HORZSIZE: return device_ ? device_->widthMM() : 0;
+    case VERTSIZE: return device_ ? device_->heightMM() : 0;
+    case HORZRES: return w;
+    case VERTRES: return h;
+    case BITSPIXEL: return device_ ? device_->depth() : 0;
+    case PLANES: return 1;
+    case NUMCOLORS: return -1;
+    case RASTERCAPS: return 1;
+    case LOGPIXELSX: return dpiX_;
+    case LOGPIXELSY: return dpiY_;
+    case PHYSICALWIDTH: return info_.physicalWidth ? info_.physicalWidth : full.width();
+    case PHYSICALHEIGHT: return info_.physicalHeight ? info_.physicalHeight : full.height();
+    case PHYSICALOFFSETX: return info_.physicalOffsetX ? info_.physicalOffsetX : paint.left();
+    case PHYSICALOFFSETY: return info_.physicalOffsetY ? info_.physicalOffsetY : paint.top();
+    default: return 0;
+    }
+}
+
+void PainterBackend::Line(const TDC& dc, TPoint a, TPoint b) {
+    QPen pen = MakePen(dc);
+    if (pen.style() == Qt::NoPen || !Prepare(dc)) return;
+    painter_->setPen(pen);
+    painter_->setBrush(Qt::NoBrush);
+    painter_->drawLine(a.x, a.y, b.x, b.y);
+}
+
+void PainterBackend::Polyline(const TDC& dc, const TPoint* pts, int n) {
+    QPen pen = MakePen(dc);
+    if (pen.style() == Qt::NoPen || !Prepare(dc)) return;
+    painter_->setPen(pen);
+    painter_->setBrush(Qt::NoBrush);
+    painter_->drawPolyline(ToPolygon(pts, n));
+}
+
+void PainterBackend::Polygon(const TDC& dc, const TPoint* pts, int n) {
+    if (!Prepare(dc)) return;
+    QPolygon poly = ToPolygon(pts, n);
+    QBrush brush = MakeBrush(dc);
+    if (brush.style() != Qt::NoBrush) {
+        painter_->setPen(Qt::NoPen);
+        painter_->setBrush(brush);
+        painter_->drawPolygon(poly, Qt::OddEvenFill);
+    }
+    QPen pen = MakePen(dc);
+    if (pen.style() != Qt::NoPen) {
+        painter_->setPen(pen);
+        painter_->setBrush(Qt::NoBrush);
+        painter_->drawPolygon(poly);
+    }
+}
+
+void PainterBackend::Rectangle(const TDC& dc, const TRect& r) {
+    if (r.Width() <= 0 || r.Height() <= 0 || !Prepare(dc)) return;
+    QBrush brush = MakeBrush(dc);
+    if (brush.style() != Qt::NoBrush) {
+        const int in = FillInset(dc);
+        QRect fill(r.left + in, r.top + in, r.Width() - 2 * in, r.Height() - 2 * in);
+        if (fill.width() > 0 && fill.height() > 0) painter_->fillRect(fill, brush);
+    }
+    QPen pen = MakePen(dc);
+    if (pen.style() != Qt::NoPen) {
+        painter_->setPen(pen);
+        painter_->setBrush(Qt::NoBrush);
+        painter_->drawRect(QRect(r.left, r.top, r.Width() - 1, r.Height() - 1));
+    }
+}
+
+void PainterBackend::Ellipse(const TDC& dc, const TRect& r) {
+    if (r.Width() <= 0 || r.Height() <= 0 || !Prepare(dc)) return;
+    const QRectF box(r.left, r.top, r.Width() - 1, r.Height() - 1);
+    QBrush brush = MakeBrush(dc);
+    if (brush.style() != Qt::NoBrush) {
+        painter_->setPen(Qt::NoPen);
+        painter_->setBrush(brush);
+        painter_->drawEllipse(box.translated(0.5, 0.5));
+    }
+    QPen pen = MakePen(dc);
+    if (pen.style() != Qt::NoPen) {
+        painter_->setPen(pen);
+        painter_->setBrush(Qt::NoBrush);
+        painter_->drawEllipse(box);
+    }
+}
+
+void PainterBackend::RoundRect(const TDC& dc, const TRect& r, TSize corner) {
+    if (r.Width() <= 0 || r.Height() <= 0 || !Prepare(dc)) return;
+    const QRectF box(r.left, r.top, r.Width() - 1, r.Height() - 1);
+    const qreal rx = std::min<qreal>(corner.cx / 2.0, box.width() / 2.0);
+    const qreal ry = std::min<qreal>(corner.cy / 2.0, box.height() / 2.0);
+    QBrush brush = MakeBrush(dc);
+    if (brush.style() != Qt::NoBrush) {
+        painter_->setPen(Qt::NoPen);
+        painter_->setBrush(brush);
+        painter_->drawRoundedRect(box.translated(0.5, 0.5), rx, ry, Qt::AbsoluteSize);
+    }
+    QPen pen = MakePen(dc);
+    if (pen.style() != Qt::NoPen) {
+        painter_->setPen(pen);
+        painter_->setBrush(Qt::NoBrush);
+        painter_->drawRoundedRect(box, rx, ry, Qt::AbsoluteSize);
+    }
+}
+
+COLORREF PainterBackend::SetPixel(const TDC& dc, TPoint p, COLORREF c) {
+    if (!Prepare(dc, false)) return CLR_INVALID;
+    if (p.x < 0 || p.y < 0 || p.x >= device_->width() || p.y >= device_->height()) return CLR_INVALID;
+    if (const QRegion* clip = dc.GetDeviceClip(); clip && !clip->contains(QPoint(p.x, p.y)))
+        return CLR_INVALID;
+    painter_->fillRect(QRect(p.x, p.y, 1, 1), ToQColor(c));
+    return ResolveColor(c);
+}
+
+void PainterBackend::Text(const TDC& dc, const TTextGlyph& g) {
+    if (!Prepare(dc, false)) return;
+    const TFont& font = dc.GetFont();
+    const kv::ResolvedFont& resolved = font.Resolved();
+    const LOGFONT& lf = font.GetLogFont();
+    if (fontFor_ != &resolved || fontFace_ != g.face || fontSize_ != g.pixelSize ||
+        !(fontLf_ == lf)) {
+        font_ = resolved.DrawingFont(g.face, lf, g.pixelSize, dpiY_);
+        fontFor_ = &resolved;
+        fontFace_ = g.face;
+        fontSize_ = g.pixelSize;
+        fontLf_ = lf;
+    }
+    painter_->save();
+    painter_->translate(g.origin.x, g.origin.y);
+    if (g.angle != 0.0) painter_->rotate(-g.angle);
+    if (dc.GetBkMode() == OPAQUE)
+        painter_->fillRect(QRectF(0, -g.ascent, g.advance, g.ascent + g.descent),
+                           ToQColor(dc.GetBkColor()));
+    painter_->setPen(ToQColor(dc.GetTextColor()));
+    painter_->setFont(font_);
+    painter_->drawText(QPointF(0, 0), g.text);
+    painter_->restore();
+}
+
+}  // namespace
+
+std::unique_ptr<TDCBackend> MakePainterBackend(QPaintDevice* device, QPainter* painter,
+                                               const TDeviceInfo& info) {
+    if (!device && !painter) return nullptr;
+    return std::make_unique<PainterBackend>(device, painter, info);
+}
+
+}  // namespace kv::detail
