@@ -1,6 +1,7 @@
 #include "model/defaults.h"
 
 #include "platform/cformat.h"
+#include "platform/cp932.h"
 #include "platform/numconv.h"
 #include "platform/profile.h"
 
@@ -52,8 +53,18 @@ public:
     void Flag(const char* key, std::uint8_t& field, int def) {
         field = GetPrivateProfileIntA(section_, key, def, path_.c_str()) != 0 ? 1 : 0;
     }
+    // At most 31 bytes, cut before a double-byte character that does not fit
+    // whole, so that the name never ends in half a character.
     void Face(const char* key, char (&face)[LF_FACESIZE], const char* def) {
-        GetPrivateProfileStringA(section_, key, def, face, LF_FACESIZE, path_.c_str());
+        std::string v = Text(key, def);
+        std::size_t n = 0;
+        while (n < v.size()) {
+            std::size_t step = IsDBCSLeadByte((unsigned char)v[n]) && n + 1 < v.size() ? 2 : 1;
+            if (n + step > std::size_t(LF_FACESIZE - 1)) break;
+            n += step;
+        }
+        std::memset(face, 0, LF_FACESIZE);
+        std::memcpy(face, v.data(), n);
     }
 
 private:

@@ -435,6 +435,8 @@ TEST_F(DefaultStylesTest, HandEditedValuesReadAsTheConversionsGiveThem) {
               "ManualNumPrecision=-3\n"
               "DecimalPrecision=-1\n"
               "[TAxis]\n"
+              "[RAxis]\n"
+              "LabelFontFaceName=" + std::string(30, 'G') + "\x82\x6c\x82\x72\n"
               "[Text]\n"
               "lfFaceName=\"Arial\"\n"
               "lfEscapement=-900\n"
@@ -456,6 +458,8 @@ TEST_F(DefaultStylesTest, HandEditedValuesReadAsTheConversionsGiveThem) {
     EXPECT_EQ(bottom.RangeEnd, 1.0);
     EXPECT_EQ(d.DefaultAxes[DefaultLeftAxis].ManualNumPrecision, 1);
     EXPECT_EQ(d.DefaultAxes[DefaultTopAxis].RangeEnd, 10.0);  // empty section: defaults
+    // Cut before a double-byte character that would not fit whole.
+    EXPECT_EQ(std::string(d.DefaultAxes[DefaultRightAxis].LabelFont.lfFaceName), std::string(30, 'G'));
     EXPECT_STREQ(d.DefaultText.Font.lfFaceName, "Arial");
     EXPECT_EQ(d.DefaultText.Font.lfEscapement, -900);
     EXPECT_EQ(d.DefaultZukei.BrushType, 0);  // no digits: 0, not the default
