@@ -162,7 +162,9 @@ bool IsSymbolFont(const LOGFONT& lf) {
 }
 
 std::shared_ptr<const ResolvedFont> ResolvedFont::Get(const LOGFONT& lf) {
-    static std::map<FontKey, std::shared_ptr<const ResolvedFont>> cache;
+    // Never destroyed: raw fonts must not be released after the application object
+    // has taken the font database down.
+    static auto& cache = *new std::map<FontKey, std::shared_ptr<const ResolvedFont>>;
     QString face = FaceName(lf).trimmed();
     bool symbol = IsSymbolFont(lf);
     int weight = lf.lfWeight <= 0 ? FW_NORMAL : std::clamp<int>(lf.lfWeight, 1, 1000);

@@ -69,7 +69,8 @@ TSize MeasureTextExtent(const TFont& font, const char* s, int count) {
 }
 
 TDC& TextMeasuringDC() {
-    static TDC dc;
+    // Never destroyed, like the fonts it holds (see ResolvedFont::Get).
+    static TDC& dc = *new TDC;
     return dc;
 }
 
