@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <numbers>
 
 namespace kv::detail {
 std::unique_ptr<TDCBackend> MakePainterBackend(QPaintDevice* device, QPainter* painter,
@@ -496,7 +497,7 @@ bool TDC::TextOut(int x, int y, const char* s, int count) {
         v = double(tm.tmAscent);
 
     const double angle = st_.font.GetLogFont().lfEscapement / 10.0;
-    const double rad = angle * M_PI / 180.0;
+    const double rad = angle * std::numbers::pi / 180.0;
     const double c = std::cos(rad), sn = std::sin(rad);
     auto place = [&](double du) {
         double lx = ref.x + du * c + v * sn;

@@ -259,7 +259,8 @@ public:
     // Paints with a QPainter of its own, begun at the first drawing and ended by
     // Flush() or the destructor.
     explicit TDC(QPaintDevice* device, const TDeviceInfo& info = {});
-    // Paints with the caller's active painter, which it never ends.
+    // Paints with the caller's active painter, which it never ends; it takes over
+    // the painter's state (transform reset, clip, composition, hints).
     explicit TDC(QPainter* painter, const TDeviceInfo& info = {});
     ~TDC();
     TDC(const TDC&) = delete;

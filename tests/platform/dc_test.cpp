@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include <cstring>
+#include <numbers>
 
 namespace {
 
@@ -454,7 +455,7 @@ TEST(DeviceContextText, CharactersPlacedOneByOneMatchAWholeString) {
             dc.SelectObject(TFont(TimesFont(-400, esc)));
             dc.SetTextAlign(TA_BASELINE | TA_LEFT);
             dc.SetBkMode(TRANSPARENT);
-            const double t = esc / 10.0 * M_PI / 180.0;
+            const double t = esc / 10.0 * std::numbers::pi / 180.0;
             int x = 0;
             for (const char* p = text; *p; ++p) {
                 dc.TextOut(int(std::floor(150 + x * std::cos(t) + 0.5)),
