@@ -50,6 +50,13 @@ bool AppendPoint(DoubleArray& outX, DoubleArray& outY, double a, double b) {
     return true;
 }
 
+// Makes room for count more points at once: a long curve then neither copies
+// its samples as the outputs grow nor fails half-way for lack of memory.
+void ReserveOutput(DoubleArray& outX, DoubleArray& outY, long long count) {
+    outX.Reserve(std::size_t(outX.GetItemsInContainer()) + std::size_t(count));
+    outY.Reserve(std::size_t(outY.GetItemsInContainer()) + std::size_t(count));
+}
+
 // The one- and two-point cases of the interpolating splines: the points are
 // copied; a failed append does not count as failure.
 void CopyPoints(const ValidPoints& p, DoubleArray& outX, DoubleArray& outY) {
@@ -152,6 +159,7 @@ int SplineCurve(const DoubleArray& x, const DoubleArray& y, DoubleArray& outX, D
         std::vector<double> z(static_cast<std::size_t>(n));
         if (!SplineSolve(xs, ys, z.data(), n)) return 0;
 
+        if (total >= 0) ReserveOutput(outX, outY, total + 1);
         double step = (xs[n - 1] - xs[0]) / double(total);
         for (long long i = 0; i <= total; ++i) {
             if (i % kPollInterval == 0 && CheckEscapeAbort() == 1) return 0;
@@ -294,6 +302,7 @@ int ParamSplineCurve(const DoubleArray& x, const DoubleArray& y, DoubleArray& ou
                         : OpenParamSplineSetup(T.data(), X, Y, zx.data(), zy.data(), n);
         if (!ok) return 0;
 
+        ReserveOutput(outX, outY, total + 1);
         double inv = 1.0 / double(total);
         for (long long i = 0; i <= total; ++i) {
             if (i % kPollInterval == 0 && CheckEscapeAbort() == 1) return 0;
@@ -372,6 +381,11 @@ int BSplineGenerate(const double* X, const double* Y, DoubleArray& outX, DoubleA
     if (n < 8 || m < 1 || (mode != kSplineOpen && mode != kSplineClosed)) return 0;
     long long total = mode == kSplineOpen ? (long long)(n - 3) * m + 1 : (long long)n * (m + 1);
     if (total > kSplineMaxSamples) return 0;
+    try {
+        ReserveOutput(outX, outY, total);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
     double step = 1.0 / m;
     double px[4], py[4];
     auto segment = [&](int kind, int count) {
