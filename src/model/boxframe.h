@@ -14,8 +14,11 @@
 #include "platform/containers.h"
 #include "platform/objstrm.h"
 
+#include <cstdio>
 #include <string>
 #include <string_view>
+
+class TDC;
 
 // An axis set holds at most this many series; its series list never grows past it.
 constexpr int MaxPlotCount = 999;
@@ -92,6 +95,15 @@ public:
     int ParseConstant(std::string_view line, TUserConstElement& element) const;
     int IsNewConstantName(std::string_view name) const;
     int LookupConstant(std::string_view name, double& value) const;
+
+    // ---- Texts: defined in the render library (render/textdraw.cpp,
+    // render/legendsample.cpp). mode is an output mode of render/output.h.
+    // Draws a laid-out text of this axis set from its stored metrics; afterwards
+    // the context has its former font, background OPAQUE and white, text black.
+    void DrawText(int mode, TDC& dc, TText* text, FILE* file, TRect* extent);
+    // The legend sample of series number `series` (from 1) inside box, page twips:
+    // a piece of its line across the middle and its marker or filled box.
+    void DrawLegendSample(int mode, TDC& dc, int series, TRect box, FILE* file, TRect* extent);
 
     int IsOnlyParameter = 0;  // 1: the graph file keeps only the series' parameters
     int PaintOrder = 1;       // 1 series first, then axes; 2 axes first
