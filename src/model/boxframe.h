@@ -105,6 +105,37 @@ public:
     // a piece of its line across the middle and its marker or filled box.
     void DrawLegendSample(int mode, TDC& dc, int series, TRect box, FILE* file, TRect* extent);
 
+    // ---- Value mapping, frame rectangles, markers: defined in the render library
+    // (render/mapping.cpp, render/styledline.cpp, render/markers.cpp). Axis
+    // numbers are BottomAxisNo .. RightAxisNo; positions are page twips.
+    // The page x (axes 1, 3) or y (axes 2, 4) of a value; not finite where the
+    // value has no position (v <= 0 on a logarithmic axis, 0 on an inverse one).
+    double ValueToPage(double value, int axisNo) const;
+    // ValueToPage as an int: truncated when its magnitude is below 32767, else the
+    // off-page value 32767 (also for -40000, infinities and NaN).
+    int ValueToPageInt(double value, int axisNo) const;
+    static int ClampCoord(double coord);
+    // The value at an integer page position; DBL_MAX when none can be formed (a
+    // display region of no width, log exponent beyond +-300, inverse 1/v outside
+    // (0, 300]).
+    double PageToValue(int position, int axisNo) const;
+    // The frame, and the part of it that the bottom and left display regions cover.
+    TRect GetFrameRect() const;
+    TRect GetPlotRect() const;
+    // One undashed segment with the selected pen, clipped to *clipRect when clip is
+    // true; ends that are not finite draw nothing.
+    static void DrawClippedSegment(int mode, int width, TDC& dc, const DoublePoint& p1,
+                                   const DoublePoint& p2, const TRect* clipRect, FILE* file,
+                                   TRect* extent, bool clip);
+    // Point marker `code` (render/markers.h) of size s twips (0 taken as 1) centred
+    // at (x, y), with the caller's pen and brush; centreDot 1 adds the 16-twip dot.
+    static void DrawMarker(int mode, TDC& dc, int x, int y, int code, int size, int centreDot,
+                           FILE* file, TRect* extent, int penWidth);
+    // The data cursor: a thin red NOT-XOR cross through (x, y) of series
+    // plotNumber (from 1) spanning the frame; drawing it again erases it. Nothing
+    // for a series that does not exist. Leaves R2_COPYPEN and the former pen.
+    void DrawDataPointMark(TDC& dc, double x, double y, int plotNumber) const;
+
     int IsOnlyParameter = 0;  // 1: the graph file keeps only the series' parameters
     int PaintOrder = 1;       // 1 series first, then axes; 2 axes first
     ::Frame Frame;
