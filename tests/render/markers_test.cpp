@@ -1,0 +1,183 @@
+#include "render/markers.h"
+
+#include "kvx_records.h"
+#include "model/boxframe.h"
+#include "render/output.h"
+#include "support/helpers/recording_dc.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Recs = std::vector<std::string>;
+
+Recs Marker(int code, int size, int centreDot = 0, int x = 1000, int y = 1000) {
+    kvxtest::ScratchFile f;
+    TDC dc;
+    OutPageInfo(20000, 20000, nullptr);
+    BoxFrame::DrawMarker(OUT_VECTOR, dc, x, y, code, size, centreDot, f, nullptr, 10);
+    return kvxtest::Records(f.Text());
+}
+
+TEST(Markers, ShapesOfEveryCode) {
+    struct Case {
+        int code, size;
+        Recs records;
+    } cases[] = {
+        // s = 50: a = 35, b = 42, h = 25.
+        {MarkerRectangle, 50, {"PLY 965,965 1035,965 1035,1035 965,1035"}},
+        {MarkerTriangle, 50, {"PLY 1000,950 1042,1025 958,1025"}},
+        {MarkerRevTriangle, 50, {"PLY 1000,1050 1042,975 958,975"}},
+        {MarkerDiamond, 50, {"PLY 1000,950 1050,1000 1000,1050 950,1000"}},
+        {MarkerCircle, 50, {"ELS 950,950,1050,1050"}},
+        {MarkerCross, 50,
+         {"BGP", "MVT 950,1000", "LNT 1050,1000", "LNT 950,1000", "MVT 1000,950", "LNT 1000,1050",
+          "LNT 1000,950", "EDP", "SRP"}},
+        {MarkerDiagCross, 50,
+         {"BGP", "MVT 965,965", "LNT 1035,1035", "LNT 965,965", "MVT 965,1035", "LNT 1035,965",
+          "LNT 965,1035", "EDP", "SRP"}},
+        // Odd sizes truncate: s = 25 gives a = 17, b = 21, h = 12.
+        {MarkerRectangle, 25, {"PLY 983,983 1017,983 1017,1017 983,1017"}},
+        {MarkerTriangle, 25, {"PLY 1000,975 1021,1012 979,1012"}},
+        // s = 1, and 0 taken as 1: a = b = h = 0.
+        {MarkerRectangle, 1, {"PLY 1000,1000 1000,1000 1000,1000 1000,1000"}},
+        {MarkerTriangle, 0, {"PLY 1000,999 1000,1000 1000,1000"}},
+        {MarkerCircle, 0, {"ELS 999,999,1001,1001"}},
+        // No shape: 0, the filled forms and unknown codes.
+        {MarkerNone, 50, {}},
+        {8, 50, {}},
+        {16, 50, {}},
+        {-1, 50, {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Marker(c.code, c.size), c.records) << c.code << " " << c.size;
+}
+
+TEST(Markers, CentreDotIsSixteenTwipsWhateverTheSize) {
+    const std::string dot = "PLY 992,992 1008,992 1008,1008 992,1008";
+    EXPECT_EQ(Marker(MarkerRectangle, 200, 1),
+              (Recs{"PLY 860,860 1140,860 1140,1140 860,1140", dot}));
+    EXPECT_EQ(Marker(8, 50, 1), Recs{dot});   // a filled form: only the dot
+    EXPECT_EQ(Marker(16, 50, 1), Recs{dot});  // unknown code: no shape, still the dot
+    EXPECT_EQ(Marker(MarkerCross, 50, 1).back(), dot);
+    EXPECT_TRUE(Marker(MarkerNone, 50, 1).empty());
+    EXPECT_EQ(Marker(MarkerCircle, 50, 2), Recs{"ELS 950,950,1050,1050"});  // only 1 means on
+}
+
+TEST(Markers, ExtentsAndHugeSizes) {
+    TDC dc;
+    TRect e;
+    BoxFrame::DrawMarker(OUT_EXTENT, dc, 1000, 1000, MarkerCircle, 50, 0, nullptr, &e, 10);
+    EXPECT_EQ(e, TRect(944, 944, 1056, 1056));  // inflated by 10 / 2 + 1
+    e = TRect();
+    BoxFrame::DrawMarker(OUT_EXTENT, dc, 1000, 1000, MarkerCross, 50, 1, nullptr, &e, 0);
+    EXPECT_EQ(e, TRect(949, 949, 1051, 1051));
+    // A size from a damaged file does not overflow: the shape saturates.
+    e = TRect();
+    BoxFrame::DrawMarker(OUT_EXTENT, dc, 1000, 1000, MarkerTriangle, INT_MAX, 0, nullptr, &e, 0);
+    EXPECT_LT(e.left, -1000000);
+    EXPECT_GT(e.right, 1000000);
+
+    // On a device context the shapes go through the context's own primitives.
+    RecordingDC rec;
+    BoxFrame::DrawMarker(OUT_DC, rec, 100, 200, MarkerDiagCross, 20, 0, nullptr, nullptr, 0);
+    EXPECT_EQ(rec.Calls(), (std::vector<std::string>{"MoveToEx(86,186)", "LineTo(114,214)",
+                                                     "LineTo(86,186)", "MoveToEx(86,214)",
+                                                     "LineTo(114,186)", "LineTo(86,214)"}));
+}
+
+// ---- The data cursor ----
+
+class DataPointMark : public ::testing::Test {
+protected:
+    void SetUp() override {
+        set.Frame.OriginX = 1500;
+        set.Frame.OriginY = 1500;
+        set.Frame.FrameLengthX = 9000;
+        set.Frame.FrameLengthY = 6000;
+        // Bottom and left 0..10; top and right 0..100.
+        set.BottomAxis.RangeEnd = set.LeftAxis.RangeEnd = 10;
+        set.TopAxis.RangeEnd = set.RightAxis.RangeEnd = 100;
+        set.PlotList.Add(new TPlot);
+        auto* other = new TPlot;
+        other->Style.RefAxisX = 0;
+        other->Style.RefAxisY = 0;
+        set.PlotList.Add(other);
+    }
+    static void MapTwips(TDC& dc) {
+        dc.SetMapMode(MM_ANISOTROPIC);
+        dc.SetWindowExt(TSize(1440, 1440));
+        dc.SetViewportExt(TSize(96, 96));
+    }
+    BoxFrame set;
+};
+
+TEST_F(DataPointMark, CrossSpansTheFrameOnTheSeriesAxes) {
+    RecordingDC dc;
+    MapTwips(dc);
+    const TPen pen(RGB(0, 128, 0), 30);
+    dc.SelectObject(pen);
+    dc.SetROP2(R2_MERGEPEN);
+    dc.Clear();
+    set.DrawDataPointMark(dc, 5, 5, 1);
+    EXPECT_EQ(dc.Calls(), (std::vector<std::string>{
+                              "SetROP2(10)", "SelectPen(0,1,#FF0000)", "MoveToEx(1500,4500)",
+                              "LineTo(10500,4500)", "MoveToEx(6000,1500)", "LineTo(6000,7500)",
+                              "SelectPen(0,30,#008000)", "SetROP2(13)"}));
+    EXPECT_EQ(dc.GetPen(), pen);
+    EXPECT_EQ(dc.GetROP2(), R2_COPYPEN);
+
+    // Series 2 is plotted against the top and right axes.
+    dc.Clear();
+    set.DrawDataPointMark(dc, 5, 5, 2);
+    EXPECT_EQ(dc.Calls("LineTo"),
+              (std::vector<std::string>{"LineTo(10500,7200)", "LineTo(1950,7500)"}));
+
+    // A value without a page position puts its line at the off-page value; the
+    // other line still crosses the frame.
+    dc.Clear();
+    set.DrawDataPointMark(dc, std::numeric_limits<double>::infinity(), 2.5, 1);
+    EXPECT_EQ(dc.Calls("MoveToEx"),
+              (std::vector<std::string>{"MoveToEx(1500,6000)", "MoveToEx(32767,1500)"}));
+
+    // No such series: nothing reaches the context.
+    dc.Clear();
+    set.DrawDataPointMark(dc, 5, 5, 3);
+    set.DrawDataPointMark(dc, 5, 5, 0);
+    EXPECT_TRUE(dc.Calls().empty());
+}
+
+TEST_F(DataPointMark, DrawnTwiceGivesBackEveryPixel) {
+    QImage img(1000, 700, QImage::Format_RGB32);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixel(x, y, qRgb((x * 7) & 255, (y * 5) & 255, (x ^ y) & 255));
+    const QImage before = img.copy();
+    QImage once;
+    {
+        TDC dc(&img);
+        MapTwips(dc);
+        set.DrawDataPointMark(dc, 3.3, 7.7, 1);
+        dc.Flush();
+        once = img.copy();
+        set.DrawDataPointMark(dc, 3.3, 7.7, 1);
+    }
+    EXPECT_EQ(img, before);
+
+    // Once drawn, the two lines show (NOT (red XOR pixel)), except where they
+    // cross: that pixel is combined twice and keeps its colour.
+    const int px = (1500 + 9000 * 33 / 100) / 15, py = (1500 + 6000 * 23 / 100) / 15;
+    const QRgb b = before.pixel(px + 20, py);
+    EXPECT_EQ(once.pixel(px + 20, py), qRgb(255 - (255 ^ qRed(b)), 255 - qGreen(b), 255 - qBlue(b)));
+    EXPECT_NE(once.pixel(px, py + 20), before.pixel(px, py + 20));
+    EXPECT_EQ(once.pixel(px, py), before.pixel(px, py));
+    EXPECT_EQ(once.pixel(px + 20, py + 20), before.pixel(px + 20, py + 20));
+}
+
+}  // namespace
