@@ -1,0 +1,134 @@
+#include "dialogs/kit/qtservices.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace kv {
+
+namespace {
+
+QWidget* ActiveOwner() {
+    if (QWidget* w = QApplication::activeModalWidget()) return w;
+    return QApplication::activeWindow();
+}
+
+struct ButtonSet {
+    QMessageBox::StandardButton buttons[3];
+    int ids[3];
+    int count;
+    int escape;  // index into buttons, -1 for none
+};
+
+ButtonSet ButtonsOf(unsigned flags) {
+    using B = QMessageBox;
+    switch (flags & MB_TYPEMASK) {
+    case MB_OKCANCEL: return {{B::Ok, B::Cancel}, {IDOK, IDCANCEL}, 2, 1};
+    case MB_ABORTRETRYIGNORE:
+        return {{B::Abort, B::Retry, B::Ignore}, {IDABORT, IDRETRY, IDIGNORE}, 3, -1};
+    case MB_YESNOCANCEL: return {{B::Yes, B::No, B::Cancel}, {IDYES, IDNO, IDCANCEL}, 3, 2};
+    case MB_YESNO: return {{B::Yes, B::No}, {IDYES, IDNO}, 2, -1};
+    case MB_RETRYCANCEL: return {{B::Retry, B::Cancel}, {IDRETRY, IDCANCEL}, 2, 1};
+    default: return {{B::Ok}, {IDOK}, 1, 0};
+    }
+}
+
+QMessageBox::Icon IconOf(unsigned flags) {
+    switch (flags & MB_ICONMASK) {
+    case MB_ICONSTOP: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
+    case MB_ICONINFORMATION: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+// "(*.dat)" with "*.dat;*.txt" -> "(*.dat) (*.dat *.txt)", the form QFileDialog
+// reads its patterns from.
+QString NameFilter(const FileFilter& f) {
+    QString patterns = QString::fromStdString(f.pattern);
+    patterns.replace(u';', u' ');
+    return QString::fromStdString(f.description) + QStringLiteral(" (") + patterns.simplified() +
+           u')';
+}
+
+}  // namespace
+
+int QtMessageBox(const MessageBoxRequest& request) {
+    QMessageBox box(ActiveOwner());
+    box.setWindowTitle(QString::fromStdString(request.caption));
+    box.setText(QString::fromStdString(request.text));
+    box.setTextFormat(Qt::PlainText);
+    box.setIcon(IconOf(request.flags));
+    const ButtonSet set = ButtonsOf(request.flags);
+    QPushButton* made[3] = {};
+    for (int i = 0; i < set.count; ++i) made[i] = box.addButton(set.buttons[i]);
+    const unsigned def = request.flags & MB_DEFMASK;
+    const int which = def == MB_DEFBUTTON2 ? 1 : def == MB_DEFBUTTON3 ? 2 : 0;
+    box.setDefaultButton(made[which < set.count ? which : 0]);
+    if (set.escape >= 0) box.setEscapeButton(made[set.escape]);
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    for (int i = 0; i < set.count; ++i)
+        if (clicked == made[i]) return set.ids[i];
+    // Closed without a button: what Escape would have answered, else the default.
+    return set.escape >= 0 ? set.ids[set.escape] : set.ids[which < set.count ? which : 0];
+}
+
+FileDialogResult QtFileDialog(const FileDialogRequest& request) {
+    QFileDialog dlg(ActiveOwner());
+    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+    dlg.setOption(QFileDialog::HideNameFilterDetails, true);
+    if (!request.title.empty()) dlg.setWindowTitle(QString::fromStdString(request.title));
+    const bool save = request.kind == FileDialogKind::Save;
+    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (save)
+        dlg.setFileMode(QFileDialog::AnyFile);
+    else if (request.flags & OFN_ALLOWMULTISELECT)
+        dlg.setFileMode(QFileDialog::ExistingFiles);
+    else if (request.flags & OFN_FILEMUSTEXIST)
+        dlg.setFileMode(QFileDialog::ExistingFile);
+    else
+        dlg.setFileMode(QFileDialog::AnyFile);
+    if (save && !(request.flags & OFN_OVERWRITEPROMPT))
+        dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+
+    QStringList filters;
+    for (const FileFilter& f : request.filters) filters << NameFilter(f);
+    if (!filters.isEmpty()) {
+        dlg.setNameFilters(filters);
+        const int index = request.filterIndex >= 1 && request.filterIndex <= int(filters.size())
+                              ? request.filterIndex
+                              : 1;
+        dlg.selectNameFilter(filters[index - 1]);
+    }
+    // "." or "" adds nothing (QFileDialog drops a leading dot).
+    dlg.setDefaultSuffix(QString::fromStdString(request.defExt));
+    if (!request.initialDir.empty()) dlg.setDirectory(QString::fromStdString(request.initialDir));
+    if (!request.fileName.empty()) dlg.selectFile(QString::fromStdString(request.fileName));
+
+    FileDialogResult result;
+    if (dlg.exec() != QDialog::Accepted) return result;  // cancelled: error 0
+    for (const QString& f : dlg.selectedFiles()) result.files.push_back(f.toStdString());
+    if (result.files.empty()) return result;
+    result.chosen = true;
+    // With the details hidden the dialog reports the description alone.
+    const QString selected = dlg.selectedNameFilter();
+    result.filterIndex = 1;
+    for (int i = 0; i < int(filters.size()); ++i) {
+        if (filters[i] == selected ||
+            QString::fromStdString(request.filters[i].description) == selected) {
+            result.filterIndex = i + 1;
+            break;
+        }
+    }
+    return result;
+}
+
+void InstallQtDialogServices() {
+    SetMessageBoxHandler(QtMessageBox);
+    SetFileDialogHandler(QtFileDialog);
+}
+
+}  // namespace kv

@@ -1,0 +1,30 @@
+#pragma once
+// The real dialogs behind the platform's message-box and file-dialog services.
+// The application calls InstallQtDialogServices() once at start-up, after the
+// QApplication exists; tests install scripted answerers instead.
+
+#include "platform/filedialog.h"
+#include "platform/messagebox.h"
+
+namespace kv {
+
+// Installs both handlers below.
+void InstallQtDialogServices();
+
+// A QMessageBox over the active modal dialog (or the active window): the stop icon
+// shows as Critical, question as Question, exclamation as Warning, information as
+// Information, none as NoIcon; the button sets OK, OK/Cancel, Yes/No,
+// Yes/No/Cancel, Abort/Retry/Ignore and Retry/Cancel with MB_DEFBUTTON2/3; the
+// caption is the request's (the application name when the program gave none).
+// Escape answers Cancel where the set has it, OK for OK alone, and nothing for
+// Yes/No and Abort/Retry/Ignore, as the system's boxes do.
+int QtMessageBox(const MessageBoxRequest& request);
+
+// A QFileDialog (Qt's own widgets, not the desktop's, so it behaves the same
+// everywhere): filters as "description (patterns)" showing the description only,
+// the 1-based filter index in and out, the title, the default extension, existing
+// files only with OFN_FILEMUSTEXIST, several with OFN_ALLOWMULTISELECT, an
+// overwrite question only with OFN_OVERWRITEPROMPT. Cancel gives error 0.
+FileDialogResult QtFileDialog(const FileDialogRequest& request);
+
+}  // namespace kv
