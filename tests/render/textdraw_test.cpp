@@ -128,10 +128,12 @@ TEST(TextDrawing, SubscriptDropsAQuarterAscentTruncatedTowardZero) {
               (std::vector<std::string>{"TextOut(2100,3441,\"a\")", "TextOut(2250,3501,\"i\")"}));
 }
 
-TEST(TextDrawing, MissingMetricsCountAsZero) {
+TEST(TextDrawing, MissingMetricsCountAsZeroAndTabsNeedAnAscent) {
     auto set = MakeSet();
     TText t;
-    t.String = "A%S150B%p001\r\nC";  // never laid out: no entries at all
+    // Never laid out: no entries at all, and an ascent of 0, which leaves no tab
+    // stops to jump to.
+    t.String = "A%S150B%T%t%p001\r\nC";
     t.Position = TPoint(100, 200);
     RecordingDC dc;
     TRect extent;
@@ -140,6 +142,7 @@ TEST(TextDrawing, MissingMetricsCountAsZero) {
     EXPECT_EQ(dc.Calls("TextOut"),
               (std::vector<std::string>{"TextOut(2100,3200,\"A\")", "TextOut(2100,3200,\"B\")",
                                         "TextOut(2100,3200,\"C\")"}));
+    EXPECT_EQ(extent, TRect(2100, 3200, 2100, 3200));
 }
 
 TEST(TextDrawing, AttributesAndWhatIsLeftBehind) {
