@@ -136,6 +136,30 @@ public:
     // for a series that does not exist. Leaves R2_COPYPEN and the former pen.
     void DrawDataPointMark(TDC& dc, double x, double y, int plotNumber) const;
 
+    // ---- Frame background, axes, grid lines and autoscale: defined in the render
+    // library (render/axisdraw.cpp, render/grid.cpp, render/autoscale.cpp). mode is
+    // an output mode of render/output.h; quality 1 draws with the styles' widths,
+    // 0 (draft) with the thinnest pen. Axis numbers are BottomAxisNo .. RightAxisNo.
+    // Fills the frame rectangle when FrameBackPaint is 1 (pen and brush records are
+    // written to a kvx file either way).
+    void PaintBackground(int mode, int quality, TDC& dc, FILE* file, TRect* extent) const;
+    // The axes the frame type shows: all four of a "Box" frame and the bottom and
+    // left of an "X-Y" frame when the bottom axis is visible, each visible axis of
+    // an "Independent" frame. DrawAxis: major ticks, minor ticks, axis line.
+    void DrawAxes(int mode, int quality, TDC& dc, FILE* file, TRect* extent) const;
+    void DrawAxis(int mode, int axisNo, int quality, TDC& dc, FILE* file, TRect* extent) const;
+    // The grid lines of the axes DrawAxes would draw, across the display region of
+    // the left (vertical lines) or bottom axis (horizontal lines). Polls the Escape
+    // check every 10 tick steps and ends quietly on an abort.
+    void DrawGrids(int mode, int quality, TDC& dc, FILE* file, TRect* extent) const;
+    void DrawAxisGrid(int mode, int axisNo, int quality, TDC& dc, FILE* file,
+                      TRect* extent) const;
+    // Sets the range and increment of each axis whose switch is 1 from the values
+    // of the shown series plotted against it (through their processing formulas),
+    // with the margin when useMargin is 1, then synchronises the axes. Nothing
+    // changes when no series is shown.
+    void AutoScale(int bottom, int left, int top, int right, int useMargin, int marginPercent);
+
     int IsOnlyParameter = 0;  // 1: the graph file keeps only the series' parameters
     int PaintOrder = 1;       // 1 series first, then axes; 2 axes first
     ::Frame Frame;
