@@ -9,8 +9,9 @@
 #include <utility>
 #include <vector>
 
-// A growable array of values.
-template <class T>
+// A growable array of values. Alloc provides the storage (large numeric columns
+// use one that suits big blocks).
+template <class T, class Alloc = std::allocator<T>>
 class TArrayAsVector {
 public:
     explicit TArrayAsVector(int upper = 0, int lower = 0, int delta = 10)
@@ -74,7 +75,7 @@ private:
         }
     }
 
-    std::vector<T> items_;
+    std::vector<T, Alloc> items_;
     int lower_;
     int delta_;
 };
