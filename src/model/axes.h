@@ -57,6 +57,15 @@ public:
     // lfOrientation of the label font become 0.
     AxisUnit& operator=(const AxisUnit& src);
 
+    // ---- Defined in the render library (render/autoscale.cpp).
+    // Sets RangeStart, RangeEnd and RangeInc to show the values lo to hi by
+    // Scaling; with useMargin 1 the range grows by marginPercent percent of the
+    // span (of the decades, of the inverse span) on either side, otherwise it is
+    // lo to hi and only the increment is chosen. The axis stays as it was for
+    // values that are equal or not finite, for lo not above 0 on a logarithmic or
+    // inverse axis, and when no valid range results.
+    void AutoScale(double lo, double hi, int useMargin, int marginPercent);
+
     int IsVisible = 1;
     int IsCommon = 1;               // common settings with the mirrored axis
     int DispRegionStart = 0;        // percent of the frame length
