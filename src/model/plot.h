@@ -3,6 +3,7 @@
 // file is read (TPlotFile), its data range, its file path and an information text.
 
 #include "platform/containers.h"
+#include "platform/largealloc.h"
 #include "platform/objstrm.h"
 #include "platform/wintypes.h"
 
@@ -33,9 +34,10 @@ inline bool IsValidElement(const TDataElement& e) {
            e.Value > -std::numeric_limits<double>::max();
 }
 
-// A column: 0-based, room for one element at first, grows by 1000.
+// A column: 0-based, room for one element at first, grows by 1000. Its storage
+// suits columns of millions of rows.
 constexpr int DataColumnDelta = 1000;
-class TDataColumn : public TArrayAsVector<TDataElement> {
+class TDataColumn : public TArrayAsVector<TDataElement, kv::LargeBlockAllocator<TDataElement>> {
 public:
     TDataColumn() : TArrayAsVector(0, 0, DataColumnDelta) {}
 };
@@ -151,6 +153,19 @@ public:
     void CalcXRange();
     void CalcYRange();
 
+    // Fills the columns from the series' data file as PlotFile says (datafile.cpp).
+    // 1 when the columns hold what the file gave, nothing included; 0 on failure.
+    // Memory data (IsFileData 0) is left alone and gives 1. Shows no message.
+    int ReadData();
+    // The parameter-column list ("1, 3-5"): 1 when valid, 0 when not. With checkOnly
+    // 0 it rebuilds PlotFile.ParamColumns; a list that fails half way keeps the
+    // columns of the items before the bad one.
+    int ParseParameterColumns(const char* list, int checkOnly);
+    // The mask-row list: 1 when valid, 0 when not. With checkOnly 0 it clears every
+    // mask of XData and masks the listed rows whose X element has flag 0; with
+    // checkOnly non-zero only the syntax is checked (not the row bounds).
+    int ApplyMask(const char* list, int checkOnly);
+
     int IsOnlyParameter = 0;
     TPlotStyle Style;
     TPlotFile PlotFile;
@@ -178,6 +193,9 @@ public:
     };
     KV_STREAMABLE(TPlot)
 };
+
+// The number of '-' characters of a text.
+unsigned CountDashes(const char* text);
 
 // The series record names are registered during static start-up. These make sure
 // they are (TPlotStyle, TPlotFile, TDataElement, TPlot in that order) and undo
