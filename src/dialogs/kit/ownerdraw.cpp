@@ -118,11 +118,6 @@ void POwnerDrawButton::changeEvent(QEvent* e) {
     QAbstractButton::changeEvent(e);
 }
 
-void POwnerDrawButton::resizeEvent(QResizeEvent* e) {
-    stale_ = true;
-    QAbstractButton::resizeEvent(e);
-}
-
 void POwnerDrawButton::focusInEvent(QFocusEvent* e) {
     QAbstractButton::focusInEvent(e);
     update();

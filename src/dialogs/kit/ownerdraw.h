@@ -80,7 +80,6 @@ protected:
 
     void paintEvent(QPaintEvent*) override;
     void changeEvent(QEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
 
