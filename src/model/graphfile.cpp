@@ -1,0 +1,218 @@
+#include "model/graphfile.h"
+
+#include "model/plot.h"
+#include "platform/cformat.h"
+#include "platform/messagebox.h"
+#include "platform/paths.h"
+#include "platform/safefile.h"
+#include "platform/stringtable.h"
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// String-table ids of the messages.
+constexpr int IdsNotGraphFile = 16;
+constexpr int IdsNoMemory = 17;
+constexpr int IdsCannotOpen = 18;
+constexpr int IdsNewerVersion = 19;
+constexpr int IdsCannotCreate = 24;
+constexpr int IdsNotSaved = 25;
+
+constexpr unsigned kExclamation = MB_OK | MB_ICONEXCLAMATION;
+constexpr unsigned kStop = MB_OK | MB_ICONSTOP;
+
+void Show(const GraphFileHooks& hooks, const std::string& text, unsigned flags) {
+    kv::MessageBox(hooks.Owner, text, nullptr, flags);
+}
+
+void Show(const GraphFileHooks& hooks, int id, unsigned flags) {
+    Show(hooks, kv::LoadString(id), flags);
+}
+
+// Reads the whole file into content. False when the file cannot be opened or
+// read, or is empty; the file's bytes are given back before this returns.
+bool ReadFileContent(const std::string& path, GraphFileContent& content, GraphReadStatus& status,
+                     const std::function<void()>& opened) {
+    std::string bytes;
+    const bool read = kv::ReadWholeFile(path, bytes);
+    ipstream is(std::move(bytes));
+    if (!read) is.setstate(pstream::failbit);
+    is.readVersion();
+    if (!is.good()) return false;
+    if (opened) opened();
+    status = ReadGraphContent(is, content);
+    return true;
+}
+
+// The data of parameter-only axis sets come from their data files again; a
+// series whose file is gone or unreadable simply has no data.
+void RereadParameterOnly(TIArrayAsVector<BoxFrame>& sets) {
+    for (BoxFrame* set : sets)
+        if (set->IsOnlyParameter == 1)
+            for (TPlot* p : set->PlotList) p->ReadData();
+}
+
+// Reports a content that cannot be used; true when it can.
+bool Usable(GraphReadStatus status, const GraphFileContent& content, const GraphFileHooks& hooks,
+            unsigned refusedFlags) {
+    switch (status) {
+    case GraphReadStatus::Ok:
+        return true;
+    case GraphReadStatus::NotGraphFile:
+        Show(hooks, IdsNotGraphFile, refusedFlags);
+        return false;
+    case GraphReadStatus::NewerVersion:
+        Show(hooks, IdsNewerVersion, refusedFlags);
+        return false;
+    case GraphReadStatus::Damaged:
+        Show(hooks, IdsCannotOpen, refusedFlags);
+        return false;
+    case GraphReadStatus::Unregistered:
+        Show(hooks, kv::Format("%s\n%s", kv::LoadString(IdsCannotOpen).c_str(), content.Why.c_str()),
+             refusedFlags);
+        return false;
+    case GraphReadStatus::NoMemory:
+        Show(hooks, IdsNoMemory, kStop);
+        return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+int GridMenuItemFor(const TEnv& env) {
+    if (env.IsGrid == 0) return GridMenuNone;
+    switch (env.GridPitch) {
+    case 100: return GridMenu5;
+    case 200: return GridMenu10;
+    case 300: return GridMenu15;
+    case 400: return GridMenu20;
+    default: return 0;
+    }
+}
+
+GraphDocument::GraphDocument() : Env(std::make_unique<TEnv>()) {
+    AxisSets.Add(new BoxFrame);
+    Current = AxisSets[1];
+    CurrentNo = 1;
+}
+
+// ---------------------------------------------------------------- stream content
+
+GraphReadStatus ReadGraphContent(ipstream& is, GraphFileContent& out) {
+    try {
+        // The tag is read into room for 9 characters: a longer one is skipped
+        // unread and leaves the room empty, like a null or missing one.
+        char tag[10] = {};
+        is.readString(tag, sizeof tag);
+        if (std::strcmp(tag, GraphFileTag) != 0) return GraphReadStatus::NotGraphFile;
+        out.FileVersion = int(std::int32_t(is.readWord()));
+        if (out.FileVersion > GraphFileVersion) return GraphReadStatus::NewerVersion;
+
+        out.Env = std::make_unique<TEnv>();
+        is >> *out.Env;
+        const std::uint32_t n = is.readWord();
+        out.AxisSets.Flush();
+        if (is.expectItems(n, MinRecordBytes(is, "BoxFrame", 0))) {
+            for (std::uint32_t i = 0; i < n && is.good(); ++i) {
+                auto set = std::make_unique<BoxFrame>();
+                is >> *set;
+                if (is.good()) out.AxisSets.Add(set);
+            }
+        }
+        return is.good() ? GraphReadStatus::Ok : GraphReadStatus::Damaged;
+    } catch (const xmsg& e) {
+        out.Why = std::string(e.what());
+        return GraphReadStatus::Unregistered;
+    } catch (const std::bad_alloc&) {
+        return GraphReadStatus::NoMemory;
+    } catch (const std::length_error&) {
+        return GraphReadStatus::Damaged;
+    }
+}
+
+void WriteGraphContent(opstream& os, const TEnv& env, const TIArrayAsVector<BoxFrame>& sets) {
+    os.writeString(GraphFileTag);
+    os.writeWord32(std::uint32_t(GraphFileVersion));
+    os << env;
+    os.writeWord32(std::uint32_t(sets.GetItemsInContainer()));
+    for (const BoxFrame* set : sets) os << *set;
+}
+
+// ---------------------------------------------------------------- operations
+
+int WriteGraphFile(GraphDocument& doc, const std::string& path, const GraphFileHooks& hooks) {
+    // A failed backup neither stops nor spoils the save.
+    if (kv::FileExists(path)) kv::PreserveAs(path, kv::ReplaceExtension(path, ".kv3~"));
+
+    kv::ReplacingFileWriter out(path);
+    if (!out.File()) {
+        Show(hooks, IdsCannotCreate, kExclamation);
+        Show(hooks, IdsNotSaved, kStop);
+        return 0;
+    }
+    bool ok = true;
+    try {
+        opstream os(out.File());
+        WriteGraphContent(os, *doc.Env, doc.AxisSets);
+        ok = os.flush() && os.good();
+    } catch (const xmsg&) {
+        ok = false;
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    if (!(ok && out.Commit())) {
+        out.Abort();
+        Show(hooks, IdsNotSaved, kStop);
+        return 0;
+    }
+    doc.Modified = 0;
+    return 1;
+}
+
+int ReadGraphFile(GraphDocument& doc, const std::string& path, const GraphFileHooks& hooks) {
+    GraphFileContent content;
+    GraphReadStatus status = GraphReadStatus::Damaged;
+    // The selection goes once the file opened, also when it is then refused.
+    if (!ReadFileContent(path, content, status, hooks.ClearFeedback)) {
+        Show(hooks, IdsCannotOpen, MB_OKCANCEL);
+        return 0;
+    }
+    // The document never goes without an axis set.
+    if (status == GraphReadStatus::Ok && content.AxisSets.IsEmpty()) status = GraphReadStatus::Damaged;
+    if (!Usable(status, content, hooks, kExclamation)) return 0;
+
+    RereadParameterOnly(content.AxisSets);
+    doc.Env = std::move(content.Env);
+    doc.AxisSets = std::move(content.AxisSets);
+    doc.Current = doc.AxisSets[1];
+    doc.CurrentNo = 1;
+    // The layout measures on the window and reads the new page settings.
+    for (BoxFrame* set : doc.AxisSets) RelayoutTexts(*set);
+    if (hooks.SetGridMenu) hooks.SetGridMenu(GridMenuItemFor(*doc.Env));
+    return 1;
+}
+
+int AddGraphFile(GraphDocument& doc, const std::string& path, const GraphFileHooks& hooks) {
+    GraphFileContent content;
+    GraphReadStatus status = GraphReadStatus::Damaged;
+    if (!ReadFileContent(path, content, status, {})) {
+        Show(hooks, IdsCannotOpen, kStop);
+        return 0;
+    }
+    if (!Usable(status, content, hooks, kStop)) return 0;
+
+    RereadParameterOnly(content.AxisSets);
+    while (!content.AxisSets.IsEmpty()) {
+        std::unique_ptr<BoxFrame> set(content.AxisSets.Detach(1));
+        if (!doc.AxisSets.Add(set)) break;
+        if (hooks.Repaint) hooks.Repaint();
+    }
+    return 1;
+}

@@ -1,0 +1,383 @@
+// The graph document file: writing, reading and adding, the backup copy, refused
+// and damaged files, and data read again for parameter-only axis sets.
+#include "model/graphfile.h"
+
+#include "model/boxframe.h"
+#include "platform/messagebox.h"
+#include "platform/stringtable.h"
+#include "stream_bytes.h"
+#include "support/helpers/sample_document.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using kvtest::Le32;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+// The bytes a document is written as.
+std::string Serialized(const GraphDocument& doc) {
+    opstream os;
+    WriteGraphContent(os, *doc.Env, doc.AxisSets);
+    return os.buffer();
+}
+
+// Everything of a file after the tag: the version, the page settings and the
+// axis sets.
+std::string FileWith(const std::string& tagAndVersion, const GraphDocument& doc) {
+    opstream os;
+    os << *doc.Env;
+    os.writeWord32(std::uint32_t(doc.AxisSets.GetItemsInContainer()));
+    for (const BoxFrame* set : doc.AxisSets) os << *set;
+    return kvtest::kHeader + tagAndVersion + os.buffer().substr(kvtest::kHeader.size());
+}
+
+std::string Tag(const std::string& tag) { return Le32(std::uint32_t(tag.size())) + tag; }
+
+// A document without an axis set, or the file of one whose count says n.
+GraphDocument NoAxisSet() {
+    GraphDocument doc;
+    doc.AxisSets.Flush();
+    return doc;
+}
+std::string NoAxisSet(std::uint32_t n) {
+    const std::string file = FileWith(Tag("korvida") + Le32(1340), NoAxisSet());
+    return file.substr(0, file.size() - 4) + Le32(n);
+}
+
+class GraphFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/kv-graphfile-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        hooks_.ClearFeedback = [this] { ++cleared_; };
+        hooks_.SetGridMenu = [this](int item) { gridItems_.push_back(item); };
+        hooks_.Repaint = [this] { ++repaints_; };
+    }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+
+    std::string Path(const char* name) const { return dir_ + "/" + name; }
+
+    // A document of two axis sets holding every kind of object, on a grid.
+    static GraphDocument Sample() {
+        GraphDocument doc;
+        doc.Env->PaperWidth = 16838;
+        doc.Env->IsGrid = 1;
+        doc.Env->GridPitch = 200;
+        doc.AxisSets.Destroy(1);
+        doc.AxisSets.Add(kvtest::MakeSampleBoxFrame().release());
+        auto second = kvtest::MakeSampleBoxFrame();
+        second->Frame.OriginX = 9000;
+        doc.AxisSets.Add(second.release());
+        doc.Current = doc.AxisSets[2];
+        doc.CurrentNo = 2;
+        doc.Modified = 1;
+        return doc;
+    }
+
+    // The shown messages' texts and flags.
+    static std::vector<std::pair<std::string, unsigned>> Shown(const kv::ScriptedMessageBoxes& boxes) {
+        std::vector<std::pair<std::string, unsigned>> out;
+        for (const kv::MessageBoxRequest& r : boxes.Shown()) out.emplace_back(r.text, r.flags);
+        return out;
+    }
+
+    std::string dir_;
+    GraphFileHooks hooks_;
+    int cleared_ = 0;
+    int repaints_ = 0;
+    std::vector<int> gridItems_;
+};
+
+TEST_F(GraphFileTest, WrittenReadAndWrittenAgainIsTheSameFile) {
+    kv::ScriptedMessageBoxes boxes;
+    int laidOut = 0;
+    static int* counter;
+    counter = &laidOut;
+    SetTextRelayoutHook([](BoxFrame&) { ++*counter; });
+
+    GraphDocument doc = Sample();
+    ASSERT_EQ(WriteGraphFile(doc, Path("a.kv3"), hooks_), 1);
+    EXPECT_EQ(doc.Modified, 0);
+    const std::string first = ReadFile(Path("a.kv3"));
+    EXPECT_EQ(first.substr(0, 20), kvtest::kHeader + Tag("korvida") + Le32(1340));
+    EXPECT_EQ(first, kvtest::kHeader + Serialized(doc).substr(kvtest::kHeader.size()));
+
+    GraphDocument back;
+    ASSERT_EQ(ReadGraphFile(back, Path("a.kv3"), hooks_), 1);
+    SetTextRelayoutHook(nullptr);
+    EXPECT_EQ(back.AxisSets.GetItemsInContainer(), 2);
+    EXPECT_EQ(back.Current, back.AxisSets[1]);
+    EXPECT_EQ(back.CurrentNo, 1);
+    EXPECT_EQ(back.Env->PaperWidth, 16838);
+    EXPECT_EQ(back.AxisSets[2]->Frame.OriginX, 9000);
+    EXPECT_EQ(laidOut, 2) << "every axis set's texts laid out again";
+    EXPECT_EQ(cleared_, 1);
+    EXPECT_EQ(gridItems_, std::vector<int>{GridMenu10});
+    EXPECT_TRUE(boxes.Shown().empty());
+
+    ASSERT_EQ(WriteGraphFile(back, Path("b.kv3"), hooks_), 1);
+    EXPECT_EQ(ReadFile(Path("b.kv3")), first);
+}
+
+TEST_F(GraphFileTest, GridMenuFollowsThePageSettings) {
+    struct Case {
+        int grid, pitch, item;
+    };
+    for (Case c : {Case{0, 100, GridMenuNone}, Case{1, 100, GridMenu5}, Case{1, 300, GridMenu15},
+                   Case{1, 400, GridMenu20}, Case{1, 250, 0}}) {
+        TEnv env;
+        env.IsGrid = c.grid;
+        env.GridPitch = c.pitch;
+        EXPECT_EQ(GridMenuItemFor(env), c.item) << c.grid << " " << c.pitch;
+    }
+}
+
+TEST_F(GraphFileTest, BackupHoldsThePreviousFile) {
+    kv::ScriptedMessageBoxes boxes;
+    GraphDocument doc = Sample();
+    const std::string path = Path("g.kv3");
+    ASSERT_EQ(WriteGraphFile(doc, path, hooks_), 1);
+    const std::string v1 = ReadFile(path);
+    EXPECT_FALSE(std::filesystem::exists(Path("g.kv3~")));
+
+    doc.Env->Zoom = 150;
+    ASSERT_EQ(WriteGraphFile(doc, path, hooks_), 1);
+    const std::string v2 = ReadFile(path);
+    EXPECT_NE(v1, v2);
+    EXPECT_EQ(ReadFile(Path("g.kv3~")), v1);
+
+    doc.Env->Zoom = 200;
+    ASSERT_EQ(WriteGraphFile(doc, path, hooks_), 1);
+    EXPECT_EQ(ReadFile(Path("g.kv3~")), v2);
+    // Nothing else is left in the folder: no temporary file.
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_)) files += entry.is_regular_file();
+    EXPECT_EQ(files, 2);
+}
+
+TEST_F(GraphFileTest, SavingThroughASymbolicLinkKeepsTheLink) {
+    kv::ScriptedMessageBoxes boxes;
+    GraphDocument doc = Sample();
+    const std::string real = Path("real.kv3"), link = Path("link.kv3");
+    WriteFile(real, "previous");
+    std::filesystem::create_symlink(real, link);
+    ASSERT_EQ(WriteGraphFile(doc, link, hooks_), 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadFile(link), Serialized(doc));
+    EXPECT_EQ(ReadFile(Path("link.kv3~")), "previous");
+}
+
+TEST_F(GraphFileTest, FailedWriteLeavesTheOldFile) {
+    kv::ScriptedMessageBoxes boxes;
+    GraphDocument doc = Sample();
+
+    // No folder to create the file in: 24, then 25.
+    EXPECT_EQ(WriteGraphFile(doc, Path("missing/x.kv3"), hooks_), 0);
+    EXPECT_EQ(doc.Modified, 1);
+    const std::vector<std::pair<std::string, unsigned>> expected = {
+        {kv::LoadString(24), MB_OK | MB_ICONEXCLAMATION}, {kv::LoadString(25), MB_OK | MB_ICONSTOP}};
+    EXPECT_EQ(Shown(boxes), expected);
+    EXPECT_NE(kv::LoadString(25).find("\n"), std::string::npos);
+
+    // A write that fails half way (a record class nobody registered) leaves the
+    // old file and no temporary file, and says so.
+    const std::string path = Path("keep.kv3");
+    WriteFile(path, "old content");
+    boxes.Clear();
+    { TStreamableClass shadow("TPlot", nullptr); }  // takes "TPlot" out of the registry
+    EXPECT_EQ(WriteGraphFile(doc, path, hooks_), 0);
+    RegisterSeriesStreamables();
+    EXPECT_EQ(ReadFile(path), "old content");
+    EXPECT_EQ(Shown(boxes), (std::vector<std::pair<std::string, unsigned>>{{kv::LoadString(25), MB_OK | MB_ICONSTOP}}));
+    EXPECT_EQ(doc.Modified, 1);
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_)) files += entry.is_regular_file();
+    EXPECT_EQ(files, 2) << "the file and its backup only";
+}
+
+TEST_F(GraphFileTest, RefusedFilesLeaveTheDocument) {
+    const GraphDocument source = Sample();
+    const std::string good = FileWith(Tag("korvida") + Le32(1340), source);
+    struct Refusal {
+        const char* name;
+        std::string bytes;
+        int message;
+        bool addRefused = true;  // adding a file without axis sets adds nothing, and that is no error
+    };
+    const Refusal refusals[] = {
+        {"newer version", FileWith(Tag("korvida") + Le32(1341), source), 19},
+        {"other tag", FileWith(Tag("korvidb") + Le32(1340), source), 16},
+        {"tag of ten characters", FileWith(Tag("korvida123") + Le32(1340), source), 16},
+        {"null tag", FileWith(Le32(0xFFFFFFFFu) + Le32(1340), source), 16},
+        {"no tag at all", kvtest::kHeader, 16},
+        {"cut short in the page settings", good.substr(0, 40), 18},
+        {"cut short in an axis set", good.substr(0, good.size() / 2), 18},
+        {"one byte short", good.substr(0, good.size() - 1), 18},
+        {"no axis set", FileWith(Tag("korvida") + Le32(1340), NoAxisSet()), 18, false},
+        {"a count the file cannot hold", NoAxisSet(0x7FFFFFFF), 18},
+        {"a broken record bracket", "", 18},
+    };
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(r.name);
+        std::string bytes = r.bytes;
+        if (std::string(r.name) == "a broken record bracket") {
+            bytes = good;
+            bytes[bytes.size() - 1] = 'x';
+        }
+        WriteFile(Path("r.kv3"), bytes);
+
+        kv::ScriptedMessageBoxes boxes;
+        GraphDocument doc = Sample();
+        const std::string before = Serialized(doc);
+        TEnv* env = doc.Env.get();
+        BoxFrame* current = doc.Current;
+        cleared_ = 0;
+        gridItems_.clear();
+        EXPECT_EQ(ReadGraphFile(doc, Path("r.kv3"), hooks_), 0);
+        EXPECT_EQ(doc.Env.get(), env);
+        EXPECT_EQ(doc.Current, current);
+        EXPECT_EQ(doc.CurrentNo, 2);
+        EXPECT_EQ(doc.Modified, 1);
+        EXPECT_EQ(Serialized(doc), before);
+        EXPECT_EQ(cleared_, 1) << "the selection is cleared once the file opened";
+        EXPECT_TRUE(gridItems_.empty());
+        ASSERT_EQ(boxes.Shown().size(), 1u);
+        EXPECT_EQ(boxes.Shown()[0].text, kv::LoadString(r.message));
+        EXPECT_EQ(boxes.Shown()[0].flags, MB_OK | MB_ICONEXCLAMATION);
+
+        // Adding refuses the same files with a stop box and appends nothing.
+        boxes.Clear();
+        EXPECT_EQ(AddGraphFile(doc, Path("r.kv3"), hooks_), r.addRefused ? 0 : 1);
+        EXPECT_EQ(Serialized(doc), before);
+        ASSERT_EQ(boxes.Shown().size(), r.addRefused ? 1u : 0u);
+        if (r.addRefused) {
+            EXPECT_EQ(boxes.Shown()[0].flags, MB_OK | MB_ICONSTOP);
+        }
+    }
+
+    // Every version up to this program's is read.
+    for (int version : {1340, 1000, 0, -5}) {
+        kv::ScriptedMessageBoxes boxes;
+        WriteFile(Path("v.kv3"), FileWith(Tag("korvida") + Le32(std::uint32_t(version)), source));
+        GraphDocument doc;
+        EXPECT_EQ(ReadGraphFile(doc, Path("v.kv3"), hooks_), 1) << version;
+        EXPECT_EQ(doc.AxisSets.GetItemsInContainer(), 2);
+    }
+}
+
+TEST_F(GraphFileTest, MissingFileAndUnknownRecord) {
+    kv::ScriptedMessageBoxes boxes;
+    GraphDocument doc = Sample();
+    const std::string before = Serialized(doc);
+    EXPECT_EQ(ReadGraphFile(doc, Path("none.kv3"), hooks_), 0);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, kv::LoadString(18));
+    EXPECT_EQ(boxes.Shown()[0].flags, MB_OKCANCEL);
+    EXPECT_EQ(cleared_, 0) << "a file that did not open leaves even the selection";
+    EXPECT_EQ(AddGraphFile(doc, Path("none.kv3"), hooks_), 0);
+    EXPECT_EQ(boxes.Shown().back().flags, MB_OK | MB_ICONSTOP);
+
+    // A record this program does not know is reported, not left to crash.
+    WriteFile(Path("u.kv3"), FileWith(Tag("korvida") + Le32(1340), Sample()));
+    { TStreamableClass shadow("TUserConstElement", nullptr); }  // takes the name out of the registry
+    boxes.Clear();
+    EXPECT_EQ(ReadGraphFile(doc, Path("u.kv3"), hooks_), 0);
+    EXPECT_EQ(AddGraphFile(doc, Path("u.kv3"), hooks_), 0);
+    RegisterAxisStreamables();
+    ASSERT_EQ(boxes.Shown().size(), 2u);
+    EXPECT_EQ(boxes.Shown()[0].text.rfind(kv::LoadString(18), 0), 0u);
+    EXPECT_NE(boxes.Shown()[0].text.find("TUserConstElement"), std::string::npos);
+    EXPECT_EQ(Serialized(doc), before);
+}
+
+TEST_F(GraphFileTest, AddingAppendsTheAxisSets) {
+    kv::ScriptedMessageBoxes boxes;
+    GraphDocument other = Sample();
+    other.Env->PaperWidth = 1;
+    other.AxisSets[1]->TextList[1]->BoundingBox = TRect(1, 2, 3, 4);
+    ASSERT_EQ(WriteGraphFile(other, Path("add.kv3"), hooks_), 1);
+
+    GraphDocument doc;
+    doc.Env->PaperWidth = 11906;
+    BoxFrame* first = doc.AxisSets[1];
+    int laidOut = 0;
+    static int* counter;
+    counter = &laidOut;
+    SetTextRelayoutHook([](BoxFrame&) { ++*counter; });
+    EXPECT_EQ(AddGraphFile(doc, Path("add.kv3"), hooks_), 1);
+    SetTextRelayoutHook(nullptr);
+    ASSERT_EQ(doc.AxisSets.GetItemsInContainer(), 3);
+    EXPECT_EQ(doc.AxisSets[1], first);
+    EXPECT_EQ(doc.Current, first);
+    EXPECT_EQ(doc.CurrentNo, 1);
+    EXPECT_EQ(doc.Env->PaperWidth, 11906);
+    EXPECT_EQ(doc.AxisSets[3]->Frame.OriginX, 9000);
+    EXPECT_EQ(doc.AxisSets[2]->TextList[1]->BoundingBox, TRect(1, 2, 3, 4)) << "stored layout kept";
+    EXPECT_EQ(laidOut, 0);
+    EXPECT_EQ(repaints_, 2);
+    EXPECT_EQ(cleared_, 0);
+    EXPECT_TRUE(gridItems_.empty());
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST_F(GraphFileTest, ParameterOnlyAxisSetsReadTheirDataAgain) {
+    kv::ScriptedMessageBoxes boxes;
+    const std::string data = Path("series.dat");
+    WriteFile(data, "1 10\n2 20\n");
+
+    GraphDocument doc;
+    auto plot = std::make_unique<TPlot>();
+    std::snprintf(plot->DataFileName, sizeof plot->DataFileName, "%s", data.c_str());
+    ASSERT_EQ(plot->ReadData(), 1);
+    doc.AxisSets[1]->PlotList.Add(plot.release());
+    doc.AxisSets[1]->SetParameterOnly(1);
+    ASSERT_EQ(WriteGraphFile(doc, Path("p.kv3"), hooks_), 1);
+
+    WriteFile(data, "1 11\n2 21\n3 31\n");
+    GraphDocument back;
+    ASSERT_EQ(ReadGraphFile(back, Path("p.kv3"), hooks_), 1);
+    const TPlot* p = back.AxisSets[1]->PlotList[1];
+    ASSERT_EQ(p->YData.GetItemsInContainer(), 3);
+    EXPECT_EQ(p->YData[2].Value, 31);
+    EXPECT_EQ(p->YMax, 31);
+
+    GraphDocument added;
+    ASSERT_EQ(AddGraphFile(added, Path("p.kv3"), hooks_), 1);
+    EXPECT_EQ(added.AxisSets[2]->PlotList[1]->XData.GetItemsInContainer(), 3);
+
+    // The data file gone: the series is empty and nothing is said.
+    std::filesystem::remove(data);
+    GraphDocument gone;
+    ASSERT_EQ(ReadGraphFile(gone, Path("p.kv3"), hooks_), 1);
+    EXPECT_TRUE(gone.AxisSets[1]->PlotList[1]->XData.IsEmpty());
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+#include "platform/safefile.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string Content(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class SafeFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/kv-safefile-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+    int Files() const {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(dir_)) n += e.is_regular_file();
+        return n;
+    }
+    std::string dir_;
+};
+
+TEST_F(SafeFileTest, TheTargetChangesOnlyOnCommit) {
+    const std::string path = dir_ + "/doc.kv3";
+    std::ofstream(path) << "old";
+    {
+        kv::ReplacingFileWriter w(path);
+        ASSERT_NE(w.File(), nullptr);
+        std::fputs("new", w.File());
+        EXPECT_EQ(Content(path), "old");
+    }  // dropped without commit
+    EXPECT_EQ(Content(path), "old");
+    EXPECT_EQ(Files(), 1);
+
+    kv::ReplacingFileWriter w(path);
+    std::fputs("new", w.File());
+    EXPECT_TRUE(w.Commit());
+    EXPECT_EQ(Content(path), "new");
+    EXPECT_EQ(Files(), 1);
+    EXPECT_FALSE(w.Commit());
+
+    kv::ReplacingFileWriter nowhere(dir_ + "/no/such/dir/x");
+    EXPECT_EQ(nowhere.File(), nullptr);
+    EXPECT_FALSE(nowhere.Commit());
+}
+
+TEST_F(SafeFileTest, PreservedContentSurvivesTheReplacement) {
+    const std::string path = dir_ + "/doc.kv3", backup = dir_ + "/doc.kv3~";
+    std::ofstream(backup) << "older";
+    std::ofstream(path) << "old";
+    ASSERT_TRUE(kv::PreserveAs(path, backup));
+    kv::ReplacingFileWriter w(path);
+    std::fputs("new", w.File());
+    ASSERT_TRUE(w.Commit());
+    EXPECT_EQ(Content(backup), "old");
+    EXPECT_EQ(Content(path), "new");
+    EXPECT_FALSE(kv::PreserveAs(dir_ + "/missing", backup));
+}
+
+TEST_F(SafeFileTest, WholeFilesAndExtensions) {
+    std::string bytes;
+    EXPECT_FALSE(kv::ReadWholeFile(dir_ + "/missing", bytes));
+    EXPECT_FALSE(kv::ReadWholeFile(dir_, bytes));
+    const std::string path = dir_ + "/bin";
+    std::ofstream(path, std::ios::binary) << std::string("a\0b\r\n", 5);
+    ASSERT_TRUE(kv::ReadWholeFile(path, bytes));
+    EXPECT_EQ(bytes, std::string("a\0b\r\n", 5));
+    std::ofstream(path, std::ios::trunc);
+    ASSERT_TRUE(kv::ReadWholeFile(path, bytes));
+    EXPECT_TRUE(bytes.empty());
+
+    EXPECT_EQ(kv::ReplaceExtension("/d/graph.kv3", ".kv3~"), "/d/graph.kv3~");
+    EXPECT_EQ(kv::ReplaceExtension("/d/graph.old.KV3", ".kv3~"), "/d/graph.old.kv3~");
+    EXPECT_EQ(kv::ReplaceExtension("/d.x/graph", ".kv3~"), "/d.x/graph.kv3~");
+    EXPECT_EQ(kv::ReplaceExtension("graph", ".kv3~"), "graph.kv3~");
+}
+
+}  // namespace
