@@ -1,0 +1,65 @@
+#include "chart/winlayer/commands.h"
+
+#include <QAction>
+
+#include <algorithm>
+
+namespace kv::win {
+
+TCommandEnabler TCommandRouter::QueryState(int id) const {
+    for (TCommandTarget* t : targets_) {
+        if (!t) continue;
+        TCommandEnabler ce(id);
+        if (t->ProcessCommandEnable(ce)) return ce;
+    }
+    TCommandEnabler none(id);
+    none.Enable(false);
+    return none;
+}
+
+bool TCommandRouter::Execute(int id) {
+    if (!IsEnabled(id)) return false;
+    for (TCommandTarget* t : targets_)
+        if (t && t->ProcessCommand(id)) return true;
+    return false;
+}
+
+void TCommandRouter::BindAction(QAction* action, int id) {
+    if (!action) return;
+    actions_.push_back({action, id});
+    QObject::connect(action, &QAction::triggered, action, [this, id] { Execute(id); });
+}
+
+void TCommandRouter::UpdateActions() {
+    std::erase_if(actions_, [](const Bound& b) { return b.action.isNull(); });
+    for (const Bound& b : actions_) {
+        const TCommandEnabler ce = QueryState(b.id);
+        b.action->setEnabled(ce.IsEnabled());
+        int check = ce.GetCheck();
+        if (check < 0) {
+            auto it = std::find_if(checks_.begin(), checks_.end(), [&](const auto& c) { return c.first == b.id; });
+            if (it != checks_.end()) check = it->second ? MF_CHECKED : MF_UNCHECKED;
+        }
+        if (check >= 0) {
+            b.action->setCheckable(true);
+            b.action->setChecked(check == MF_CHECKED);
+        }
+    }
+}
+
+void TCommandRouter::SetCheck(int id, bool checked) {
+    for (auto& c : checks_)
+        if (c.first == id) {
+            c.second = checked;
+            return;
+        }
+    checks_.emplace_back(id, checked);
+}
+
+bool TCommandRouter::IsChecked(int id) const {
+    for (const auto& c : checks_)
+        if (c.first == id) return c.second;
+    return false;
+}
+
+}  // namespace kv::win
