@@ -136,6 +136,18 @@ public:
     // for a series that does not exist. Leaves R2_COPYPEN and the former pen.
     void DrawDataPointMark(TDC& dc, double x, double y, int plotNumber) const;
 
+    // ---- Figures: defined in the render library (render/zukeidraw.cpp). mode is an
+    // output mode of render/output.h; quality 1 draws with the figure's pen width,
+    // any other value every outline with width 0. The context's pen, brush and
+    // background colour are put back at the end.
+    void DrawZukei(int mode, TDC& dc, const TZukei* figure, int quality, FILE* file,
+                   TRect* extent) const;
+    // Selects the figure's pen, brush and background colour (without restoring
+    // them) and draws only the arrow head at `to` of the segment from-to; nothing
+    // for a segment shorter than one twip.
+    void DrawArrowLine(int mode, TDC& dc, const TZukei* figure, TPoint from, TPoint to,
+                       int quality, FILE* file, TRect* extent) const;
+
     // ---- Frame background, axes, grid lines and autoscale: defined in the render
     // library (render/axisdraw.cpp, render/grid.cpp, render/autoscale.cpp). mode is
     // an output mode of render/output.h; quality 1 draws with the styles' widths,
