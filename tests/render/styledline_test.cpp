@@ -330,14 +330,31 @@ void MapTwips(TDC& dc) {
     dc.SetViewportExt(TSize(kW, kH));
 }
 
+// The same page with y upward and x shifted by a window origin.
+void MapUpward(TDC& dc) {
+    dc.SetMapMode(MM_ANISOTROPIC);
+    dc.SetWindowOrg(TPoint(-1000, 0));
+    dc.SetWindowExt(TSize(15000, 10500));
+    dc.SetViewportOrg(TPoint(0, kH));
+    dc.SetViewportExt(TSize(kW, -kH));
+}
+
+// 7 twips a pixel, with extents so large that only the context itself can map
+// them.
+void MapHuge(TDC& dc) {
+    dc.SetMapMode(MM_ANISOTROPIC);
+    dc.SetWindowExt(TSize(2100000000, 2100000000));
+    dc.SetViewportExt(TSize(300000000, 300000000));
+}
+
 QImage Draw(const std::vector<DoublePoint>& pts, int style, bool reduce, int rop = R2_COPYPEN,
-            const TRect* clip = nullptr) {
+            const TRect* clip = nullptr, void (*map)(TDC&) = MapTwips) {
     QImage img(kW, kH, QImage::Format_RGB32);
     img.fill(Qt::white);
     const bool old = SetRasterLineReduction(reduce);
     {
         TDC dc(&img);
-        MapTwips(dc);
+        map(dc);
         dc.SetROP2(rop);
         dc.SelectObject(TPen(RGB(0, 0, 160), 0));
         DrawStyledPolyline(OUT_DC, dc, pts.data(), int(pts.size()) - 1, style, 0, clip ? 1 : 0,
@@ -430,10 +447,19 @@ TEST(RasterReduction, DrawsTheSamePixelsAsEveryLine) {
         EXPECT_EQ(DifferentPixels(all, reduced), 0) << d.name;
         EXPECT_NE(all.pixel(0, 0), 0u) << d.name;  // something white is left
     }
-    // Clipped to a rectangle.
+    // Clipped to a rectangle; other mappings.
     const TRect clip(2000, 2000, 12000, 8000);
-    const QImage all = Draw(sets[0].pts, LineStyleSolid, false, R2_COPYPEN, &clip);
-    EXPECT_EQ(DifferentPixels(all, Draw(sets[0].pts, LineStyleSolid, true, R2_COPYPEN, &clip)), 0);
+    for (auto map : {MapTwips, MapUpward, MapHuge}) {
+        const QImage all = Draw(sets[0].pts, LineStyleSolid, false, R2_COPYPEN, &clip, map);
+        const QImage reduced = Draw(sets[0].pts, LineStyleSolid, true, R2_COPYPEN, &clip, map);
+        EXPECT_EQ(DifferentPixels(all, reduced), 0);
+        EXPECT_NE(all, Draw({}, LineStyleSolid, false));  // something was drawn
+    }
+    for (auto map : {MapUpward, MapHuge}) {
+        const QImage all = Draw(sets[2].pts, LineStyleSolid, false, R2_COPYPEN, nullptr, map);
+        const QImage reduced = Draw(sets[2].pts, LineStyleSolid, true, R2_COPYPEN, nullptr, map);
+        EXPECT_EQ(DifferentPixels(all, reduced), 0);
+    }
 }
 
 TEST(RasterReduction, ReachesTheDeviceReducedOnlyWhereItDrawsTheSame) {
