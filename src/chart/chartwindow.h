@@ -1,0 +1,252 @@
+#pragma once
+// The page view: the main frame's client window, which owns the open graph and
+// shows it. It holds the document (page settings and axis sets), the view state
+// (zoom and scroll position through the page settings, grid, draft drawing,
+// manual refresh, current-only display), the default objects new axis sets,
+// series, figures and texts start from, the selection and drag state of the mouse
+// tools, and the settings read from the profile.
+//
+// Page coordinates are twips, x to the right and y downwards, with the origin at
+// the top-left corner of the printable area.
+
+#include "chart/winlayer/commands.h"
+#include "chart/winlayer/services.h"
+#include "chart/winlayer/window.h"
+#include "model/boxframe.h"
+#include "model/defaults.h"
+#include "model/graphfile.h"
+#include "model/records.h"
+#include "platform/containers.h"
+#include "platform/dc.h"
+
+#include <array>
+#include <memory>
+#include <string>
+
+// Command ids of the page view's table (the resources' ids).
+enum ChartCommand : int {
+    CM_AXISFRAME = 101, CM_XAXIS = 102, CM_YAXIS = 103, CM_TOPAXIS = 104, CM_RIGHTAXIS = 105,
+    CM_GRIDNONE = 106,
+    CM_ZOOM25 = 107, CM_ZOOM50 = 108, CM_ZOOM75 = 109, CM_ZOOM100 = 110, CM_ZOOM150 = 111,
+    CM_ZOOM200 = 112, CM_ZOOM400 = 113,
+    CM_DATAFILEOPEN = 114, CM_DATAMANAGER = 115,
+    CM_GRID5 = 116, CM_GRID10 = 117, CM_GRID15 = 118, CM_GRID20 = 119,
+    CM_ADDAXISSET = 120, CM_DELETEAXISSET = 121, CM_CURRENTAXISSETONLY = 122,
+    CM_AUTOSCALE = 123, CM_AXISBASE = 124, CM_DRAFT = 125, CM_FITPAPER = 126, CM_FITGRAPH = 127,
+    CM_LINEARFIT = 128, CM_NONLINEARFIT = 129, CM_SHOWHIDE = 130, CM_OPTIONS = 131,
+    CM_COPYTOCLIPBOARD = 132, CM_PAPERCOLOR = 134, CM_HELP = 140, CM_USERCONST = 141,
+    CM_PASTEDATA = 142, CM_USERFUNCTION = 143, CM_CALCCURVE = 144, CM_EVALUATE = 145,
+    CM_MANUALREFRESH = 146, CM_REDRAW = 147, CM_DUPLICATEAXISSET = 148,
+    CM_AXISSETTOTOP = 149, CM_AXISSETUP = 150, CM_AXISSETDOWN = 151, CM_AXISSETTOBOTTOM = 152,
+    CM_ZUKEISTYLE = 201, CM_ZUKEIDUPLICATE = 202, CM_ZUKEIDELETE = 203, CM_ZUKEITOTOP = 204,
+    CM_ZUKEIUP = 205, CM_ZUKEIDOWN = 206, CM_ZUKEITOBOTTOM = 207,
+    CM_TEXTEDIT = 301, CM_TEXTDUPLICATE = 302, CM_TEXTFONT = 303, CM_TEXTDELETE = 304,
+    CM_PLOTSTYLE = 401, CM_PLOTRELOAD = 402, CM_PLOTTOTOP = 403, CM_PLOTUP = 404,
+    CM_PLOTDOWN = 405, CM_PLOTTOBOTTOM = 406, CM_PLOTDELETE = 407, CM_PLOTDUPLICATE = 408,
+    CM_PLOTEDITOR = 410, CM_PLOTSAVETOFILE = 411, CM_PLOTLINEARFIT = 412,
+    CM_PLOTNONLINEARFIT = 413, CM_PLOTMASK = 414, CM_PLOTINFO = 415,
+    CM_SELECTIONDELETE = 501, CM_SELECTIONFONT = 502, CM_SELECTIONTEXTSTYLE = 503,
+    CM_SELECTIONZUKEISTYLE = 504,
+    CM_NODEINSERT = 901, CM_NODEDELETE = 902,
+    CM_HEADERFOOTER = 24341, CM_COPYSCALING = 55531, CM_PASTESCALING = 55532,
+};
+
+// Status-bar gadgets of the page view.
+constexpr int ZoomGadget = 1;
+constexpr int AxisSetGadget = 2;
+
+// The A4 page used when there is no printer, twips.
+constexpr int A4PrintableWidth = 11338;
+constexpr int A4PrintableHeight = 16270;
+constexpr int A4PaperWidth = 11905;
+constexpr int A4PaperHeight = 16837;
+constexpr int A4PrintOffset = 283;
+
+// The page mapping of a client area: the anisotropic mapping that shows page
+// twips at a zoom with the view centre in the middle of the client area.
+struct TPageMapping {
+    TPoint WindowOrg;
+    TSize WindowExt;
+    TPoint ViewportOrg;
+    TSize ViewportExt;
+};
+
+// The mapping for a client area of w x h pixels at lpx x lpy pixels per inch,
+// zoom percent and view centre; false when the area or the zoom leaves an extent
+// of 0 (nothing can be shown). A zoom below 1 counts as 100.
+bool ComputePageMapping(int w, int h, int lpx, int lpy, int zoom, TPoint viewCenter,
+                        TPageMapping& out);
+void ApplyPageMapping(TDC& dc, const TPageMapping& m);
+
+class TChartWindow : public kv::win::TWindow, public kv::win::TCommandTarget {
+    Q_OBJECT
+public:
+    explicit TChartWindow(QWidget* parent = nullptr);
+    ~TChartWindow() override;
+
+    // ---- Window overrides.
+    bool CanClose() override;
+    void Paint(TDC& dc, bool erase, const TRect& rect) override;
+    void SetupWindow() override;
+    void EvSize(UINT sizeType, const TSize& size) override;
+    void EvHScroll(UINT code, int thumbPos) override;
+    void EvVScroll(UINT code, int thumbPos) override;
+    static const char* GetClassName() { return "ChartWindow"; }
+
+    // ---- Commands (the response table; chartcommands.cpp).
+    bool ProcessCommand(int id) override;
+    bool ProcessCommandEnable(kv::win::TCommandEnabler& ce) override;
+    static const kv::win::TCommandTable<TChartWindow>& CommandTable();
+
+    // ---- Small services.
+    // "Axis %d" with CurrentNo in the status bar's second gadget.
+    void ShowCurrentAxisSet();
+    // Each axis set's series take the set's own parameter-only switch.
+    void SetOnlyParameterAll();
+    // 1 when some axis set holds a series made in memory.
+    int HasMemoryData() const;
+    // The hooks through which the document's model operations (the new-graph
+    // reset, reading a graph file) reach this window.
+    NewGraphHooks MakeNewGraphHooks();
+    GraphFileHooks MakeGraphFileHooks();
+
+    // ---- Painting (chartpaint.cpp).
+    // Shadow, sheet, printable-area outline and grid dots on a context that
+    // already carries the page mapping.
+    void DrawPaper(TDC& dc);
+    void DrawGridDots(TDC& dc);
+    // The current printer's page into Env; the A4 page when there is no printer.
+    void GetPageMetrics();
+    // The numeric labels of the set's axes that label themselves, built again.
+    void UpdateAxisLabels(BoxFrame* set);
+    // Not built yet: the page header and footer, the mark of the current axis
+    // set, the selection feedback (they draw nothing until their code lands).
+    void DrawHeaderFooter(TDC& dc);
+    void DrawFrameSelection(TDC& dc, BoxFrame* set);
+    void RedrawFeedback(TDC& dc);
+
+    // ---- Zoom and scrolling (chartzoom.cpp).
+    void CmZoom25();
+    void CmZoom50();
+    void CmZoom75();
+    void CmZoom100();
+    void CmZoom150();
+    void CmZoom200();
+    void CmZoom400();
+    void UpdateScrollBars();
+    void UpdateHandleSize();
+
+    // ---- Settings (chartsetup.cpp).
+    // Copies at most two characters (a drive letter and a colon) into DataDrive
+    // and into the data-file reader's drive.
+    void SetDataDrive(const char* drive);
+    // The read-out formats that DataPrecision chooses (0 short, 1 full; other
+    // values leave them).
+    void SetReadoutFormat();
+
+    // ---- The document. Env, AxisSets, Current, CurrentNo and Modified are the
+    // graph document's, so that the file operations work on it directly.
+    GraphDocument Document;
+    std::unique_ptr<TEnv>& Env = Document.Env;
+    TIArrayAsVector<BoxFrame>& AxisSets = Document.AxisSets;
+    int& CurrentNo = Document.CurrentNo;
+    BoxFrame*& Current = Document.Current;
+    int CurrentOnly = 0;
+    std::string FileName;
+
+    // ---- View and settings.
+    int HandleSizeSetting = 100;
+    int HandleSize = 2;
+    int InvalidateMarginBase = 100;
+    int DataHitAlgorithm = 0;
+    char DataDrive[3] = "A:";
+    char Editor[MAX_PATH] = "";
+    int ReloadDataBeforePlot = 0;
+    int WMFMargin = 60;
+    std::unique_ptr<BoxFrame> ScalingStore;
+    int LogPixelsX = 0;
+    int LogPixelsY = 0;
+    int& Modified = Document.Modified;
+
+    // ---- Mouse tools, selection and feedback.
+    int Dragging = 0;
+    int ButtonDown = 0;
+    bool DoubleClicked = false;
+    std::unique_ptr<TDC> WindowDC;
+    int HandlesShown = 0;
+    int TextFrameShown = 0;
+    int LineHandlesShown = 0;
+    TRect FeedbackRect;
+    int AxisSelected = 0;
+    int SelectedAxis = 0;
+    int TextSelected = 0;
+    int ZukeiSelected = 0;
+    int MultiSelected = 0;
+    int PlotSelected = 0;
+    int SelectedPlot = 0;
+    int SelectedRow = 0;
+    struct {
+        double X = 0.0;
+        double Y = 0.0;
+    } DataCursor;
+    int Scrolling = 0;
+    int NodeHandlesShown = 0;
+    int NodeIndex = -1;
+    TPoint Anchor;
+    SCROLLINFO HScrollInfo = InitialScrollInfo();
+    SCROLLINFO VScrollInfo = InitialScrollInfo();
+    int HeaderType = 0;
+    int HeaderPosition = 0;
+    int FooterType = 0;
+    int FooterPosition = 0;
+    int CurrentHit = 0;
+    int DragHit = 0;
+    TPoint DragStart;
+    TPoint DragPoint;
+    TRect DragStartRect;
+    TRect DragRect;
+    TPoint PanPoint;
+    int PickTolerance = 5;
+    TRect PickRect;
+    kv::win::TToolPalette* ToolBar = nullptr;
+    kv::win::TStatusBar* StatusBar = nullptr;
+    std::unique_ptr<TZukei> ScratchZukei;
+    int InvalidateMargin = 0;
+    int WatchHidden = 1;
+    TPoint WatchPoint;
+    int PolylineActive = 0;
+
+    // ---- Default objects: kept together as the profile's default styles.
+    DefaultStyles Defaults;
+    Frame* const DefaultFrame = &Defaults.DefaultFrame;
+    AxisUnit* const DefaultAxes[4] = {&Defaults.DefaultAxes[DefaultBottomAxis],
+                                      &Defaults.DefaultAxes[DefaultLeftAxis],
+                                      &Defaults.DefaultAxes[DefaultTopAxis],
+                                      &Defaults.DefaultAxes[DefaultRightAxis]};
+    TPlotStyle* const DefaultPlotStyle = &Defaults.DefaultPlotStyle;
+    TPlotStyle* const DefaultMemoryPlotStyle = &Defaults.DefaultMemoryPlotStyle;
+    TZukei* const DefaultZukei = &Defaults.DefaultZukei;
+    TText* const DefaultText = &Defaults.DefaultText;
+    int& DefaultIsOnlyParameter = Defaults.DefaultIsOnlyParameter;
+    int& DefaultPaintOrder = Defaults.DefaultPaintOrder;
+
+    int Quality = 1;
+    int ManualRefresh = 0;
+    // Work columns of the non-linear fit: the function value and nine derivatives.
+    std::array<TArrayAsVector<double>, 10> FitColumns = MakeFitColumns();
+    int AutoScaleMargin = 10;
+    char PlotReadoutFormat[256] = "[ %s ] %%i=%d %%c=%d (%.15lG, %.15lG)";
+    char WatchReadoutFormat[256] = "X=%.15lG Y=%.15lG";
+    int DataPrecision = 0;
+
+private:
+    static SCROLLINFO InitialScrollInfo();
+    static std::array<TArrayAsVector<double>, 10> MakeFitColumns();
+    // The zoom in use: Env's, or 100 when it is below 1.
+    int EffectiveZoom() const;
+    void ZoomTo(int percent);
+    // One line or page step of a bar: towards a smaller (back) or larger view
+    // centre by `step` twips, scrolling the pixels by `shift`.
+    void ScrollStep(int bar, bool back, int step, int shift);
+    void Scroll(int bar, UINT code, int thumbPos);
+};
