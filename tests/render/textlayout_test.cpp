@@ -2,11 +2,14 @@
 
 #include "fake_measure.h"
 #include "model/boxframe.h"
+#include "model/graphfile.h"
 #include "platform/dc.h"
 #include "render/markup.h"
 #include "support/helpers/sample_document.h"
 
 #include <gtest/gtest.h>
+
+#include <QTemporaryDir>
 
 #include <array>
 #include <cstring>
@@ -282,6 +285,40 @@ TEST(TextLayout, RelayoutHookLaysOutEveryTextOfTheSet) {
     EXPECT_EQ(legend->BoundingBox, expected.BoundingBox);
     EXPECT_EQ(legend->CharMetrics.GetItemsInContainer(),
               expected.CharMetrics.GetItemsInContainer());
+    SetTextRelayoutHook(nullptr);
+}
+
+TEST(TextLayout, OpeningAGraphFileLaysOutItsTextsAddingOneKeepsThem) {
+    FakeMeasure fake;
+    kv::InstallTextLayout();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath("texts.kv3").toStdString();
+
+    // Stored metrics that no layout would give.
+    GraphDocument written;
+    BoxFrame& set = *written.AxisSets[1];
+    auto text = std::make_unique<TText>();
+    text->String = "AB";
+    text->Font.lfHeight = -250;
+    text->CharMetrics.Add(TCharMetric(1, 2, 3));
+    text->BoundingBox = TRect(0, 0, 1, 1);
+    set.TextList.Add(text.release());
+    auto label = std::make_unique<TText>();
+    label->String = "10";
+    set.LeftAxis.LabelTexts.Add(label.release());
+    ASSERT_EQ(WriteGraphFile(written, path), 1);
+
+    GraphDocument opened;
+    ASSERT_EQ(ReadGraphFile(opened, path), 1);
+    const BoxFrame& read = *opened.AxisSets[1];
+    EXPECT_EQ(Entries(*read.TextList[1]), (std::vector<Entry>{{175, 250, 200}, {150, 250, 200}}));
+    EXPECT_EQ(read.TextList[1]->BoundingBox, TRect(0, 0, 325, 250));
+    EXPECT_EQ(read.LeftAxis.LabelTexts[1]->BoundingBox, TRect(0, 0, 300, 300));
+
+    ASSERT_EQ(AddGraphFile(opened, path), 1);
+    const BoxFrame& added = *opened.AxisSets[2];
+    EXPECT_EQ(Entries(*added.TextList[1]), (std::vector<Entry>{{1, 2, 3}}));
     SetTextRelayoutHook(nullptr);
 }
 
