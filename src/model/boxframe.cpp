@@ -137,32 +137,12 @@ void BoxFrame::Streamer::Read(ipstream& is, std::uint32_t version) const {
 
 // ---------------------------------------------------------------- registration
 
-namespace {
-
-std::vector<std::unique_ptr<TStreamableClass>>& HeldAxisRegistrations() {
-    static std::vector<std::unique_ptr<TStreamableClass>> held = [] {
-        // Touch the registry first so that it outlives these entries at exit.
-        TStreamableClass::Find("");
-        return std::vector<std::unique_ptr<TStreamableClass>>();
-    }();
-    return held;
-}
-
-void EnsureRegistered(const char* name, TStreamerBuilder build) {
-    if (!TStreamableClass::Find(name))
-        HeldAxisRegistrations().push_back(std::make_unique<TStreamableClass>(name, build));
-}
-
-}  // namespace
 
 void RegisterAxisStreamables() {
-    EnsureRegistered("TUserConstElement", &TUserConstElement::BuildStreamer);
-    EnsureRegistered("AxisUnit", &AxisUnit::BuildStreamer);
-    EnsureRegistered("Frame", &Frame::BuildStreamer);
-    EnsureRegistered("BoxFrame", &BoxFrame::BuildStreamer);
+    TStreamableClass::EnsureRegistered("TUserConstElement", &TUserConstElement::BuildStreamer);
+    TStreamableClass::EnsureRegistered("AxisUnit", &AxisUnit::BuildStreamer);
+    TStreamableClass::EnsureRegistered("Frame", &Frame::BuildStreamer);
+    TStreamableClass::EnsureRegistered("BoxFrame", &BoxFrame::BuildStreamer);
 }
 
-void UnregisterAxisStreamables() {
-    auto& held = HeldAxisRegistrations();
-    while (!held.empty()) held.pop_back();
-}
+void UnregisterAxisStreamables() { TStreamableClass::ReleaseEnsured(); }

@@ -210,7 +210,7 @@ void SetTextRelayoutHook(TextRelayoutHook hook);
 void RelayoutTexts(BoxFrame& set);
 
 // The axis-set record names (TUserConstElement, AxisUnit, Frame, BoxFrame) are
-// registered during static start-up; these make sure they are and undo what
-// RegisterAxisStreamables added, in reverse order.
+// registered during static start-up; these make sure they are and undo what the
+// explicit registrations added (TStreamableClass::EnsureRegistered).
 void RegisterAxisStreamables();
 void UnregisterAxisStreamables();

@@ -346,32 +346,12 @@ void TPlot::Streamer::Read(ipstream& is, std::uint32_t version) const {
 
 // ---------------------------------------------------------------- registration
 
-namespace {
-
-std::vector<std::unique_ptr<TStreamableClass>>& HeldSeriesRegistrations() {
-    static std::vector<std::unique_ptr<TStreamableClass>> held = [] {
-        // Touch the registry first so that it outlives these entries at exit.
-        TStreamableClass::Find("");
-        return std::vector<std::unique_ptr<TStreamableClass>>();
-    }();
-    return held;
-}
-
-void EnsureRegistered(const char* name, TStreamerBuilder build) {
-    if (!TStreamableClass::Find(name))
-        HeldSeriesRegistrations().push_back(std::make_unique<TStreamableClass>(name, build));
-}
-
-}  // namespace
 
 void RegisterSeriesStreamables() {
-    EnsureRegistered("TPlotStyle", &TPlotStyle::BuildStreamer);
-    EnsureRegistered("TPlotFile", &TPlotFile::BuildStreamer);
-    EnsureRegistered("TDataElement", &TDataElementRecord::BuildStreamer);
-    EnsureRegistered("TPlot", &TPlot::BuildStreamer);
+    TStreamableClass::EnsureRegistered("TPlotStyle", &TPlotStyle::BuildStreamer);
+    TStreamableClass::EnsureRegistered("TPlotFile", &TPlotFile::BuildStreamer);
+    TStreamableClass::EnsureRegistered("TDataElement", &TDataElementRecord::BuildStreamer);
+    TStreamableClass::EnsureRegistered("TPlot", &TPlot::BuildStreamer);
 }
 
-void UnregisterSeriesStreamables() {
-    auto& held = HeldSeriesRegistrations();
-    while (!held.empty()) held.pop_back();
-}
+void UnregisterSeriesStreamables() { TStreamableClass::ReleaseEnsured(); }

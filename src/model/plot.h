@@ -199,6 +199,6 @@ unsigned CountDashes(const char* text);
 
 // The series record names are registered during static start-up. These make sure
 // they are (TPlotStyle, TPlotFile, TDataElement, TPlot in that order) and undo
-// what RegisterSeriesStreamables added, in reverse order.
+// what the explicit registrations added (TStreamableClass::EnsureRegistered).
 void RegisterSeriesStreamables();
 void UnregisterSeriesStreamables();

@@ -38,6 +38,25 @@ TStreamerBuilder TStreamableClass::Find(std::string_view name) {
     return it == reg.end() ? nullptr : it->second;
 }
 
+namespace {
+std::vector<std::unique_ptr<TStreamableClass>>& EnsuredEntries() {
+    static std::vector<std::unique_ptr<TStreamableClass>> held = [] {
+        Registry();  // constructed first, so it outlives these entries at exit
+        return std::vector<std::unique_ptr<TStreamableClass>>();
+    }();
+    return held;
+}
+}  // namespace
+
+void TStreamableClass::EnsureRegistered(const char* name, TStreamerBuilder build) {
+    if (!Find(name)) EnsuredEntries().push_back(std::make_unique<TStreamableClass>(name, build));
+}
+
+void TStreamableClass::ReleaseEnsured() {
+    auto& held = EnsuredEntries();
+    while (!held.empty()) held.pop_back();  // latest first
+}
+
 // ---------------------------------------------------------------- opstream
 
 opstream::opstream() { writeVersion(); }

@@ -72,6 +72,13 @@ public:
     // The builder registered under exactly this name, or null.
     static TStreamerBuilder Find(std::string_view name);
 
+    // Registers name unless it already is; entries added here stay until
+    // ReleaseEnsured() (or program exit). The explicit registration functions of
+    // the document classes use this, so calling them twice or after the static
+    // registrations ran changes nothing.
+    static void EnsureRegistered(const char* name, TStreamerBuilder build);
+    static void ReleaseEnsured();
+
 private:
     std::string name_;
 };
