@@ -46,6 +46,13 @@ public:
     int IsClosed = 0;           // polyline: 1 closed outline
     int InterPointNo = 100;     // spline divisions per segment
 
+    // ---- Defined in the render library (render/zukeibounds.cpp).
+    // Recomputes Bounds from the kind and the nodes: the two corner nodes of the
+    // two-node kinds as they are (not normalised; left alone while the two nodes
+    // are not there), the normalised box of a polyline's points (of its sampled
+    // curve for a spline; 0, 0, 0, 0 without points). Other kinds keep Bounds.
+    void UpdateBounds();
+
     // The fewest bytes one record of this class takes in the stream, for
     // bounding stored list counts.
     static std::size_t MinStoredBytes(const ipstream& is);
