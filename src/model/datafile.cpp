@@ -40,7 +40,9 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 // A piece and the line end after it: the most a line takes in the file (its CR
 // LF counted as two bytes).
 constexpr std::size_t kLineWindow = DataLineChars + 1;
-constexpr std::size_t kBlockBytes = std::size_t(1) << 17;
+// Small enough to come from the heap's reused memory rather than fresh pages.
+constexpr std::size_t kBlockBytes = std::size_t(1) << 16;
+constexpr std::size_t kBufferBytes = kBlockBytes + kLineWindow + 1;
 
 // Occurrences of c in [p, p + n), eight bytes at a time.
 std::size_t CountByte(const char* p, std::size_t n, char c) {
@@ -67,12 +69,12 @@ std::size_t CountByte(const char* p, std::size_t n, char c) {
 class LineReader {
 public:
     LineReader(std::FILE* file, std::int64_t fileSize)
-        : file_(file), fileSize_(fileSize), buf_(kBlockBytes + kLineWindow + 1) {}
+        : file_(file), fileSize_(fileSize), buf_(std::make_unique_for_overwrite<char[]>(kBufferBytes)) {}
 
     bool Next(char*& begin, char*& end) {
         if (!eof_ && len_ - pos_ < kLineWindow) Fill();
         if (pos_ >= len_) return false;
-        char* p = buf_.data() + pos_;
+        char* p = buf_.get() + pos_;
         const std::size_t avail = len_ - pos_;
         const std::size_t window = std::min(avail, kLineWindow);
         if (auto* nl = static_cast<char*>(std::memchr(p, '\n', window))) {
@@ -107,7 +109,7 @@ public:
     // it holds the rest of the file), for sizing the columns once.
     std::int64_t EstimateLinesLeft() const {
         const std::size_t inBlock = len_ - pos_;
-        const std::int64_t ends = std::int64_t(CountByte(buf_.data() + pos_, inBlock, '\n'));
+        const std::int64_t ends = std::int64_t(CountByte(buf_.get() + pos_, inBlock, '\n'));
         if (eof_) return ends + 1;
         const std::int64_t rest = std::max<std::int64_t>(fileSize_ - (fileOffset_ + std::int64_t(pos_)), 0);
         if (ends == 0) return rest / std::int64_t(DataLineChars) + 1;
@@ -117,27 +119,27 @@ public:
 private:
     void Fill() {
         if (pos_ > 0) {
-            std::memmove(buf_.data(), buf_.data() + pos_, len_ - pos_);
+            std::memmove(buf_.get(), buf_.get() + pos_, len_ - pos_);
             fileOffset_ += std::int64_t(pos_);
             len_ -= pos_;
             pos_ = 0;
         }
-        const std::size_t cap = buf_.size() - 1;
+        const std::size_t cap = kBufferBytes - 1;
         while (!eof_ && len_ < cap) {
-            const std::size_t n = std::fread(buf_.data() + len_, 1, cap - len_, file_);
+            const std::size_t n = std::fread(buf_.get() + len_, 1, cap - len_, file_);
             len_ += n;
             if (n == 0) {
                 eof_ = true;
                 error_ = std::ferror(file_) != 0;
             }
         }
-        hasNul_ = std::memchr(buf_.data(), '\0', len_) != nullptr;
+        hasNul_ = std::memchr(buf_.get(), '\0', len_) != nullptr;
     }
 
     std::FILE* file_;
     std::int64_t fileSize_;
     std::int64_t fileOffset_ = 0;  // of the block's first byte
-    std::vector<char> buf_;
+    std::unique_ptr<char[]> buf_;
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     bool eof_ = false;
