@@ -136,6 +136,16 @@ public:
     // for a series that does not exist. Leaves R2_COPYPEN and the former pen.
     void DrawDataPointMark(TDC& dc, double x, double y, int plotNumber) const;
 
+    // ---- Data series: defined in the render library (render/seriesdraw.cpp,
+    // render/seriesforms.cpp). Draws series number seriesNo (from 1; the formulas'
+    // "%i") through its processing formulas (compiled here, so any compiled
+    // formula of the program is replaced), cut into runs at "*" rows: per run the
+    // filled form, the connection line, the error bars and the markers. quality 0
+    // draws every pen with width 0. Polls the Escape check every 100 rows or points
+    // and ends quietly on an abort. A hidden series draws and evaluates nothing.
+    void DrawPlot(int mode, int quality, TDC& dc, const TPlot* plot, int seriesNo, FILE* file,
+                  TRect* extent);
+
     // ---- Figures: defined in the render library (render/zukeidraw.cpp). mode is an
     // output mode of render/output.h; quality 1 draws with the figure's pen width,
     // any other value every outline with width 0. The context's pen, brush and
