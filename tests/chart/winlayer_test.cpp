@@ -6,6 +6,7 @@
 
 #include "chart/winlayer/cursors.h"
 #include "chart/winlayer/keys.h"
+#include "chart/winlayer/services.h"
 #include "chart/winlayer/window.h"
 #include "platform/cformat.h"
 
@@ -14,7 +15,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QLabel>
 #include <QScrollBar>
+#include <QStatusBar>
 
 #include <string>
 #include <vector>
@@ -312,6 +315,38 @@ TEST(Input, CaptureAndCursors) {
     }
     EXPECT_EQ(kv::win::LoadCursor(12345).shape(), Qt::ArrowCursor);
     EXPECT_EQ(kv::win::LoadCursor(IDC_SIZENWSE).shape(), Qt::SizeFDiagCursor);
+}
+
+TEST(Services, StatusBarOnAQtStatusBar) {
+    QStatusBar bar;
+    kv::win::TQtStatusBar status(&bar, 2);
+    status.SetGadgetText(1, " 25%");
+    status.SetGadgetText(2, "Axis 3");
+    status.SetGadgetText(7, "ignored");
+    status.SetMessage("X=1 Y=2");
+    const QList<QLabel*> labels = bar.findChildren<QLabel*>();
+    QStringList texts;
+    for (QLabel* l : labels) texts << l->text();
+    EXPECT_TRUE(texts.contains(" 25%"));
+    EXPECT_TRUE(texts.contains("Axis 3"));
+    EXPECT_EQ(bar.currentMessage(), "X=1 Y=2");
+    EXPECT_EQ(status.GetGadgetText(2), "Axis 3");
+    status.SetMessage("");
+    EXPECT_TRUE(bar.currentMessage().isEmpty());
+    EXPECT_EQ(status.GetMessage(), "");
+}
+
+TEST(Services, ToolPaletteHasOneExclusiveButtonDown) {
+    kv::win::TToolPalette palette;
+    EXPECT_TRUE(palette.IsButtonDown(1001));
+    palette.SetButtonDown(1022);
+    EXPECT_TRUE(palette.IsButtonDown(1022));
+    EXPECT_FALSE(palette.IsButtonDown(1001));
+    palette.SetButtonDown(1002);  // a command button is never down
+    EXPECT_FALSE(palette.IsButtonDown(1002));
+    EXPECT_TRUE(palette.IsButtonDown(1022));
+    palette.SetButtonDown(1001);
+    EXPECT_TRUE(palette.IsButtonDown(1001));
 }
 
 }  // namespace

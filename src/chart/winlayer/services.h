@@ -89,8 +89,10 @@ public:
     virtual std::string AppDirectory() const { return {}; }
     // Saves the open graph as the File menu's save does: 1 when the file was
     // written, 0 when not (a cancelled save-as dialog, a failed write; the user
-    // has been told). Without an application there is nothing that can save: the
-    // user is told and the answer is 0.
+    // has been told). A written graph is no longer marked modified (the graph-file
+    // write clears the flag); the close check relies on that. Without an
+    // application there is nothing that can save: the user is told and the answer
+    // is 0.
     virtual int SaveGraph();
     // Writes every setting to the profile.
     virtual void SaveSettings() {}

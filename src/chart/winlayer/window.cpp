@@ -289,7 +289,7 @@ TWindow::TWindow(QWidget* parent) : QWidget(parent) {
     grid->setSpacing(0);
     for (int bar : {SB_HORZ, SB_VERT}) {
         auto* sb = new Win32ScrollBar(bar == SB_HORZ ? Qt::Horizontal : Qt::Vertical, this,
-                                 [this, bar](bool wasDown, int) { ScrollReleased(bar, wasDown); });
+                                 [this, bar](bool wasDown, int pos) { ScrollReleased(bar, wasDown, pos); });
         bars_[bar] = sb;
         connect(sb, &QAbstractSlider::actionTriggered, this, [this, bar](int action) { ScrollAction(bar, action); });
         info_[bar].fMask = SIF_DISABLENOSCROLL;
@@ -619,12 +619,13 @@ void TWindow::ScrollAction(int bar, int action) {
     }
 }
 
-void TWindow::ScrollReleased(int bar, bool wasSliderDown) {
+void TWindow::ScrollReleased(int bar, bool wasSliderDown, int thumbPos) {
     auto send = [&](UINT code, int pos) {
         if (bar == SB_HORZ) EvHScroll(code, pos);
         else EvVScroll(code, pos);
     };
-    if (wasSliderDown) send(SB_THUMBPOSITION, info_[bar].nTrackPos);
+    // Where the thumb was let go, as Win32 reports it.
+    if (wasSliderDown) send(SB_THUMBPOSITION, thumbPos);
     send(SB_ENDSCROLL, 0);
     ApplyScrollBar(bar);
 }

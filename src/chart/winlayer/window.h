@@ -191,7 +191,7 @@ private:
     void ApplyPendingResize();
     void ShowTouched(const QRect& deviceRect);
     void ScrollAction(int bar, int action);
-    void ScrollReleased(int bar, bool wasSliderDown);
+    void ScrollReleased(int bar, bool wasSliderDown, int thumbPos);
     void ApplyScrollBar(int bar);
     TDeviceInfo DeviceInfo() const;
 
