@@ -129,8 +129,9 @@ void TDataReadDialog::SetupWindow() {
                 for (int id : kItemControls[item])
                     if (id) EnableControl(id, false);
     PreviewFile();
-    Preview->SetSelIndex(f.StartRow - 1);
-    SetCaptionDoc(kv::FileNameWithExt(Plot->DataFileName));
+    Preview->SetSelIndex(f.StartRow > 0 ? f.StartRow - 1 : -1);
+    SetCaptionDoc(kv::FileNameWithExt(
+        std::string_view(Plot->DataFileName, ::strnlen(Plot->DataFileName, MAX_PATH))));
 }
 
 bool TDataReadDialog::PreviewFile() {

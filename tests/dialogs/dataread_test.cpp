@@ -19,6 +19,8 @@
 
 #include <unistd.h>
 
+#include <climits>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -113,6 +115,11 @@ TEST_F(DataReadDialogTest, FillsEveryControlFromTheSeries) {
     other.Create();
     for (int id : {108, 109, 121, 118, 119, 120}) EXPECT_EQ(other.IsItemChecked(id), 0) << id;
     EXPECT_EQ(other.Control<PListBox>(110)->GetSelIndex(), LB_ERR);
+    f.StartRow = INT_MIN;  // a damaged value selects nothing either
+    TDataReadDialog damaged(nullptr, plot.get());
+    damaged.Create();
+    EXPECT_EQ(damaged.Control<PListBox>(110)->GetSelIndex(), LB_ERR);
+    EXPECT_EQ(damaged.ItemText(104), QStringLiteral("-2147483648"));
 }
 
 TEST_F(DataReadDialogTest, PreviewCutsLongLinesAndNeverSplitsACharacter) {

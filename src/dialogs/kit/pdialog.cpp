@@ -161,7 +161,8 @@ void PDialog::AttachControl(int id, QWidget* w) {
         QWidget* container = old->parentWidget();
         QWidget* before = old->previousInFocusChain();
         w->setParent(container);
-        if (container && container->layout()) container->layout()->replaceWidget(old, w);
+        // The layout hands back the old item, no longer its own.
+        if (container && container->layout()) delete container->layout()->replaceWidget(old, w);
         w->setEnabled(old->isEnabled());
         if (auto* ob = qobject_cast<QAbstractButton*>(old); ob && ob->group()) {
             if (auto* nb = qobject_cast<QAbstractButton*>(w)) ob->group()->addButton(nb);
@@ -192,8 +193,8 @@ bool PDialog::Create() {
 }
 
 int PDialog::Execute() {
+    if (!Create()) return result_;  // the set-up closed it: never shown
     closed_ = false;
-    if (!Create()) return result_;
     exec();
     return result_;
 }
