@@ -12,7 +12,10 @@
 #include "render/styledline.h"
 
 #include <cmath>
+#include <algorithm>
+#include <cstdint>
 #include <limits>
+#include <memory>
 #include <new>
 #include <string_view>
 
@@ -52,12 +55,14 @@ bool HasMarkerShape(int code) {
 class SeriesDrawer {
 public:
     SeriesDrawer(BoxFrame& set, int mode, int quality, TDC& dc, const TPlot& plot, int seriesNo,
-                 FILE* file, TRect* extent)
-        : c_(set, mode, dc, file, extent, plot), seriesNo_(seriesNo) {
+                 FILE* file, TRect* extent, seriesdraw::SeriesScratch& scratch)
+        : c_(set, mode, dc, file, extent, plot, scratch), s_(scratch), seriesNo_(seriesNo) {
         const TPlotStyle& st = plot.Style;
         const Frame& f = set.Frame;
         c_.xAxis = st.RefAxisX == 1 ? BottomAxisNo : TopAxisNo;
         c_.yAxis = st.RefAxisY == 1 ? LeftAxisNo : RightAxisNo;
+        c_.mapX = AxisValueMap(set, c_.xAxis);
+        c_.mapY = AxisValueMap(set, c_.yAxis);
         const AxisUnit& ax = st.RefAxisX == 1 ? set.BottomAxis : set.TopAxis;
         const AxisUnit& ay = st.RefAxisY == 1 ? set.LeftAxis : set.RightAxis;
         c_.display = TRect(TruncToIntSaturated(f.OriginX + 0.01 * ax.DispRegionStart * f.FrameLengthX),
@@ -76,47 +81,56 @@ public:
         const bool xErrors = plot.PlotFile.IsXErrorBar == 1;
         const bool yErrors = plot.PlotFile.IsYErrorBar == 1;
 
-        // Every working array is made before anything is drawn, with room for the
-        // whole series, so that the walk never grows them.
-        c_.x.resize(std::size_t(rows));
-        c_.y.resize(std::size_t(rows));
+        // Every working array has room for the whole series before anything is
+        // drawn, so that the walk never grows them.
+        const std::size_t n = std::size_t(rows);
+        s_.x.Fit(n);
+        s_.y.Fit(n);
+        s_.flags.Fit(n);
         if (xErrors) {
-            c_.xMax.resize(std::size_t(rows));
-            c_.xMin.resize(std::size_t(rows));
+            s_.xMax.Fit(n);
+            s_.xMin.Fit(n);
         }
         if (yErrors) {
-            c_.yMax.resize(std::size_t(rows));
-            c_.yMin.resize(std::size_t(rows));
+            s_.yMax.Fit(n);
+            s_.yMin.Fit(n);
         }
-        c_.run.reserve(std::size_t(rows) + 1);  // + 1: the closing point of a closed polyline
-        c_.runRows.reserve(std::size_t(rows));
+        // + 1: the closing point of a closed polyline.
+        if (s_.run.size() < n + 1) s_.run.resize(n + 1);
+        s_.runRows.Fit(n);
 
         const std::string_view xText = st.IsXFormula == 1 ? Cut(st.XFormula) : "x";
         const std::string_view yText = st.IsYFormula == 1 ? Cut(st.YFormula) : "y";
-        if (!Pass(xText, BoxFrame::ComponentValue, &plot.XData, c_.x.data(), nullptr)) return;
-        if (!Pass(yText, BoxFrame::ComponentValue, &plot.YData, c_.y.data(), nullptr)) return;
+        std::uint8_t* flags = s_.flags.data();
+        if (!Pass(xText, BoxFrame::ComponentValue, s_.x.data())) return;
+        CopyFlags(plot.XData, flags, false);
+        if (!Pass(yText, BoxFrame::ComponentValue, s_.y.data())) return;
+        CopyFlags(plot.YData, flags, true);
         if (xErrors) {
-            if (!Pass(xText, BoxFrame::ComponentMaxError, nullptr, nullptr, c_.xMax.data())) return;
-            if (!Pass(xText, BoxFrame::ComponentMinError, nullptr, nullptr, c_.xMin.data())) return;
+            if (!Pass(xText, BoxFrame::ComponentMaxError, s_.xMax.data())) return;
+            if (!Pass(xText, BoxFrame::ComponentMinError, s_.xMin.data())) return;
         }
         if (yErrors) {
-            if (!Pass(yText, BoxFrame::ComponentMaxError, nullptr, nullptr, c_.yMax.data())) return;
-            if (!Pass(yText, BoxFrame::ComponentMinError, nullptr, nullptr, c_.yMin.data())) return;
+            if (!Pass(yText, BoxFrame::ComponentMaxError, s_.yMax.data())) return;
+            if (!Pass(yText, BoxFrame::ComponentMinError, s_.yMin.data())) return;
         }
 
         // Only the flags cut the runs: a value that is not finite with flag 0 stays
         // in its run, and each step deals with its position.
-        const TDataElement* px = c_.x.data();
-        const TDataElement* py = c_.y.data();
-        BoxFrame& set = c_.set;
+        const double* px = s_.x.data();
+        const double* py = s_.y.data();
+        DoublePoint* run = s_.run.data();
+        int* runRows = s_.runRows.data();
+        const AxisValueMap mapX = c_.mapX, mapY = c_.mapY;
+        c_.runCount = 0;
         for (int i = 0; i < rows; ++i) {
             if (c_.Escaped(i)) return;
-            const int flags = px[i].Flag | py[i].Flag;
-            if (flags == 0) {
-                c_.run.emplace_back(set.ValueToPage(px[i].Value, c_.xAxis),
-                                    set.ValueToPage(py[i].Value, c_.yAxis));
-                c_.runRows.push_back(i);
-            } else if (flags & DataFlagStar) {
+            if (flags[i] == 0) {
+                DoublePoint& p = run[c_.runCount];
+                p.X = mapX(px[i]);
+                p.Y = mapY(py[i]);
+                runRows[c_.runCount++] = i;
+            } else if (flags[i] & DataFlagStar) {
                 if (!CloseRun()) return;
             }
             // "|" rows and masked rows are left out; the run goes on over them.
@@ -129,17 +143,23 @@ private:
         return std::string_view(text).substr(0, kFormulaChars);
     }
 
-    // One processing pass: compiles text and evaluates it for every row into
-    // values (with the flags of flagSource) or into bare. A formula that does not
-    // compile, and a row whose evaluation fails, give +INF: such a row is missing,
-    // never a copy of the row before it.
-    bool Pass(std::string_view text, int component, const TDataColumn* flagSource,
-              TDataElement* values, double* bare) {
+    // The flags of a column for every row (or-ed into flags when add is set); a
+    // row that the column lacks (only a damaged series has one) is left out.
+    void CopyFlags(const TDataColumn& column, std::uint8_t* flags, bool add) const {
+        const int rows = c_.plot.XData.GetItemsInContainer();
+        const int have = std::min(rows, column.GetItemsInContainer());
+        const TDataElement* e = column.data();
+        for (int i = 0; i < have; ++i) flags[i] = std::uint8_t((add ? flags[i] : 0) | e[i].Flag);
+        for (int i = have; i < rows; ++i) flags[i] = DataFlagBar;
+    }
+
+    // One processing pass: compiles text and evaluates it for every row. A
+    // formula that does not compile, and a row whose evaluation fails, give +INF:
+    // such a row is missing, never a copy of the row before it.
+    bool Pass(std::string_view text, int component, double* out) {
         const TPlot& plot = c_.plot;
         BoxFrame& set = c_.set;
         const int rows = plot.XData.GetItemsInContainer();
-        const int flagRows = flagSource ? flagSource->GetItemsInContainer() : 0;
-        const TDataElement* flags = flagSource ? flagSource->data() : nullptr;
         double r = 0.0;
         const bool compiled = set.Evaluate(text, r, BoxFrame::EvalCompile, &plot, 0, seriesNo_,
                                            component) == 1;
@@ -148,79 +168,74 @@ private:
             double v = kInf;
             if (compiled && set.Evaluate({}, v, BoxFrame::EvalRow, &plot, i, seriesNo_, component) != 1)
                 v = kInf;
-            if (values) {
-                values[i].Value = v;
-                // A row that its column lacks (only a damaged series) is left out.
-                values[i].Flag = i < flagRows ? flags[i].Flag : DataFlagBar;
-            } else {
-                bare[i] = v;
-            }
+            out[i] = v;
         }
         return true;
     }
 
     // The curve of the run by the connection method; an unknown method gives none.
     void BuildCurve() {
-        const int n = int(c_.run.size());
+        const int n = c_.runCount;
+        const DoublePoint* run = s_.run.data();
         c_.curve = nullptr;
         c_.curveCount = 0;
         const int method = c_.style.LineInterpolate;
         if (method == 0 || method == 1) {
-            if (method == 1) c_.run.push_back(c_.run.front());  // back to the run's first point
-            c_.curve = c_.run.data();
-            c_.curveCount = int(c_.run.size());
+            c_.curve = run;
+            c_.curveCount = n;
+            if (method == 1) s_.run[std::size_t(c_.curveCount++)] = run[0];  // back to the start
             return;
         }
         if (method < 2 || method > 6) return;
 
-        kv::DoubleArray& inX = c_.splineInX;
-        kv::DoubleArray& inY = c_.splineInY;
+        kv::DoubleArray& inX = s_.splineInX;
+        kv::DoubleArray& inY = s_.splineInY;
         inX.Flush();
         inY.Flush();
         inX.Reserve(std::size_t(n));
         inY.Reserve(std::size_t(n));
-        for (const DoublePoint& p : c_.run) {
-            inX.Add(p.X);
-            inY.Add(p.Y);
+        for (int k = 0; k < n; ++k) {
+            inX.Add(run[k].X);
+            inY.Add(run[k].Y);
         }
-        c_.splineX.Flush();
-        c_.splineY.Flush();
+        s_.splineX.Flush();
+        s_.splineY.Flush();
         const int divisions = c_.style.LineInterpolatePara;
         // Whatever a routine appended is drawn, also after a failure.
         switch (method) {
-        case 2: kv::SplineCurve(inX, inY, c_.splineX, c_.splineY, divisions); break;
-        case 3: kv::ParamSplineCurve(inX, inY, c_.splineX, c_.splineY, kv::kSplineOpen, divisions); break;
-        case 4: kv::ParamSplineCurve(inX, inY, c_.splineX, c_.splineY, kv::kSplineClosed, divisions); break;
-        case 5: kv::BSplineCurve(inX, inY, c_.splineX, c_.splineY, kv::kSplineOpen, divisions); break;
-        case 6: kv::BSplineCurve(inX, inY, c_.splineX, c_.splineY, kv::kSplineClosed, divisions); break;
+        case 2: kv::SplineCurve(inX, inY, s_.splineX, s_.splineY, divisions); break;
+        case 3: kv::ParamSplineCurve(inX, inY, s_.splineX, s_.splineY, kv::kSplineOpen, divisions); break;
+        case 4: kv::ParamSplineCurve(inX, inY, s_.splineX, s_.splineY, kv::kSplineClosed, divisions); break;
+        case 5: kv::BSplineCurve(inX, inY, s_.splineX, s_.splineY, kv::kSplineOpen, divisions); break;
+        case 6: kv::BSplineCurve(inX, inY, s_.splineX, s_.splineY, kv::kSplineClosed, divisions); break;
         default: break;
         }
-        const int m = std::min(c_.splineX.GetItemsInContainer(), c_.splineY.GetItemsInContainer());
-        c_.curveStore.clear();
-        c_.curveStore.reserve(std::size_t(m));
-        const double* sx = c_.splineX.data();
-        const double* sy = c_.splineY.data();
-        for (int k = 0; k < m; ++k) c_.curveStore.emplace_back(sx[k], sy[k]);
-        c_.curve = c_.curveStore.data();
+        const int m = std::min(s_.splineX.GetItemsInContainer(), s_.splineY.GetItemsInContainer());
+        if (s_.curve.size() < std::size_t(m)) s_.curve.resize(std::size_t(m));
+        const double* sx = s_.splineX.data();
+        const double* sy = s_.splineY.data();
+        DoublePoint* curve = s_.curve.data();
+        for (int k = 0; k < m; ++k) {
+            curve[k].X = sx[k];
+            curve[k].Y = sy[k];
+        }
+        c_.curve = curve;
         c_.curveCount = m;
     }
 
-    // Draws the run and empties the run lists; false when Escape ended the series.
+    // Draws the run and empties it; false when Escape ended the series.
     bool CloseRun() {
-        const int n = int(c_.runRows.size());
         bool ok = true;
         // An empty run (a "*" first or twice in a row) has nothing to show.
-        if (n > 0) ok = DrawRun(n);
-        c_.run.clear();
-        c_.runRows.clear();
-        c_.curveStore.clear();
-        c_.polygon.clear();
+        if (c_.runCount > 0) ok = DrawRun();
+        c_.runCount = 0;
         c_.curve = nullptr;
         c_.curveCount = 0;
+        s_.polygon.clear();
         return ok;
     }
 
-    bool DrawRun(int n) {
+    bool DrawRun() {
         const TPlotStyle& st = c_.style;
         const int mode = c_.mode;
         TDC& dc = c_.dc;
@@ -245,10 +260,10 @@ private:
             !seriesdraw::DrawErrorBars(c_))
             return false;
 
-        return DrawMarkers(n);
+        return DrawMarkers();
     }
 
-    bool DrawMarkers(int n) {
+    bool DrawMarkers() {
         const TPlotStyle& st = c_.style;
         const int mode = c_.mode;
         TDC& dc = c_.dc;
@@ -270,7 +285,8 @@ private:
         if (visible) {
             const TRect& d = c_.display;
             const bool clip = st.Clipping == 1;
-            const DoublePoint* pts = c_.run.data();
+            const DoublePoint* pts = s_.run.data();
+            const int n = c_.runCount;
             for (int k = 0; k < n; ++k) {
                 if (c_.Escaped(k)) {
                     ok = false;
@@ -292,7 +308,37 @@ private:
     }
 
     SeriesContext c_;
+    seriesdraw::SeriesScratch& s_;
     int seriesNo_;
+};
+
+// The kept working storage; a drawing that starts while another runs (none
+// does today) gets storage of its own.
+class ScratchLease {
+public:
+    ScratchLease() {
+        if (!inUse_) {
+            inUse_ = true;
+            held_ = true;
+        } else {
+            own_ = std::make_unique<seriesdraw::SeriesScratch>();
+        }
+    }
+    ~ScratchLease() {
+        if (held_) inUse_ = false;
+    }
+    ScratchLease(const ScratchLease&) = delete;
+    ScratchLease& operator=(const ScratchLease&) = delete;
+    seriesdraw::SeriesScratch& Get() { return own_ ? *own_ : Shared(); }
+
+private:
+    static seriesdraw::SeriesScratch& Shared() {
+        static seriesdraw::SeriesScratch scratch;
+        return scratch;
+    }
+    static inline bool inUse_ = false;
+    bool held_ = false;
+    std::unique_ptr<seriesdraw::SeriesScratch> own_;
 };
 
 }  // namespace
@@ -301,12 +347,13 @@ void BoxFrame::DrawPlot(int mode, int quality, TDC& dc, const TPlot* plot, int s
                         TRect* extent) {
     if (!plot || plot->Style.IsShown == 0) return;
     try {
-        SeriesDrawer drawer(*this, mode, quality, dc, *plot, seriesNo, file, extent);
+        ScratchLease scratch;
+        SeriesDrawer drawer(*this, mode, quality, dc, *plot, seriesNo, file, extent, scratch.Get());
         drawer.Draw();
     } catch (const std::bad_alloc&) {
         // A series too large for memory ends here: what was drawn stays, and the
-        // device context gets back what the series selected (a clip of an area
-        // is set up only after its polygon is complete).
+        // device context gets back what the series selected (the clip of an area
+        // is set only after its polygon is complete).
         OutRestoreBrush(mode, dc);
         OutRestorePen(mode, dc);
     }

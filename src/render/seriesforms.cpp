@@ -68,12 +68,12 @@ void DrawBar(SeriesContext& c, long long l, long long t, long long r, long long 
         }
     }
     if (!(l < r && t < b)) return;
-    c.polygon.clear();
-    c.polygon.emplace_back(Sat(l), Sat(t));
-    c.polygon.emplace_back(Sat(r), Sat(t));
-    c.polygon.emplace_back(Sat(r), Sat(b));
-    c.polygon.emplace_back(Sat(l), Sat(b));
-    OutPolygon(c.mode, c.polygon.data(), 4, c.dc, c.file, c.extent, c.outlineWidth, true);
+    c.s.polygon.clear();
+    c.s.polygon.emplace_back(Sat(l), Sat(t));
+    c.s.polygon.emplace_back(Sat(r), Sat(t));
+    c.s.polygon.emplace_back(Sat(r), Sat(b));
+    c.s.polygon.emplace_back(Sat(l), Sat(b));
+    OutPolygon(c.mode, c.s.polygon.data(), 4, c.dc, c.file, c.extent, c.outlineWidth, true);
 }
 
 bool Finite(const DoublePoint& p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
@@ -82,23 +82,23 @@ bool Finite(const DoublePoint& p) { return std::isfinite(p.X) && std::isfinite(p
 // closed curve itself, always clipped to the display rectangle.
 bool DrawArea(SeriesContext& c, int form, int n) {
     const int base = BasePosition(c, form);
-    c.polygon.clear();
+    c.s.polygon.clear();
     for (int k = 0; k < c.curveCount; ++k) {
         if (c.Escaped(k)) return false;
         const int px = BoxFrame::ClampCoord(c.curve[k].X), py = BoxFrame::ClampCoord(c.curve[k].Y);
-        if (std::abs(px) < 32767 && std::abs(py) < 32767) c.polygon.emplace_back(px, py);
+        if (std::abs(px) < 32767 && std::abs(py) < 32767) c.s.polygon.emplace_back(px, py);
     }
     // An area needs two points of its run on the page; fewer have no outline.
-    if (n < 2 || c.polygon.size() < 2) return true;
+    if (n < 2 || c.s.polygon.size() < 2) return true;
     const int method = c.style.LineInterpolate;
     if (method == 0 || method == 2 || method == 3 || method == 5) {
-        const TPoint first = c.polygon.front(), last = c.polygon.back();
+        const TPoint first = c.s.polygon.front(), last = c.s.polygon.back();
         if (form == kVArea) {
-            c.polygon.emplace_back(last.x, base);
-            c.polygon.emplace_back(first.x, base);
+            c.s.polygon.emplace_back(last.x, base);
+            c.s.polygon.emplace_back(first.x, base);
         } else {
-            c.polygon.emplace_back(base, last.y);
-            c.polygon.emplace_back(base, first.y);
+            c.s.polygon.emplace_back(base, last.y);
+            c.s.polygon.emplace_back(base, first.y);
         }
     }
     OutSaveDC(c.mode, c.dc);
@@ -106,7 +106,7 @@ bool DrawArea(SeriesContext& c, int form, int n) {
     OutSetClip(c.mode, c.dc, c.display, c.file);
     SelectFormPen(c, false);
     SelectFormBrush(c);
-    OutPolygon(c.mode, c.polygon.data(), int(c.polygon.size()), c.dc, c.file, c.extent,
+    OutPolygon(c.mode, c.s.polygon.data(), int(c.s.polygon.size()), c.dc, c.file, c.extent,
                c.outlineWidth, true);
     RestoreFormObjects(c);
     OutRestoreDC(c.mode, c.dc);
@@ -122,7 +122,7 @@ bool DrawBars1(SeriesContext& c, int form, int n) {
     const int base = BasePosition(c, form);
     SelectFormPen(c, step);
     SelectFormBrush(c);
-    const DoublePoint* p = c.run.data();
+    const DoublePoint* p = c.s.run.data();
     for (int i = 0; i + 1 < n; ++i) {
         if (c.Escaped(i)) {
             RestoreFormObjects(c);
@@ -144,7 +144,7 @@ bool DrawBars2(SeriesContext& c, int form, int n) {
     const long long half = c.markerSize / 2;
     SelectFormPen(c, false);
     SelectFormBrush(c);
-    const DoublePoint* p = c.run.data();
+    const DoublePoint* p = c.s.run.data();
     for (int i = 0; i < n; ++i) {
         if (c.Escaped(i)) {
             RestoreFormObjects(c);
@@ -166,7 +166,7 @@ bool DrawBars2(SeriesContext& c, int form, int n) {
 bool DrawStepOutline(SeriesContext& c, int form, int n) {
     const double base = BasePosition(c, form);
     const bool clip = c.style.Clipping != 0;
-    const DoublePoint* p = c.run.data();
+    const DoublePoint* p = c.s.run.data();
     auto segment = [&](double x1, double y1, double x2, double y2) {
         BoxFrame::DrawClippedSegment(c.mode, c.outlineWidth, c.dc, DoublePoint(x1, y1),
                                      DoublePoint(x2, y2), &c.display, c.file, c.extent, clip);
@@ -245,7 +245,7 @@ void ErrorBar(SeriesContext& c, bool horizontal, double fixed, double a, double 
 
 bool DrawFilledForm(SeriesContext& c) {
     const int form = c.style.MarkerStyle;
-    const int n = int(c.runRows.size());
+    const int n = c.runCount;
     switch (form) {
     case kVArea:
     case kHArea: return DrawArea(c, form, n);
@@ -263,25 +263,25 @@ bool DrawFilledForm(SeriesContext& c) {
 }
 
 bool DrawErrorBars(SeriesContext& c) {
-    const int n = int(c.runRows.size());
+    const int n = c.runCount;
     const TPlot& plot = c.plot;
     OutSelectPen(c.mode, c.dc, TColor(c.style.LineColor), c.lineWidth, c.file);
-    const DoublePoint* p = c.run.data();
-    const int* rows = c.runRows.data();
+    const DoublePoint* p = c.s.run.data();
+    const int* rows = c.s.runRows.data();
     for (int pass = 0; pass < 2; ++pass) {
         const bool horizontal = pass == 0;
         if ((horizontal ? plot.PlotFile.IsXErrorBar : plot.PlotFile.IsYErrorBar) != 1) continue;
-        const double* maxima = horizontal ? c.xMax.data() : c.yMax.data();
-        const double* minima = horizontal ? c.xMin.data() : c.yMin.data();
-        const int axis = horizontal ? c.xAxis : c.yAxis;
+        const double* maxima = horizontal ? c.s.xMax.data() : c.s.yMax.data();
+        const double* minima = horizontal ? c.s.xMin.data() : c.s.yMin.data();
+        const AxisValueMap& map = horizontal ? c.mapX : c.mapY;
         for (int k = 0; k < n; ++k) {
             if (c.Escaped(k)) {
                 OutRestorePen(c.mode, c.dc);
                 return false;
             }
             const int r = rows[k];
-            const double a = c.set.ValueToPage(maxima[r], axis);
-            const double b = c.set.ValueToPage(minima[r], axis);
+            const double a = map(maxima[r]);
+            const double b = map(minima[r]);
             ErrorBar(c, horizontal, horizontal ? p[k].Y : p[k].X, a, b);
         }
     }

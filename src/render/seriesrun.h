@@ -10,8 +10,11 @@
 #include "platform/dc.h"
 #include "platform/escape.h"
 #include "platform/geometry.h"
+#include "render/valuemap.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace seriesdraw {
@@ -24,9 +27,52 @@ constexpr double kOffPage = 32767.0;
 // the off-page value the integer mapping gives.
 int SideClamp(double coord);
 
+// A growable array of plain values that keeps its storage between uses and does
+// not initialise what it grows by.
+template <class T>
+class ScratchArray {
+public:
+    // Room for n values; what was there is not kept.
+    void Fit(std::size_t n) {
+        if (n <= size_) return;
+        data_.reset();  // the old block goes first, so the peak stays one block
+        size_ = 0;
+        data_.reset(new T[n]);
+        size_ = n;
+    }
+    T* data() { return data_.get(); }
+    const T* data() const { return data_.get(); }
+
+private:
+    std::unique_ptr<T[]> data_;
+    std::size_t size_ = 0;
+};
+
+// The working storage of a series drawing. It is kept from one drawing to the
+// next (one series is drawn at a time, on the one GUI thread), so that redrawing a
+// large series touches memory that is already there instead of fresh pages.
+struct SeriesScratch {
+    // Processed columns, one element per row: the values after the processing
+    // formulas, and the flags of the rows' X and Y elements or-ed together (only
+    // they cut runs). The error columns keep only values.
+    ScratchArray<double> x, y, xMax, xMin, yMax, yMin;
+    ScratchArray<std::uint8_t> flags;
+    // The run being drawn: page positions (elements kept, overwritten) and the row
+    // each point came from.
+    std::vector<DoublePoint> run;
+    ScratchArray<int> runRows;
+    // Spline input and output, and the curve when it is not the run itself.
+    kv::DoubleArray splineInX{0, 0, 1000}, splineInY{0, 0, 1000};
+    kv::DoubleArray splineX{0, 0, 1000}, splineY{0, 0, 1000};
+    std::vector<DoublePoint> curve;
+    std::vector<TPoint> polygon;
+};
+
 struct SeriesContext {
-    SeriesContext(BoxFrame& s, int m, TDC& d, FILE* f, TRect* e, const TPlot& p)
-        : set(s), mode(m), dc(d), file(f), extent(e), plot(p), style(p.Style) {}
+    SeriesContext(BoxFrame& set_, int mode_, TDC& dc_, FILE* file_, TRect* extent_,
+                  const TPlot& plot_, SeriesScratch& scratch)
+        : set(set_), mode(mode_), dc(dc_), file(file_), extent(extent_), plot(plot_),
+          style(plot_.Style), s(scratch) {}
 
     BoxFrame& set;
     int mode;
@@ -35,30 +81,21 @@ struct SeriesContext {
     TRect* extent;
     const TPlot& plot;
     const TPlotStyle& style;
+    SeriesScratch& s;
 
     int xAxis = BottomAxisNo;
     int yAxis = LeftAxisNo;
+    AxisValueMap mapX, mapY;  // ValueToPage on xAxis and yAxis
     TRect display;         // the series' clip rectangle
     int lineWidth = 0;     // connection line and error bars
     int outlineWidth = 0;  // markers and filled forms
     int markerSize = 0;    // markers, second-kind bars, error-bar caps
 
-    // Processed columns, one element per row: the value after the processing
-    // formula with the flag of the row's source element. The error columns keep
-    // only values (their flags are never looked at).
-    std::vector<TDataElement> x, y;
-    std::vector<double> xMax, xMin, yMax, yMin;
-
-    // The run being drawn: page positions and the row each point came from.
-    std::vector<DoublePoint> run;
-    std::vector<int> runRows;
-    // Spline input and output, and the curve when it is not the run itself.
-    kv::DoubleArray splineInX{0, 0, 1000}, splineInY{0, 0, 1000};
-    kv::DoubleArray splineX{0, 0, 1000}, splineY{0, 0, 1000};
-    std::vector<DoublePoint> curveStore;
+    // The run: s.run[0 .. runCount - 1], s.runRows likewise.
+    int runCount = 0;
+    // The connection curve of the run (the run itself, or s.curve).
     const DoublePoint* curve = nullptr;
     int curveCount = 0;
-    std::vector<TPoint> polygon;
 
     // Set once an Escape poll answered 1: everything unwinds without drawing more.
     bool aborted = false;

@@ -8,11 +8,14 @@
 #include "platform/escape.h"
 #include "render/markers.h"
 #include "render/output.h"
+#include "render/valuemap.h"
 #include "support/helpers/recording_dc.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <cstdint>
 #include <initializer_list>
 #include <limits>
@@ -86,6 +89,36 @@ std::string Square(double x, double y) {
     auto pt = [](int px, int py) { return std::to_string(px) + "," + std::to_string(py); };
     return "PLY " + pt(cx - 35, cy - 35) + " " + pt(cx + 35, cy - 35) + " " + pt(cx + 35, cy + 35) +
            " " + pt(cx - 35, cy + 35);
+}
+
+TEST(AxisValueMap, GivesExactlyWhatValueToPageGives) {
+    BoxFrame set;
+    set.Frame.OriginX = 1234.5;
+    set.Frame.OriginY = 987.25;
+    set.Frame.FrameLengthX = 7001.3;
+    set.Frame.FrameLengthY = 4999.9;
+    const double values[] = {0.0, 1e-300, 0.3, 1.0, 2.5, 7.0, 10.0, 999.0, -3.0, 1e300, kInf, -kInf,
+                             std::nan("")};
+    for (int scaling = 0; scaling <= 5; ++scaling)
+        for (int inverted = 0; inverted <= 1; ++inverted)
+            for (int axisNo = 0; axisNo <= 5; ++axisNo) {
+                for (AxisUnit* a : {&set.BottomAxis, &set.LeftAxis, &set.TopAxis, &set.RightAxis}) {
+                    a->Scaling = scaling;
+                    a->ScaleInv = inverted;
+                    a->RangeStart = 0.7;
+                    a->RangeEnd = 13.0;
+                    a->DispRegionStart = 7;
+                    a->DispRegionEnd = 91;
+                }
+                const AxisValueMap map(set, axisNo);
+                for (double v : values) {
+                    const double want = set.ValueToPage(v, axisNo), got = map(v);
+                    EXPECT_TRUE(std::memcmp(&want, &got, sizeof want) == 0 ||
+                                (std::isnan(want) && std::isnan(got)))
+                        << scaling << " " << inverted << " " << axisNo << " " << v << ": " << want
+                        << " " << got;
+                }
+            }
 }
 
 TEST_F(SeriesDraw, RunsEndAtStarRowsAndGoOnOverBarAndMaskedRows) {

@@ -1,0 +1,68 @@
+#pragma once
+// BoxFrame::ValueToPage for one axis with everything that does not depend on the
+// value worked out once, for loops that map a whole series. Every result is the
+// very double ValueToPage gives: the same operations on the same operands in the
+// same order, only hoisted out of the loop.
+
+#include "model/boxframe.h"
+#include "platform/mathpolicy.h"
+
+#include <cmath>
+
+class AxisValueMap {
+public:
+    AxisValueMap() = default;
+    // axisNo is BottomAxisNo .. RightAxisNo; any other number maps every value to
+    // +INF, as ValueToPage does.
+    AxisValueMap(const BoxFrame& set, int axisNo) {
+        const AxisUnit* ax = nullptr;
+        double origin = 0.0, length = 0.0;
+        bool horizontal = true;
+        const Frame& f = set.Frame;
+        switch (axisNo) {
+        case BottomAxisNo: ax = &set.BottomAxis, origin = f.OriginX, length = f.FrameLengthX; break;
+        case LeftAxisNo: ax = &set.LeftAxis, origin = f.OriginY, length = f.FrameLengthY, horizontal = false; break;
+        case TopAxisNo: ax = &set.TopAxis, origin = f.OriginX, length = f.FrameLengthX; break;
+        case RightAxisNo: ax = &set.RightAxis, origin = f.OriginY, length = f.FrameLengthY, horizontal = false; break;
+        default: kind_ = kNone; return;
+        }
+        const double a = ax->RangeStart, b = ax->RangeEnd;
+        start_ = origin + (ax->DispRegionStart * length) * 0.01;
+        // The region's ints subtract exactly in doubles, without overflow.
+        span_ = (double(ax->DispRegionEnd) - double(ax->DispRegionStart)) * length * 0.01;
+        startPlusSpan_ = start_ + span_;
+        flip_ = horizontal ? ax->ScaleInv == 1 : ax->ScaleInv != 1;
+        if (ax->Scaling == 1 || ax->Scaling == 3) {
+            kind_ = kLog;
+            base_ = kv::math::Log10(a);
+            divisor_ = kv::math::Log10(b) - base_;
+        } else if (ax->Scaling == 2 || ax->Scaling == 4) {
+            kind_ = kInverse;
+            base_ = 1.0 / a;
+            divisor_ = 1.0 / b - base_;
+        } else {
+            kind_ = kLinear;
+            base_ = a;
+            divisor_ = b - a;
+        }
+    }
+
+    double operator()(double value) const {
+        double f;
+        switch (kind_) {
+        case kLinear: f = (value - base_) / divisor_; break;
+        case kLog: f = (kv::math::Log10(value) - base_) / divisor_; break;
+        case kInverse: f = (1.0 / value - base_) / divisor_; break;
+        default: return HUGE_VAL;
+        }
+        const double t = span_ * f;
+        return flip_ ? startPlusSpan_ - t : start_ + t;
+    }
+
+private:
+    enum Kind { kNone, kLinear, kLog, kInverse };
+    Kind kind_ = kNone;
+    double base_ = 0.0, divisor_ = 1.0;
+    double start_ = 0.0, span_ = 0.0, startPlusSpan_ = 0.0;
+    bool flip_ = false;
+};
