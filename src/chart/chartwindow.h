@@ -125,6 +125,15 @@ public:
     void DrawFrameSelection(TDC& dc, BoxFrame* set);
     void RedrawFeedback(TDC& dc);
 
+    // ---- The whole page (chartgraph.cpp; the work is render/graphdraw.h's).
+    // The drawing pass over every axis set, in any output mode, for the exports,
+    // the clipboard copy, printing and the full-screen view.
+    void DrawGraph(int mode, TDC& dc, FILE* file, TRect* extent);
+    // The page's extent estimated from stored rectangles: every axis set, or the
+    // current one alone.
+    TRect GetGraphExtent() const;
+    TRect GetCurrentFrameExtent() const;
+
     // ---- Zoom and scrolling (chartzoom.cpp).
     void CmZoom25();
     void CmZoom50();
