@@ -311,6 +311,14 @@ TEST_F(SeriesDraw, StepsFillBarsWithoutOutlineAndDrawTheirOwnOutline) {
     // The run of one point has no step at all.
     EXPECT_EQ(Count(r, "PLY"), 1);
     EXPECT_EQ(Count(r, "BGP"), 2);
+
+    // "H-Step": levels across from the base at x = 2000, from y0 to y1.
+    p.Style.MarkerStyle = 11;
+    EXPECT_EQ(Only(Kvx(p), {"PLY", "MVT", "LNT"}),
+              (Recs{"PLY 2000,5800 2700,5800 2700,7200 2000,7200",
+                    "MVT 2700,7200", "LNT 2700,5800",
+                    "MVT 2700,5800", "LNT 2000,5800", "MVT 2000,5800", "LNT 2000,7200",
+                    "MVT 2000,7200", "LNT 2700,7200"}));
 }
 
 TEST_F(SeriesDraw, ErrorBarsSpanTheirRowsValuesWithCaps) {
@@ -347,6 +355,13 @@ TEST_F(SeriesDraw, ErrorBarsSpanTheirRowsValuesWithCaps) {
     const Recs unclipped = segments();
     EXPECT_EQ(unclipped[19], "MVT 10400,8600");
     EXPECT_EQ(unclipped[22], "MVT 10400,8550");
+    // An error value without a position loses its bar and its cap; the other
+    // cap stays.
+    p.Style.Clipping = 1;
+    p.YMinData[0] = TDataElement(kInf, DataFlagStar);
+    const Recs missing = segments();
+    EXPECT_EQ(Recs(missing.begin() + 9, missing.begin() + 15),
+              (Recs{"|", "|", "MVT 5450,5100", "LNT 5550,5100", "|", "|"}));
     // The processing formula applies to the error values too.
     p.Style.Clipping = 1;
     p.Style.IsXFormula = 1;
