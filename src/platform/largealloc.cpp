@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
+#include <vector>
 
 namespace kv {
 
@@ -14,6 +16,61 @@ constexpr std::size_t kLargeBlock = std::size_t(4) << 20;
 
 std::size_t RoundUp(std::size_t n, std::size_t unit) { return (n + unit - 1) / unit * unit; }
 
+// A few freed blocks are kept for the next columns: reading a document again,
+// or the next one, then fills memory whose pages are already there. A block is
+// handed out again only for a request of at least half its size.
+constexpr std::size_t kKeptBytes = std::size_t(64) << 20;
+
+struct KeptBlock {
+    void* block;
+    std::size_t size;
+};
+
+class KeptBlocks {
+public:
+    void* Take(std::size_t size) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::size_t best = blocks_.size();
+        for (std::size_t i = 0; i < blocks_.size(); ++i)
+            if (blocks_[i].size >= size && blocks_[i].size / 2 <= size &&
+                (best == blocks_.size() || blocks_[i].size < blocks_[best].size))
+                best = i;
+        if (best == blocks_.size()) return nullptr;
+        void* p = blocks_[best].block;
+        bytes_ -= blocks_[best].size;
+        blocks_.erase(blocks_.begin() + std::ptrdiff_t(best));
+        return p;
+    }
+    void Give(void* block, std::size_t size) noexcept {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (size > kKeptBytes || blocks_.size() == blocks_.capacity()) {
+            std::free(block);
+            return;
+        }
+        // The oldest go first when room is short.
+        while (bytes_ + size > kKeptBytes) {
+            std::free(blocks_.front().block);
+            bytes_ -= blocks_.front().size;
+            blocks_.erase(blocks_.begin());
+        }
+        blocks_.push_back({block, size});  // within the reserved capacity: no throw
+        bytes_ += size;
+    }
+    KeptBlocks() { blocks_.reserve(16); }
+
+private:
+    std::mutex mutex_;
+    std::vector<KeptBlock> blocks_;
+    std::size_t bytes_ = 0;
+};
+
+// Never destroyed: columns of static objects may be freed after every static
+// destructor has run.
+KeptBlocks& Kept() {
+    static KeptBlocks* kept = new KeptBlocks;
+    return *kept;
+}
+
 }  // namespace
 
 void* AllocateLargeBlock(std::size_t bytes) {
@@ -22,6 +79,7 @@ void* AllocateLargeBlock(std::size_t bytes) {
     // Whole huge pages from an aligned start, so the allocator's own header
     // never shares the first of them.
     const std::size_t size = RoundUp(bytes, kHugePage);
+    if (void* kept = Kept().Take(size)) return kept;
     void* p = std::aligned_alloc(kHugePage, size);
     if (!p) throw std::bad_alloc();
     (void)::madvise(p, size, MADV_HUGEPAGE);
@@ -31,7 +89,7 @@ void* AllocateLargeBlock(std::size_t bytes) {
 void FreeLargeBlock(void* block, std::size_t bytes) noexcept {
     if (!block) return;
     if (bytes < kLargeBlock) ::operator delete(block);
-    else std::free(block);
+    else Kept().Give(block, RoundUp(bytes, kHugePage));
 }
 
 void AdviseHugePages(void* data, std::size_t bytes) noexcept {

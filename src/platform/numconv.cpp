@@ -50,8 +50,9 @@ bool HasNonZeroDigit(const char* first, const char* last) {
     return false;
 }
 
-// Every form the fast path of StrToD does not take.
-[[gnu::noinline]] double StrToDGeneral(const char* s, const char** end, bool* overflow) {
+}  // namespace
+
+double StrToD(const char* s, const char** end, bool* overflow) {
     if (overflow) *overflow = false;
     if (!s) {
         if (end) *end = s;
@@ -151,64 +152,6 @@ bool HasNonZeroDigit(const char* first, const char* last) {
     if (overflow) *overflow = true;
     if (DecimalMagnitude(mantStart, mantEnd, exp10) > 0) return negative ? -HUGE_VAL : HUGE_VAL;
     return negative ? -0.0 : 0.0;
-}
-
-}  // namespace
-
-// The forms numeric files are made of (a sign, at most 15 digits around an
-// optional point, an exponent that keeps the power of ten exact) are converted
-// here with one correctly rounded operation and few registers; everything else,
-// and anything the scan is unsure of, goes through the general conversion from
-// the start.
-double StrToD(const char* s, const char** end, bool* overflow) {
-    if (!s) return StrToDGeneral(s, end, overflow);
-    const char* p = s;
-    while (IsSpace(*p)) ++p;
-    bool negative = false;
-    if (*p == '-') {
-        negative = true;
-        ++p;
-    } else if (*p == '+') {
-        ++p;
-    }
-    // Digits beyond 19 wrap the integer; such numbers are left to the general path.
-    std::uint64_t mant = 0;
-    const char* q = p;
-    for (; IsDigit(*q); ++q) mant = mant * 10 + unsigned(*q - '0');
-    long long digits = q - p;
-    long long e = 0;
-    if (*q == '.') {
-        const char* f = ++q;
-        for (; IsDigit(*q); ++q) mant = mant * 10 + unsigned(*q - '0');
-        e = -(q - f);
-        digits += q - f;
-        if (digits == 0) return StrToDGeneral(s, end, overflow);
-    }
-    if (digits == 0 || digits > 15) return StrToDGeneral(s, end, overflow);
-    if (*q == 'e' || *q == 'E') {
-        const char* x = q + 1;
-        bool expNegative = false;
-        if (*x == '+' || *x == '-') {
-            expNegative = *x == '-';
-            ++x;
-        }
-        if (IsDigit(*x)) {
-            int exp10 = 0;
-            for (int n = 0; IsDigit(*x); ++x, ++n) {
-                if (n == 4) return StrToDGeneral(s, end, overflow);
-                exp10 = exp10 * 10 + (*x - '0');
-            }
-            e += expNegative ? -exp10 : exp10;
-            q = x;
-        }
-    }
-    if (e < -22 || e > 22) return StrToDGeneral(s, end, overflow);
-    if (end) *end = q;
-    if (overflow) *overflow = false;
-    double v = double(std::int64_t(mant));
-    if (e >= 0) v *= kPow10[e];
-    else v /= kPow10[-e];
-    return negative ? -v : v;
 }
 
 double AtoF(const char* s) { return StrToD(s); }

@@ -38,3 +38,24 @@ TEST(LargeBlockAllocator, AdviceLeavesTheBufferAsItWas) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LargeBlockAllocator, FreedBlocksServeTheNextColumns) {
+    const std::size_t big = std::size_t(10) << 20;
+    void* a = kv::AllocateLargeBlock(big);
+    kv::FreeLargeBlock(a, big);
+    void* b = kv::AllocateLargeBlock(big - 1000);  // the same huge pages again
+    EXPECT_EQ(b, a);
+    void* c = kv::AllocateLargeBlock(big);  // while b is in use, another block
+    EXPECT_NE(c, b);
+    kv::FreeLargeBlock(b, big - 1000);
+    kv::FreeLargeBlock(c, big);
+    // A kept block is not wasted on a request of less than half its size.
+    void* small = kv::AllocateLargeBlock(std::size_t(4) << 20);
+    EXPECT_NE(small, a);
+    EXPECT_NE(small, c);
+    kv::FreeLargeBlock(small, std::size_t(4) << 20);
+}
+
+}  // namespace
