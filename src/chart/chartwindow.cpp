@@ -41,8 +41,9 @@ int TChartWindow::EffectiveZoom() const { return Env && Env->Zoom >= 1 ? Env->Zo
 bool TChartWindow::CanClose() {
     kv::win::TApplicationServices& app = Application();
     if (Modified) {
-        const int answer = kv::MessageBox(this, kv::LoadString(32), kv::LoadString(33).c_str(),
-                                          MB_YESNOCANCEL | MB_ICONQUESTION);
+        // The owner is the window as a widget, the form message boxes expect.
+        const int answer = kv::MessageBox(static_cast<QWidget*>(this), kv::LoadString(32),
+                                          kv::LoadString(33).c_str(), MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL) return false;
         if (answer == IDYES) {
             // The graph closes only when it really was written: a save that
@@ -79,7 +80,7 @@ NewGraphHooks TChartWindow::MakeNewGraphHooks() {
 
 GraphFileHooks TChartWindow::MakeGraphFileHooks() {
     GraphFileHooks hooks;
-    hooks.Owner = this;
+    hooks.Owner = static_cast<QWidget*>(this);
     hooks.SetGridMenu = [](int item) {
         for (int id : {GridMenuNone, GridMenu5, GridMenu10, GridMenu15, GridMenu20})
             Application().CheckMenuItem(id, id == item);
