@@ -365,7 +365,11 @@ int TPlot::ReadData() {
         XMax = YMax = -kInf;
     };
     emptyAll();
-    ParseParameterColumns(PlotFile.ParamColumnSpec.c_str(), 0);
+    try {
+        ParseParameterColumns(PlotFile.ParamColumnSpec.c_str(), 0);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 
     Range xRange, yRange;
     std::vector<ColumnUse> uses;
@@ -414,11 +418,16 @@ int TPlot::ReadData() {
         YMax = yRange.hi;
         // A guess far above what came (a long comment tail, an early end) gives
         // its room back.
-        if (expectedRows > 2 * kept + 65536)
-            for (TDataColumn* col : filled) {
-                TDataColumn fitted(*col);
-                *col = std::move(fitted);
+        if (expectedRows > 2 * kept + 65536) {
+            try {
+                for (TDataColumn* col : filled) {
+                    TDataColumn fitted(*col);
+                    *col = std::move(fitted);
+                }
+            } catch (const std::bad_alloc&) {
+                // The columns keep their room; nothing is lost.
             }
+        }
         return result;
     };
 

@@ -331,6 +331,11 @@ TEST_F(DataFileTest, LargeFileAcrossManyBlocks) {
     // Reading again gives the same.
     ASSERT_EQ(p.ReadData(), 1);
     EXPECT_EQ(p.XData.GetItemsInContainer(), 60000);
+
+    // A file whose data end early, long before its size suggests.
+    TPlot q = Series("1 2\n3 4\n\n" + content);
+    ASSERT_EQ(q.ReadData(), 1);
+    EXPECT_EQ(Elements(q.XData), Values({1, 3}));
 }
 
 }  // namespace
