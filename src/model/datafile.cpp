@@ -15,6 +15,7 @@
 #include "platform/cp932.h"
 #include "platform/numconv.h"
 #include "platform/paths.h"
+#include "platform/safefile.h"
 
 #include <sys/stat.h>
 
@@ -328,11 +329,11 @@ int TPlot::ReadData() {
     if (IsFileData == 0) return 1;
 
     const std::string path = DataFileLocalPath(DataFileName, PlotFile.SearchMethod);
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    // A folder, a device or a pipe is no data file (and some never end).
+    std::unique_ptr<std::FILE, FileCloser> file(kv::OpenRegularFile(path));
     if (!file) return 0;
-    // A directory, a device or a pipe is no data file (and some never end).
     struct stat st;
-    if (::fstat(::fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    if (::fstat(::fileno(file.get()), &st) != 0) return 0;
 
     std::unique_ptr<LineReader> reader;
     std::vector<int> useOf;

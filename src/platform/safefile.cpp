@@ -80,12 +80,26 @@ void ReplacingFileWriter::Abort() {
     }
 }
 
+std::FILE* OpenRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) ::close(fd);
+    return f;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& out) {
     out.clear();
-    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> f(OpenRegularFile(path));
     if (!f) return false;
     struct stat st;
-    if (::fstat(::fileno(f.get()), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (::fstat(::fileno(f.get()), &st) != 0) return false;
     // Read in one piece into room of the file's size (one more byte tells a
     // file that grew meanwhile, which is read on in chunks).
     std::size_t size = std::size_t(st.st_size) + 1;

@@ -34,6 +34,10 @@ private:
     std::FILE* file_ = nullptr;
 };
 
+// A regular file opened for reading in binary mode; null for anything else
+// (a folder, a device, a pipe: opening one never waits for a writer).
+std::FILE* OpenRegularFile(const std::string& path);
+
 // The whole content of a regular file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out);
 

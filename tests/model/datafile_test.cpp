@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -259,9 +260,12 @@ TEST_F(DataFileTest, FailuresLeaveOrEmptyTheColumns) {
         EXPECT_EQ(Elements(p.XData), Values({42}));
         EXPECT_EQ(p.XMax, 42);
     }
-    // A folder is no data file.
+    // A folder is no data file, nor a pipe (which is not waited on).
     TPlot dir;
     std::snprintf(dir.DataFileName, sizeof dir.DataFileName, "%s", dir_.c_str());
+    EXPECT_EQ(dir.ReadData(), 0);
+    ASSERT_EQ(::mkfifo((dir_ + "/pipe").c_str(), 0600), 0);
+    std::strcat(dir.DataFileName, "/pipe");
     EXPECT_EQ(dir.ReadData(), 0);
 
     // Memory data are never read.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -78,6 +79,10 @@ TEST_F(SafeFileTest, WholeFilesAndExtensions) {
     std::string bytes;
     EXPECT_FALSE(kv::ReadWholeFile(dir_ + "/missing", bytes));
     EXPECT_FALSE(kv::ReadWholeFile(dir_, bytes));
+    // A pipe without a writer is refused at once instead of waited on.
+    ASSERT_EQ(::mkfifo((dir_ + "/pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(kv::ReadWholeFile(dir_ + "/pipe", bytes));
+    EXPECT_EQ(kv::OpenRegularFile(dir_ + "/pipe"), nullptr);
     const std::string path = dir_ + "/bin";
     std::ofstream(path, std::ios::binary) << std::string("a\0b\r\n", 5);
     ASSERT_TRUE(kv::ReadWholeFile(path, bytes));
