@@ -3,7 +3,9 @@
 // measuring the printer's page.
 
 #include "chart/chartwindow.h"
-#include "chart/pending.h"
+#include "render/axislabels.h"
+#include "render/graphdraw.h"
+#include "render/hittest.h"
 #include "platform/escape.h"
 #include "platform/winmath.h"
 
@@ -31,14 +33,13 @@ void TChartWindow::Paint(TDC& dc, bool erase, const TRect& rect) {
     DrawPaper(dc);
     if (Scrolling) return;  // the full picture follows when the scrolling ends
 
-    pending::TViewDrawing view;
-    view.AxisSets = &AxisSets;
+    GraphViewSettings view;
     view.CurrentNo = CurrentNo;
     view.CurrentOnly = CurrentOnly;
     view.Quality = Quality;
     view.ManualRefresh = ManualRefresh;
     view.ReloadDataBeforePlot = ReloadDataBeforePlot;
-    pending::DrawAxisSets(view, dc);
+    DrawGraphView(AxisSets, dc, view);
 
     DrawHeaderFooter(dc);
     DrawFrameSelection(dc, Current);
@@ -111,8 +112,9 @@ void TChartWindow::GetPageMetrics() {
 }
 
 void TChartWindow::UpdateAxisLabels(BoxFrame* set) {
-    if (!set) return;
-    const AxisUnit* axes[4] = {&set->BottomAxis, &set->LeftAxis, &set->TopAxis, &set->RightAxis};
-    for (int n = BottomAxisNo; n <= RightAxisNo; ++n)
-        if (axes[n - 1]->IsAutoLabel == 1) pending::MakeAxisLabels(set, n);
+    if (set) ::UpdateAxisLabels(set);
+}
+
+void TChartWindow::DrawFrameSelection(TDC& dc, BoxFrame* set) {
+    if (set) ::DrawFrameSelection(dc, set, HandleSize);
 }

@@ -3,9 +3,9 @@
 // profile sections "Window" and "Other", and the default styles of new objects.
 
 #include "chart/chartwindow.h"
-#include "chart/pending.h"
 #include "model/datafile.h"
 #include "platform/profile.h"
+#include "render/syncaxes.h"
 
 #include <cstring>
 
@@ -57,7 +57,9 @@ void TChartWindow::SetupWindow() {
     // The first axis set gets the default frame and axes, synchronised, without
     // numeric labels on the top and right axes of a Box or X-Y frame.
     NewGraphHooks hooks;
-    hooks.SyncAxes = pending::SyncAxes;
+    hooks.SyncAxes = [](Frame* frame, AxisUnit* left, AxisUnit* right, AxisUnit* top, AxisUnit* bottom) {
+        ::SyncAxes(frame, left, right, top, bottom);
+    };
     hooks.UpdateAxisLabels = [this](BoxFrame* set) { UpdateAxisLabels(set); };
     Defaults.PrepareNewAxisSet(Current, hooks);
 

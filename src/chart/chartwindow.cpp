@@ -4,6 +4,7 @@
 #include "platform/messagebox.h"
 #include "platform/stringtable.h"
 #include "platform/winmath.h"
+#include "render/syncaxes.h"
 
 #include <cmath>
 
@@ -73,6 +74,9 @@ int TChartWindow::HasMemoryData() const {
 
 NewGraphHooks TChartWindow::MakeNewGraphHooks() {
     NewGraphHooks hooks;
+    hooks.SyncAxes = [](Frame* frame, AxisUnit* left, AxisUnit* right, AxisUnit* top, AxisUnit* bottom) {
+        ::SyncAxes(frame, left, right, top, bottom);
+    };
     hooks.UpdateAxisLabels = [this](BoxFrame* set) { UpdateAxisLabels(set); };
     hooks.UpdateCaption = [](const char* name) { Application().UpdateCaption(name); };
     return hooks;

@@ -119,10 +119,12 @@ public:
     void GetPageMetrics();
     // The numeric labels of the set's axes that label themselves, built again.
     void UpdateAxisLabels(BoxFrame* set);
-    // Not built yet: the page header and footer, the mark of the current axis
-    // set, the selection feedback (they draw nothing until their code lands).
-    void DrawHeaderFooter(TDC& dc);
+    // The mark of the current axis set: its frame grown by HandleSize, dotted red
+    // in NOT-XOR.
     void DrawFrameSelection(TDC& dc, BoxFrame* set);
+    // Not built yet (chartpending.cpp): the page header and footer and the
+    // selection feedback draw nothing until their code lands.
+    void DrawHeaderFooter(TDC& dc);
     void RedrawFeedback(TDC& dc);
 
     // ---- The whole page (chartgraph.cpp; the work is render/graphdraw.h's).

@@ -170,6 +170,27 @@ TEST_F(PagePaint, WhileScrollingOnlyThePaper) {
     EXPECT_EQ(At(3500, 3500), kPaper);
 }
 
+TEST_F(PagePaint, ManualRefreshLeavesOutOnlyTheSeries) {
+    for (AxisUnit* a : {&w->Current->BottomAxis, &w->Current->LeftAxis}) {
+        a->RangeStart = 0;
+        a->RangeEnd = 5;
+        a->RangeInc = 1;
+    }
+    auto plot = kvtest::MakeSampleSeries(3, -1.0);  // (1, 0), (2, 1), (3, 4)
+    plot->Style.LineColor = RGB(255, 0, 255);
+    ASSERT_TRUE(w->Current->PlotList.Add(plot));
+    Repaint();
+    const QImage withSeries = w->BackingImage().copy();
+    w->ManualRefresh = 1;
+    Repaint();
+    const QImage manual = w->BackingImage().copy();
+    w->Current->PlotList.Flush();
+    w->ManualRefresh = 0;
+    Repaint();
+    EXPECT_NE(withSeries, manual);
+    EXPECT_EQ(manual, w->BackingImage());
+}
+
 TEST_F(PagePaint, NoPrinterShowsAnA4Sheet) {
     Repaint();
     EXPECT_EQ(w->Env->PaperWidth, A4PaperWidth);
@@ -178,8 +199,9 @@ TEST_F(PagePaint, NoPrinterShowsAnA4Sheet) {
     EXPECT_EQ(At(A4PaperWidth - A4PrintOffset + 150, 8000), kWhite);
 }
 
-// Three axis sets side by side, two series each; a key source that counts the
-// polls and answers Escape at one of them.
+// Three axis sets side by side, two empty series each, their axes hidden so that
+// only the page view's own polls (before each axis set and each series) reach the
+// key source, which counts them and answers Escape at one of them.
 class ViewSwitches : public PagePaint {
 protected:
     void SetUp() override {
@@ -198,6 +220,9 @@ protected:
             set->Frame.FrameLengthY = 3000;
             set->Frame.FrameBackPaint = 1;
             set->Frame.FrameBackColor = colours[i - 1];
+            set->Frame.FrameType = 2;
+            for (AxisUnit* a : {&set->BottomAxis, &set->LeftAxis, &set->TopAxis, &set->RightAxis})
+                a->IsVisible = 0;
             for (int k = 0; k < 2; ++k) {
                 auto plot = std::make_unique<TPlot>();
                 plot->IsFileData = 0;

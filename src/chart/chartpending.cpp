@@ -1,0 +1,11 @@
+// Members of the page view whose work is not in the program yet. Each keeps its
+// call site in Paint; its body is replaced when its code lands.
+
+#include "chart/chartwindow.h"
+
+// The page header and footer: the file name or the date at the head and foot of
+// the printable area.
+void TChartWindow::DrawHeaderFooter(TDC&) {}
+
+// The selection feedback of the current state, drawn again after each paint.
+void TChartWindow::RedrawFeedback(TDC&) {}
