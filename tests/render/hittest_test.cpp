@@ -8,6 +8,7 @@
 
 #include <QImage>
 
+#include <climits>
 #include <limits>
 #include <memory>
 #include <string>
@@ -257,6 +258,21 @@ TEST_F(HitPlotTest, UnorderedXOnlyTheQuickScanFinds) {
     EXPECT_EQ(Hit(DataHitBinary, 3015, 6000, 50), None());
     EXPECT_EQ(Hit(DataHitQuick, 3015, 6000, 50), Found(1, 20.3, 50, 1));
     EXPECT_EQ(Hit(DataHitStandard, 3015, 6000, 50).row, 3);
+}
+
+TEST_F(HitPlotTest, ExtremeSizesDoNotOverflow) {
+    AddSeries({{-1e300, 1e300}, {50, 50}, {1e300, -1e300}, {kInf, 3}});
+    // The last row has no usable X, so the binary search has no window.
+    const short expected[] = {1, 1, 0};
+    for (int mode : {DataHitStandard, DataHitQuick, DataHitBinary}) {
+        EXPECT_EQ(Hit(mode, 6000, 6000, INT_MAX).hit, expected[mode]) << mode;
+        Hit(mode, 6000, 6000, -5);
+    }
+    set.Frame.FrameLengthX = 1e300;
+    set.Frame.OriginY = -1e300;
+    for (int mode : {DataHitStandard, DataHitQuick, DataHitBinary}) Hit(mode, 6000, 6000, 50);
+    RecordingDC dc;
+    DrawFrameSelection(dc, &set, INT_MAX);
 }
 
 TEST(FrameSelection, DottedRedRectangleAroundTheFrame) {

@@ -12,6 +12,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <climits>
 #include <limits>
 #include <memory>
 #include <string>
@@ -279,6 +280,39 @@ TEST(ZukeiDraw, DeviceContextGetsItsAttributesBack) {
     EXPECT_EQ(dc.GetBkColor(), RGB(9, 9, 9));
     EXPECT_EQ(dc.GetPen(), pen);
     EXPECT_EQ(dc.GetBrush(), brush);
+}
+
+TEST(ZukeiDraw, DamagedFiguresDrawWithoutOverflow) {
+    // Values only a damaged document holds: every mode draws something bounded and
+    // nothing overflows.
+    auto set = MakeSet();
+    set->Frame.ZukeiLineRate = INT_MAX;
+    set->Frame.YasenLength = INT_MAX;
+    set->Frame.OriginX = 1e300;
+    std::vector<TZukei> figures;
+    for (int kind : {ZukeiLine, ZukeiRectangle, ZukeiRoundRect, ZukeiEllipse, ZukeiAxisCut,
+                     ZukeiPolyline}) {
+        TZukei z = Figure(kind, {{-1e300, 1e12}, {1e300, -1e12}, {5, 5}});
+        z.PenWidth = INT_MAX;
+        z.Arrow = 3;
+        z.PenType = 3;
+        figures.push_back(z);
+        z.IsClosed = 1;
+        z.IsSpline = 1;
+        z.InterPointNo = INT_MAX;
+        figures.push_back(z);
+    }
+    for (const TZukei& z : figures) {
+        TRect e;
+        TDC none;
+        set->DrawZukei(OUT_EXTENT, none, &z, 1, nullptr, &e);
+        EXPECT_FALSE(Vector(*set, z).empty());
+        RecordingDC dc;
+        set->DrawZukei(OUT_DC, dc, &z, 1, nullptr, nullptr);
+        DrawPolylineOutline(set.get(), dc, &z, PS_DOT, 0);
+        TZukei copy = z;
+        copy.UpdateBounds();
+    }
 }
 
 // A page with something on it, for the inverting feedback.
