@@ -401,6 +401,20 @@ TEST_F(SeriesDraw, ExtentHoldsLinesAndMarkersButNotBarsOrAreas) {
     EXPECT_EQ(extent(), TRect(X(1) - 11, Y(6) - 11, X(3) + 11, Y(4) + 11));
 }
 
+TEST_F(SeriesDraw, ColumnsShorterThanTheSeriesLeaveTheirRowsOut) {
+    // Only a damaged document has them: rows without Y are left out, error values
+    // that are not there draw no bars.
+    TPlot& p = Add({{1, 1}, {2, 2}, {3, 3}});
+    p.YData.Detach(2);
+    p.PlotFile.IsYErrorBar = 1;
+    p.YMaxData.Add(TDataElement(2));
+    p.Style.MarkerStyle = MarkerRectangle;
+    const Recs r = Kvx(p);
+    EXPECT_EQ(Only(r, {"PLY"}), (Recs{Square(1, 1), Square(2, 2)}));
+    EXPECT_EQ(Only(r, {"MVT", "LNT"}),
+              (Recs{"MVT " + P(1, 1), "LNT " + P(2, 2), "MVT 2650,8600", "LNT 2750,8600"}));
+}
+
 TEST_F(SeriesDraw, HiddenSeriesDrawsAndCompilesNothing) {
     TPlot& p = Add({{1, 1}, {2, 2}});
     p.Style.IsShown = 0;
