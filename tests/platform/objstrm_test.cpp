@@ -13,14 +13,15 @@ std::string Bytes(std::initializer_list<int> b) {
     return s;
 }
 
-// Stand-in for a user constant: a name and a value, version 1.
-class TUserConstElement : public TStreamableBase {
+// A user-constant-like record (a name and a value, version 1) under a name of the
+// same length as the document's own, which the model registers itself.
+class TUserConstStandIn : public TStreamableBase {
 public:
     std::string Name;
     double Value = 0.0;
     std::uint32_t ReadVersion = 99;
 
-    class Streamer : public TStreamerOf<TUserConstElement> {
+    class Streamer : public TStreamerOf<TUserConstStandIn> {
     public:
         using TStreamerOf::TStreamerOf;
         void Read(ipstream& is, std::uint32_t version) const override {
@@ -34,16 +35,16 @@ public:
         }
         std::uint32_t ClassVersion() const override { return 1; }
     };
-    KV_STREAMABLE(TUserConstElement)
+    KV_STREAMABLE(TUserConstStandIn)
 };
-KV_REGISTER_STREAMABLE(TUserConstElement);
+KV_REGISTER_STREAMABLE(TUserConstStandIn);
 
 // A list owner with a word, a fixed name array and a counted list of records.
 class TestOwner : public TStreamableBase {
 public:
     std::int32_t Word = -1;
     char Label[8] = "default";
-    std::vector<std::unique_ptr<TUserConstElement>> Items;
+    std::vector<std::unique_ptr<TUserConstStandIn>> Items;
 
     class Streamer : public TStreamerOf<TestOwner> {
     public:
@@ -56,7 +57,7 @@ public:
             o->Items.clear();
             if (!is.expectItems(n, kMinRecordBytes)) return;
             for (std::uint32_t i = 0; i < n && is.good(); ++i) {
-                auto e = std::make_unique<TUserConstElement>();
+                auto e = std::make_unique<TUserConstStandIn>();
                 is >> *e;
                 o->Items.push_back(std::move(e));
             }
@@ -102,13 +103,13 @@ TEST(ObjectStream, HeaderAndStringEncodings) {
                                             0xFF, 0xFF, 2, 0, 0, 0, 'a', 'b'}));
 }
 
-TEST(ObjectStream, UserConstantRecordIsFortyBytes) {
-    TUserConstElement c;
+TEST(ObjectStream, RecordLayoutOfANameAndADouble) {
+    TUserConstStandIn c;
     c.Name = "a";
     c.Value = 1.0;
     opstream os;
     os << c;
-    std::string expected = Bytes({0x5B, 0x11, 0, 0, 0}) + "TUserConstElement" +
+    std::string expected = Bytes({0x5B, 0x11, 0, 0, 0}) + "TUserConstStandIn" +
                            Bytes({1, 0, 0, 0, 1, 0, 0, 0, 'a', 0, 0, 0, 0, 0, 0, 0xF0, 0x3F, 0x5D});
     ASSERT_EQ(expected.size(), 40u);
     EXPECT_EQ(os.buffer(), kHeader + expected);
@@ -116,7 +117,7 @@ TEST(ObjectStream, UserConstantRecordIsFortyBytes) {
     ipstream is(os.buffer());
     is.readVersion();
     EXPECT_EQ(is.getVersion(), 0x101u);
-    TUserConstElement back;
+    TUserConstStandIn back;
     is >> back;
     EXPECT_TRUE(is.good());
     EXPECT_EQ(back.Name, "a");
@@ -130,7 +131,7 @@ TEST(ObjectStream, NestedRecordsRoundTrip) {
     o.Word = 0x12345678;
     std::strcpy(o.Label, "lbl");
     for (int i = 0; i < 3; ++i) {
-        auto e = std::make_unique<TUserConstElement>();
+        auto e = std::make_unique<TUserConstStandIn>();
         e->Name = std::string(1, char('x' + i));
         e->Value = i * 0.5;
         o.Items.push_back(std::move(e));
@@ -152,7 +153,7 @@ TEST(ObjectStream, NestedRecordsRoundTrip) {
 TEST(ObjectStream, OlderStreamVersions) {
     // Version 0: no header, 1-byte string lengths, 2-byte words, no class version.
     std::string v0 = Bytes({0x5B, 9}) + "TestOwner" + Bytes({0x34, 0x12, 2, 'h', 'i', 1, 0, 0, 0}) +
-         Bytes({0x5B, 17}) + "TUserConstElement" + Bytes({1, 'q'}) +
+         Bytes({0x5B, 17}) + "TUserConstStandIn" + Bytes({1, 'q'}) +
          Bytes({0, 0, 0, 0, 0, 0, 0, 0x40}) + Bytes({0x5D, 0x5D});
     ipstream is0(v0);
     is0.readVersion();
@@ -182,7 +183,7 @@ TEST(ObjectStream, OlderStreamVersions) {
 }
 
 TEST(ObjectStream, DamageSetsStickyFailure) {
-    TUserConstElement c;
+    TUserConstStandIn c;
     c.Name = "a";
     c.Value = 3.0;
     opstream os;
@@ -192,7 +193,7 @@ TEST(ObjectStream, DamageSetsStickyFailure) {
     bytes += Bytes({5, 0, 0, 0});
     ipstream is(bytes);
     is.readVersion();
-    TUserConstElement back;
+    TUserConstStandIn back;
     is >> back;
     EXPECT_TRUE(is.fail());
     EXPECT_EQ(back.Value, 3.0);  // the fields were read before the mark
@@ -223,7 +224,7 @@ TEST(ObjectStream, RejectedRecordHeads) {
         std::string bytes = c.body.starts_with(':') ? c.body : kHeader + c.body;
         ipstream is(bytes);
         is.readVersion();
-        TUserConstElement e;
+        TUserConstStandIn e;
         e.Name = "untouched";
         is >> e;
         EXPECT_TRUE(is.fail()) << c.what;
@@ -246,7 +247,7 @@ TEST(ObjectStream, UnregisteredTypeRaisesItsMessage) {
     }
     ipstream is(kHeader + Bytes({0x5B, 5, 0, 0, 0}) + "Ghost" + Bytes({1, 0, 0, 0, 0x5D}));
     is.readVersion();
-    TUserConstElement e;
+    TUserConstStandIn e;
     try {
         is >> e;
         FAIL() << "no exception";
@@ -291,7 +292,7 @@ TEST(ObjectStream, FileStreams) {
     ASSERT_NE(f, nullptr);
     {
         opstream os(f);
-        TUserConstElement c;
+        TUserConstStandIn c;
         c.Name = "pi";
         c.Value = 3.25;
         os << c;
@@ -301,7 +302,7 @@ TEST(ObjectStream, FileStreams) {
     ipstream is(f);
     std::fclose(f);
     is.readVersion();
-    TUserConstElement back;
+    TUserConstStandIn back;
     is >> back;
     EXPECT_TRUE(is.good());
     EXPECT_EQ(back.Name, "pi");
