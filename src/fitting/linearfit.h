@@ -4,6 +4,7 @@
 // through a fixed point, and the fitted curve sampled at chosen X positions. A
 // free function of its arguments: no window, no message, no global state.
 
+#include "numerics/division.h"  // DivisionMethod: how the fitted curve's X positions are spaced
 #include "platform/containers.h"
 
 #include <cstdint>
@@ -15,13 +16,6 @@ enum FitModel : int {
     FitModelLogarithmic = 3,  // y = A + B ln x
     FitModelGeometric = 4,    // y = A B^x, fitted as ln y = a + b x
     FitModelPower = 5,        // y = A x^B, fitted as ln y = a + B ln x
-};
-
-// How the X positions of a fitted curve are spaced (both fits).
-enum DivisionMethod : int {
-    DivisionLinear = 1,    // equal steps in x
-    DivisionExponent = 2,  // equal steps in the logarithm of |x|
-    DivisionInverse = 3,   // equal steps in 1/x
 };
 
 constexpr int LSQ_MAX_DEGREE = 10;
