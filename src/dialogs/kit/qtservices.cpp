@@ -126,9 +126,22 @@ FileDialogResult QtFileDialog(const FileDialogRequest& request) {
     return result;
 }
 
+FolderDialogResult QtFolderDialog(const FolderDialogRequest& request) {
+    const QString folder = QFileDialog::getExistingDirectory(
+        ActiveOwner(), QString::fromStdString(request.title),
+        QString::fromStdString(request.initialDir),
+        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    FolderDialogResult result;
+    if (folder.isEmpty()) return result;  // cancelled
+    result.chosen = true;
+    result.folder = folder.toStdString();
+    return result;
+}
+
 void InstallQtDialogServices() {
     SetMessageBoxHandler(QtMessageBox);
     SetFileDialogHandler(QtFileDialog);
+    SetFolderDialogHandler(QtFolderDialog);
 }
 
 }  // namespace kv

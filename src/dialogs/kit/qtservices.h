@@ -4,11 +4,12 @@
 // QApplication exists; tests install scripted answerers instead.
 
 #include "platform/filedialog.h"
+#include "platform/folderdialog.h"
 #include "platform/messagebox.h"
 
 namespace kv {
 
-// Installs both handlers below.
+// Installs the handlers below.
 void InstallQtDialogServices();
 
 // A QMessageBox over the active modal dialog (or the active window): the stop icon
@@ -26,5 +27,9 @@ int QtMessageBox(const MessageBoxRequest& request);
 // files only with OFN_FILEMUSTEXIST, several with OFN_ALLOWMULTISELECT, an
 // overwrite question only with OFN_OVERWRITEPROMPT. Cancel gives error 0.
 FileDialogResult QtFileDialog(const FileDialogRequest& request);
+
+// QFileDialog::getExistingDirectory with Qt's own widgets, folders only, starting
+// at the request's folder; the title is the request's. Cancel gives "not chosen".
+FolderDialogResult QtFolderDialog(const FolderDialogRequest& request);
 
 }  // namespace kv
