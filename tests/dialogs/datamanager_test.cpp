@@ -2,6 +2,7 @@
 // selection, the change of data folder, the editor and the folder browser service.
 
 #include "dialogs/datamanager.h"
+#include "chart/chartwindow.h"
 #include "dialogs/controls/plotbutton.h"
 #include "dialogs/dataread.h"
 #include "dialogs/kit/dlgtext.h"
@@ -796,6 +797,33 @@ TEST_F(DataManagerTest, EditorStartsTheProfilesEditorOnTheOneSelectedFile) {
         EXPECT_EQ(b.flags, MB_OK | MB_ICONSTOP);
     }
     EXPECT_EQ(texts, (std::vector<std::string>{kMsg27, kMsg41, kMsg1301, kMsg1301}));
+    kv::SetDetachedStarter(std::move(before));
+}
+
+TEST_F(DataManagerTest, TheChartCommandRunsOnTheCurrentAxisSetAndAlwaysMarksTheGraphModified) {
+    const std::string a = Write("a.dat", Rows(1, 3));
+    TChartWindow chart;
+    ASSERT_NE(chart.Current, nullptr);
+    AddFile(*chart.Current, a);
+    lstrcpynA(chart.Editor, "profile-editor", MAX_PATH);
+    chart.Modified = 0;
+    QString program;
+    auto before = kv::SetDetachedStarter([&](const QString& p, const QStringList&) {
+        program = p;
+        return true;
+    });
+    bool cleared = false;
+    kvtest::OnNextModal([&](QWidget* w) {
+        auto* dlg = dynamic_cast<TPlotManageDialog*>(w);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_TRUE(cleared);
+        EXPECT_EQ(dlg->List->GetString(0), QStringLiteral("001 : a.dat"));
+        kvtest::Click(*dlg, 114);
+        kvtest::PressKey(dlg, Qt::Key_Escape);
+    });
+    EXPECT_EQ(RunDataManagerCommandDialog(chart, [&] { cleared = true; }), IDCANCEL);
+    EXPECT_EQ(program, QStringLiteral("profile-editor"));
+    EXPECT_EQ(chart.Modified, 1);
     kv::SetDetachedStarter(std::move(before));
 }
 
