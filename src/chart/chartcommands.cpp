@@ -15,7 +15,7 @@ const Entry kCommands[] = {
     {CM_YAXIS, nullptr, nullptr},                // CmYAxis: left axis dialog (Ctrl+Y)
     {CM_TOPAXIS, nullptr, nullptr},              // CmTopAxis (Ctrl+T)
     {CM_RIGHTAXIS, nullptr, nullptr},            // CmRightAxis (Ctrl+R)
-    {CM_GRIDNONE, nullptr, nullptr},             // CmGridNone
+    {CM_GRIDNONE, &TChartWindow::CmGridNone, nullptr},
     {CM_ZOOM25, &TChartWindow::CmZoom25, nullptr},
     {CM_ZOOM50, &TChartWindow::CmZoom50, nullptr},
     {CM_ZOOM75, &TChartWindow::CmZoom75, nullptr},
@@ -25,32 +25,32 @@ const Entry kCommands[] = {
     {CM_ZOOM400, &TChartWindow::CmZoom400, nullptr},
     {CM_DATAFILEOPEN, nullptr, nullptr},         // CmDataFileOpen (Ctrl+D)
     {CM_DATAMANAGER, nullptr, nullptr},          // CmDataManager (Ctrl+M)
-    {CM_GRID5, nullptr, nullptr},                // CmGrid5
-    {CM_GRID10, nullptr, nullptr},               // CmGrid10
-    {CM_GRID15, nullptr, nullptr},               // CmGrid15
-    {CM_GRID20, nullptr, nullptr},               // CmGrid20
+    {CM_GRID5, &TChartWindow::CmGrid5, nullptr},
+    {CM_GRID10, &TChartWindow::CmGrid10, nullptr},
+    {CM_GRID15, &TChartWindow::CmGrid15, nullptr},
+    {CM_GRID20, &TChartWindow::CmGrid20, nullptr},
     {CM_ADDAXISSET, nullptr, nullptr},           // CmAddAxisSet
     {CM_DELETEAXISSET, nullptr, nullptr},        // CmDeleteAxisSet
     {CM_CURRENTAXISSETONLY, nullptr, nullptr},   // CmCurrentAxisSetOnly
     {CM_AUTOSCALE, nullptr, nullptr},            // CmAutoScale (Ctrl+A)
     {CM_AXISBASE, nullptr, nullptr},             // CmAxisBase
-    {CM_DRAFT, nullptr, nullptr},                // CmDraft
-    {CM_FITPAPER, nullptr, nullptr},             // CmFitPaper (Ctrl+P)
-    {CM_FITGRAPH, nullptr, nullptr},             // CmFitGraph (Ctrl+G)
+    {CM_DRAFT, &TChartWindow::CmDraft, nullptr},
+    {CM_FITPAPER, &TChartWindow::CmFitPaper, nullptr},  // Ctrl+P
+    {CM_FITGRAPH, &TChartWindow::CmFitGraph, nullptr},  // Ctrl+G
     {CM_LINEARFIT, nullptr, nullptr},            // CmLinearFit
     {CM_NONLINEARFIT, nullptr, nullptr},         // CmNonLinearFit
     {CM_SHOWHIDE, nullptr, nullptr},             // CmShowHide (Ctrl+S)
     {CM_OPTIONS, nullptr, nullptr},              // CmOptions
     {CM_COPYTOCLIPBOARD, nullptr, nullptr},      // CmCopyToClipboard
-    {CM_PAPERCOLOR, nullptr, nullptr},           // CmPaperColor
-    {CM_HELP, nullptr, nullptr},                 // CmHelp (F1)
+    {CM_PAPERCOLOR, &TChartWindow::CmPaperColor, nullptr},
+    {CM_HELP, &TChartWindow::CmHelp, nullptr},  // F1
     {CM_USERCONST, nullptr, nullptr},            // CmUserConst
     {CM_PASTEDATA, nullptr, nullptr},            // CmPasteData (Shift+Insert)
     {CM_USERFUNCTION, nullptr, nullptr},         // CmUserFunction
     {CM_CALCCURVE, nullptr, nullptr},            // CmCalcCurve
     {CM_EVALUATE, nullptr, nullptr},             // CmEvaluate
-    {CM_MANUALREFRESH, nullptr, nullptr},        // CmManualRefresh
-    {CM_REDRAW, nullptr, nullptr},               // CmRedraw (Space)
+    {CM_MANUALREFRESH, &TChartWindow::CmManualRefresh, nullptr},
+    {CM_REDRAW, &TChartWindow::CmRedraw, nullptr},  // Space
     {CM_DUPLICATEAXISSET, nullptr, nullptr},     // CmDuplicateAxisSet
     {CM_AXISSETTOTOP, nullptr, nullptr},         // CmAxisSetToTop
     {CM_AXISSETUP, nullptr, nullptr},            // CmAxisSetUp

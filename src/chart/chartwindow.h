@@ -127,6 +127,27 @@ public:
     void DrawHeaderFooter(TDC& dc);
     void RedrawFeedback(TDC& dc);
 
+    // ---- View commands (chartview.cpp). None marks the graph modified.
+    void CmGridNone();
+    void CmGrid5();
+    void CmGrid10();
+    void CmGrid15();
+    void CmGrid20();
+    void CmDraft();
+    void ToggleDraft();
+    // Zoom and view centre that show the whole graph (the current axis set alone
+    // while only it is shown), or the whole sheet at 95 % of the fitting zoom.
+    void CmFitGraph();
+    void CmFitPaper();
+    // The zoom (percent, at least 25) at which the page rectangle just fits the
+    // client area.
+    int CalcFitZoom(int x1, int y1, int x2, int y2);
+    void CmPaperColor();
+    void CmManualRefresh();
+    // Paints the whole page now, series included even under manual refresh.
+    void CmRedraw();
+    void CmHelp();
+
     // ---- The whole page (chartgraph.cpp; the work is render/graphdraw.h's).
     // The drawing pass over every axis set, in any output mode, for the exports,
     // the clipboard copy, printing and the full-screen view.

@@ -107,6 +107,8 @@ public:
     virtual bool IsMenuItemChecked(int id) const;
     // Asks the help viewer showing helpFile to close.
     virtual void CloseHelp(const std::string& helpFile) { (void)helpFile; }
+    // Shows the help file in the desktop's viewer when the file exists.
+    virtual void OpenHelp(const std::string& helpFile) { (void)helpFile; }
 
     const std::string& Caption() const { return caption_; }
 
