@@ -1,0 +1,174 @@
+// The profile: where it lies, the Window, History and Other sections written at a
+// passed close check and read back at the next start; the history's rules.
+
+#include "app_fixture.h"
+
+#include "app/appenv.h"
+#include "app/history.h"
+#include "app/menus.h"
+#include "platform/profile.h"
+
+#include <QToolBar>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using apptest::AppTest;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(ProfilePath, HomeDirectoryElseProgramDirectory) {
+    using kv::app::ComputeProfilePath;
+    EXPECT_EQ(ComputeProfilePath("/home/user1", "user1", "/opt/k/"), "/home/user1/user1.korvida");
+    // The separator is always put in, as a root home shows.
+    EXPECT_EQ(ComputeProfilePath("/", "user1", "/opt/k/"), "//user1.korvida");
+    EXPECT_EQ(ComputeProfilePath("", "user1", "/opt/k/"), "/opt/k/user1.korvida");
+    EXPECT_EQ(ComputeProfilePath(nullptr, "user1", "/opt/k/"), "/opt/k/user1.korvida");
+    // No fixed field: a long home directory is kept whole.
+    const std::string home = "/" + std::string(400, 'h');
+    EXPECT_EQ(ComputeProfilePath(home.c_str(), "u", "/opt/k/"), home + "/u.korvida");
+    EXPECT_FALSE(kv::app::LogonUserName().empty());
+}
+
+TEST(History, EntriesMoveAsTheFilesAreUsed) {
+    using kv::app::History;
+    History h{"a", "b", "c", "d", "e"};
+    kv::app::PushHistory(h, "c");
+    EXPECT_EQ(h, (History{"c", "a", "b", "d", "e"}));
+    kv::app::PushHistory(h, "c");
+    EXPECT_EQ(h, (History{"c", "a", "b", "d", "e"}));
+    kv::app::PushHistory(h, "f");
+    EXPECT_EQ(h, (History{"f", "c", "a", "b", "d"}));
+    // The last of several equal entries moves; the other stays where it was.
+    History dup{"1", "x", "3", "x", "5"};
+    kv::app::PushHistory(dup, "x");
+    EXPECT_EQ(dup, (History{"x", "1", "x", "3", "5"}));
+    // A drive letter is kept in upper case; other letters are compared exactly.
+    History drives{"C:\\g\\a.kv3", "", "", "", ""};
+    kv::app::PushHistory(drives, "c:\\g\\a.kv3");
+    EXPECT_EQ(drives, (History{"C:\\g\\a.kv3", "", "", "", ""}));
+    kv::app::PushHistory(drives, "C:\\G\\a.kv3");
+    EXPECT_EQ(drives, (History{"C:\\G\\a.kv3", "C:\\g\\a.kv3", "", "", ""}));
+    EXPECT_EQ(kv::app::HistoryMenuText(3, ""), "&3.");
+}
+
+TEST(History, GraphFileExtension) {
+    for (const char* yes : {"a.kv3", "/d/A.KV3", "C:\\x\\y.kv3"}) EXPECT_TRUE(kv::app::IsGraphFile(yes)) << yes;
+    for (const char* no : {"a.Kv3", "a.kV3", "a.kv3~", "a.kv", "kv3", "d.kv3/x", ""})
+        EXPECT_FALSE(kv::app::IsGraphFile(no)) << no;
+}
+
+TEST_F(AppTest, WithoutAProfileEverySettingTakesItsDefault) {
+    Start();
+    TChartWindow* w = chart();
+    EXPECT_EQ(w->HandleSizeSetting, 10);
+    EXPECT_EQ(w->DataHitAlgorithm, 1);
+    EXPECT_STREQ(w->DataDrive, "A:");
+    EXPECT_STREQ(w->Editor, "");
+    EXPECT_EQ(w->ReloadDataBeforePlot, 0);
+    EXPECT_EQ(w->AutoScaleMargin, 10);
+    EXPECT_EQ(w->WMFMargin, 60);
+    EXPECT_EQ(w->DataPrecision, 0);
+    EXPECT_EQ(w->ManualRefresh, 0);
+    EXPECT_EQ(w->HeaderType + w->HeaderPosition + w->FooterType + w->FooterPosition, 0);
+    EXPECT_TRUE(app->Frame->CommandBar()->isVisibleTo(app->Frame));
+    for (const std::string& e : app->History) EXPECT_EQ(e, "");
+
+    // The first passed close check writes every section.
+    ASSERT_TRUE(app->Frame->close());
+    const std::string text = ReadAll(app->ProfilePath());
+    for (const char* section : {"[Window]", "[History]", "[Other]", "[Axis]", "[LAxis]", "[TAxis]", "[RAxis]",
+                                "[PlotStyle]", "[MemoryPlotStyle]", "[Text]", "[Parts]"})
+        EXPECT_NE(text.find(section), std::string::npos) << section;
+    // Five free history entries are five empty values.
+    for (int k = 1; k <= 5; ++k) {
+        const std::string key = "file" + std::to_string(k) + "=";
+        const auto at = text.find(key);
+        ASSERT_NE(at, std::string::npos) << k;
+        const char next = text[at + key.size()];
+        EXPECT_TRUE(next == '\r' || next == '\n') << k;
+    }
+}
+
+TEST_F(AppTest, EveryWindowHistoryAndOtherValueComesBack) {
+    Start();
+    TChartWindow* w = chart();
+    w->HandleSizeSetting = 30;
+    w->DataHitAlgorithm = 3;
+    w->SetDataDrive("D:");
+    lstrcpynA(w->Editor, "/usr/bin/editor --flag", sizeof w->Editor);
+    w->ManualRefresh = 1;
+    w->HeaderType = 2;
+    w->HeaderPosition = 1;
+    w->FooterType = 1;
+    w->FooterPosition = 2;
+    w->ReloadDataBeforePlot = 1;
+    w->AutoScaleMargin = 25;
+    w->WMFMargin = 120;
+    w->DataPrecision = 1;
+    app->History = {"/g/one.kv3", "", "/g/three.kv3", "/g/four.kv3", "/g/five.kv3"};
+    app->Frame->setGeometry(40, 50, 640, 480);
+    Run(55530);  // the command bar hidden
+    ASSERT_FALSE(app->Frame->CommandBar()->isVisibleTo(app->Frame));
+    app->SaveSettings();
+    Stop();
+
+    Start();
+    w = chart();
+    EXPECT_EQ(w->HandleSizeSetting, 30);
+    EXPECT_EQ(w->DataHitAlgorithm, 3);
+    EXPECT_STREQ(w->DataDrive, "D:");
+    EXPECT_STREQ(w->Editor, "/usr/bin/editor --flag");
+    EXPECT_EQ(w->ManualRefresh, 1);
+    EXPECT_TRUE(app->Frame->MenuAction(146)->isChecked());
+    EXPECT_EQ(w->HeaderType, 2);
+    EXPECT_EQ(w->HeaderPosition, 1);
+    EXPECT_EQ(w->FooterType, 1);
+    EXPECT_EQ(w->FooterPosition, 2);
+    EXPECT_EQ(w->ReloadDataBeforePlot, 1);
+    EXPECT_EQ(w->AutoScaleMargin, 25);
+    EXPECT_EQ(w->WMFMargin, 120);
+    EXPECT_EQ(w->DataPrecision, 1);
+    EXPECT_EQ(app->History, (kv::app::History{"/g/one.kv3", "", "/g/three.kv3", "/g/four.kv3", "/g/five.kv3"}));
+    EXPECT_EQ(app->Frame->MenuAction(137)->text().toStdString(), "&3./g/three.kv3");
+    EXPECT_EQ(app->Frame->MenuAction(136)->text().toStdString(), "&2.");
+    EXPECT_EQ(app->Frame->geometry(), QRect(40, 50, 640, 480));
+    EXPECT_FALSE(app->Frame->CommandBar()->isVisibleTo(app->Frame));
+    EXPECT_FALSE(app->Frame->MenuAction(55530)->isChecked());
+}
+
+TEST_F(AppTest, StoredValuesAreReadByTheirRules) {
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"Window", "handlesize", "31"}, {"Window", "datadrive", "D:\\data"}, {"Window", "CommandBar", "abc"},
+        {"Window", "left", "10"},       {"Window", "right", "10"},            {"Window", "top", "20"},
+        {"Window", "bottom", "220"},
+    };
+    Start();
+    const std::string profile = app->ProfilePath();
+    Stop();
+    for (const Case& c : cases) WritePrivateProfileStringA(c.section, c.key, c.value, profile.c_str());
+    Start();
+    EXPECT_EQ(chart()->HandleSizeSetting, 10);
+    EXPECT_STREQ(chart()->DataDrive, "D:");
+    EXPECT_FALSE(app->Frame->CommandBar()->isVisibleTo(app->Frame));
+    // left equal to right: the frame keeps the size it had, not a width of 0.
+    EXPECT_GT(app->Frame->width(), 0);
+    Stop();
+    WritePrivateProfileStringA("Window", "CommandBar", "2", profile.c_str());
+    Start();
+    EXPECT_TRUE(app->Frame->CommandBar()->isVisibleTo(app->Frame));
+}
+
+}  // namespace
