@@ -332,6 +332,19 @@ TEST_F(AppTest, CloseCheckAnswers) {
     EXPECT_TRUE(Exists(app->ProfilePath()));
 }
 
+TEST_F(AppTest, ExitRunsTheCloseCheck) {
+    Start();
+    app->Frame->show();
+    chart()->Modified = 1;
+    boxes.Answer(IDCANCEL);
+    ASSERT_TRUE(Run(CM_EXIT));
+    EXPECT_TRUE(app->Frame->isVisible());
+    boxes.Answer(IDNO);
+    ASSERT_TRUE(Run(CM_EXIT));
+    EXPECT_FALSE(app->Frame->isVisible());
+    EXPECT_TRUE(Exists(app->ProfilePath()));
+}
+
 TEST_F(AppTest, NewAsksOnlyForAModifiedGraph) {
     const std::string path = WriteGraph("three.kv3", 3);
     Start();
