@@ -78,6 +78,7 @@ NewGraphHooks TChartWindow::MakeNewGraphHooks() {
         ::SyncAxes(frame, left, right, top, bottom);
     };
     hooks.UpdateAxisLabels = [this](BoxFrame* set) { UpdateAxisLabels(set); };
+    hooks.ClearFeedback = [this] { ClearFeedback(); };
     hooks.UpdateCaption = [](const char* name) { Application().UpdateCaption(name); };
     return hooks;
 }
@@ -85,6 +86,7 @@ NewGraphHooks TChartWindow::MakeNewGraphHooks() {
 GraphFileHooks TChartWindow::MakeGraphFileHooks() {
     GraphFileHooks hooks;
     hooks.Owner = static_cast<QWidget*>(this);
+    hooks.ClearFeedback = [this] { ClearFeedback(); };
     hooks.SetGridMenu = [](int item) {
         for (int id : {GridMenuNone, GridMenu5, GridMenu10, GridMenu15, GridMenu20})
             Application().CheckMenuItem(id, id == item);

@@ -123,9 +123,42 @@ public:
     // in NOT-XOR.
     void DrawFrameSelection(TDC& dc, BoxFrame* set);
     // Not built yet (chartpending.cpp): the page header and footer and the
-    // selection feedback draw nothing until their code lands.
+    // feedback restored after a paint draw nothing until their code lands.
     void DrawHeaderFooter(TDC& dc);
     void RedrawFeedback(TDC& dc);
+
+    // ---- Selection feedback (chartfeedback.cpp). Each shape is drawn in NOT-XOR
+    // over the finished page, so drawing it again with the same arguments and the
+    // same mapping removes it pixel for pixel. Every routine leaves R2_COPYPEN
+    // and the context's former pen and brush. Coordinates are page twips.
+    // Dotted outline of r with eight handle squares outside it, whatever the
+    // order of its corners.
+    void DrawRectHandles(TDC& dc, TRect r);
+    // Dotted outline of r.
+    void DrawRubberRect(TDC& dc, TRect r);
+    // Dotted line from (left, top) to (right, bottom), a handle on each end.
+    void DrawRubberLine(TDC& dc, TRect r);
+    // The figure's box as DrawRectHandles draws it and a handle on every node,
+    // placed by the current axis set's frame origin.
+    void DrawFigureHandles(TDC& dc, const TZukei* figure);
+    // The red cross of the watch tool at (x, y).
+    void DrawCrossCursor(TDC& dc, int x, int y);
+    // Erases on WindowDC every shape the feedback fields say is shown, then drops
+    // the whole selection and the status-bar read-out.
+    void ClearFeedback();
+
+    // ---- Object rectangles on the page (chartrects.cpp), twips.
+    TRect GetFrameRect(const BoxFrame* set) const;
+    TRect GetTextRect(const BoxFrame* set, const TText* text) const;
+    TRect GetFigureRect(const BoxFrame* set, const TZukei* figure) const;
+    // The union of the boxes of the set's selected texts and figures; with
+    // nothing selected the inverted rectangle NoSelectionRect. Numbers in the
+    // selection lists that name no item are passed over.
+    TRect GetSelectionRect(const BoxFrame* set) const;
+    static constexpr TRect NoSelectionRect{2147483647, 2147483647, -2147483647, -2147483647};
+    // Repaints a changed page rectangle: normalised, grown by InvalidateMargin,
+    // erased. NoSelectionRect (nothing was selected) repaints nothing.
+    void InvalidatePageRect(TRect r);
 
     // ---- View commands (chartview.cpp). None marks the graph modified.
     void CmGridNone();
