@@ -10,11 +10,11 @@ using Entry = kv::win::TCommandEntry<TChartWindow>;
 namespace {
 
 const Entry kCommands[] = {
-    {CM_AXISFRAME, nullptr, nullptr},            // CmAxisFrame: frame dialog (Ctrl+F)
-    {CM_XAXIS, nullptr, nullptr},                // CmXAxis: bottom axis dialog (Ctrl+X)
-    {CM_YAXIS, nullptr, nullptr},                // CmYAxis: left axis dialog (Ctrl+Y)
-    {CM_TOPAXIS, nullptr, nullptr},              // CmTopAxis (Ctrl+T)
-    {CM_RIGHTAXIS, nullptr, nullptr},            // CmRightAxis (Ctrl+R)
+    {CM_AXISFRAME, &TChartWindow::CmAxisFrame, nullptr},  // Ctrl+F
+    {CM_XAXIS, &TChartWindow::CmXAxis, nullptr},          // Ctrl+X
+    {CM_YAXIS, &TChartWindow::CmYAxis, nullptr},          // Ctrl+Y
+    {CM_TOPAXIS, &TChartWindow::CmTopAxis, nullptr},      // Ctrl+T
+    {CM_RIGHTAXIS, &TChartWindow::CmRightAxis, nullptr},  // Ctrl+R
     {CM_GRIDNONE, &TChartWindow::CmGridNone, nullptr},
     {CM_ZOOM25, &TChartWindow::CmZoom25, nullptr},
     {CM_ZOOM50, &TChartWindow::CmZoom50, nullptr},

@@ -112,7 +112,13 @@ void TChartWindow::GetPageMetrics() {
 }
 
 void TChartWindow::UpdateAxisLabels(BoxFrame* set) {
-    if (set) ::UpdateAxisLabels(set);
+    if (!set) return;
+    // Bottom, left, top, right; an axis whose labels were left to the user keeps
+    // its texts.
+    if (set->BottomAxis.IsAutoLabel != 0) ::MakeAxisLabels(set, BottomAxisNo);
+    if (set->LeftAxis.IsAutoLabel != 0) ::MakeAxisLabels(set, LeftAxisNo);
+    if (set->TopAxis.IsAutoLabel != 0) ::MakeAxisLabels(set, TopAxisNo);
+    if (set->RightAxis.IsAutoLabel != 0) ::MakeAxisLabels(set, RightAxisNo);
 }
 
 void TChartWindow::DrawFrameSelection(TDC& dc, BoxFrame* set) {

@@ -160,6 +160,13 @@ public:
     // erased. NoSelectionRect (nothing was selected) repaints nothing.
     void InvalidatePageRect(TRect r);
 
+    // ---- Frame and axis dialogs of the current axis set (chartaxis.cpp).
+    void CmAxisFrame();
+    void CmXAxis();
+    void CmYAxis();
+    void CmTopAxis();
+    void CmRightAxis();
+
     // ---- View commands (chartview.cpp). None marks the graph modified.
     void CmGridNone();
     void CmGrid5();

@@ -2,9 +2,11 @@
 // settings it reads from the profile, its command table and its close check.
 
 #include "chart_fixture.h"
+#include "modal_script.h"
 
 #include "model/datafile.h"
 #include "model/graphfile.h"
+#include "platform/filedialog.h"
 #include "platform/messagebox.h"
 #include "platform/profile.h"
 #include "platform/stringtable.h"
@@ -301,6 +303,9 @@ TEST(ChartWindowCommands, EveryTableEntryRunsItsHandlerOrIsDisabled) {
     router.SetTargets({w.get()});
     const auto& table = TChartWindow::CommandTable();
     ASSERT_EQ(table.Count(), 80);
+    // Commands that open dialogs find a user who cancels them.
+    charttest::CancelEveryDialog cancel;
+    kv::ScriptedFileDialogs files;
     int enabled = 0;
     for (int i = 0; i < table.Count(); ++i) {
         const int id = table[i].Id;
@@ -312,8 +317,9 @@ TEST(ChartWindowCommands, EveryTableEntryRunsItsHandlerOrIsDisabled) {
         EXPECT_EQ(w->Modified, modifiedBefore);
         enabled += hasHandler;
     }
-    // The zoom steps and the view commands are the page view's own commands so far.
-    EXPECT_EQ(enabled, 19);
+    // The zoom steps, the view commands and the frame and axis dialogs are the
+    // page view's own commands so far.
+    EXPECT_EQ(enabled, 24);
 }
 
 TEST(ChartWindowCommands, RoutedChartWindowFirstThenFrame) {
@@ -327,8 +333,8 @@ TEST(ChartWindowCommands, RoutedChartWindowFirstThenFrame) {
     EXPECT_TRUE(router.Execute(999));  // nobody before the frame answers it
     EXPECT_EQ(frame.ran, std::vector<int>{999});
     // A command the chart window lists without a handler stays with it: disabled.
-    EXPECT_FALSE(router.IsEnabled(CM_AXISFRAME));
-    EXPECT_FALSE(router.Execute(CM_AXISFRAME));
+    EXPECT_FALSE(router.IsEnabled(CM_DATAMANAGER));
+    EXPECT_FALSE(router.Execute(CM_DATAMANAGER));
     EXPECT_FALSE(router.IsEnabled(12345));
 }
 
@@ -339,7 +345,7 @@ TEST(ChartWindowCommands, BoundActionsFollowTheirCommandsState) {
     router.SetTargets({w.get()});
     QAction zoom("zoom"), frame("frame"), grid("grid");
     router.BindAction(&zoom, CM_ZOOM50);
-    router.BindAction(&frame, CM_AXISFRAME);
+    router.BindAction(&frame, CM_DATAMANAGER);
     router.BindAction(&grid, CM_GRIDNONE);
     router.SetCheck(CM_GRIDNONE, true);
     router.UpdateActions();
