@@ -23,7 +23,7 @@ const Entry kCommands[] = {
     {CM_ZOOM150, &TChartWindow::CmZoom150, nullptr},
     {CM_ZOOM200, &TChartWindow::CmZoom200, nullptr},
     {CM_ZOOM400, &TChartWindow::CmZoom400, nullptr},
-    {CM_DATAFILEOPEN, nullptr, nullptr},         // CmDataFileOpen (Ctrl+D)
+    {CM_DATAFILEOPEN, &TChartWindow::CmDataFileOpen, nullptr},  // Ctrl+D
     {CM_DATAMANAGER, nullptr, nullptr},          // CmDataManager (Ctrl+M)
     {CM_GRID5, &TChartWindow::CmGrid5, nullptr},
     {CM_GRID10, &TChartWindow::CmGrid10, nullptr},

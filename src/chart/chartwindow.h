@@ -51,6 +51,10 @@ enum ChartCommand : int {
     CM_HEADERFOOTER = 24341, CM_COPYSCALING = 55531, CM_PASTESCALING = 55532,
 };
 
+// The filter of the data-file dialog the user ended with last time (1-based; 0
+// until the first run: the first filter), kept for the run of the program.
+extern int DataFileFilterIndex;
+
 // Status-bar gadgets of the page view.
 constexpr int ZoomGadget = 1;
 constexpr int AxisSetGadget = 2;
@@ -166,6 +170,17 @@ public:
     void CmYAxis();
     void CmTopAxis();
     void CmRightAxis();
+
+    // ---- Data files (chartdata.cpp).
+    // Command 114: chooses data files and adds each as a series of the current
+    // axis set; an axis set that held no series is autoscaled afterwards.
+    void CmDataFileOpen();
+    // One data file (a local path, UTF-8) as a new series of the current axis
+    // set, through the data-reading and plot-style dialogs: 1 when the series
+    // was added (the document is then modified), 0 when nothing was added (the
+    // user cancelled, or a message told why). The caller autoscales, clears the
+    // feedback and repaints.
+    int OpenDataFile(const char* path);
 
     // ---- View commands (chartview.cpp). None marks the graph modified.
     void CmGridNone();

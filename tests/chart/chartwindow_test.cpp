@@ -317,9 +317,9 @@ TEST(ChartWindowCommands, EveryTableEntryRunsItsHandlerOrIsDisabled) {
         EXPECT_EQ(w->Modified, modifiedBefore);
         enabled += hasHandler;
     }
-    // The zoom steps, the view commands and the frame and axis dialogs are the
-    // page view's own commands so far.
-    EXPECT_EQ(enabled, 24);
+    // The zoom steps, the view commands, the frame and axis dialogs and opening
+    // data files are the page view's own commands so far.
+    EXPECT_EQ(enabled, 25);
 }
 
 TEST(ChartWindowCommands, RoutedChartWindowFirstThenFrame) {
