@@ -288,6 +288,7 @@ void korvidaApp::CmFileExport() {
 
 void korvidaApp::ToolCommand() {
     // The palette is already in its new state; the chart view reads it.
+    if (TChartWindow* w = Client()) w->ClearFeedback();
 }
 
 void korvidaApp::CmToolSelect() { ToolCommand(); }
