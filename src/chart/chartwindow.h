@@ -55,6 +55,23 @@ enum ChartCommand : int {
 // until the first run: the first filter), kept for the run of the program.
 extern int DataFileFilterIndex;
 
+// The tools of the palette: the command ids of its buttons. A figure tool's id is
+// also the kind of the figures it makes.
+enum ToolId : int {
+    ToolSelect = 1001, ToolText = 1002, ToolDragWindow = 1003, ToolTrimming = 1004,
+    ToolWatch = 1005, ToolLine = 1021, ToolRectangle = 1022, ToolRoundRect = 1023,
+    ToolEllipse = 1024, ToolAxisCut = 1025, ToolLegend = 1026, ToolPolyline = 1027,
+};
+
+// What of the shown selection feedback lies under a point (GetHitCode). Corners and
+// edges name the stored fields of FeedbackRect, which may be reversed; for a
+// selected line HitTopLeft is its first end and HitBottomRight its second.
+enum HitCode : int {
+    HitNone = 0, HitTopLeft = 1, HitTopRight = 2, HitBottomRight = 3, HitBottomLeft = 4,
+    HitInside = 5, HitLeft = 11, HitTop = 12, HitRight = 13, HitBottom = 14,
+    HitNode = 100,  // HitNode + n: node n (from 0) of the polyline in node editing
+};
+
 // Status-bar gadgets of the page view.
 constexpr int ZoomGadget = 1;
 constexpr int AxisSetGadget = 2;
@@ -163,6 +180,45 @@ public:
     // Repaints a changed page rectangle: normalised, grown by InvalidateMargin,
     // erased. NoSelectionRect (nothing was selected) repaints nothing.
     void InvalidatePageRect(TRect r);
+
+    // ---- Picking what lies under a page point (charthit.cpp, charthitfigure.cpp,
+    // chartrubber.cpp). H below is HandleSize; only the current axis set's texts
+    // and figures are picked. None of them sets a SelectedFlags State or the
+    // selection-kind fields: the callers do.
+    // Empties every axis set's selection record.
+    void UnselectAll();
+    // The axis set whose frame edge is under point, the top one first (only the
+    // current one while CurrentOnly is 1): 1 with its frame rectangle in rect, its
+    // number (from 1) in setNo and the edge's axis (1 bottom, 2 left, 3 top,
+    // 4 right) in SelectedAxis; 0 with nothing changed. Selections are untouched.
+    int HitFrameEdge(TPoint point, TRect& rect, int& setNo);
+    // The current set's text under point: axis labels of axes 1 to 4, then free
+    // texts, each list last item first. 1 with its page box in rect and it the only
+    // selected object of the page; 0 with nothing changed.
+    int HitText(TPoint point, TRect& rect);
+    // The current set's figure under point, the last in the list first. 1 with its
+    // page box (as stored, maybe reversed) in rect and it the only selected object
+    // of the page; 0 with nothing changed.
+    int HitFigure(TPoint point, TRect& rect);
+    // The shown feedback under point, by HandlesShown, NodeHandlesShown,
+    // TextFrameShown and LineHandlesShown in that precedence: a HitCode.
+    int GetHitCode(TPoint point) const;
+    // Marks in the current set's record (emptied first) every text and figure
+    // whose box lies wholly inside rect (either orientation, edges included): 1
+    // with the union of their boxes in out, 0 with out untouched.
+    int SelectInRect(TRect rect, TRect& out);
+
+    // ---- Tools, cursors and snapping (charttools.cpp).
+    // The palette's tool that is down (a ToolId, never ToolLegend); 0 for none.
+    int GetCurrentTool() const;
+    // The cursor of the current tool.
+    void SetToolCursor();
+    // CurrentHit = GetHitCode(point) and the cursor of that code (the tool's for
+    // HitNone); UpdateHitCursor does it only when the code changed.
+    void SetHitCursor(TPoint point);
+    void UpdateHitCursor(TPoint point);
+    // The nearest grid point (halves upwards) while the grid is on, else point.
+    TPoint SnapToGrid(TPoint point) const;
 
     // ---- Frame and axis dialogs of the current axis set (chartaxis.cpp).
     void CmAxisFrame();
