@@ -11,8 +11,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <tuple>
+#include <vector>
 
 namespace kv::detail {
 
@@ -49,6 +52,93 @@ const QList<qreal>* WidePattern(int style) {
     }
 }
 
+// Thin lines on raster devices are rasterised here rather than by QPainter, whose
+// one-pixel lines depend on the direction: it orders the ends before drawing, so a
+// line drawn right to left or upward leaves out its start instead of its end, and
+// a line of no length draws a pixel. Shapes drawn out and back, and feedback drawn
+// twice in NOT-XOR, need the rule of the system the program comes from instead:
+//
+// - one pixel per step along the longer axis (both, for exact diagonals), at the
+//   pixel nearest the ideal line; where the line passes exactly half-way between
+//   two pixels, the one with the smaller coordinate: above for a flat line, to the
+//   left for a steep one. The set of pixels is the same in both directions;
+// - the first point is drawn, the last one never, and a line of no length draws
+//   nothing.
+
+__extension__ using Wide = __int128;
+
+// The pixels of the thin line a-b (b excluded) whose position lies in window, in
+// order from a; plot(x, y, step) gets each with its step count from a (0 for a).
+template <class Plot>
+void ThinLinePixels(TPoint a, TPoint b, const QRect& window, Plot&& plot) {
+    const long long dx = (long long)b.x - a.x, dy = (long long)b.y - a.y;
+    if (dx == 0 && dy == 0) return;
+    // u along the longer axis, v along the other.
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const long long u0 = xMajor ? a.x : a.y, v0 = xMajor ? a.y : a.x;
+    const long long du = xMajor ? dx : dy, dv = xMajor ? dy : dx;
+    const long long uLo = xMajor ? window.left() : window.top();
+    const long long uHi = xMajor ? window.right() : window.bottom();
+    const long long vLo = xMajor ? window.top() : window.left();
+    const long long vHi = xMajor ? window.bottom() : window.right();
+    const long long n = std::llabs(du);  // steps: the end is step n, not drawn
+    const long long su = du > 0 ? 1 : -1;
+    // The steps whose u lies in the window.
+    const long long first = std::max(0LL, su > 0 ? uLo - u0 : u0 - uHi);
+    const long long last = std::min(n - 1, su > 0 ? uHi - u0 : u0 - uLo);
+    if (first > last) return;
+
+    // v at step i is v0 + ceil((2 i dv - n) / 2n): the nearest integer to i dv / n
+    // with halves going down. Kept as the quotient off and the remainder r of the
+    // numerator over D = 2n, with r in (-D, 0]; each step adds 2 dv to the numerator,
+    // at most D, so one correction of off keeps r in range. Far-off ends (a line
+    // entering the window from millions of pixels away) start in wide arithmetic.
+    const long long D = 2 * n, add = 2 * dv;
+    const Wide num = Wide(2) * first * dv - n;
+    Wide q = num / D;  // truncated toward zero
+    if (q * D < num) ++q;
+    long long off = (long long)q;
+    long long r = (long long)(num - q * D);
+    for (long long i = first; i <= last; ++i) {
+        const long long v = v0 + off;
+        if (v >= vLo && v <= vHi) {
+            const long long u = u0 + su * i;
+            if (xMajor)
+                plot(int(u), int(v), i);
+            else
+                plot(int(v), int(u), i);
+        } else if ((v > vHi && dv >= 0) || (v < vLo && dv <= 0)) {
+            break;  // moving away from the window
+        }
+        r += add;
+        if (r > 0) {
+            ++off;
+            r -= D;
+        } else if (r <= -D) {
+            --off;
+            r += D;
+        }
+    }
+}
+
+// The pixel function of a raster operation on 24-bit colours: with the pen colour
+// fixed, each bit of the result is the bit of one of two constants chosen by the
+// destination bit, (~d & k0) | (d & k1).
+struct RopMasks {
+    std::uint32_t k0 = 0, k1 = 0;
+};
+
+RopMasks MakeRopMasks(int rop, QRgb pen) {
+    // R2_* - 1 is the operation's truth table: bit (2 * pen + destination).
+    const unsigned table = unsigned(rop - 1) & 15u;
+    const std::uint32_t p = pen & 0xFFFFFFu, np = ~pen & 0xFFFFFFu;
+    auto all = [&](int bit) { return (table >> bit) & 1u ? 0xFFFFFFu : 0u; };
+    RopMasks m;
+    m.k0 = (np & all(0)) | (p & all(2));
+    m.k1 = (np & all(1)) | (p & all(3));
+    return m;
+}
+
 class PainterBackend final : public TDCBackend {
 public:
     PainterBackend(QPaintDevice* device, QPainter* painter, const TDeviceInfo& info)
@@ -80,6 +170,15 @@ private:
     // Pixels a filled shape keeps clear of its outline on each side.
     int FillInset(const TDC& dc) const;
     QPolygon ToPolygon(const TPoint* pts, int n) const;
+    // Whether the current pen draws thin lines through ThinPath: a one-pixel pen on
+    // a raster device.
+    bool ThinRaster(const TDC& dc);
+    // The thin outline through pts (closed: back to the first point too), each
+    // segment without its end point, the pen's dashes running on across the
+    // segments. Prepare must have succeeded.
+    void ThinPath(const TDC& dc, const TPoint* pts, int n, bool closed);
+    // The painter's image when its pixels can be written directly.
+    QImage* DirectImage() const;
 
     QPaintDevice* device_ = nullptr;
     QPainter* external_ = nullptr;
@@ -99,6 +198,10 @@ private:
     int fontFace_ = -1;
     double fontSize_ = -1.0;
     QFont font_;
+    // Scratch of the thin lines.
+    std::vector<QRect> windows_;
+    std::vector<QPoint> points_;
+    std::vector<unsigned char> dashOn_;
 };
 
 QPainter* PainterBackend::Begin() {
@@ -267,15 +370,114 @@ int PainterBackend::GetDeviceCaps(int index) const {
     }
 }
 
+bool PainterBackend::ThinRaster(const TDC& dc) {
+    return !dc.GetPen().IsNull() && dc.DevicePenWidth() == 0 && Begin() && raster_;
+}
+
+QImage* PainterBackend::DirectImage() const {
+    if (!painter_ || device_->devType() != QInternal::Image) return nullptr;
+    auto* image = static_cast<QImage*>(device_);
+    switch (image->format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied: break;
+    default: return nullptr;
+    }
+    // A shared image would be copied by bits(), away from the painter's buffer;
+    // a scaled image or a system clip are the painter's to handle.
+    if (image->devicePixelRatio() != 1.0 || !image->isDetached()) return nullptr;
+    if (!painter_->paintEngine() || !painter_->paintEngine()->systemClip().isEmpty())
+        return nullptr;
+    return image;
+}
+
+void PainterBackend::ThinPath(const TDC& dc, const TPoint* pts, int n, bool closed) {
+    if (n < 2) return;
+    const QRgb colour = ToQColor(dc.GetPen().GetColor()).rgb();
+
+    // The dashes of a styled pen, one entry per pixel of a period; they count the
+    // steps along the longer axis, from the first point of the outline.
+    dashOn_.clear();
+    if (const QList<qreal>* pattern = CosmeticPattern(dc.GetPen().GetStyle())) {
+        const int unit = std::max(1, int(std::lround(dpiX_ / 96.0)));
+        for (int k = 0; k < pattern->size(); ++k)
+            dashOn_.insert(dashOn_.end(), std::size_t(std::lround((*pattern)[k]) * unit),
+                           (unsigned char)(k % 2 == 0 ? 1 : 0));
+    }
+    const long long period = (long long)dashOn_.size();
+
+    // The device, and within it each rectangle of the clip: the rectangles do not
+    // overlap, so every pixel is reached once.
+    windows_.clear();
+    const QRect bounds(0, 0, device_->width(), device_->height());
+    if (const QRegion* clip = dc.GetDeviceClip()) {
+        for (const QRect& r : *clip)
+            if (QRect w = r & bounds; !w.isEmpty()) windows_.push_back(w);
+    } else if (!bounds.isEmpty()) {
+        windows_.push_back(bounds);
+    }
+    if (windows_.empty()) return;
+
+    auto run = [&](auto&& plot) {
+        for (const QRect& window : windows_) {
+            long long start = 0;  // the dash phase of the segment's first pixel
+            for (int i = 0; i < n; ++i) {
+                if (i == n - 1 && !closed) break;
+                const TPoint a = pts[i], b = pts[i + 1 < n ? i + 1 : 0];
+                if (period == 0) {
+                    ThinLinePixels(a, b, window, [&](int x, int y, long long) { plot(x, y); });
+                } else {
+                    ThinLinePixels(a, b, window, [&](int x, int y, long long step) {
+                        if (dashOn_[std::size_t((start + step) % period)]) plot(x, y);
+                    });
+                    const long long len = std::max(std::llabs((long long)b.x - a.x),
+                                                   std::llabs((long long)b.y - a.y));
+                    start = (start + len) % period;
+                }
+            }
+        }
+    };
+
+    if (QImage* image = DirectImage()) {
+        uchar* bits = image->bits();
+        const qsizetype stride = image->bytesPerLine();
+        const RopMasks m = MakeRopMasks(dc.GetROP2(), colour);
+        run([&](int x, int y) {
+            auto* px = reinterpret_cast<std::uint32_t*>(bits + y * stride) + x;
+            *px = (~*px & m.k0) | (*px & m.k1) | 0xFF000000u;
+        });
+        return;
+    }
+    // Other raster devices: the same pixels as points, with the painter's raster
+    // operation and clip.
+    points_.clear();
+    run([&](int x, int y) { points_.emplace_back(x, y); });
+    if (points_.empty()) return;
+    painter_->setPen(QPen(QColor(colour), 0, Qt::SolidLine, Qt::SquareCap));
+    painter_->setBrush(Qt::NoBrush);
+    painter_->drawPoints(points_.data(), int(points_.size()));
+}
+
 void PainterBackend::Line(const TDC& dc, TPoint a, TPoint b) {
+    if (ThinRaster(dc)) {
+        const TPoint ends[2] = {a, b};
+        if (a != b && Prepare(dc)) ThinPath(dc, ends, 2, false);
+        return;
+    }
     QPen pen = MakePen(dc);
-    if (pen.style() == Qt::NoPen || !Prepare(dc)) return;
+    if (pen.style() == Qt::NoPen) return;
+    if (a == b && dc.DevicePenWidth() == 0) return;  // a thin line of no length
+    if (!Prepare(dc)) return;
     painter_->setPen(pen);
     painter_->setBrush(Qt::NoBrush);
     painter_->drawLine(a.x, a.y, b.x, b.y);
 }
 
 void PainterBackend::Polyline(const TDC& dc, const TPoint* pts, int n) {
+    if (ThinRaster(dc)) {
+        if (Prepare(dc)) ThinPath(dc, pts, n, false);
+        return;
+    }
     QPen pen = MakePen(dc);
     if (pen.style() == Qt::NoPen || !Prepare(dc)) return;
     painter_->setPen(pen);
@@ -292,6 +494,10 @@ void PainterBackend::Polygon(const TDC& dc, const TPoint* pts, int n) {
         painter_->setBrush(brush);
         painter_->drawPolygon(poly, Qt::OddEvenFill);
     }
+    if (ThinRaster(dc)) {
+        ThinPath(dc, pts, n, true);
+        return;
+    }
     QPen pen = MakePen(dc);
     if (pen.style() != Qt::NoPen) {
         painter_->setPen(pen);
@@ -307,6 +513,19 @@ void PainterBackend::Rectangle(const TDC& dc, const TRect& r) {
         const int in = FillInset(dc);
         QRect fill(r.left + in, r.top + in, r.Width() - 2 * in, r.Height() - 2 * in);
         if (fill.width() > 0 && fill.height() > 0) painter_->fillRect(fill, brush);
+    }
+    if (ThinRaster(dc)) {
+        // The outline round the last column and row inside, each pixel once; a
+        // rectangle one pixel across is a single line.
+        const int l = r.left, t = r.top, rr = r.right - 1, b = r.bottom - 1;
+        if (l == rr || t == b) {
+            const TPoint line[2] = {{l, t}, {l == rr ? l : rr + 1, l == rr ? b + 1 : t}};
+            ThinPath(dc, line, 2, false);
+        } else {
+            const TPoint corners[4] = {{l, t}, {rr, t}, {rr, b}, {l, b}};
+            ThinPath(dc, corners, 4, true);
+        }
+        return;
     }
     QPen pen = MakePen(dc);
     if (pen.style() != Qt::NoPen) {

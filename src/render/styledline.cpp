@@ -174,16 +174,18 @@ bool MayReduce(TDC& dc) {
 
 // The moves and lines on a raster display, reduced per device pixel column. The
 // points of a run of lines that fall in one column are joined by vertical device
-// segments, which a one-pixel pen draws as the span from the column's highest to
-// its lowest point (each segment's lower end pixel excluded, as the device draws
-// lines) plus single pixels for segments of no length. The first point, the two
-// extremes and the last point, with one zero-length segment at the lower extreme
-// when the column had one there, draw exactly that span; the segments between
-// columns stay as they are.
+// segments. A one-pixel line draws its first pixel and never its last, and one of
+// no length draws nothing, so together they draw the span from the column's highest
+// to its lowest row: every row of it is passed through or left from, except that
+// the last point's row, when it is the highest or the lowest, is drawn only if the
+// path left it after first reaching it. The first point, the two extremes in their
+// order and the last point draw the same span; where they would leave out the last
+// point's row and the column did not, the extreme in that row and the other
+// extreme go before the last point. The segments between columns stay as they are.
 //
 // Device coordinates are worked out per column, not per point: a column's range of
-// logical x, and the range of logical y of its lowest device row, are found once,
-// and each point is compared with them. The mapping is monotonic, so the extremes
+// logical x, and the ranges of logical y of its highest and lowest device rows, are
+// found once, and each point is compared with them. The mapping is monotonic, so the extremes
 // in device y are the extremes in logical y.
 class ReducingSink {
 public:
@@ -222,16 +224,12 @@ private:
         }
         if (n_ < 4) head_[n_] = p;
         const long long key = ySign_ * (long long)p.y;
-        if (key < minKey_) [[unlikely]] {
-            min_ = p;
-            minKey_ = key;
-            iMin_ = n_;
-        }
+        if (key < minKey_) [[unlikely]]
+            NewExtreme(p, key, false);
         if (key > maxKey_) [[unlikely]]
-            NewMax(p, key);
-        const bool inRow = p.y >= rowLo_ && p.y <= rowHi_;
-        zeroAtMax_ |= inRow && prevInRow_;
-        prevInRow_ = inRow;
+            NewExtreme(p, key, true);
+        leftMax_ |= p.y < maxRowLo_ || p.y > maxRowHi_;
+        leftMin_ |= p.y < minRowLo_ || p.y > minRowHi_;
         last_ = p;
         ++n_;
     }
@@ -309,27 +307,29 @@ private:
     }
 
     // Column statistics: the first four points as they came, the first points at
-    // the extremes of device y, the last point, and whether two successive points
-    // lay in the lowest device row.
+    // the extremes of device y, the last point, and for the highest and the lowest
+    // device row whether a point outside it came after the path first reached it.
     void StartColumn(TPoint p) {
         Range(p.x, true, colLo_, colHi_);
         head_[0] = min_ = max_ = last_ = p;
         minKey_ = maxKey_ = ySign_ * (long long)p.y;
         iMin_ = iMax_ = 0;
-        Range(p.y, false, rowLo_, rowHi_);
-        zeroAtMax_ = false;
-        prevInRow_ = true;
+        Range(p.y, false, maxRowLo_, maxRowHi_);
+        minRowLo_ = maxRowLo_;
+        minRowHi_ = maxRowHi_;
+        leftMin_ = leftMax_ = false;
         n_ = 1;
     }
 
-    KV_NOINLINE void NewMax(TPoint p, long long key) {
-        max_ = p;
-        maxKey_ = key;
-        iMax_ = n_;
-        if (p.y < rowLo_ || p.y > rowHi_) {
-            Range(p.y, false, rowLo_, rowHi_);
-            zeroAtMax_ = false;
-            prevInRow_ = false;  // the point before lies in a higher row
+    KV_NOINLINE void NewExtreme(TPoint p, long long key, bool lowest) {
+        (lowest ? max_ : min_) = p;
+        (lowest ? maxKey_ : minKey_) = key;
+        (lowest ? iMax_ : iMin_) = n_;
+        long long& lo = lowest ? maxRowLo_ : minRowLo_;
+        long long& hi = lowest ? maxRowHi_ : minRowHi_;
+        if (p.y < lo || p.y > hi) {
+            Range(p.y, false, lo, hi);
+            (lowest ? leftMax_ : leftMin_) = false;
         }
     }
 
@@ -345,34 +345,52 @@ private:
         if (n_ <= 4) {
             for (int i = 0; i < n_; ++i) Emit(head_[i], i == 0);
         } else {
-            const TPoint order[4] = {head_[0], iMin_ < iMax_ ? min_ : max_,
-                                     iMin_ < iMax_ ? max_ : min_, last_};
-            const int maxRow = Dev(max_.y, false);
-            // Successive picks on one device point would add zero-length segments
-            // the column did not have: keep one, at the later logical point.
-            TPoint picked[4];
-            int rows[4];
+            const bool minFirst = iMin_ < iMax_;
+            TPoint order[6] = {head_[0], minFirst ? min_ : max_, minFirst ? max_ : min_, last_};
+            int count = 4;
+            const int top = Dev(min_.y, false), bottom = Dev(max_.y, false);
+            const int lastRow = Dev(last_.y, false);
+            // A last point inside the span is passed through either way; on an
+            // extreme row the column draws it if it left that row after first
+            // reaching it, the picks if one of them did.
+            const bool onExtreme = top != bottom && (lastRow == top || lastRow == bottom);
+            if (onExtreme && (lastRow == bottom ? leftMax_ : leftMin_) &&
+                !PicksDrawLast(order, count, lastRow)) {
+                order[5] = order[3];
+                order[3] = lastRow == bottom ? max_ : min_;
+                order[4] = lastRow == bottom ? min_ : max_;
+                count = 6;
+            }
+            // Successive picks on one device point would add zero-length segments,
+            // which draw nothing: keep one, at the later logical point.
+            TPoint picked[6];
+            int rows[6];
             int m = 0;
-            for (const TPoint& p : order) {
-                const int row = Dev(p.y, false);
+            for (int i = 0; i < count; ++i) {
+                const int row = Dev(order[i].y, false);
                 if (m > 0 && rows[m - 1] == row) {
-                    picked[m - 1] = p;
+                    picked[m - 1] = order[i];
                 } else {
-                    picked[m] = p;
+                    picked[m] = order[i];
                     rows[m++] = row;
                 }
             }
-            bool dupDone = !zeroAtMax_;
-            for (int i = 0; i < m; ++i) {
-                Emit(picked[i], i == 0);
-                if (!dupDone && rows[i] == maxRow) {
-                    Emit(picked[i], false);
-                    dupDone = true;
-                }
-            }
+            for (int i = 0; i < m; ++i) Emit(picked[i], i == 0);
         }
         n_ = 0;
         startKind_ = StartLine;
+    }
+
+    // Whether the path through picks draws the row of its last point, an extreme
+    // row: a point in that row followed by one outside it.
+    bool PicksDrawLast(const TPoint* picks, int count, int lastRow) const {
+        bool inRow = false;
+        for (int i = 0; i < count - 1; ++i) {
+            const bool here = Dev(picks[i].y, false) == lastRow;
+            if (inRow && !here) return true;
+            inRow = inRow || here;
+        }
+        return inRow && Dev(picks[count - 1].y, false) != lastRow;
     }
 
     void Emit(TPoint p, bool columnFirst) {
@@ -394,14 +412,14 @@ private:
     bool inRun_ = false;
     StartKind startKind_ = StartMove;
     long long colLo_ = 0, colHi_ = -1;  // logical x of the current column
-    long long rowLo_ = 0, rowHi_ = -1;  // logical y of its lowest device row
+    // Logical y of its highest and lowest device rows.
+    long long minRowLo_ = 0, minRowHi_ = -1, maxRowLo_ = 0, maxRowHi_ = -1;
     int n_ = 0;
     TPoint head_[4];
     TPoint min_, max_, last_;
     long long minKey_ = 0, maxKey_ = 0;
     int iMin_ = 0, iMax_ = 0;
-    bool zeroAtMax_ = false;
-    bool prevInRow_ = false;
+    bool leftMin_ = false, leftMax_ = false;
 };
 
 // One clipped and snapped segment p1-p2, dashed from phase on; the pen stands at

@@ -424,6 +424,25 @@ TEST(RasterReduction, DrawsTheSamePixelsAsEveryLine) {
         sets.push_back(std::move(d));
     }
     {
+        // Columns of more than four points that end on their highest or lowest
+        // row, each run broken after its column so that no line out of it covers
+        // the last point: drawn only where the column had left that row before.
+        Data d{"back to an extreme", {}};
+        const std::vector<std::vector<double>> shapes = {
+            {3000, 3300, 3100, 3200, 3300},       {3300, 3000, 3200, 3100, 3000},
+            {3000, 3100, 3200, 3250, 3300},       {3300, 3200, 3100, 3050, 3000},
+            {3000, 3300, 3300, 3100, 3300, 3300}, {3150, 3000, 3300, 3001, 3100, 3004},
+            {3000, 3300, 3000, 3300, 3000, 3300},
+        };
+        for (int c = 0; c < 210; ++c) {
+            const std::vector<double>& ys = shapes[size_t(c) % shapes.size()];
+            for (size_t i = 0; i < ys.size(); ++i)
+                d.pts.emplace_back(15.0 * (20 + 4 * c) + double(i % 7), ys[i] + 15 * (c % 9));
+            d.pts.emplace_back(kNaN, 0);
+        }
+        sets.push_back(std::move(d));
+    }
+    {
         Data d{"breaks", {}};
         for (int i = 0; i < 80000; ++i)
             d.pts.emplace_back(i % 777 == 0 ? kNaN : 15000.0 * i / 80000, 9000 * rnd() + 500);

@@ -1,0 +1,302 @@
+// Thin lines on raster devices, pixel for pixel: one pixel per step along the
+// longer axis, halves toward the smaller coordinate, the first point drawn and the
+// last never, whatever the direction.
+
+#include "platform/dc.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Pixels = std::set<std::pair<int, int>>;
+
+QImage WhiteImage(int w, int h, QImage::Format format = QImage::Format_RGB32) {
+    QImage img(w, h, format);
+    img.fill(Qt::white);
+    return img;
+}
+
+// A picture with every pixel different from its neighbours.
+QImage Patterned(int w, int h, QImage::Format format = QImage::Format_RGB32) {
+    QImage img(w, h, format);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb(x * 7 % 256, y * 11 % 256, (x ^ y) * 5 % 256));
+    return img;
+}
+
+Pixels NotWhite(const QImage& img) {
+    Pixels p;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if ((img.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) p.insert({x, y});
+    return p;
+}
+
+Pixels Changed(const QImage& a, const QImage& b) {
+    Pixels p;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) p.insert({x, y});
+    return p;
+}
+
+// The pixels of one LineTo from a to b with a one-pixel black pen.
+Pixels LinePixels(TPoint a, TPoint b, int w = 40, int h = 40, const TRect* clip = nullptr) {
+    QImage img = WhiteImage(w, h);
+    {
+        TDC dc(&img);
+        if (clip) dc.IntersectClipRect(*clip);
+        dc.MoveToEx(a.x, a.y);
+        dc.LineTo(b.x, b.y);
+    }
+    return NotWhite(img);
+}
+
+// The line's pixels worked out on their own: at each step i along the longer axis
+// the nearest pixel to the ideal line, halves toward the smaller coordinate.
+Pixels Expected(TPoint a, TPoint b) {
+    Pixels p;
+    const int dx = b.x - a.x, dy = b.y - a.y;
+    const bool xMajor = std::abs(dx) >= std::abs(dy);
+    const int n = xMajor ? std::abs(dx) : std::abs(dy);
+    for (int i = 0; i < n; ++i) {
+        const int major = (xMajor ? dx : dy) > 0 ? i : -i;
+        const int twice = 2 * i * (xMajor ? dy : dx);  // 2 * minor offset * n
+        // floor(offset + 1/2), one less on an exact half.
+        int minor = int(std::floor((twice + n) / (2.0 * n)));
+        if (std::abs(twice) % (2 * n) == n) minor -= 1;
+        p.insert(xMajor ? std::make_pair(a.x + major, a.y + minor)
+                        : std::make_pair(a.x + minor, a.y + major));
+    }
+    return p;
+}
+
+TEST(ThinLines, EveryDirectionLeavesOutExactlyTheEndPixel) {
+    const TPoint c(20, 20);
+    // Axis directions, exact diagonals, both octants of each quadrant, and slopes
+    // with halves (2:4, 4:2) where the tie rule decides.
+    const TPoint ends[] = {{9, 0},  {-9, 0}, {0, 9},  {0, -9}, {6, 6},  {-6, 6},  {6, -6},
+                           {-6, -6}, {9, 4},  {4, 9},  {-4, 9}, {-9, 4}, {-9, -4}, {-4, -9},
+                           {4, -9}, {9, -4}, {4, 2},  {2, 4},  {-4, 2}, {4, -2}, {-2, -4},
+                           {11, 1}, {1, -11}, {1, 0},  {0, -1}, {1, 1}};
+    for (const TPoint& d : ends) {
+        const TPoint b(c.x + d.x, c.y + d.y);
+        const std::string what = std::to_string(d.x) + "," + std::to_string(d.y);
+        const Pixels forward = LinePixels(c, b), backward = LinePixels(b, c);
+        EXPECT_EQ(forward, Expected(c, b)) << what;
+        EXPECT_EQ(forward.size(), size_t(std::max(std::abs(d.x), std::abs(d.y)))) << what;
+        EXPECT_TRUE(forward.count({c.x, c.y})) << what;
+        EXPECT_FALSE(forward.count({b.x, b.y})) << what;
+        // The same pixels both ways but for the ends.
+        Pixels a = forward, r = backward;
+        a.erase({c.x, c.y});
+        r.erase({b.x, b.y});
+        EXPECT_EQ(a, r) << what;
+        EXPECT_TRUE(backward.count({b.x, b.y})) << what;
+    }
+    // The tie rule spelled out: a flat line takes the upper pixel, a steep one the
+    // left pixel, in either direction.
+    EXPECT_EQ(LinePixels({0, 0}, {4, 2}), (Pixels{{0, 0}, {1, 0}, {2, 1}, {3, 1}}));
+    EXPECT_EQ(LinePixels({4, 2}, {0, 0}), (Pixels{{4, 2}, {3, 1}, {2, 1}, {1, 0}}));
+    EXPECT_EQ(LinePixels({0, 2}, {4, 0}), (Pixels{{0, 2}, {1, 1}, {2, 1}, {3, 0}}));
+    EXPECT_EQ(LinePixels({0, 0}, {2, 4}), (Pixels{{0, 0}, {0, 1}, {1, 2}, {1, 3}}));
+    EXPECT_EQ(LinePixels({2, 4}, {0, 0}), (Pixels{{2, 4}, {1, 3}, {1, 2}, {0, 1}}));
+}
+
+TEST(ThinLines, LinesOfNoLengthDrawNothing) {
+    for (int rop : {R2_COPYPEN, R2_NOTXORPEN, R2_NOT}) {
+        QImage img = Patterned(10, 10);
+        const QImage before = img.copy();
+        {
+            TDC dc(&img);
+            dc.SetROP2(rop);
+            dc.MoveToEx(4, 4);
+            dc.LineTo(4, 4);
+            const TPoint same[3] = {{6, 6}, {6, 6}, {6, 6}};
+            dc.Polyline(same, 3);
+            dc.Polygon(same, 3);
+            // Logical units that map to one device point.
+            dc.SetMapMode(MM_ANISOTROPIC);
+            dc.SetWindowExt(TSize(15, 15));
+            dc.SetViewportExt(TSize(1, 1));
+            dc.MoveToEx(30, 30);
+            dc.LineTo(36, 37);
+        }
+        EXPECT_EQ(img, before) << rop;
+    }
+}
+
+TEST(ThinLines, StrokesOutAndBackCoverBothEnds) {
+    // A plus and a diagonal cross as the marker samples draw them.
+    QImage img = WhiteImage(40, 40);
+    {
+        TDC dc(&img);
+        dc.MoveToEx(10, 20);
+        dc.LineTo(30, 20);
+        dc.LineTo(10, 20);
+        dc.MoveToEx(20, 10);
+        dc.LineTo(20, 30);
+        dc.LineTo(20, 10);
+        dc.MoveToEx(5, 5);
+        dc.LineTo(12, 12);
+        dc.LineTo(5, 5);
+    }
+    Pixels want;
+    for (int v = 10; v <= 30; ++v) {
+        want.insert({v, 20});
+        want.insert({20, v});
+    }
+    for (int v = 5; v <= 12; ++v) want.insert({v, v});
+    EXPECT_EQ(NotWhite(img), want);
+
+    // In NOT-XOR the inner pixels are inverted twice and only the ends remain.
+    QImage x = WhiteImage(40, 40);
+    {
+        TDC dc(&x);
+        dc.SetROP2(R2_NOTXORPEN);
+        dc.SelectObject(TPen(RGB(0, 0, 0), 0));  // black: NOT-XOR inverts
+        dc.MoveToEx(10, 20);
+        dc.LineTo(30, 20);
+        dc.LineTo(10, 20);
+    }
+    EXPECT_EQ(NotWhite(x), (Pixels{{10, 20}, {30, 20}}));
+}
+
+TEST(ThinLines, NotXorOutlinesInvertEachPixelOnceAndTwiceGiveItBack) {
+    const TPoint zigzag[6] = {{3, 3}, {30, 9}, {8, 25}, {8, 25}, {33, 28}, {20, 2}};
+    const TPoint box[4] = {{2, 2}, {12, 2}, {12, 8}, {2, 8}};
+    auto draw = [&](QImage& img, int what) {
+        TDC dc(&img);
+        dc.SetROP2(R2_NOTXORPEN);
+        dc.SelectStockObject(NULL_BRUSH);
+        switch (what) {
+        case 0: dc.Polyline(zigzag, 6); break;
+        case 1: dc.Polygon(box, 4); break;
+        case 2: dc.Rectangle(2, 2, 13, 9); break;  // the same pixels as the box
+        case 3:
+            dc.MoveTo(box[0]);
+            for (int i = 1; i < 4; ++i) dc.LineTo(box[i]);
+            dc.LineTo(box[0]);
+            break;
+        }
+    };
+    Pixels outline;
+    for (int x = 2; x <= 12; ++x) outline.insert({x, 2}), outline.insert({x, 8});
+    for (int y = 2; y <= 8; ++y) outline.insert({2, y}), outline.insert({12, y});
+    for (int what = 0; what < 4; ++what) {
+        QImage img = Patterned(40, 32);
+        const QImage before = img.copy();
+        draw(img, what);
+        const Pixels changed = Changed(img, before);
+        if (what == 0) {
+            // Joints drawn once: every segment's pixels but its end, the last
+            // point left out.
+            Pixels want;
+            for (int i = 0; i + 1 < 6; ++i) {
+                const Pixels seg = Expected(zigzag[i], zigzag[i + 1]);
+                for (const auto& p : seg)
+                    if (!want.insert(p).second) want.erase(p);  // crossings cancel
+            }
+            EXPECT_EQ(changed, want);
+        } else {
+            EXPECT_EQ(changed, outline) << what;
+        }
+        draw(img, what);
+        EXPECT_EQ(img, before) << what;
+    }
+    // Rectangles one pixel across are a single line, each pixel inverted once.
+    QImage img = Patterned(10, 10);
+    const QImage before = img.copy();
+    {
+        TDC dc(&img);
+        dc.SetROP2(R2_NOTXORPEN);
+        dc.Rectangle(2, 1, 3, 6);
+        dc.Rectangle(4, 8, 9, 9);
+        dc.Rectangle(8, 2, 9, 3);
+    }
+    EXPECT_EQ(Changed(img, before), (Pixels{{2, 1}, {2, 2}, {2, 3}, {2, 4}, {2, 5}, {4, 8}, {5, 8},
+                                           {6, 8}, {7, 8}, {8, 8}, {8, 2}}));
+}
+
+TEST(ThinLines, ClipRectanglesAndFarEnds) {
+    // Clipped: exactly the unclipped line's pixels inside the clip.
+    const TRect clip(8, 5, 17, 30);
+    const std::pair<TPoint, TPoint> lines[] = {
+        {TPoint(2, 3), TPoint(35, 20)}, {TPoint(30, 2), TPoint(4, 36)}, {TPoint(12, 0), TPoint(12, 40)}};
+    for (const auto& [a, b] : lines) {
+        Pixels want;
+        for (const auto& p : Expected(a, b))
+            if (p.first >= 8 && p.first < 17 && p.second >= 5 && p.second < 30) want.insert(p);
+        EXPECT_EQ(LinePixels(a, b, 40, 40, &clip), want);
+    }
+    // Ends far off the device: the visible part is the line's own, found without
+    // stepping through the far pixels.
+    const auto start = std::chrono::steady_clock::now();
+    const TPoint far1(-200000000, -3), far2(200000000, 38);
+    const Pixels seen = LinePixels(far1, far2, 40, 40);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(ms, 200);
+    // At x 0 (step 2e8) the line is at y 17.5 exactly, which goes up; from x 1 on
+    // it is just below the half.
+    Pixels want{{0, 17}};
+    for (int x = 1; x < 40; ++x) want.insert({x, 18});
+    EXPECT_EQ(seen, want);
+}
+
+TEST(ThinLines, DirectAndPaintedPixelsAgreeForEveryRasterOperation) {
+    // An RGB32 image is written directly; an RGB888 one goes through the painter.
+    // Both must give the same picture for every raster operation.
+    auto draw = [](QImage::Format format, int rop) {
+        QImage img = Patterned(30, 20, format);
+        {
+            TDC dc(&img);
+            dc.SetROP2(rop);
+            dc.SelectObject(TPen(RGB(200, 40, 90), 0));
+            const TPoint poly[5] = {{1, 1}, {28, 6}, {14, 18}, {14, 2}, {2, 17}};
+            dc.Polyline(poly, 5);
+            dc.SelectObject(TPen(RGB(10, 220, 160), 0, PS_DOT));
+            dc.MoveToEx(29, 19);
+            dc.LineTo(0, 10);
+        }
+        return img.convertToFormat(QImage::Format_RGB32);
+    };
+    for (int rop = R2_BLACK; rop <= R2_WHITE; ++rop) {
+        const QImage direct = draw(QImage::Format_RGB32, rop);
+        const QImage painted = draw(QImage::Format_RGB888, rop);
+        EXPECT_EQ(direct, painted) << "R2 " << rop;
+        if (rop != R2_NOP) {
+            EXPECT_NE(direct, Patterned(30, 20)) << "R2 " << rop;
+        }
+    }
+}
+
+TEST(ThinLines, DashesLeaveOutTheEndAndRunOnAlongAPolyline) {
+    // PS_DOT: three pixels on, three off, counted from the first point.
+    QImage img = WhiteImage(30, 6);
+    {
+        TDC dc(&img);
+        dc.SelectObject(TPen(RGB(0, 0, 0), 0, PS_DOT));
+        dc.MoveToEx(0, 1);
+        dc.LineTo(3, 1);  // 0..2, not 3
+        dc.MoveToEx(9, 2);
+        dc.LineTo(0, 2);  // 9..7, 3..1 from the right
+        const TPoint poly[3] = {{0, 4}, {4, 4}, {14, 4}};
+        dc.Polyline(poly, 3);  // the pattern goes on at the joint
+    }
+    EXPECT_EQ(NotWhite(img), (Pixels{{0, 1}, {1, 1}, {2, 1}, {9, 2}, {8, 2}, {7, 2}, {3, 2},
+                                     {2, 2}, {1, 2}, {0, 4}, {1, 4}, {2, 4}, {6, 4}, {7, 4},
+                                     {8, 4}, {12, 4}, {13, 4}}));
+}
+
+}  // namespace
