@@ -151,10 +151,13 @@ TEST(PlotButton, EveryMarkerCode) {
         {5, {{CX, 10, E}, {CX, 12, F}, {41, 11, _}, {30, CY, L}}},
         // The forms of bars, areas and steps: one box (4, 10)-(96, 30), no line.
         {6, {{4, CY, E}, {95, CY, E}, {10, 10, E}, {10, 29, E}, {CX, CY, F}, {10, 30, _}, {2, CY, _}}},
-        // Cross: strokes of half-size s, both ends drawn, no line.
-        {14, {{40, CY, E}, {59, CY, E}, {CX, 10, E}, {CX, 29, E}, {30, CY, _}, {45, 15, _}, {61, CY, _}}},
-        // Diagonal cross: half-size d, no line.
-        {15, {{43, 13, E}, {56, 26, E}, {43, 27, E}, {56, 14, E}, {CX, 15, _}, {30, CY, _}}},
+        // Cross: strokes of half-size s drawn out and back, so both ends are
+        // drawn (each line leaves out only its own end); no line.
+        {14, {{40, CY, E}, {59, CY, E}, {60, CY, E}, {CX, 10, E}, {CX, 29, E}, {CX, 30, E},
+              {30, CY, _}, {45, 15, _}, {61, CY, _}, {39, CY, _}, {CX, 31, _}, {CX, 9, _}}},
+        // Diagonal cross: half-size d, both ends of both strokes; no line.
+        {15, {{43, 13, E}, {56, 26, E}, {57, 27, E}, {43, 27, E}, {56, 14, E}, {57, 13, E},
+              {58, 28, _}, {42, 12, _}, {CX, 15, _}, {30, CY, _}}},
     };
     for (int code = 7; code <= 13; ++code) cases.push_back({code, cases[6].probes});
     for (const Case& c : cases) {
