@@ -10,6 +10,7 @@
 #include "app/menus.h"
 #include "chart/chartwindow.h"
 #include "chart/winlayer/escapepoll.h"
+#include "dialogs/datacommands.h"
 #include "dialogs/filterdialog.h"
 #include "dialogs/kit/qtservices.h"
 #include "platform/cformat.h"
@@ -344,6 +345,8 @@ void InstallProgramServices() {
         return result;
     });
     kv::InstallTextLayout();
+    // The "C" and "F" buttons of the formula and plot-style dialogs.
+    InstallFormulaDialogRunners();
     kv::InstallFontSubstitutions();
     kv::win::InstallEscapePoll();
 }

@@ -24,72 +24,72 @@ const Entry kCommands[] = {
     {CM_ZOOM200, &TChartWindow::CmZoom200, nullptr},
     {CM_ZOOM400, &TChartWindow::CmZoom400, nullptr},
     {CM_DATAFILEOPEN, &TChartWindow::CmDataFileOpen, nullptr},  // Ctrl+D
-    {CM_DATAMANAGER, nullptr, nullptr},          // CmDataManager (Ctrl+M)
+    {CM_DATAMANAGER, &TChartWindow::CmDataManager, nullptr},  // Ctrl+M
     {CM_GRID5, &TChartWindow::CmGrid5, nullptr},
     {CM_GRID10, &TChartWindow::CmGrid10, nullptr},
     {CM_GRID15, &TChartWindow::CmGrid15, nullptr},
     {CM_GRID20, &TChartWindow::CmGrid20, nullptr},
-    {CM_ADDAXISSET, nullptr, nullptr},           // CmAddAxisSet
-    {CM_DELETEAXISSET, nullptr, nullptr},        // CmDeleteAxisSet
-    {CM_CURRENTAXISSETONLY, nullptr, nullptr},   // CmCurrentAxisSetOnly
-    {CM_AUTOSCALE, nullptr, nullptr},            // CmAutoScale (Ctrl+A)
-    {CM_AXISBASE, nullptr, nullptr},             // CmAxisBase
+    {CM_ADDAXISSET, &TChartWindow::CmAddAxisSet, nullptr},
+    {CM_DELETEAXISSET, &TChartWindow::CmDeleteAxisSet, nullptr},
+    {CM_CURRENTAXISSETONLY, &TChartWindow::CmCurrentAxisSetOnly, &TChartWindow::CeCurrentAxisSetOnly},
+    {CM_AUTOSCALE, &TChartWindow::CmAutoScale, nullptr},  // Ctrl+A
+    {CM_AXISBASE, &TChartWindow::CmAxisBase, nullptr},
     {CM_DRAFT, &TChartWindow::CmDraft, nullptr},
     {CM_FITPAPER, &TChartWindow::CmFitPaper, nullptr},  // Ctrl+P
     {CM_FITGRAPH, &TChartWindow::CmFitGraph, nullptr},  // Ctrl+G
-    {CM_LINEARFIT, nullptr, nullptr},            // CmLinearFit
-    {CM_NONLINEARFIT, nullptr, nullptr},         // CmNonLinearFit
-    {CM_SHOWHIDE, nullptr, nullptr},             // CmShowHide (Ctrl+S)
-    {CM_OPTIONS, nullptr, nullptr},              // CmOptions
-    {CM_COPYTOCLIPBOARD, nullptr, nullptr},      // CmCopyToClipboard
+    {CM_LINEARFIT, &TChartWindow::CmLinearFit, nullptr},
+    {CM_NONLINEARFIT, &TChartWindow::CmNonLinearFit, nullptr},
+    {CM_SHOWHIDE, &TChartWindow::CmShowHide, nullptr},  // Ctrl+S
+    {CM_OPTIONS, &TChartWindow::CmOptions, nullptr},
+    {CM_COPYTOCLIPBOARD, &TChartWindow::CmCopyToClipboard, nullptr},
     {CM_PAPERCOLOR, &TChartWindow::CmPaperColor, nullptr},
     {CM_HELP, &TChartWindow::CmHelp, nullptr},  // F1
-    {CM_USERCONST, nullptr, nullptr},            // CmUserConst
-    {CM_PASTEDATA, nullptr, nullptr},            // CmPasteData (Shift+Insert)
-    {CM_USERFUNCTION, nullptr, nullptr},         // CmUserFunction
-    {CM_CALCCURVE, nullptr, nullptr},            // CmCalcCurve
-    {CM_EVALUATE, nullptr, nullptr},             // CmEvaluate
+    {CM_USERCONST, &TChartWindow::CmUserConst, nullptr},
+    {CM_PASTEDATA, &TChartWindow::PasteDataFromClipboard, nullptr},  // Shift+Insert
+    {CM_USERFUNCTION, &TChartWindow::CmUserFunction, nullptr},
+    {CM_CALCCURVE, &TChartWindow::CmCalcCurve, nullptr},
+    {CM_EVALUATE, &TChartWindow::CmEvaluate, nullptr},
     {CM_MANUALREFRESH, &TChartWindow::CmManualRefresh, nullptr},
     {CM_REDRAW, &TChartWindow::CmRedraw, nullptr},  // Space
-    {CM_DUPLICATEAXISSET, nullptr, nullptr},     // CmDuplicateAxisSet
-    {CM_AXISSETTOTOP, nullptr, nullptr},         // CmAxisSetToTop
-    {CM_AXISSETUP, nullptr, nullptr},            // CmAxisSetUp
-    {CM_AXISSETDOWN, nullptr, nullptr},          // CmAxisSetDown
-    {CM_AXISSETTOBOTTOM, nullptr, nullptr},      // CmAxisSetToBottom
-    {CM_ZUKEISTYLE, nullptr, nullptr},           // CmZukeiStyle
-    {CM_ZUKEIDUPLICATE, nullptr, nullptr},       // CmZukeiDuplicate
-    {CM_ZUKEIDELETE, nullptr, nullptr},          // CmZukeiDelete
-    {CM_ZUKEITOTOP, nullptr, nullptr},           // CmZukeiToTop
-    {CM_ZUKEIUP, nullptr, nullptr},              // CmZukeiUp
-    {CM_ZUKEIDOWN, nullptr, nullptr},            // CmZukeiDown
-    {CM_ZUKEITOBOTTOM, nullptr, nullptr},        // CmZukeiToBottom
-    {CM_TEXTEDIT, nullptr, nullptr},             // CmTextEdit
-    {CM_TEXTDUPLICATE, nullptr, nullptr},        // CmTextDuplicate
-    {CM_TEXTFONT, nullptr, nullptr},             // CmTextFont
-    {CM_TEXTDELETE, nullptr, nullptr},           // CmTextDelete
-    {CM_PLOTSTYLE, nullptr, nullptr},            // CmPlotStyle
-    {CM_PLOTRELOAD, nullptr, nullptr},           // CmPlotReload
-    {CM_PLOTTOTOP, nullptr, nullptr},            // CmPlotToTop
-    {CM_PLOTUP, nullptr, nullptr},               // CmPlotUp
-    {CM_PLOTDOWN, nullptr, nullptr},             // CmPlotDown
-    {CM_PLOTTOBOTTOM, nullptr, nullptr},         // CmPlotToBottom
-    {CM_PLOTDELETE, nullptr, nullptr},           // CmPlotDelete
-    {CM_PLOTDUPLICATE, nullptr, nullptr},        // CmPlotDuplicate
-    {CM_PLOTEDITOR, nullptr, nullptr},           // CmPlotEditor
-    {CM_PLOTSAVETOFILE, nullptr, nullptr},       // CmPlotSaveToFile
-    {CM_PLOTLINEARFIT, nullptr, nullptr},        // CmPlotLinearFit
-    {CM_PLOTNONLINEARFIT, nullptr, nullptr},     // CmPlotNonLinearFit
-    {CM_PLOTMASK, nullptr, nullptr},             // CmPlotMask
-    {CM_PLOTINFO, nullptr, nullptr},             // CmPlotInfo
-    {CM_SELECTIONDELETE, nullptr, nullptr},      // CmSelectionDelete
-    {CM_SELECTIONFONT, nullptr, nullptr},        // CmSelectionFont
-    {CM_SELECTIONTEXTSTYLE, nullptr, nullptr},   // CmSelectionTextStyle
-    {CM_SELECTIONZUKEISTYLE, nullptr, nullptr},  // CmSelectionZukeiStyle
-    {CM_NODEINSERT, nullptr, nullptr},           // CmNodeInsert
-    {CM_NODEDELETE, nullptr, nullptr},           // CmNodeDelete
+    {CM_DUPLICATEAXISSET, &TChartWindow::CmDuplicateAxisSet, nullptr},
+    {CM_AXISSETTOTOP, &TChartWindow::CmAxisSetToTop, nullptr},
+    {CM_AXISSETUP, &TChartWindow::CmAxisSetUp, nullptr},
+    {CM_AXISSETDOWN, &TChartWindow::CmAxisSetDown, nullptr},
+    {CM_AXISSETTOBOTTOM, &TChartWindow::CmAxisSetToBottom, nullptr},
+    {CM_ZUKEISTYLE, &TChartWindow::CmZukeiStyle, &TChartWindow::CeZukeiSelected},
+    {CM_ZUKEIDUPLICATE, &TChartWindow::CmZukeiDuplicate, &TChartWindow::CeZukeiSelected},
+    {CM_ZUKEIDELETE, &TChartWindow::CmZukeiDelete, &TChartWindow::CeZukeiSelected},
+    {CM_ZUKEITOTOP, &TChartWindow::CmZukeiToTop, &TChartWindow::CeZukeiSelected},
+    {CM_ZUKEIUP, &TChartWindow::CmZukeiUp, &TChartWindow::CeZukeiSelected},
+    {CM_ZUKEIDOWN, &TChartWindow::CmZukeiDown, &TChartWindow::CeZukeiSelected},
+    {CM_ZUKEITOBOTTOM, &TChartWindow::CmZukeiToBottom, &TChartWindow::CeZukeiSelected},
+    {CM_TEXTEDIT, &TChartWindow::CmTextEdit, &TChartWindow::CeTextSelected},
+    {CM_TEXTDUPLICATE, &TChartWindow::CmTextDuplicate, &TChartWindow::CeTextSelected},
+    {CM_TEXTFONT, &TChartWindow::CmTextFont, &TChartWindow::CeTextSelected},
+    {CM_TEXTDELETE, &TChartWindow::CmTextDelete, &TChartWindow::CeTextSelected},
+    {CM_PLOTSTYLE, &TChartWindow::CmPlotStyle, &TChartWindow::CePlotSelected},
+    {CM_PLOTRELOAD, &TChartWindow::CmPlotReload, &TChartWindow::CeFileSeries},
+    {CM_PLOTTOTOP, &TChartWindow::CmPlotToTop, &TChartWindow::CePlotSelected},
+    {CM_PLOTUP, &TChartWindow::CmPlotUp, &TChartWindow::CePlotSelected},
+    {CM_PLOTDOWN, &TChartWindow::CmPlotDown, &TChartWindow::CePlotSelected},
+    {CM_PLOTTOBOTTOM, &TChartWindow::CmPlotToBottom, &TChartWindow::CePlotSelected},
+    {CM_PLOTDELETE, &TChartWindow::CmPlotDelete, &TChartWindow::CePlotSelected},
+    {CM_PLOTDUPLICATE, &TChartWindow::CmPlotDuplicate, &TChartWindow::CePlotSelected},
+    {CM_PLOTEDITOR, &TChartWindow::CmPlotEditor, &TChartWindow::CeFileSeries},
+    {CM_PLOTSAVETOFILE, &TChartWindow::CmPlotSaveToFile, &TChartWindow::CeMemorySeries},
+    {CM_PLOTLINEARFIT, &TChartWindow::CmPlotLinearFit, &TChartWindow::CePlotSelected},
+    {CM_PLOTNONLINEARFIT, &TChartWindow::CmPlotNonLinearFit, &TChartWindow::CePlotSelected},
+    {CM_PLOTMASK, &TChartWindow::CmPlotMask, &TChartWindow::CePlotSelected},
+    {CM_PLOTINFO, &TChartWindow::CmPlotInfo, &TChartWindow::CePlotSelected},
+    {CM_SELECTIONDELETE, &TChartWindow::CmSelectionDelete, &TChartWindow::CeMultiSelected},
+    {CM_SELECTIONFONT, &TChartWindow::CmSelectionFont, &TChartWindow::CeMultiSelected},
+    {CM_SELECTIONTEXTSTYLE, &TChartWindow::CmSelectionTextStyle, &TChartWindow::CeMultiSelected},
+    {CM_SELECTIONZUKEISTYLE, &TChartWindow::CmSelectionZukeiStyle, &TChartWindow::CeMultiSelected},
+    {CM_NODEINSERT, &TChartWindow::CmNodeInsert, &TChartWindow::CeNodeInsert},
+    {CM_NODEDELETE, &TChartWindow::CmNodeDelete, &TChartWindow::CeNodeDelete},
     {CM_HEADERFOOTER, nullptr, nullptr},         // CmHeaderFooter
-    {CM_COPYSCALING, nullptr, nullptr},          // CmCopyScaling
-    {CM_PASTESCALING, nullptr, nullptr},         // CmPasteScaling
+    {CM_COPYSCALING, &TChartWindow::CmCopyScaling, nullptr},
+    {CM_PASTESCALING, &TChartWindow::CmPasteScaling, nullptr},
 };
 
 }  // namespace

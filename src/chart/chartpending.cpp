@@ -6,6 +6,3 @@
 // The page header and footer: the file name or the date at the head and foot of
 // the printable area.
 void TChartWindow::DrawHeaderFooter(TDC&) {}
-
-// The selection feedback of the current state, drawn again after each paint.
-void TChartWindow::RedrawFeedback(TDC&) {}

@@ -143,9 +143,12 @@ public:
     // The mark of the current axis set: its frame grown by HandleSize, dotted red
     // in NOT-XOR.
     void DrawFrameSelection(TDC& dc, BoxFrame* set);
-    // Not built yet (chartpending.cpp): the page header and footer and the
-    // feedback restored after a paint draw nothing until their code lands.
+    // Not built yet (chartpending.cpp): the page header and footer draw nothing
+    // until their code lands.
     void DrawHeaderFooter(TDC& dc);
+    // The feedback of the present selection (and of a polyline being entered)
+    // drawn again on the paint context, after the page (chartredraw.cpp). Sets
+    // FeedbackRect from the selected objects; no other field changes.
     void RedrawFeedback(TDC& dc);
 
     // ---- Selection feedback (chartfeedback.cpp). Each shape is drawn in NOT-XOR
@@ -220,6 +223,30 @@ public:
     // The nearest grid point (halves upwards) while the grid is on, else point.
     TPoint SnapToGrid(TPoint point) const;
 
+    // ---- Left-button gestures (chartmouse.cpp, chartrelease.cpp). The press
+    // starts one kind of drag, by the shown feedback and the hit code under the
+    // point or else by the current tool; every move keeps that drag's NOT-XOR
+    // shape under the mouse; the release writes the result into the document.
+    // Points are client pixels.
+    void EvLButtonDown(UINT modKeys, const TPoint& point) override;
+    void EvMouseMove(UINT modKeys, const TPoint& point) override;
+    void EvLButtonUp(UINT modKeys, const TPoint& point) override;
+    // Selects what lies under a page point, trying a text, a figure, a data
+    // point and a frame edge in this order, and shows its feedback: 1 when
+    // something was selected.
+    int SelectAtPoint(TPoint point);
+    // The status-bar read-outs of the watch cross and of the data cursor.
+    void ShowWatchReadout();
+    void ShowPlotReadout();
+    // Appends a copy of the figure to the current axis set, marks the graph and
+    // repaints the figure's area at once; null after the memory message.
+    TZukei* AppendFigure(const TZukei& figure);
+
+    // ---- The text and legend tools (chartinsert.cpp): a new text or legend in
+    // the default text style, filled in its dialog and centred on the view.
+    void InsertText();
+    void InsertLegend();
+
     // ---- Frame and axis dialogs of the current axis set (chartaxis.cpp).
     void CmAxisFrame();
     void CmXAxis();
@@ -237,6 +264,113 @@ public:
     // user cancelled, or a message told why). The caller autoscales, clears the
     // feedback and repaints.
     int OpenDataFile(const char* path);
+
+    // ---- Commands of one selected figure and of a polyline's nodes
+    // (chartfigure.cpp). The figure is the one entry of an axis set's figure
+    // selection; NodeIndex names the node the node menu was opened on.
+    void CmZukeiStyle();
+    void CmZukeiDelete();
+    void CmZukeiDuplicate();
+    void CmZukeiToTop();
+    void CmZukeiUp();
+    void CmZukeiDown();
+    void CmZukeiToBottom();
+    void CmNodeInsert();
+    void CmNodeDelete();
+    void CeZukeiSelected(kv::win::TCommandEnabler& ce);
+    void CeNodeInsert(kv::win::TCommandEnabler& ce);
+    void CeNodeDelete(kv::win::TCommandEnabler& ce);
+
+    // ---- Commands of the selected series (chartseries.cpp, chartsavetext.cpp).
+    // The series SelectedPlot of the current axis set while PlotSelected is 1;
+    // null when nothing (or nothing that still exists) is selected.
+    TPlot* SelectedSeries() const;
+    void CmPlotStyle();
+    void CmPlotReload();
+    void CmPlotToTop();
+    void CmPlotUp();
+    void CmPlotDown();
+    void CmPlotToBottom();
+    void CmPlotDelete();
+    void CmPlotDuplicate();
+    void CmPlotEditor();
+    void CmPlotInfo();
+    void CmPlotMask();
+    void CmPlotSaveToFile();
+    void CePlotSelected(kv::win::TCommandEnabler& ce);
+    void CeFileSeries(kv::win::TCommandEnabler& ce);
+    void CeMemorySeries(kv::win::TCommandEnabler& ce);
+
+    // ---- The Data menu's dialogs (chartfits.cpp).
+    void CmDataManager();
+    void CmLinearFit();
+    void CmNonLinearFit();
+    void CmPlotLinearFit();
+    void CmPlotNonLinearFit();
+    void CmUserConst();
+    void CmUserFunction();
+    void CmCalcCurve();
+    void CmEvaluate();
+
+    // ---- Commands of a multiple selection (chartmulti.cpp).
+    void CmSelectionDelete();
+    void CmSelectionFont();
+    void CmSelectionTextStyle();
+    void CmSelectionZukeiStyle();
+    void CeMultiSelected(kv::win::TCommandEnabler& ce);
+    // After a style command: the old and the new frame of the selection
+    // repainted, the frame moved to the restyled objects, the graph modified.
+    void FinishSelectionStyle();
+
+    // ---- Axis-set commands (chartsets.cpp). AddAxisSet appends an axis set made
+    // from the defaults (1; 0 after the memory message); DeleteAxisSet removes the
+    // current one, a fresh default set taking the place of the last one, and
+    // makes set 1 current. CopyAxisScaling copies the nine scaling fields.
+    int AddAxisSet();
+    void DeleteAxisSet();
+    static void CopyAxisScaling(AxisUnit* to, const AxisUnit* from);
+    void CmAddAxisSet();
+    void CmDeleteAxisSet();
+    void CmDuplicateAxisSet();
+    void CmAxisSetToTop();
+    void CmAxisSetUp();
+    void CmAxisSetDown();
+    void CmAxisSetToBottom();
+    void CmCurrentAxisSetOnly();
+    void CeCurrentAxisSetOnly(kv::win::TCommandEnabler& ce);
+    void CmAutoScale();
+    void CmAxisBase();
+    void CmCopyScaling();
+    void CmPasteScaling();
+    // Sets DoubleClicked and captures the mouse; the release opens the dialog.
+    void EvLButtonDblClk(UINT modKeys, const TPoint& point) override;
+
+    // ---- Clipboard, show/hide and options (chartclip.cpp). The page as a
+    // metafile and an image; clipboard text saved as a data file the user names
+    // and read as a new series of the current axis set.
+    void CmCopyToClipboard();
+    void CmShowHide();
+    void CmOptions();
+    void PasteDataFromClipboard();
+    // A series' information text in its dialog (not a document change); its data
+    // file in the external editor (Editor).
+    void ShowSeriesInfo(TPlot* plot);
+    void EditDataFile(TPlot* plot);
+
+    // ---- Commands of the one selected text (charttext.cpp): the text found by
+    // SelectedTextOf (chart/charttext.h) in each axis set.
+    void CmTextEdit();
+    void CmTextFont();
+    void CmTextDelete();
+    void CmTextDuplicate();
+    // Enabled while one text is selected.
+    void CeTextSelected(kv::win::TCommandEnabler& ce);
+
+    // ---- Right button and keys (chartmenus.cpp, chartkeys.cpp): the context
+    // menu of the selection (picking first when nothing is selected), the end of
+    // a polyline; Escape, the arrows, Delete and Tab.
+    void EvRButtonDown(UINT modKeys, const TPoint& point) override;
+    void EvKeyDown(UINT key, UINT repeatCount, UINT flags) override;
 
     // ---- View commands (chartview.cpp). None marks the graph modified.
     void CmGridNone();
@@ -383,6 +517,18 @@ public:
     int DataPrecision = 0;
 
 private:
+    // Branches of the button release and the pan step (chartmouse.cpp,
+    // chartrelease.cpp); the text insertion's last step (chartinsert.cpp).
+    void DoubleClickRelease();
+    void ReleaseRubberBand(const TPoint& point, TPoint lp);
+    void ReleaseSelectionDrag(TPoint lp);
+    void ReleasePolylineDrag(TPoint lp);
+    void ReleasePan();
+    void ReleaseTrimming();
+    void ReleaseNewFigure(UINT modKeys, TPoint lp, int tool);
+    void PanView(const TPoint& point);
+    void AppendText(std::unique_ptr<TText> text);
+
     static SCROLLINFO InitialScrollInfo();
     static std::array<TArrayAsVector<double>, 10> MakeFitColumns();
     // The zoom in use: Env's, or 100 when it is below 1.

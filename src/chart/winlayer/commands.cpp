@@ -6,6 +6,29 @@
 
 namespace kv::win {
 
+namespace {
+
+std::vector<TCommandRouter*>& Routers() {
+    static std::vector<TCommandRouter*> routers;
+    return routers;
+}
+
+}  // namespace
+
+TCommandRouter::TCommandRouter() { Routers().push_back(this); }
+
+TCommandRouter::~TCommandRouter() { std::erase(Routers(), this); }
+
+TCommandRouter* TCommandRouter::RouterOf(const TCommandTarget* target) {
+    if (!target) return nullptr;
+    const std::vector<TCommandRouter*>& all = Routers();
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        const std::vector<TCommandTarget*>& chain = (*it)->targets_;
+        if (std::find(chain.begin(), chain.end(), target) != chain.end()) return *it;
+    }
+    return nullptr;
+}
+
 TCommandEnabler TCommandRouter::QueryState(int id) const {
     for (TCommandTarget* t : targets_) {
         if (!t) continue;

@@ -99,6 +99,16 @@ private:
 // The chain chart window -> frame -> application. Targets are not owned.
 class TCommandRouter {
 public:
+    TCommandRouter();
+    ~TCommandRouter();
+    TCommandRouter(const TCommandRouter&) = delete;
+    TCommandRouter& operator=(const TCommandRouter&) = delete;
+
+    // The router whose chain holds target (the one made last when several do), so
+    // that a window's pop-up menus reach the same chain as the main menu; null
+    // when no router holds it.
+    static TCommandRouter* RouterOf(const TCommandTarget* target);
+
     // The chain in order; null entries are skipped.
     void SetTargets(std::vector<TCommandTarget*> targets) { targets_ = std::move(targets); }
     const std::vector<TCommandTarget*>& Targets() const { return targets_; }
