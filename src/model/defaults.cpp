@@ -141,6 +141,26 @@ void VisitFrameKeys(V& v, F& f, auto& isOnlyParameter, auto& paintOrder) {
     v.TextInt("PaintOrder", paintOrder, "1");
 }
 
+// The LOGFONT keys shared by the axis labels and the texts; only the height and
+// face keys are named differently in the two sections.
+template <class V, class L>
+void VisitFontKeys(V& v, L& lf, const char* heightKey, const char* faceKey) {
+    v.Int(heightKey, lf.lfHeight, -360);
+    v.Int("lfWidth", lf.lfWidth, 0);
+    v.Int("lfEscapement", lf.lfEscapement, 0);
+    v.Int("lfOrientation", lf.lfOrientation, 0);
+    v.Int("lfWeight", lf.lfWeight, 400);
+    v.Byte("lfItalic", lf.lfItalic, 0);
+    v.Byte("lfUnderline", lf.lfUnderline, 0);
+    v.Byte("lfStrikeOut", lf.lfStrikeOut, 0);
+    v.Byte("lfCharSet", lf.lfCharSet, 0);
+    v.Byte("lfOutPrecision", lf.lfOutPrecision, 3);
+    v.Byte("lfClipPrecision", lf.lfClipPrecision, 2);
+    v.Byte("lfQuality", lf.lfQuality, 1);
+    v.Byte("lfPitchAndFamily", lf.lfPitchAndFamily, 18);
+    v.Face(faceKey, lf.lfFaceName, "Times New Roman");
+}
+
 template <class V, class A>
 void VisitAxisKeys(V& v, A& a) {
     v.Int("DispRegionStart", a.DispRegionStart, 0);
@@ -173,21 +193,7 @@ void VisitAxisKeys(V& v, A& a) {
     v.Flag("ManualNumPrecision", a.ManualNumPrecision, 0);
     v.Int("IntPrecision", a.IntPrecision, 1);
     v.Int("DecimalPrecision", a.DecimalPrecision, -1);
-    auto& lf = a.LabelFont;
-    v.Int("LabelFontHeight", lf.lfHeight, -360);
-    v.Int("lfWidth", lf.lfWidth, 0);
-    v.Int("lfEscapement", lf.lfEscapement, 0);
-    v.Int("lfOrientation", lf.lfOrientation, 0);
-    v.Int("lfWeight", lf.lfWeight, 400);
-    v.Byte("lfItalic", lf.lfItalic, 0);
-    v.Byte("lfUnderline", lf.lfUnderline, 0);
-    v.Byte("lfStrikeOut", lf.lfStrikeOut, 0);
-    v.Byte("lfCharSet", lf.lfCharSet, 0);
-    v.Byte("lfOutPrecision", lf.lfOutPrecision, 3);
-    v.Byte("lfClipPrecision", lf.lfClipPrecision, 2);
-    v.Byte("lfQuality", lf.lfQuality, 1);
-    v.Byte("lfPitchAndFamily", lf.lfPitchAndFamily, 18);
-    v.Face("LabelFontFaceName", lf.lfFaceName, "Times New Roman");
+    VisitFontKeys(v, a.LabelFont, "LabelFontHeight", "LabelFontFaceName");
 }
 
 template <class V, class S>
@@ -218,21 +224,7 @@ void VisitTextKeys(V& v, T& t) {
     v.Int("ForColor", t.ForColor, 0);
     v.Int("BackColor", t.BackColor, 16777215);
     v.Int("LegendLength", t.LegendLength, 100);
-    auto& lf = t.Font;
-    v.Int("lfHeight", lf.lfHeight, -360);
-    v.Int("lfWidth", lf.lfWidth, 0);
-    v.Int("lfEscapement", lf.lfEscapement, 0);
-    v.Int("lfOrientation", lf.lfOrientation, 0);
-    v.Int("lfWeight", lf.lfWeight, 400);
-    v.Byte("lfItalic", lf.lfItalic, 0);
-    v.Byte("lfUnderline", lf.lfUnderline, 0);
-    v.Byte("lfStrikeOut", lf.lfStrikeOut, 0);
-    v.Byte("lfCharSet", lf.lfCharSet, 0);
-    v.Byte("lfOutPrecision", lf.lfOutPrecision, 3);
-    v.Byte("lfClipPrecision", lf.lfClipPrecision, 2);
-    v.Byte("lfQuality", lf.lfQuality, 1);
-    v.Byte("lfPitchAndFamily", lf.lfPitchAndFamily, 18);
-    v.Face("lfFaceName", lf.lfFaceName, "Times New Roman");
+    VisitFontKeys(v, t.Font, "lfHeight", "lfFaceName");
 }
 
 template <class V, class Z>
