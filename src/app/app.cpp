@@ -52,7 +52,7 @@ const Entry kAppCommands[] = {
     {CM_FILEPRINTPREVIEW, nullptr, nullptr},   // CmFilePrintPreview: full-screen page
     {CM_HELPABOUT, nullptr, nullptr},          // CmHelpAbout
     {CM_TOOLSELECT, &korvidaApp::CmToolSelect, nullptr},
-    {CM_INSERTTEXT, nullptr, nullptr},         // CmInsertText: a new text at the click
+    {CM_INSERTTEXT, &korvidaApp::CmInsertText, nullptr},
     {CM_TOOLDRAGWINDOW, &korvidaApp::CmToolDragWindow, nullptr},
     {CM_TOOLTRIMMING, &korvidaApp::CmToolTrimming, nullptr},
     {CM_TOOLWATCH, &korvidaApp::CmToolWatch, nullptr},
@@ -61,7 +61,7 @@ const Entry kAppCommands[] = {
     {CM_TOOLROUNDRECT, &korvidaApp::CmToolRoundRect, nullptr},
     {CM_TOOLELLIPSE, &korvidaApp::CmToolEllipse, nullptr},
     {CM_TOOLAXISCUT, &korvidaApp::CmToolAxisCut, nullptr},
-    {CM_INSERTLEGEND, nullptr, nullptr},       // CmInsertLegend: a legend of the series
+    {CM_INSERTLEGEND, &korvidaApp::CmInsertLegend, nullptr},
     {CM_TOOLPOLYLINE, &korvidaApp::CmToolPolyline, nullptr},
     {CM_FILESAVEAS, &korvidaApp::CmFileSaveAs, nullptr},
     {CM_FILESAVE, &korvidaApp::CmFileSave, nullptr},
@@ -293,6 +293,20 @@ void korvidaApp::ToolCommand() {
 }
 
 void korvidaApp::CmToolSelect() { ToolCommand(); }
+
+// The text and legend buttons act once and hand the page back to the selection
+// tool.
+void korvidaApp::InsertCommand(void (TChartWindow::*insert)()) {
+    TChartWindow* w = Client();
+    if (!w) return;
+    w->ClearFeedback();
+    (w->*insert)();
+    if (palette_) palette_->SetButtonDown(CM_TOOLSELECT);
+    w->SetToolCursor();
+}
+
+void korvidaApp::CmInsertText() { InsertCommand(&TChartWindow::InsertText); }
+void korvidaApp::CmInsertLegend() { InsertCommand(&TChartWindow::InsertLegend); }
 void korvidaApp::CmToolDragWindow() { ToolCommand(); }
 void korvidaApp::CmToolTrimming() { ToolCommand(); }
 void korvidaApp::CmToolWatch() { ToolCommand(); }

@@ -112,6 +112,8 @@ public:
 
     // ---- Tools of the palette.
     void CmToolSelect();
+    void CmInsertText();
+    void CmInsertLegend();
     void CmToolDragWindow();
     void CmToolTrimming();
     void CmToolWatch();
@@ -154,6 +156,7 @@ private:
     // current axis set autoscaled.
     void ProcessDataFileArguments(const std::vector<std::string>& args);
     void ToolCommand();
+    void InsertCommand(void (TChartWindow::*insert)());
 
     std::string appDirectory_;
     std::string profilePath_;

@@ -107,6 +107,36 @@ TEST_F(AppTest, PaletteButtonsAreExclusiveAndTheChartViewReadsThem) {
     EXPECT_TRUE(palette->IsButtonDown(1001));
 }
 
+TEST_F(AppTest, TextAndLegendButtonsActOnceAndHandBackTheSelectionTool) {
+    Start();
+    kv::win::TToolPalette* palette = app->ToolPalette();
+    BoxFrame* set = chart()->Current;
+    const int texts = set->TextList.GetItemsInContainer();
+    app->Frame->ButtonAction(1024)->trigger();
+    {
+        apptest::ModalScript script;
+        script.Then(7, apptest::ModalScript::Press(IDCANCEL));
+        EXPECT_TRUE(Run(CM_INSERTTEXT));
+    }
+    EXPECT_EQ(set->TextList.GetItemsInContainer(), texts);
+    EXPECT_TRUE(palette->IsButtonDown(1001));
+    EXPECT_EQ(chart()->Modified, 0);
+
+    app->Frame->ButtonAction(1021)->trigger();
+    set->PlotList.Add(new TPlot);
+    {
+        apptest::ModalScript script;
+        script.Then(8, [](PDialog& d) {
+            apptest::ModalScript::Press(105)(d);  // every series
+            apptest::ModalScript::Press(IDOK)(d);
+        });
+        EXPECT_TRUE(Run(CM_INSERTLEGEND));
+    }
+    EXPECT_EQ(set->TextList.GetItemsInContainer(), texts + 1);
+    EXPECT_TRUE(palette->IsButtonDown(1001));
+    EXPECT_EQ(chart()->Modified, 1);
+}
+
 TEST_F(AppTest, HintsAndTooltips) {
     Start();
     struct Case {
