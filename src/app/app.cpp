@@ -47,10 +47,10 @@ const Entry kAppCommands[] = {
     {CM_FILENEW, &korvidaApp::CmFileNew, nullptr},
     {CM_FILEOPEN, &korvidaApp::CmFileOpen, nullptr},
     {CM_FILECLOSE, &korvidaApp::CmFileClose, nullptr},
-    {CM_FILEPRINT, nullptr, nullptr},          // CmFilePrint, enabled by CePrint
-    {CM_FILEPRINTSETUP, nullptr, nullptr},     // CmFilePrintSetup, enabled by CePrint
-    {CM_FILEPRINTPREVIEW, nullptr, nullptr},   // CmFilePrintPreview: full-screen page
-    {CM_HELPABOUT, nullptr, nullptr},          // CmHelpAbout
+    {CM_FILEPRINT, &korvidaApp::CmFilePrint, &korvidaApp::CePrint},
+    {CM_FILEPRINTSETUP, &korvidaApp::CmFilePrintSetup, &korvidaApp::CePrint},
+    {CM_FILEPRINTPREVIEW, &korvidaApp::CmFilePrintPreview, nullptr},
+    {CM_HELPABOUT, &korvidaApp::CmHelpAbout, nullptr},
     {CM_TOOLSELECT, &korvidaApp::CmToolSelect, nullptr},
     {CM_INSERTTEXT, &korvidaApp::CmInsertText, nullptr},
     {CM_TOOLDRAGWINDOW, &korvidaApp::CmToolDragWindow, nullptr},
@@ -175,14 +175,7 @@ kv::win::TToolPalette* korvidaApp::ToolPalette() {
     return TApplicationServices::ToolPalette();
 }
 
-bool korvidaApp::GetPrinterPage(kv::win::TPrinterPage& page) {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull()) return false;
-    QPrinter printer(info, QPrinter::HighResolution);
-    if (!printer.isValid()) return false;
-    page = kv::win::PrinterPageFromLayout(printer.pageLayout(), printer.resolution());
-    return page.LogPixelsX > 0 && page.HorzRes > 0 && page.VertRes > 0;
-}
+bool korvidaApp::GetPrinterPage(kv::win::TPrinterPage& page) { return PrinterObject().GetPage(page); }
 
 void korvidaApp::CheckMenuItem(int id, bool checked) {
     TApplicationServices::CheckMenuItem(id, checked);
@@ -366,3 +359,4 @@ void InstallProgramServices() {
 }
 
 }  // namespace kv::app
+    InstallPrintServices();

@@ -11,6 +11,7 @@
 // readers give them.
 
 #include "app/history.h"
+#include "app/printing.h"
 #include "chart/winlayer/commands.h"
 #include "chart/winlayer/services.h"
 #include "platform/filedialog.h"
@@ -84,6 +85,26 @@ public:
     void CmFileClose();
     // The export dialog and the writer it chooses.
     void CmFileExport();
+
+    // ---- Printing, the full-screen page and the about box (appprint.cpp).
+    // Prints the page after the printable-size check (page setup offered when
+    // the document's printable size is not the printer's).
+    void CmFilePrint();
+    // The page-setup dialog, then the page re-measured and zoomed to the paper
+    // (also after Cancel).
+    void CmFilePrintSetup();
+    // Enabled while the printer object reports no error; follows a change of the
+    // system's default printer.
+    void CePrint(kv::win::TCommandEnabler& ce);
+    // A changed system setting: for "windows", the printer object is replaced
+    // unless it is still the system's default printer.
+    void EvWinIniChange(const char* section);
+    void CmFilePrintPreview();
+    void CmHelpAbout();
+    // The printer object, made when there is none.
+    kv::app::TPrinter& PrinterObject();
+    // Owned; made with the margin controls of page setup disabled.
+    std::unique_ptr<kv::app::TPrinter> Printer = MakeInitialPrinter();
 
     // ---- Graph files.
     void CmFileOpen();
@@ -162,6 +183,10 @@ private:
     std::string profilePath_;
     std::unique_ptr<SDIDecFrame> frame_;
     std::unique_ptr<kv::app::TQtToolPalette> palette_;
+    static std::unique_ptr<kv::app::TPrinter> MakeInitialPrinter();
+    // The system's default printer as the last look saw it, and when that was.
+    std::string seenDefaultPrinter_;
+    long long printerLookMs_ = -1;
     kv::win::TApplicationServices* previousServices_ = nullptr;
     QMetaObject::Connection idle_;
 };

@@ -179,7 +179,10 @@ TEST_F(ContextMenus, PickingOrderIsTextFigureSeriesFrameEdge) {
     AddSeries(1);
     const TPoint point = PageOf(2, 2);
     const TPoint rel(point.x - int(set->Frame.OriginX), point.y - int(set->Frame.OriginY));
-    AddFigure(ZukeiRectangle, {DoublePoint(rel.x - 300, rel.y - 300), DoublePoint(rel.x + 300, rel.y + 300)});
+    // Filled, so that it is hit anywhere inside and not only along its outline.
+    TZukei* figure =
+        AddFigure(ZukeiRectangle, {DoublePoint(rel.x - 300, rel.y - 300), DoublePoint(rel.x + 300, rel.y + 300)});
+    figure->BrushType = -1;
     TText* text = AddText(TPoint(rel.x, rel.y));
     const TPoint onText = Centre(w->GetTextRect(set, text));
 
@@ -229,7 +232,11 @@ TEST_F(ContextMenus, SeriesMenuGreysWhatTheSeriesKindCannotDo) {
     EXPECT_EQ(state(memory, "410"), "410 off");
     EXPECT_EQ(state(memory, "411"), "411");
     EXPECT_EQ(state(memory, "401"), "401");
-    EXPECT_EQ(memory.size(), 22u);
+    // The whole resource: 21 entries, sub-menus and separators counted.
+    const std::vector<std::string> wholeMemory = {
+        "401", "402 off", "-",   "407", "408", "410 off", ">表示順", "403", "404", "405", "406",
+        "<",   "-",       ">最小２乗ﾌｨｯﾃｨﾝｸﾞ", "412", "413", "<",  "414", "-",   "411", "415"};
+    EXPECT_EQ(memory, wholeMemory);
 
     set->PlotList[1]->IsFileData = 1;
     RightClick(PageOf(3, 3));

@@ -1,0 +1,139 @@
+// The application object's printing, page-setup, full-screen and about commands.
+
+#include "app/aboutdlg.h"
+#include "app/app.h"
+#include "app/frame.h"
+#include "app/prevwindow.h"
+#include "chart/chartwindow.h"
+#include "platform/escape.h"
+#include "platform/messagebox.h"
+#include "platform/stringtable.h"
+#include "platform/winmath.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+constexpr int kPaperMismatch = 28;
+// How often the enabler looks whether the system's default printer changed.
+constexpr long long kPrinterLookIntervalMs = 3000;
+
+long long NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The file name with its extension of a document name.
+std::string NameWithExt(const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+}
+
+// The PDF file a job proposes: the document's name with ".pdf", in the folder of
+// the last PDF file or else the home folder.
+std::string ProposedPdf(const std::string& lastFile, const std::string& document) {
+    QString dir = QDir::homePath();
+    if (!lastFile.empty()) dir = QFileInfo(QString::fromStdString(lastFile)).absolutePath();
+    QString base = QFileInfo(QString::fromStdString(document)).completeBaseName();
+    if (base.isEmpty()) base = QStringLiteral("Untitled");
+    return QDir(dir).filePath(base + QStringLiteral(".pdf")).toStdString();
+}
+
+// The Escape poll stays off for the whole job, also when it ends by an exception.
+struct PollOff {
+    PollOff() { AbortPollEnabled = 0; }
+    ~PollOff() { AbortPollEnabled = 1; }
+    PollOff(const PollOff&) = delete;
+    PollOff& operator=(const PollOff&) = delete;
+};
+
+}  // namespace
+
+std::unique_ptr<kv::app::TPrinter> korvidaApp::MakeInitialPrinter() {
+    auto printer = std::make_unique<kv::app::TPrinter>(kv::DefaultPrinter());
+    printer->Data().setupFlags |= PSD_DISABLEMARGINS;
+    return printer;
+}
+
+kv::app::TPrinter& korvidaApp::PrinterObject() {
+    if (!Printer) Printer = std::make_unique<kv::app::TPrinter>(kv::DefaultPrinter());
+    return *Printer;
+}
+
+void korvidaApp::CmFilePrint() {
+    TChartWindow* w = Client();
+    if (!w || !w->Env) return;
+    kv::app::TPrinter& printer = PrinterObject();
+
+    kv::win::TPrinterPage page;
+    if (!printer.GetPage(page)) return;  // no device context for the printer
+    const int width = MulDiv(page.HorzRes, 1440, page.LogPixelsX);
+    const int height = MulDiv(page.VertRes, 1440, page.LogPixelsY);
+    if (width != w->Env->PrintableWidth || height != w->Env->PrintableHeight) {
+        if (kv::MessageBox(static_cast<QWidget*>(w), kv::LoadString(kPaperMismatch), nullptr,
+                           MB_OKCANCEL | MB_ICONSTOP) != IDOK)
+            return;
+        CmFilePrintSetup();
+    }
+
+    PollOff pollOff;
+    const std::string title = "Korvida - " + NameWithExt(w->FileName);
+    kv::PrinterSettings& data = printer.Data();
+    if (data.toFile) data.outputFile = ProposedPdf(data.outputFile, w->FileName);
+    kv::app::APXPrintOut printout(title, w);
+    printer.Print(Frame, printout, true);
+}
+
+void korvidaApp::CmFilePrintSetup() {
+    PrinterObject().Setup(Frame);
+    if (TChartWindow* w = Client()) {
+        w->GetPageMetrics();
+        w->CmFitPaper();
+    }
+}
+
+void korvidaApp::CePrint(kv::win::TCommandEnabler& ce) {
+    // No message tells the program that the system's default printer changed:
+    // look now and then, and act only on a change.
+    const long long now = NowMs();
+    if (printerLookMs_ < 0 || now - printerLookMs_ >= kPrinterLookIntervalMs) {
+        const bool first = printerLookMs_ < 0;
+        printerLookMs_ = now;
+        const std::string name = kv::DefaultPrinterName();
+        if (first) seenDefaultPrinter_ = name;
+        else if (name != seenDefaultPrinter_) {
+            seenDefaultPrinter_ = name;
+            EvWinIniChange("windows");
+        }
+    }
+    ce.Enable(PrinterObject().Error() == 0);
+}
+
+void korvidaApp::EvWinIniChange(const char* section) {
+    if (!section || std::strcmp(section, "windows") != 0 || !Printer) return;
+    const std::string device = kv::DefaultPrinterName();
+    const kv::PrinterSettings& data = Printer->Data();
+    // Still the default printer (the PDF file standing for "none"): kept with the
+    // paper and printer chosen in its dialogs.
+    const bool same = data.error == 0 && (device.empty() ? data.toFile : (!data.toFile && data.device == device));
+    if (!same) Printer = std::make_unique<kv::app::TPrinter>(kv::DefaultPrinter());
+}
+
+void korvidaApp::CmFilePrintPreview() {
+    TChartWindow* w = Client();
+    if (!w) return;
+    auto* view = new TPrevWindow(w, "");
+    view->Create();
+    view->show();
+    view->raise();
+    view->activateWindow();
+    view->ClientWidget()->setFocus();
+}
+
+void korvidaApp::CmHelpAbout() {
+    korvidaAboutDlg dlg(Frame);
+    dlg.Execute();
+}

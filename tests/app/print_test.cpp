@@ -1,0 +1,301 @@
+// Printing, page setup and their enablers, the full-screen page view and the about
+// box, through the application's commands.
+
+#include "app_fixture.h"
+
+#include "app/aboutdlg.h"
+#include "app/menus.h"
+#include "app/prevwindow.h"
+#include "app/printing.h"
+#include "platform/escape.h"
+#include "platform/printing.h"
+#include "platform/stringtable.h"
+#include "platform/winmath.h"
+#include "render/textlayout.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPageSize>
+#include <QPointer>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <QRegularExpression>
+
+namespace {
+
+using apptest::AppTest;
+
+// The application as the program has it: the printer object measures the page.
+class PrintingApp : public apptest::TestKorvidaApp {
+public:
+    bool GetPrinterPage(kv::win::TPrinterPage& page) override { return korvidaApp::GetPrinterPage(page); }
+};
+
+QPageLayout A5Landscape() {
+    return QPageLayout(QPageSize(QPageSize::A5), QPageLayout::Landscape, QMarginsF(12, 12, 12, 12),
+                       QPageLayout::Millimeter);
+}
+
+// The output of a poppler tool on a file; empty when the tool is not installed.
+QString Poppler(const char* tool, const QString& file) {
+    const QString exe = QStandardPaths::findExecutable(QString::fromLatin1(tool));
+    if (exe.isEmpty()) return {};
+    QProcess p;
+    QStringList args{file};
+    if (QLatin1String(tool) == QLatin1String("pdftotext")) args << "-";
+    p.start(exe, args);
+    if (!p.waitForFinished(30000)) return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+class PrintTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        previousSource_ = kv::SetDefaultPrinterSource({});
+        previousName_ = kv::SetDefaultPrinterNameSource([this] { return defaultName_; });
+    }
+    void TearDown() override {
+        AppTest::TearDown();
+        kv::SetDefaultPrinterSource(std::move(previousSource_));
+        kv::SetDefaultPrinterNameSource(std::move(previousName_));
+    }
+    // Start-up with the printer object of a machine without printers: the PDF file.
+    void StartPrinting() {
+        korvidaApp::SetArguments(0, nullptr);
+        app = std::make_unique<PrintingApp>();
+        app->InitMainWindow();
+        chart()->SetLogPixels(96, 96);
+        app->Frame->Create();
+        app->UpdateCommandStates();
+    }
+    // A text on the page to find in the printed file.
+    void AddMarker(const char* s) {
+        BoxFrame* set = chart()->Current;
+        auto t = std::make_unique<TText>();
+        t->String = s;
+        t->Position = TPoint(500, 500);
+        ::LayoutText(t.get(), set);
+        set->TextList.Add(t.release());
+    }
+    kv::win::TPrinterPage ExpectedPage(const QPageLayout& layout) {
+        return kv::win::PrinterPageFromLayout(layout, 1200);
+    }
+
+    kv::ScriptedPrintDialogs dialogs;
+    std::string defaultName_;
+
+private:
+    kv::DefaultPrinterSource previousSource_;
+    kv::DefaultPrinterNameSource previousName_;
+};
+
+TEST_F(PrintTest, PageSetupThenPrintWritesOnePdfPageOfThatPaperWithTheDrawing) {
+    StartPrinting();
+    AddMarker("PrintedMarker");
+    // Page setup: A5 landscape. The margins typed there are not the printer's.
+    dialogs.Accept([](kv::PrinterSettings& s) { s.layout = A5Landscape(); });
+    ASSERT_TRUE(Run(CM_FILEPRINTSETUP));
+    QPageLayout kept = A5Landscape();
+    kept.setMargins(QMarginsF(5, 5, 5, 5));
+    const kv::win::TPrinterPage page = ExpectedPage(kept);
+    EXPECT_EQ(chart()->Env->PrintableWidth, MulDiv(page.HorzRes, 1440, 1200));
+    EXPECT_EQ(chart()->Env->PrintableHeight, MulDiv(page.VertRes, 1440, 1200));
+    EXPECT_GT(chart()->Env->PaperWidth, chart()->Env->PaperHeight);
+    EXPECT_EQ(dialogs.Shown()[0].kind, kv::PrintDialogKind::PageSetup);
+    EXPECT_TRUE(dialogs.Shown()[0].settings.setupFlags & PSD_DISABLEMARGINS);
+
+    const std::string pdf = PathIn("page.pdf");
+    dialogs.Accept([&](kv::PrinterSettings& s) { s.outputFile = pdf; });
+    AbortPollEnabled = 1;
+    ASSERT_TRUE(Run(CM_FILEPRINT));
+    EXPECT_TRUE(boxes.Shown().empty()) << boxes.Shown()[0].text;  // sizes agree: no question
+    EXPECT_EQ(AbortPollEnabled, 1);
+    ASSERT_EQ(dialogs.Shown().size(), 2u);
+    const kv::PrintDialogRequest& print = dialogs.Shown()[1];
+    EXPECT_EQ(print.kind, kv::PrintDialogKind::Print);
+    EXPECT_EQ(print.maxPage, 0);  // no page range, no selection
+    EXPECT_TRUE(print.settings.toFile);
+    EXPECT_EQ(QFileInfo(QString::fromStdString(print.settings.outputFile)).fileName(), "Untitled.pdf");
+    ASSERT_TRUE(QFile::exists(QString::fromStdString(pdf)));
+
+    const QString info = Poppler("pdfinfo", QString::fromStdString(pdf));
+    if (info.isEmpty()) GTEST_SKIP() << "poppler-utils not installed";
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+1\\b"))) << info.toStdString();
+    const QRegularExpressionMatch m = QRegularExpression("Page size:\\s+([0-9.]+) x ([0-9.]+) pts").match(info);
+    ASSERT_TRUE(m.hasMatch()) << info.toStdString();
+    const QRegularExpressionMatch rot = QRegularExpression("Page rot:\\s+(\\d+)").match(info);
+    const bool turned = rot.hasMatch() && (rot.captured(1) == "90" || rot.captured(1) == "270");
+    const double w = m.captured(turned ? 2 : 1).toDouble(), h = m.captured(turned ? 1 : 2).toDouble();
+    EXPECT_NEAR(w, 595.3, 1.0);  // A5 landscape: 210 x 148 mm
+    EXPECT_NEAR(h, 419.5, 1.0);
+    QString text = Poppler("pdftotext", QString::fromStdString(pdf));
+    text.remove(QRegularExpression("\\s"));
+    EXPECT_TRUE(text.contains("PrintedMarker")) << text.toStdString();
+}
+
+TEST_F(PrintTest, PaperMismatchAsksAndCancelChangesNothing) {
+    StartPrinting();
+    chart()->Env->PrintableWidth = 5000;  // laid out for another printer
+    const int zoom = chart()->Env->Zoom;
+
+    boxes.Answer(IDCANCEL);
+    Run(CM_FILEPRINT);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, kv::LoadString(28));
+    EXPECT_EQ(boxes.Shown()[0].flags, MB_OKCANCEL | MB_ICONSTOP);
+    EXPECT_TRUE(dialogs.Shown().empty());
+    EXPECT_EQ(chart()->Env->PrintableWidth, 5000);
+    EXPECT_EQ(chart()->Env->Zoom, zoom);
+
+    // OK: page setup (cancelled: the paper is still measured again), then the print
+    // dialog (cancelled: nothing is written).
+    boxes.Answer(IDOK);
+    dialogs.Cancel();
+    dialogs.Cancel();
+    Run(CM_FILEPRINT);
+    ASSERT_EQ(dialogs.Shown().size(), 2u);
+    EXPECT_EQ(dialogs.Shown()[0].kind, kv::PrintDialogKind::PageSetup);
+    EXPECT_EQ(dialogs.Shown()[1].kind, kv::PrintDialogKind::Print);
+    const kv::win::TPrinterPage page = ExpectedPage(kv::PdfFilePrinter().layout);
+    EXPECT_EQ(chart()->Env->PrintableWidth, MulDiv(page.HorzRes, 1440, 1200));
+    EXPECT_EQ(AbortPollEnabled, 1);
+    EXPECT_EQ(chart()->Modified, 0);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(dialogs.Shown()[1].settings.outputFile)));
+}
+
+TEST_F(PrintTest, EnablersFollowThePrinterObjectAndTheDefaultPrinter) {
+    StartPrinting();
+    EXPECT_TRUE(app->Router.IsEnabled(CM_FILEPRINT));  // the PDF file stands in for a printer
+    EXPECT_TRUE(app->Router.IsEnabled(CM_FILEPRINTSETUP));
+    EXPECT_TRUE(app->Router.IsEnabled(CM_FILEPRINTPREVIEW));
+    EXPECT_TRUE(app->Router.IsEnabled(CM_HELPABOUT));
+
+    app->Printer->Data().error = 1;
+    EXPECT_FALSE(app->Router.IsEnabled(CM_FILEPRINT));
+    EXPECT_FALSE(app->Router.IsEnabled(CM_FILEPRINTSETUP));
+    app->Printer.reset();  // made again by the enabler
+    EXPECT_TRUE(app->Router.IsEnabled(CM_FILEPRINT));
+    ASSERT_NE(app->Printer, nullptr);
+
+    // A system change: only "windows", and only when the default printer is no
+    // longer the printer object's.
+    kv::SetDefaultPrinterSource([] {
+        kv::PrinterSettings s = kv::PdfFilePrinter();
+        s.toFile = false;
+        s.device = "Office";
+        return s;
+    });
+    kv::app::TPrinter* before = app->Printer.get();
+    app->EvWinIniChange("windows");  // still the PDF file while there is no default printer
+    EXPECT_EQ(app->Printer.get(), before);
+    defaultName_ = "Office";
+    app->EvWinIniChange("intl");
+    EXPECT_EQ(app->Printer.get(), before);
+    app->EvWinIniChange("windows");
+    ASSERT_NE(app->Printer.get(), before);
+    EXPECT_EQ(app->Printer->Data().device, "Office");
+    before = app->Printer.get();
+    app->EvWinIniChange("windows");
+    EXPECT_EQ(app->Printer.get(), before);
+}
+
+// ---- the full-screen page view
+
+TEST(PrevWindowFit, FitsTheSheetToTheDesktop) {
+    struct Case {
+        int w, h;
+        TRect sheet;
+        int zoom;
+    } cases[] = {
+        {1024, 768, TRect(-283, -283, 11622, 16554), 68},  // A4 upright: the height limits
+        {1024, 768, TRect(0, 0, 16837, 11905), 91},        // A4 lying: the width limits
+        {1024, 768, TRect(0, 0, 200000, 200000), 25},      // never below 25 %
+    };
+    for (const Case& c : cases) EXPECT_EQ(TPrevWindow::FitZoom(96, 96, c.w, c.h, c.sheet), c.zoom);
+}
+
+TEST_F(AppTest, FullScreenViewShowsThePageAndClosesOnEscapeOrClick) {
+    Start();
+    chart()->Env->PaperColor = RGB(0, 200, 255);
+    auto findView = [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* v = qobject_cast<TPrevWindow*>(w); v && v->isVisible()) return v;
+        return static_cast<TPrevWindow*>(nullptr);
+    };
+    for (int closer = 0; closer < 3; ++closer) {
+        ASSERT_TRUE(Run(CM_FILEPRINTPREVIEW));
+        QPointer<TPrevWindow> view = findView();
+        ASSERT_NE(view, nullptr);
+        EXPECT_TRUE(view->windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_EQ(view->geometry(), view->screen()->geometry());
+        QCoreApplication::processEvents();
+        view->Invalidate();
+        view->UpdateWindow();
+        const QImage& img = view->BackingImage();
+        int paper = 0;
+        for (int y = 0; y < img.height(); y += 4)
+            for (int x = 0; x < img.width(); x += 4) paper += img.pixel(x, y) == qRgb(0, 200, 255);
+        EXPECT_GT(paper, img.width() * img.height() / 16 / 4);  // the sheet fills much of it
+
+        QTest::keyClick(view->ClientWidget(), Qt::Key_A);
+        EXPECT_TRUE(view->isVisible());
+        if (closer == 0) QTest::keyClick(view->ClientWidget(), Qt::Key_Escape);
+        else QTest::mouseClick(view->ClientWidget(), closer == 1 ? Qt::LeftButton : Qt::RightButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(view.isNull()) << "closer " << closer;
+    }
+}
+
+// ---- the about box
+
+TEST_F(AppTest, AboutBoxShowsTheProgramsVersionTexts) {
+    Start();
+    std::string caption, line1, line2, line3;
+    apptest::ModalScript script;
+    script.Then(22000, [&](PDialog& d) {
+        caption = d.windowTitle().toStdString();
+        line1 = d.ItemText(22001).toStdString();
+        line2 = d.ItemText(22002).toStdString();
+        line3 = d.ItemText(22003).toStdString();
+        d.Dispatch(2);
+    });
+    ASSERT_TRUE(Run(CM_HELPABOUT));
+    EXPECT_EQ(caption, "Ｋｏｒｖｉｄａについて");
+    EXPECT_EQ(line1, "Korvida Version 0.1");
+    EXPECT_EQ(line2, "Copyright (C) the Korvida developers");
+    EXPECT_EQ(line3, "");
+}
+
+TEST(AboutBox, TextsFollowWhatTheVersionResourceHolds) {
+    const std::string base = "\\StringFileInfo\\040904e4\\";
+    const TVersionResource nameOnly{{0x0409, 0x04E4}, {{base + "ProductName", "P"}}};
+    const TVersionResource special{{0x0409, 0x04E4},
+                                   {{base + "ProductName", "P"}, {base + "ProductVersion", "2"},
+                                    {base + "SpecialBuild", "test build"}}};
+    const TVersionResource otherLanguage{{0x0411, 0x03A4}, {{base + "ProductName", "P"}, {base + "ProductVersion", "2"}}};
+    struct Case {
+        const TVersionResource* module;
+        const char* line1;
+        const char* line2;
+        const char* line3;
+    } cases[] = {
+        {nullptr, "Version", "for Windows95 /Windows NT ready", ""},
+        {&nameOnly, "Version", "for Windows95 /Windows NT ready", ""},
+        {&special, "P Version 2", "for Windows95 /Windows NT ready", "test build"},
+        {&otherLanguage, "Version", "for Windows95 /Windows NT ready", ""},
+    };
+    for (const Case& c : cases) {
+        korvidaAboutDlg dlg(nullptr, c.module);
+        ASSERT_TRUE(dlg.Create());
+        EXPECT_EQ(dlg.ItemText(22001).toStdString(), c.line1);
+        EXPECT_EQ(dlg.ItemText(22002).toStdString(), c.line2);
+        EXPECT_EQ(dlg.ItemText(22003).toStdString(), c.line3);
+        EXPECT_EQ(dlg.DefaultId(), 2);
+    }
+}
+
+}  // namespace
