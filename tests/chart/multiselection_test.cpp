@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegion>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -139,10 +141,16 @@ TEST_F(MultiSelection, DeleteRemovesEverySelectedObjectAfterOneQuestion) {
     EXPECT_EQ(w->TextFrameShown, 0);
     EXPECT_TRUE(set->Selected.AxisTexts1.IsEmpty());
     EXPECT_EQ(w->Modified, 1);
-    // Only the old frame's area is repainted.
-    EXPECT_FALSE(w->GetInvalidRegion().isEmpty());
-    EXPECT_FALSE(w->GetInvalidRegion().contains(QRect(0, 0, 800, 600)));
+    // Only the old frame's area, widened by the margin, is repainted.
     EXPECT_EQ(w->FeedbackRect, frame);
+    const int m = w->InvalidateMargin;
+    TRect widened(frame.left - m, frame.top - m, frame.right + m, frame.bottom + m);
+    w->WindowDC->LPtoDP(widened);
+    widened = widened.Normalized();
+    const QRegion invalid = w->GetInvalidRegion();
+    EXPECT_EQ(invalid, QRegion(QRect(widened.left, widened.top, widened.right - widened.left,
+                                     widened.bottom - widened.top)));
+    EXPECT_FALSE(invalid.isEmpty());
 }
 
 TEST_F(MultiSelection, DeleteRemovesEachObjectOnceWhateverTheListsHold) {
