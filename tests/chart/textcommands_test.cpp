@@ -69,7 +69,10 @@ protected:
     bool Invalid(const TRect& page) const { return w->GetInvalidRegion().contains(Device(page)); }
     static ModalScript::Action TypeAndOk(const char* text) {
         return [text](PDialog& d) {
-            d.Control<PEdit>(101)->setText(text);
+            // The text field is a multi-line edit.
+            auto* edit = d.Control<PMultiEdit>(101);
+            ASSERT_NE(edit, nullptr) << "no text field in dialog " << d.ResourceId();
+            edit->setPlainText(QString::fromUtf8(text));
             ModalScript::Ok()(d);
         };
     }
