@@ -356,7 +356,7 @@ void InstallProgramServices() {
     InstallFormulaDialogRunners();
     kv::InstallFontSubstitutions();
     kv::win::InstallEscapePoll();
+    InstallPrintServices();
 }
 
 }  // namespace kv::app
-    InstallPrintServices();

@@ -177,16 +177,16 @@ private:
     // current axis set autoscaled.
     void ProcessDataFileArguments(const std::vector<std::string>& args);
     void ToolCommand();
+    static std::unique_ptr<kv::app::TPrinter> MakeInitialPrinter();
+    // The system's default printer as the last look saw it, and when that was.
+    std::string seenDefaultPrinter_;
+    long long printerLookMs_ = -1;
     void InsertCommand(void (TChartWindow::*insert)());
 
     std::string appDirectory_;
     std::string profilePath_;
     std::unique_ptr<SDIDecFrame> frame_;
     std::unique_ptr<kv::app::TQtToolPalette> palette_;
-    static std::unique_ptr<kv::app::TPrinter> MakeInitialPrinter();
-    // The system's default printer as the last look saw it, and when that was.
-    std::string seenDefaultPrinter_;
-    long long printerLookMs_ = -1;
     kv::win::TApplicationServices* previousServices_ = nullptr;
     QMetaObject::Connection idle_;
 };
