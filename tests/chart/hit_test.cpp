@@ -286,7 +286,10 @@ TEST_F(Picking, TextFrameLineEndsAndPrecedence) {
     EXPECT_EQ(w->GetHitCode(TPoint(3000 - H, 4000 + H - 1)), HitBottomRight);
     EXPECT_EQ(w->GetHitCode(TPoint(2000 + H / 2, 3000)), HitInside);
     EXPECT_EQ(w->GetHitCode(TPoint(2000 + H, 3000)), HitInside);  // the square's edge counts
-    EXPECT_EQ(w->GetHitCode(TPoint(2000 + 2 * H, 3000)), HitNone);
+    // 2H beside the 45-degree line the pick square's corner (2000 + H, 3000 + H)
+    // lies on it: still a hit; one twip further off it is not.
+    EXPECT_EQ(w->GetHitCode(TPoint(2000 + 2 * H, 3000)), HitInside);
+    EXPECT_EQ(w->GetHitCode(TPoint(2000 + 2 * H + 1, 3000)), HitNone);
     EXPECT_EQ(w->GetHitCode(TPoint(1000 - 2 * H, 2000 - 2 * H)), HitNone);
     // A very short line: on both end squares the first end wins.
     w->FeedbackRect = TRect(1000, 2000, 1005, 2000);
