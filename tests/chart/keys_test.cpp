@@ -113,9 +113,16 @@ TEST_F(Keys, ArrowsMoveTheWatchCrossByDevicePixelsAndWriteTheReadout) {
     w->WatchHidden = 1;
     Key(VK_RIGHT);
     EXPECT_EQ(w->WatchHidden, 0);
+    // The step is taken in device pixels: the point goes to its pixel, one to the
+    // right, and back to twips, so both coordinates land on the window's pixel grid.
+    TPoint expected(3000, 3000);
+    w->WindowDC->LPtoDP(&expected);
+    ++expected.x;
+    w->WindowDC->DPtoLP(&expected);
+    EXPECT_EQ(w->WatchPoint, expected);
     // 96 dots per inch at 100 %: one pixel is 15 twips.
     EXPECT_NEAR(w->WatchPoint.x, 3015, 15);
-    EXPECT_EQ(w->WatchPoint.y, 3000);
+    EXPECT_NEAR(w->WatchPoint.y, 3000, 7);
     const TPoint q = w->WatchPoint;
     EXPECT_EQ(Message(), kv::Format("X=%G Y=%G", set->PageToValue(q.x, BottomAxisNo),
                                     set->PageToValue(q.y, LeftAxisNo)));
@@ -138,12 +145,20 @@ TEST_F(Keys, ArrowsMoveTheWatchCrossByDevicePixelsAndWriteTheReadout) {
         EXPECT_NEAR(w->WatchPoint.y - before.y, c.dy, 15) << c.key;
     }
 
-    // Far off the client area: the cross stays and no read-out is written.
-    w->WatchPoint = TPoint(400000, 3000);
+    // Far off the client area: at device x 29999 a step right would reach 30000, so
+    // the cross stays and no read-out is written; a step back still moves it.
+    TPoint edge = w->WatchPoint;
+    w->WindowDC->LPtoDP(&edge);
+    edge.x = 29999;
+    w->WindowDC->DPtoLP(&edge);
+    w->WatchPoint = edge;
     app.StatusBar()->SetMessage("");
     Key(VK_RIGHT);
-    EXPECT_EQ(w->WatchPoint, TPoint(400000, 3000));
+    EXPECT_EQ(w->WatchPoint, edge);
     EXPECT_EQ(Message(), "");
+    Key(VK_LEFT);
+    EXPECT_EQ(w->WatchPoint.x, edge.x - 15);
+    EXPECT_NE(Message(), "");
 }
 
 TEST_F(Keys, LeftAndRightMoveTheDataCursorOverRowsThatCanHoldIt) {
