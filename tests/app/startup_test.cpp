@@ -227,12 +227,12 @@ TEST_F(AppTest, ItemsAreEnabledOnlyWhereACommandIsBuilt) {
     Start();
     auto enabled = [&](int id) { return app->Frame->MenuAction(id)->isEnabled(); };
     for (int id : {24331, 24332, 24333, 24334, 24335, 133, 135, 139, 24310, 106, 116, 125, 126, 127, 134, 146,
-                   147, 140, 55530, 107, 113})
+                   147, 140, 55530, 107, 113, 24337, 24338, 24340, 2009})
         EXPECT_TRUE(enabled(id)) << id;
-    // Printing, preview and the about box are not in the program yet.
-    for (int id : {24337, 24338, 24340, 2009}) EXPECT_FALSE(enabled(id)) << id;
     for (int id : {1001, 1003, 1021, 1027}) EXPECT_TRUE(app->Frame->ButtonAction(id)->isEnabled()) << id;
-    // A disabled command does nothing, whatever sends it.
+    // A disabled command does nothing, whatever sends it: printing without a
+    // usable printer.
+    app->Printer->Data().error = 1;
     EXPECT_FALSE(Run(24337));
     // Check marks: no grid, the command bar shown.
     EXPECT_TRUE(app->Frame->MenuAction(106)->isChecked());
