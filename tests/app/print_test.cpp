@@ -13,11 +13,13 @@
 #include "platform/winmath.h"
 #include "render/textlayout.h"
 
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
 #include <QPageSize>
 #include <QPointer>
 #include <QProcess>
+#include <QRadioButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
@@ -299,3 +301,52 @@ TEST(AboutBox, TextsFollowWhatTheVersionResourceHolds) {
 }
 
 }  // namespace
+
+// ---- the real dialogs
+
+TEST(PrintServices, RealDialogsOpenOnThePdfPrinter) {
+    auto handler = kv::SetPrintDialogHandler({});
+    auto source = kv::SetDefaultPrinterSource({});
+    auto name = kv::SetDefaultPrinterNameSource({});
+    kv::app::InstallPrintServices();
+    QTemporaryDir dir;
+    kv::PrintDialogRequest request;
+    request.settings = kv::PdfFilePrinter();
+    request.settings.outputFile = dir.filePath("out.pdf").toStdString();
+    request.settings.setupFlags = PSD_DISABLEMARGINS;
+
+    // The user answers whatever modal dialog is up: OK or Cancel.
+    bool accept = false;
+    int disabledMargins = 0;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dlg) return;
+        for (QDoubleSpinBox* box : dlg->findChildren<QDoubleSpinBox*>())
+            disabledMargins += box->objectName().contains("Margin", Qt::CaseInsensitive) && !box->isEnabled();
+        // Page setup: the paper turned.
+        if (auto* landscape = dlg->findChild<QRadioButton*>("landscape")) landscape->click();
+        if (accept) dlg->accept();
+        else dlg->reject();
+    });
+    answer.start(20);
+    for (kv::PrintDialogKind kind : {kv::PrintDialogKind::Print, kv::PrintDialogKind::PageSetup}) {
+        request.kind = kind;
+        accept = false;
+        EXPECT_FALSE(kv::RunPrintDialog(request).accepted);
+        accept = true;
+        const kv::PrintDialogResult r = kv::RunPrintDialog(request);
+        ASSERT_TRUE(r.accepted);
+        EXPECT_TRUE(r.settings.toFile);
+        EXPECT_EQ(r.settings.outputFile, request.settings.outputFile);
+        EXPECT_EQ(r.settings.layout.pageSize().id(), QPageSize::A4);
+        if (kind == kv::PrintDialogKind::PageSetup) {
+            EXPECT_EQ(r.settings.layout.orientation(), QPageLayout::Landscape);
+        }
+        EXPECT_EQ(r.settings.setupFlags, PSD_DISABLEMARGINS);
+    }
+    EXPECT_GT(disabledMargins, 0);
+    kv::SetPrintDialogHandler(std::move(handler));
+    kv::SetDefaultPrinterSource(std::move(source));
+    kv::SetDefaultPrinterNameSource(std::move(name));
+}
