@@ -93,10 +93,13 @@ korvidaAboutDlg::~korvidaAboutDlg() = default;
 
 void korvidaAboutDlg::SetupWindow() {
     PDialog::SetupWindow();
-    if (auto* icon = Control<QLabel>(-1001)) {
-        icon->setPixmap(kv::app::ProgramIcon().pixmap(32, 32));
-        icon->setAlignment(Qt::AlignCenter);
-    }
+    // The icon row has no id: it is the one static without a name.
+    for (QLabel* icon : findChildren<QLabel*>())
+        if (icon->objectName().isEmpty() && icon->text().isEmpty()) {
+            icon->setPixmap(kv::app::ProgramIcon().pixmap(32, 32));
+            icon->setAlignment(Qt::AlignCenter);
+            break;
+        }
     if (auto* t = Control<QLabel>(22001)) t->setAlignment(Qt::AlignCenter);
     if (auto* t = Control<QLabel>(22002)) {
         t->setAlignment(Qt::AlignCenter);

@@ -21,6 +21,11 @@ TPrevWindow::TPrevWindow(TChartWindow* chart, const char* title)
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromUtf8(title ? title : ""));
+    // No scroll bars: the whole sheet is shown at its fit.
+    SCROLLINFO none;
+    none.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    SetScrollInfo(SB_HORZ, none, false);
+    SetScrollInfo(SB_VERT, none, false);
     const TRect d = DesktopRect();
     setGeometry(d.left, d.top, d.Width(), d.Height());
 }

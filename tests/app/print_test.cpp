@@ -234,6 +234,8 @@ TEST_F(AppTest, FullScreenViewShowsThePageAndClosesOnEscapeOrClick) {
         ASSERT_NE(view, nullptr);
         EXPECT_TRUE(view->windowFlags() & Qt::FramelessWindowHint);
         EXPECT_EQ(view->geometry(), view->screen()->geometry());
+        EXPECT_EQ(view->GetClientRect().Width(), view->width());  // no scroll bars
+        EXPECT_EQ(view->GetClientRect().Height(), view->height());
         QCoreApplication::processEvents();
         view->Invalidate();
         view->UpdateWindow();
