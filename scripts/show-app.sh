@@ -1,17 +1,48 @@
 #!/usr/bin/env bash
-# Starts the program on a virtual display (Xvfb) with a graph named on the command
-# line and then alone, and checks both screenshots. Usage:
+# The display tests, on a virtual display (Xvfb) of their own:
+# - the program with a graph named on the command line and then alone, and the main
+#   road driven with real key presses (Ctrl+D, a data file, both dialogs, Save As,
+#   reopening the saved graph), each checking its screenshots (test_app);
+# - the page view and the plot-style dialog shown for a second, and Escape pressed
+#   during a long operation (test_chart, test_dialogs).
+# Usage:
 #   scripts/show-app.sh [build directory]      (default: build)
 # The screenshots stay in $KORVIDA_SHOT_DIR (default: build directory/shots).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# Inside the virtual display (the script calls itself there): every part runs, the
+# status tells whether any failed.
+if [[ "${1:-}" == --on-display ]]; then
+  build=$2
+  failed=0
+  "$build/tests/test_app" --gtest_filter='ShowApp.*:ShowMainRoad.*' || failed=1
+  export KORVIDA_SHOW_CHART=1 KORVIDA_SHOW_DIALOG=1 KORVIDA_SHOW_SECONDS=1 QT_QPA_PLATFORM=xcb
+  "$build/tests/test_chart" --gtest_filter='ShowChart.SampleDocumentOnTheDisplay' || failed=1
+  # Its picture is taken after a second.
+  KORVIDA_SHOW_SECONDS=2 KORVIDA_SHOW_PNG=$KORVIDA_SHOT_DIR/plotdialog.png \
+    "$build/tests/test_dialogs" --gtest_filter='ShowPlotDialog.*' || failed=1
+  # Escape, pressed once the long operation says it is polling.
+  out=$(mktemp)
+  "$build/tests/test_chart" --gtest_filter='ShowChart.EscapeStopsALongOperation' >"$out" 2>&1 &
+  pid=$!
+  for _ in $(seq 150); do grep -q '^polling' "$out" && break; sleep 0.1; done
+  xdotool key Escape || true
+  wait "$pid" || failed=1
+  cat "$out"
+  rm -f "$out"
+  exit $failed
+fi
+
 build=${1:-build}
-for tool in xvfb-run xdotool import; do
+for tool in xvfb-run xauth xdotool import; do
   command -v "$tool" >/dev/null || { echo "show-app: $tool is missing (apt-get install xvfb xauth xdotool imagemagick)" >&2; exit 1; }
 done
 [[ -f "$build/CMakeCache.txt" ]] || cmake -S . -B "$build" -G Ninja -DKORVIDA_BENCH=OFF >/dev/null
-cmake --build "$build" --target korvida test_app
+cmake --build "$build" --target korvida test_app test_chart test_dialogs
 export KORVIDA_SHOT_DIR=${KORVIDA_SHOT_DIR:-$PWD/$build/shots}
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
-exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
-  "$build/tests/test_app" --gtest_filter='ShowApp.*'
+mkdir -p "$KORVIDA_SHOT_DIR"
+# Each test ends itself within a minute; the outer limit is for a stuck X server.
+exec timeout -k 10 240 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
+  scripts/show-app.sh --on-display "$build"

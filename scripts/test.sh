@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Korvida and runs the whole test suite.
-#   scripts/test.sh             normal build in build/
+#   scripts/test.sh             normal build in build/, then the display tests on
+#                               a virtual display (scripts/show-app.sh)
 #   scripts/test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,4 +22,11 @@ jobs=$(nproc)
 
 cmake -S . -B "$dir" -G Ninja -DKORVIDA_TESTS=ON "${flags[@]}" >/dev/null
 cmake --build "$dir" -j "$jobs"
-ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300
+# The display tests type real keys into the focused window: never on the desktop
+# this runs on, only on a virtual display of their own afterwards.
+env -u DISPLAY ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300
+if [[ "$dir" == build ]]; then
+  start=$SECONDS
+  scripts/show-app.sh "$dir"
+  echo "== display tests: $((SECONDS - start))s"
+fi
