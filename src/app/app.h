@@ -93,8 +93,7 @@ public:
     // The page-setup dialog, then the page re-measured and zoomed to the paper
     // (also after Cancel).
     void CmFilePrintSetup();
-    // Enabled while the printer object reports no error; follows a change of the
-    // system's default printer.
+    // Enabled while the printer object reports no error.
     void CePrint(kv::win::TCommandEnabler& ce);
     // A changed system setting: for "windows", the printer object is replaced
     // unless it is still the system's default printer.
@@ -178,9 +177,10 @@ private:
     void ProcessDataFileArguments(const std::vector<std::string>& args);
     void ToolCommand();
     static std::unique_ptr<kv::app::TPrinter> MakeInitialPrinter();
-    // The system's default printer as the last look saw it, and when that was.
-    std::string seenDefaultPrinter_;
-    long long printerLookMs_ = -1;
+    // Nothing tells the program that the system's default printer changed: the
+    // print commands look first and treat a change as the system's notice.
+    void FollowDefaultPrinter();
+    std::string seenDefaultPrinter_ = kv::DefaultPrinterName();
     void InsertCommand(void (TChartWindow::*insert)());
 
     std::string appDirectory_;

@@ -13,20 +13,11 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <chrono>
 #include <cstring>
 
 namespace {
 
 constexpr int kPaperMismatch = 28;
-// How often the enabler looks whether the system's default printer changed.
-constexpr long long kPrinterLookIntervalMs = 3000;
-
-long long NowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 // The file name with its extension of a document name.
 std::string NameWithExt(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).fileName().toStdString();
@@ -66,6 +57,7 @@ kv::app::TPrinter& korvidaApp::PrinterObject() {
 void korvidaApp::CmFilePrint() {
     TChartWindow* w = Client();
     if (!w || !w->Env) return;
+    FollowDefaultPrinter();
     kv::app::TPrinter& printer = PrinterObject();
 
     kv::win::TPrinterPage page;
@@ -88,6 +80,7 @@ void korvidaApp::CmFilePrint() {
 }
 
 void korvidaApp::CmFilePrintSetup() {
+    FollowDefaultPrinter();
     PrinterObject().Setup(Frame);
     if (TChartWindow* w = Client()) {
         w->GetPageMetrics();
@@ -95,21 +88,13 @@ void korvidaApp::CmFilePrintSetup() {
     }
 }
 
-void korvidaApp::CePrint(kv::win::TCommandEnabler& ce) {
-    // No message tells the program that the system's default printer changed:
-    // look now and then, and act only on a change.
-    const long long now = NowMs();
-    if (printerLookMs_ < 0 || now - printerLookMs_ >= kPrinterLookIntervalMs) {
-        const bool first = printerLookMs_ < 0;
-        printerLookMs_ = now;
-        const std::string name = kv::DefaultPrinterName();
-        if (first) seenDefaultPrinter_ = name;
-        else if (name != seenDefaultPrinter_) {
-            seenDefaultPrinter_ = name;
-            EvWinIniChange("windows");
-        }
-    }
-    ce.Enable(PrinterObject().Error() == 0);
+void korvidaApp::CePrint(kv::win::TCommandEnabler& ce) { ce.Enable(PrinterObject().Error() == 0); }
+
+void korvidaApp::FollowDefaultPrinter() {
+    const std::string name = kv::DefaultPrinterName();
+    if (name == seenDefaultPrinter_) return;
+    seenDefaultPrinter_ = name;
+    EvWinIniChange("windows");
 }
 
 void korvidaApp::EvWinIniChange(const char* section) {

@@ -203,6 +203,13 @@ TEST_F(PrintTest, EnablersFollowThePrinterObjectAndTheDefaultPrinter) {
     before = app->Printer.get();
     app->EvWinIniChange("windows");
     EXPECT_EQ(app->Printer.get(), before);
+
+    // No notice arrives here: the print commands look for a changed default first.
+    defaultName_ = "Home";
+    Run(CM_FILEPRINTSETUP);
+    EXPECT_NE(app->Printer.get(), before);
+    ASSERT_EQ(dialogs.Shown().size(), 1u);
+    EXPECT_EQ(dialogs.Shown()[0].kind, kv::PrintDialogKind::PageSetup);
 }
 
 // ---- the full-screen page view
