@@ -127,6 +127,7 @@ TEST_F(PrintTest, PageSetupThenPrintWritesOnePdfPageOfThatPaperWithTheDrawing) {
     const QString info = Poppler("pdfinfo", QString::fromStdString(pdf));
     if (info.isEmpty()) GTEST_SKIP() << "poppler-utils not installed";
     EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+1\\b"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+Korvida - Untitled.kv3"))) << info.toStdString();
     const QRegularExpressionMatch m = QRegularExpression("Page size:\\s+([0-9.]+) x ([0-9.]+) pts").match(info);
     ASSERT_TRUE(m.hasMatch()) << info.toStdString();
     const QRegularExpressionMatch rot = QRegularExpression("Page rot:\\s+(\\d+)").match(info);
@@ -137,6 +138,14 @@ TEST_F(PrintTest, PageSetupThenPrintWritesOnePdfPageOfThatPaperWithTheDrawing) {
     QString text = Poppler("pdftotext", QString::fromStdString(pdf));
     text.remove(QRegularExpression("\\s"));
     EXPECT_TRUE(text.contains("PrintedMarker")) << text.toStdString();
+
+    // Copies a PDF file cannot ask for are pages of their own.
+    dialogs.Accept([&](kv::PrinterSettings& s) { s.copies = 2; });
+    ASSERT_TRUE(Run(CM_FILEPRINT));
+    // The next job proposes the document's name in the folder of the last file.
+    const QString again = QString::fromStdString(dialogs.Shown().back().settings.outputFile);
+    EXPECT_EQ(again, QString::fromStdString(PathIn("Untitled.pdf")));
+    EXPECT_TRUE(Poppler("pdfinfo", again).contains(QRegularExpression("Pages:\\s+2\\b")));
 }
 
 TEST_F(PrintTest, PaperMismatchAsksAndCancelChangesNothing) {
