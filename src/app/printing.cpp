@@ -95,8 +95,8 @@ bool TPrinter::Setup(QWidget* parent) {
     if (!result.accepted) return false;
     kv::PrinterSettings chosen = result.settings;
     // The page metrics come from the printer, never from margins typed in the
-    // dialog.
-    if (data_.setupFlags & PSD_DISABLEMARGINS) chosen.layout = KeepMargins(chosen.layout, data_.layout);
+    // dialog (whose margin controls PSD_DISABLEMARGINS only greys).
+    chosen.layout = KeepMargins(chosen.layout, data_.layout);
     chosen.setupFlags = data_.setupFlags;
     chosen.error = data_.error;
     data_ = chosen;

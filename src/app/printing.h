@@ -76,9 +76,9 @@ public:
     // VERTRES, the sheet and the printing offset; false when no device context
     // can be made for it.
     bool GetPage(kv::win::TPrinterPage& page) const;
-    // The page-setup dialog on the printer's data; true after OK. With
-    // PSD_DISABLEMARGINS the printer keeps its own margins whatever the dialog
-    // showed.
+    // The page-setup dialog on the printer's data (its margin controls greyed
+    // with PSD_DISABLEMARGINS); true after OK. The printer keeps its own margins
+    // whatever the dialog showed.
     bool Setup(QWidget* parent);
     // Runs one job: with prompt the print dialog first (a cancel ends the job
     // quietly). False when nothing was printed; a job that could not be written
