@@ -30,20 +30,6 @@ int AddSat(std::int64_t a, std::int64_t b) {
     return int(std::clamp<std::int64_t>(a + b, INT_MIN, INT_MAX));
 }
 
-// The spline sampling polls the Escape check. A pick must not depend on a key
-// press, nor on a latch an aborted drawing left set (which would stop the
-// sampling at once and leave a spline that can never be picked).
-class EscapePollOff {
-public:
-    EscapePollOff() : saved_(AbortPollEnabled) { AbortPollEnabled = 0; }
-    ~EscapePollOff() { AbortPollEnabled = saved_; }
-    EscapePollOff(const EscapePollOff&) = delete;
-    EscapePollOff& operator=(const EscapePollOff&) = delete;
-
-private:
-    int saved_;
-};
-
 // 1 when some segment of the point chain meets the pick square.
 bool ChainMeets(const std::vector<TPoint>& pts, const TRect& pick) {
     for (std::size_t k = 0; k + 1 < pts.size(); ++k)

@@ -17,6 +17,20 @@ extern int AbortRequested;
 // Poll switch: printing sets it to 0 for a whole print job.
 extern int AbortPollEnabled;
 
+// Turns the poll off for its lifetime: work whose result is stored or decides a
+// pick (spline sampling for bounds and hit tests) must not depend on a key press
+// or on a latch an aborted drawing left set.
+class EscapePollOff {
+public:
+    EscapePollOff() : saved_(AbortPollEnabled) { AbortPollEnabled = 0; }
+    ~EscapePollOff() { AbortPollEnabled = saved_; }
+    EscapePollOff(const EscapePollOff&) = delete;
+    EscapePollOff& operator=(const EscapePollOff&) = delete;
+
+private:
+    int saved_;
+};
+
 // 1 when the running operation is to stop: the latch is set, or the next waiting
 // keyboard message (which this call removes) is an Escape key press.
 int CheckEscapeAbort();

@@ -16,21 +16,6 @@ namespace {
 
 bool Usable(double v) { return std::fabs(v) < DBL_MAX; }  // NaN fails too
 
-// The spline sampling polls the Escape check. A stored rectangle must not depend
-// on a key press (or on a latch left set by an earlier abort, which would stop
-// the sampling at once and store an empty rectangle), so the poll is off while
-// the curve is sampled.
-class EscapePollOff {
-public:
-    EscapePollOff() : saved_(AbortPollEnabled) { AbortPollEnabled = 0; }
-    ~EscapePollOff() { AbortPollEnabled = saved_; }
-    EscapePollOff(const EscapePollOff&) = delete;
-    EscapePollOff& operator=(const EscapePollOff&) = delete;
-
-private:
-    int saved_;
-};
-
 }  // namespace
 
 void TZukei::UpdateBounds() {

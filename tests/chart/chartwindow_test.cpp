@@ -327,7 +327,9 @@ TEST(ChartWindowCommands, EveryTableEntryRunsItsHandlerOrIsDisabled) {
         EXPECT_EQ(router.Execute(id), expected);
         // The data manager works on the document while it is open: it always
         // leaves the graph marked.
-        if (id != CM_DATAMANAGER) EXPECT_EQ(w->Modified, modifiedBefore);
+        if (id != CM_DATAMANAGER) {
+            EXPECT_EQ(w->Modified, modifiedBefore);
+        }
         w->Modified = modifiedBefore;
         enabled += expected;
     }

@@ -257,7 +257,9 @@ TEST_F(FigureCommands, NodeCommandsRefuseIndexesThatNameNoNode) {
             w->CmNodeDelete();
             EXPECT_EQ(Nodes(), nodes);
         }
-        if (!c.insert && !c.remove) EXPECT_EQ(w->Modified, 0);
+        if (!c.insert && !c.remove) {
+            EXPECT_EQ(w->Modified, 0);
+        }
     }
     // Outside node editing, or on a figure that is no polyline, nothing happens.
     SetUp();
