@@ -153,6 +153,15 @@ TPoint AnchorOf(const TRect& f, int hit, TPoint press, TPoint old) {
     }
 }
 
+// The box of a handle drag under the pointer: moved whole from where the drag
+// started, or resized by the grabbed handle at the snapped point (lp follows the
+// snap).
+TRect DraggedBox(const TChartWindow& w, TPoint& lp) {
+    if (w.DragHit == HitInside) return MovedBox(w, w.DragStartRect, lp);
+    lp = w.SnapToGrid(lp);
+    return ResizedBox(w.DragRect, w.DragHit, lp);
+}
+
 }  // namespace
 
 // ---- Press.
@@ -334,12 +343,7 @@ void TChartWindow::EvMouseMove(UINT modKeys, const TPoint& point) {
         TZukei* figure = SelectedFigure(*this);
         if (figure && IsBoxCode(DragHit)) {
             DrawRectHandles(dc, DragRect);
-            if (DragHit == HitInside) {
-                r = MovedBox(*this, DragStartRect, lp);
-            } else {
-                lp = SnapToGrid(lp);
-                r = ResizedBox(DragRect, DragHit, lp);
-            }
+            r = DraggedBox(*this, lp);
             DrawRectHandles(dc, r);
             FeedbackRect = r;
             formed = true;
@@ -357,12 +361,7 @@ void TChartWindow::EvMouseMove(UINT modKeys, const TPoint& point) {
     } else if (HandlesShown) {
         if (IsBoxCode(DragHit)) {
             DrawRectHandles(dc, DragRect);
-            if (DragHit == HitInside) {
-                r = MovedBox(*this, DragStartRect, lp);
-            } else {
-                lp = SnapToGrid(lp);
-                r = ResizedBox(DragRect, DragHit, lp);
-            }
+            r = DraggedBox(*this, lp);
             DrawRectHandles(dc, r);
             FeedbackRect = r;
             formed = true;
@@ -378,12 +377,7 @@ void TChartWindow::EvMouseMove(UINT modKeys, const TPoint& point) {
     } else if (LineHandlesShown) {
         if (DragHit == HitTopLeft || DragHit == HitBottomRight || DragHit == HitInside) {
             DrawRubberLine(dc, DragRect);
-            if (DragHit == HitInside) {
-                r = MovedBox(*this, DragStartRect, lp);
-            } else {
-                lp = SnapToGrid(lp);
-                r = ResizedBox(DragRect, DragHit, lp);
-            }
+            r = DraggedBox(*this, lp);
             DrawRubberLine(dc, r);
             FeedbackRect = r;
             formed = true;
