@@ -87,7 +87,7 @@ const Entry kCommands[] = {
     {CM_SELECTIONZUKEISTYLE, &TChartWindow::CmSelectionZukeiStyle, &TChartWindow::CeMultiSelected},
     {CM_NODEINSERT, &TChartWindow::CmNodeInsert, &TChartWindow::CeNodeInsert},
     {CM_NODEDELETE, &TChartWindow::CmNodeDelete, &TChartWindow::CeNodeDelete},
-    {CM_HEADERFOOTER, nullptr, nullptr},         // CmHeaderFooter
+    {CM_HEADERFOOTER, &TChartWindow::CmHeaderFooter, nullptr},
     {CM_COPYSCALING, &TChartWindow::CmCopyScaling, nullptr},
     {CM_PASTESCALING, &TChartWindow::CmPasteScaling, nullptr},
 };

@@ -143,9 +143,12 @@ public:
     // The mark of the current axis set: its frame grown by HandleSize, dotted red
     // in NOT-XOR.
     void DrawFrameSelection(TDC& dc, BoxFrame* set);
-    // Not built yet (chartpending.cpp): the page header and footer draw nothing
-    // until their code lands.
+    // The page's margin texts (chartheader.cpp): HeaderType/HeaderPosition
+    // choose the text at the foot of the printable area, FooterType/
+    // FooterPosition the one at its head; drawn on a context that already
+    // carries the page mapping. CmHeaderFooter edits the four settings.
     void DrawHeaderFooter(TDC& dc);
+    void CmHeaderFooter();
     // The feedback of the present selection (and of a polyline being entered)
     // drawn again on the paint context, after the page (chartredraw.cpp). Sets
     // FeedbackRect from the selected objects; no other field changes.

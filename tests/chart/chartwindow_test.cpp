@@ -334,7 +334,7 @@ TEST(ChartWindowCommands, EveryTableEntryRunsItsHandlerOrIsDisabled) {
         enabled += expected;
     }
     kv::SetMessageBoxHandler(std::move(previous));
-    EXPECT_EQ(enabled, 48);
+    EXPECT_EQ(enabled, 49);
 }
 
 TEST(ChartWindowCommands, RoutedChartWindowFirstThenFrame) {
