@@ -122,6 +122,12 @@ public:
     // name that is not a graph file, else the close check, the read and the
     // after-read steps. 1 when the graph was opened.
     int OpenGraphFile(const char* name);
+    // Files dropped on the frame (local paths, in drop order): one graph file is
+    // opened, several names with a graph file among them change nothing; data
+    // files become series of the current axis set, several of them after the
+    // question whether they share the first one's reading settings. The page is
+    // repainted.
+    void EvDropFiles(const std::vector<std::string>& names);
 
     // ---- History.
     void CmHistory1();

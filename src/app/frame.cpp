@@ -11,12 +11,17 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 using kv::win::TCommandEnabler;
 
@@ -110,6 +115,42 @@ void SDIDecFrame::closeEvent(QCloseEvent* e) {
         return;
     }
     e->accept();
+}
+
+// ---- Dropped files.
+
+namespace {
+
+// The local files a drag carries, in its order.
+std::vector<std::string> DroppedFiles(const QMimeData* mime) {
+    std::vector<std::string> names;
+    if (!mime || !mime->hasUrls()) return names;
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile()) names.push_back(url.toLocalFile().toStdString());
+    return names;
+}
+
+}  // namespace
+
+void SDIDecFrame::dragEnterEvent(QDragEnterEvent* e) {
+    if (DroppedFiles(e->mimeData()).empty()) e->ignore();
+    else e->acceptProposedAction();
+}
+
+void SDIDecFrame::dragMoveEvent(QDragMoveEvent* e) {
+    if (DroppedFiles(e->mimeData()).empty()) e->ignore();
+    else e->acceptProposedAction();
+}
+
+void SDIDecFrame::dropEvent(QDropEvent* e) {
+    std::vector<std::string> names = DroppedFiles(e->mimeData());
+    if (names.empty()) {
+        e->ignore();
+        return;
+    }
+    e->acceptProposedAction();
+    // The dialogs the files may open run after the drag source has been answered.
+    QTimer::singleShot(0, this, [this, names = std::move(names)] { app_.EvDropFiles(names); });
 }
 
 // ---- Decorations.
@@ -214,6 +255,7 @@ void SDIDecFrame::Create() {
     if (created_) return;
     created_ = true;
     SetupWindow();
+    setAcceptDrops(true);
 }
 
 void SDIDecFrame::SetupWindow() {

@@ -82,6 +82,11 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    // Files dragged from the desktop: local files are taken, and handed to the
+    // application once the drop itself has finished.
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
     // The bars are fixed: no menu to hide them besides the Window menu's item.
     QMenu* createPopupMenu() override { return nullptr; }
 
