@@ -282,7 +282,10 @@ void korvidaApp::CmFileExport() {
 
 void korvidaApp::ToolCommand() {
     // The palette is already in its new state; the chart view reads it.
-    if (TChartWindow* w = Client()) w->ClearFeedback();
+    if (TChartWindow* w = Client()) {
+        w->ClearFeedback();
+        w->SetToolCursor();
+    }
 }
 
 void korvidaApp::CmToolSelect() { ToolCommand(); }
