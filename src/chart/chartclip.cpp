@@ -246,6 +246,8 @@ private:
 
 }  // namespace
 
+void TChartWindow::CmPasteData() { PasteDataFromClipboard(); }
+
 void TChartWindow::PasteDataFromClipboard() {
     if (!Current) return;
     const bool wasEmpty = Current->PlotList.IsEmpty();

@@ -45,7 +45,7 @@ const Entry kCommands[] = {
     {CM_PAPERCOLOR, &TChartWindow::CmPaperColor, nullptr},
     {CM_HELP, &TChartWindow::CmHelp, nullptr},  // F1
     {CM_USERCONST, &TChartWindow::CmUserConst, nullptr},
-    {CM_PASTEDATA, &TChartWindow::PasteDataFromClipboard, nullptr},  // Shift+Insert
+    {CM_PASTEDATA, &TChartWindow::CmPasteData, nullptr},  // Shift+Insert
     {CM_USERFUNCTION, &TChartWindow::CmUserFunction, nullptr},
     {CM_CALCCURVE, &TChartWindow::CmCalcCurve, nullptr},
     {CM_EVALUATE, &TChartWindow::CmEvaluate, nullptr},

@@ -355,6 +355,8 @@ public:
     void CmShowHide();
     void CmOptions();
     void PasteDataFromClipboard();
+    // The Data menu's paste command (Shift+Insert).
+    void CmPasteData();
     // A series' information text in its dialog (not a document change); its data
     // file in the external editor (Editor).
     void ShowSeriesInfo(TPlot* plot);
