@@ -19,8 +19,6 @@ namespace {
 
 constexpr int IdsNoMemory = 17;
 constexpr int IdsReadError = 35;
-constexpr int IdsPathTooLong = 1161;
-constexpr int IdsPathNotStorable = 1162;
 constexpr int IdsSeriesListFull = 1180;
 
 void Tell(TChartWindow* w, int id, const std::string& file = {}) {
@@ -38,16 +36,8 @@ void korvidaApp::ProcessDataFileArguments(const std::vector<std::string>& args) 
     const int k = w->Current->PlotList.GetItemsInContainer();
 
     for (std::size_t i = 1; i < args.size(); ++i) {
-        // The document keeps data-file names in its code page, within its field.
-        const std::optional<std::string> stored = kv::Utf8ToCp932(args[i]);
-        if (!stored) {
-            Tell(w, IdsPathNotStorable, args[i]);
-            return;
-        }
-        if (stored->size() >= std::size_t(MAX_PATH)) {
-            Tell(w, IdsPathTooLong, args[i]);
-            return;
-        }
+        const std::optional<std::string> stored = w->StorableDataPath(args[i]);
+        if (!stored) return;
         try {
             const TPlot* model = w->Current->PlotList.At(k);
             if (!model) return;

@@ -23,8 +23,6 @@ namespace {
 
 constexpr int IdsNoMemory = 17;
 constexpr int IdsReadError = 35;
-constexpr int IdsPathTooLong = 1161;
-constexpr int IdsPathNotStorable = 1162;
 constexpr int IdsSeriesListFull = 1180;
 
 void Tell(TChartWindow& w, int id, const std::string& file = {}) {
@@ -33,20 +31,6 @@ void Tell(TChartWindow& w, int id, const std::string& file = {}) {
     kv::MessageBox(static_cast<QWidget*>(&w), text, nullptr, MB_OK | MB_ICONSTOP);
 }
 
-// A dropped name as the document keeps data-file names: code-page bytes within
-// the series' name field. Tells why not and answers nothing otherwise.
-std::optional<std::string> StoredName(TChartWindow& w, const std::string& local) {
-    std::optional<std::string> stored = kv::Utf8ToCp932(local);
-    if (!stored) {
-        Tell(w, IdsPathNotStorable, local);
-        return std::nullopt;
-    }
-    if (stored->size() >= std::size_t(MAX_PATH)) {
-        Tell(w, IdsPathTooLong, local);
-        return std::nullopt;
-    }
-    return stored;
-}
 
 // A further file of a common-settings drop: a copy of series `model` read from
 // its own file, with its mask rows applied as the copied style says. 1 when the
@@ -87,7 +71,7 @@ int ReadDroppedData(TChartWindow& w, const std::vector<std::string>& names) {
     // Every name must fit the document before anything is asked or read.
     std::vector<std::string> stored;
     for (const std::string& name : names) {
-        std::optional<std::string> s = StoredName(w, name);
+        std::optional<std::string> s = w.StorableDataPath(name);
         if (!s) return 0;
         stored.push_back(std::move(*s));
     }

@@ -37,20 +37,6 @@ void Tell(TChartWindow& w, const std::string& text) {
 void Tell(TChartWindow& w, int id) { Tell(w, kv::LoadString(id)); }
 void Tell(TChartWindow& w, int id, const std::string& file) { Tell(w, kv::LoadString(id) + "\n" + file); }
 
-// A local path as the document stores it: CP932 bytes that fit DataFileName with
-// its terminator. Tells the user and answers nothing when it cannot be stored.
-std::optional<std::string> DocumentPath(TChartWindow& w, const std::string& local) {
-    std::optional<std::string> stored = kv::Utf8ToCp932(local);
-    if (!stored) {
-        Tell(w, kPathNotStorable, local);
-        return std::nullopt;
-    }
-    if (stored->size() >= std::size_t(MAX_PATH)) {
-        Tell(w, kPathTooLong, local);
-        return std::nullopt;
-    }
-    return stored;
-}
 
 // A series appended to the full list would be lost: refuse before anything is
 // read or asked.
@@ -87,10 +73,23 @@ int AddSeriesLike(TChartWindow& w, int model, const std::string& stored) {
 
 }  // namespace
 
+std::optional<std::string> TChartWindow::StorableDataPath(const std::string& local) {
+    std::optional<std::string> stored = kv::Utf8ToCp932(local);
+    if (!stored) {
+        Tell(*this, kPathNotStorable, local);
+        return std::nullopt;
+    }
+    if (stored->size() >= std::size_t(MAX_PATH)) {
+        Tell(*this, kPathTooLong, local);
+        return std::nullopt;
+    }
+    return stored;
+}
+
 int TChartWindow::OpenDataFile(const char* path) {
     if (!Current || !path) return 0;
     if (!HasRoomForSeries(*this)) return 0;
-    const std::optional<std::string> stored = DocumentPath(*this, path);
+    const std::optional<std::string> stored = StorableDataPath(path);
     if (!stored) return 0;
 
     bool added = false;
@@ -164,7 +163,7 @@ void TChartWindow::CmDataFileOpen() {
     // Every name must fit the document before anything is read.
     std::vector<std::string> stored;
     for (const std::string& file : chosen.files) {
-        std::optional<std::string> s = DocumentPath(*this, file);
+        std::optional<std::string> s = StorableDataPath(file);
         if (!s) return;
         stored.push_back(std::move(*s));
     }

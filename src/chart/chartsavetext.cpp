@@ -29,8 +29,6 @@ namespace {
 
 constexpr int kSaveTitle = 78;          // the save dialog's title
 constexpr int kWriteError = 26;         // write error
-constexpr int kPathTooLong = 1161;      // a name beyond the document's path field
-constexpr int kPathNotStorable = 1162;  // a name the document's code page cannot hold
 
 // The name chosen last, proposed again by the next save of the run.
 std::string SaveTextFileName;
@@ -129,15 +127,8 @@ void TChartWindow::CmPlotSaveToFile() {
 
     // The series will refer to the file by this name: it must fit the document
     // before anything is written.
-    const std::optional<std::string> stored = kv::Utf8ToCp932(path);
-    if (!stored) {
-        Stop(*this, kv::LoadString(kPathNotStorable) + "\n" + path);
-        return;
-    }
-    if (stored->size() >= std::size_t(MAX_PATH)) {
-        Stop(*this, kv::LoadString(kPathTooLong) + "\n" + path);
-        return;
-    }
+    const std::optional<std::string> stored = StorableDataPath(path);
+    if (!stored) return;
 
     kv::ReplacingFileWriter file(path);
     if (!file.File()) {

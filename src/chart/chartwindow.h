@@ -21,6 +21,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 // Command ids of the page view's table (the resources' ids).
@@ -267,6 +268,10 @@ public:
     // user cancelled, or a message told why). The caller autoscales, clears the
     // feedback and repaints.
     int OpenDataFile(const char* path);
+    // A local path as the document keeps a data-file name: code-page bytes that fit
+    // DataFileName with its terminator. Tells the user (with the name) and answers
+    // nothing when it cannot be kept.
+    std::optional<std::string> StorableDataPath(const std::string& local);
 
     // ---- Commands of one selected figure and of a polyline's nodes
     // (chartfigure.cpp). The figure is the one entry of an axis set's figure
