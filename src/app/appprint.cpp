@@ -33,14 +33,6 @@ std::string ProposedPdf(const std::string& lastFile, const std::string& document
     return QDir(dir).filePath(base + QStringLiteral(".pdf")).toStdString();
 }
 
-// The Escape poll stays off for the whole job, also when it ends by an exception.
-struct PollOff {
-    PollOff() { AbortPollEnabled = 0; }
-    ~PollOff() { AbortPollEnabled = 1; }
-    PollOff(const PollOff&) = delete;
-    PollOff& operator=(const PollOff&) = delete;
-};
-
 }  // namespace
 
 std::unique_ptr<kv::app::TPrinter> korvidaApp::MakeInitialPrinter() {
@@ -71,7 +63,8 @@ void korvidaApp::CmFilePrint() {
         CmFilePrintSetup();
     }
 
-    PollOff pollOff;
+    // The Escape poll stays off for the whole job, also when it ends by an exception.
+    EscapePollOff pollOff;
     const std::string title = "Korvida - " + NameWithExt(w->FileName);
     kv::PrinterSettings& data = printer.Data();
     if (data.toFile) data.outputFile = ProposedPdf(data.outputFile, w->FileName);
