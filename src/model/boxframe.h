@@ -89,6 +89,11 @@ public:
     int Compile(const TPlot* plot, int compileRow, int plotNo);
     // Runs the compiled list for one row; true when exactly one value remains.
     bool Calculate(const TPlot* plot, int row, int component);
+    // The column the compiled formula reads when it is nothing but "x" or "y" (the
+    // usual processing formulas), so a caller over many rows may take the values
+    // straight from it: each row's result is then its value, non-finite as +INF,
+    // and a row beyond the column fails. Null for any other formula or none.
+    const TDataColumn* CompiledPlainColumn(const TPlot& plot, int component) const;
     // User constants: one "name = value" definition line into element (1, or 0
     // leaving it alone); whether a name may become a new constant; the value of
     // the first constant of that name, ignoring case (1, or 0 leaving it alone).

@@ -495,6 +495,12 @@ bool BoxFrame::Calculate(const TPlot* plot, int row, int component) {
 // ---------------------------------------------------------------------------
 // Entry point
 
+const TDataColumn* BoxFrame::CompiledPlainColumn(const TPlot& plot, int component) const {
+    const ::EvalWork& w = EvalWork;
+    if (!w.IsCompiled || w.PostfixLength != 1 || w.PostfixList[1].Kind != tkVariable) return nullptr;
+    return VariableColumn(plot, w.PostfixList[1].VarIndex, component);
+}
+
 int BoxFrame::Evaluate(std::string_view text, double& result, int mode, const TPlot* plot, int row,
                        int plotNo, int component) {
     ::EvalWork& w = EvalWork;

@@ -163,6 +163,15 @@ private:
         double r = 0.0;
         const bool compiled = set.Evaluate(text, r, BoxFrame::EvalCompile, &plot, 0, seriesNo_,
                                            component) == 1;
+        if (const TDataColumn* column = compiled ? set.CompiledPlainColumn(plot, component) : nullptr) {
+            const int have = std::min(rows, column->GetItemsInContainer());
+            const TDataElement* e = column->data();
+            for (int i = 0; i < rows; ++i) {
+                if (c_.Escaped(i)) return false;
+                out[i] = i < have && std::isfinite(e[i].Value) ? e[i].Value : kInf;
+            }
+            return true;
+        }
         for (int i = 0; i < rows; ++i) {
             if (c_.Escaped(i)) return false;
             double v = kInf;

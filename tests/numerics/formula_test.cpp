@@ -224,6 +224,25 @@ TEST_F(FormulaSeries, MissingColumnsAndRowsFail) {
     EXPECT_EQ(At("y*0+1", 1).value, kInf);
 }
 
+TEST_F(FormulaSeries, PlainColumnFormulasNameTheColumnTheyRead) {
+    struct Case {
+        const char* text;
+        int component;
+        const TDataColumn* want;
+    };
+    const Case cases[] = {
+        {"x", 0, &plot->XData},    {"Y", 0, &plot->YData},     {"(x)", 0, &plot->XData},
+        {"x", 1, &plot->XMaxData}, {"y", 2, &plot->YMinData},  {"x", 3, nullptr},
+        {"x+0", 0, nullptr},       {"-y", 0, nullptr},         {"%03", 0, nullptr},
+        {"2", 0, nullptr},         {"x+", 0, nullptr},         {"x*", 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        double r = 0;
+        b.Evaluate(c.text, r, BoxFrame::EvalCompile, plot.get(), 0, 1, c.component);
+        EXPECT_EQ(b.CompiledPlainColumn(*plot, c.component), c.want) << c.text << " " << c.component;
+    }
+}
+
 TEST_F(FormulaSeries, NoSeriesFailsInsteadOfReadingOne) {
     double r = kUnset;
     for (const char* text : {"x", "y+1", "%03", "dx(1)", "dy(1)", "nrx(1)", "nry(1)"}) {
