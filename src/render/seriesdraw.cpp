@@ -101,11 +101,8 @@ public:
 
         const std::string_view xText = st.IsXFormula == 1 ? Cut(st.XFormula) : "x";
         const std::string_view yText = st.IsYFormula == 1 ? Cut(st.YFormula) : "y";
-        std::uint8_t* flags = s_.flags.data();
-        if (!Pass(xText, BoxFrame::ComponentValue, s_.x.data())) return;
-        CopyFlags(plot.XData, flags, false);
-        if (!Pass(yText, BoxFrame::ComponentValue, s_.y.data())) return;
-        CopyFlags(plot.YData, flags, true);
+        // The error columns go first: they only fill arrays, and the walk over the
+        // values that follows may then be the single pass below.
         if (xErrors) {
             if (!Pass(xText, BoxFrame::ComponentMaxError, s_.xMax.data())) return;
             if (!Pass(xText, BoxFrame::ComponentMinError, s_.xMin.data())) return;
@@ -114,6 +111,13 @@ public:
             if (!Pass(yText, BoxFrame::ComponentMaxError, s_.yMax.data())) return;
             if (!Pass(yText, BoxFrame::ComponentMinError, s_.yMin.data())) return;
         }
+        if (WalkPlainColumns(xText, yText)) return;
+
+        std::uint8_t* flags = s_.flags.data();
+        if (!Pass(xText, BoxFrame::ComponentValue, s_.x.data())) return;
+        CopyFlags(plot.XData, flags, false);
+        if (!Pass(yText, BoxFrame::ComponentValue, s_.y.data())) return;
+        CopyFlags(plot.YData, flags, true);
 
         // Only the flags cut the runs: a value that is not finite with flag 0 stays
         // in its run, and each step deals with its position.
@@ -139,6 +143,128 @@ public:
     }
 
 private:
+    // When both processing formulas are a plain column and every column has all
+    // the rows (what a series read from a file has), the values are mapped straight
+    // from the columns into the runs: the same points as the passes and the walk
+    // below give, without their working arrays, which a large series spends most
+    // of its drawing time filling and reading back. Answers whether it drew.
+    bool WalkPlainColumns(std::string_view xText, std::string_view yText) {
+        const TPlot& plot = c_.plot;
+        BoxFrame& set = c_.set;
+        double r = 0.0;
+        if (set.Evaluate(xText, r, BoxFrame::EvalCompile, &plot, 0, seriesNo_,
+                         BoxFrame::ComponentValue) != 1)
+            return false;
+        const TDataColumn* xColumn = set.CompiledPlainColumn(plot, BoxFrame::ComponentValue);
+        if (!xColumn ||
+            set.Evaluate(yText, r, BoxFrame::EvalCompile, &plot, 0, seriesNo_, BoxFrame::ComponentValue) != 1)
+            return false;
+        const TDataColumn* yColumn = set.CompiledPlainColumn(plot, BoxFrame::ComponentValue);
+        const int rows = plot.XData.GetItemsInContainer();
+        if (!yColumn || xColumn->GetItemsInContainer() < rows || yColumn->GetItemsInContainer() < rows ||
+            plot.YData.GetItemsInContainer() < rows)
+            return false;
+
+        if (c_.mapX.IsLinear() && c_.mapY.IsLinear())
+            WalkLinearColumns(*xColumn, *yColumn);
+        else
+            WalkColumns(*xColumn, *yColumn, c_.mapX, c_.mapY);
+        return true;
+    }
+
+    // WalkColumns for two linear axes, a block of rows at a time: the values of a
+    // block are mapped together (two to a vector division, which the division of
+    // one value per row left the processor waiting on), and a block without flags
+    // joins the run whole.
+    void WalkLinearColumns(const TDataColumn& xColumn, const TDataColumn& yColumn) {
+        constexpr int kBlock = 100;  // a multiple of the Escape poll's interval
+        const TPlot& plot = c_.plot;
+        const int rows = plot.XData.GetItemsInContainer();
+        const TDataElement* xs = xColumn.data();
+        const TDataElement* ys = yColumn.data();
+        const TDataElement* xFlags = plot.XData.data();
+        const TDataElement* yFlags = plot.YData.data();
+        DoublePoint* run = s_.run.data();
+        int* runRows = s_.runRows.data();
+        const AxisValueMap& mapX = c_.mapX;
+        const AxisValueMap& mapY = c_.mapY;
+        double bx[kBlock], by[kBlock];
+        std::uint8_t bf[kBlock];
+        int count = 0;
+        for (int first = 0; first < rows; first += kBlock) {
+            if (c_.Escaped(first)) return;
+            const int m = std::min(kBlock, rows - first);
+            std::uint8_t any = 0;
+            for (int k = 0; k < m; ++k) {
+                bf[k] = xFlags[first + k].Flag | yFlags[first + k].Flag;
+                any |= bf[k];
+            }
+            for (int k = 0; k < m; ++k) {
+                const double v = xs[first + k].Value;
+                bx[k] = std::isfinite(v) ? v : kInf;
+            }
+            for (int k = 0; k < m; ++k) {
+                const double v = ys[first + k].Value;
+                by[k] = std::isfinite(v) ? v : kInf;
+            }
+            mapX.MapLinear(bx, m);
+            mapY.MapLinear(by, m);
+            if (any == 0) [[likely]] {
+                for (int k = 0; k < m; ++k) {
+                    run[count + k].X = bx[k];
+                    run[count + k].Y = by[k];
+                    runRows[count + k] = first + k;
+                }
+                count += m;
+                continue;
+            }
+            for (int k = 0; k < m; ++k) {
+                if (bf[k] == 0) {
+                    run[count].X = bx[k];
+                    run[count].Y = by[k];
+                    runRows[count++] = first + k;
+                } else if (bf[k] & DataFlagStar) {
+                    c_.runCount = count;
+                    count = 0;
+                    if (!CloseRun()) return;
+                }
+            }
+        }
+        c_.runCount = count;
+        CloseRun();
+    }
+
+    template <class MapX, class MapY>
+    void WalkColumns(const TDataColumn& xColumn, const TDataColumn& yColumn, const MapX& mapX,
+                     const MapY& mapY) {
+        const TPlot& plot = c_.plot;
+        const int rows = plot.XData.GetItemsInContainer();
+        const TDataElement* xs = xColumn.data();
+        const TDataElement* ys = yColumn.data();
+        const TDataElement* xFlags = plot.XData.data();
+        const TDataElement* yFlags = plot.YData.data();
+        DoublePoint* run = s_.run.data();
+        int* runRows = s_.runRows.data();
+        int count = 0;
+        for (int i = 0; i < rows; ++i) {
+            if (c_.Escaped(i)) return;
+            const std::uint8_t flag = xFlags[i].Flag | yFlags[i].Flag;
+            if (flag == 0) [[likely]] {
+                const double vx = xs[i].Value, vy = ys[i].Value;
+                DoublePoint& p = run[count];
+                p.X = mapX(std::isfinite(vx) ? vx : kInf);
+                p.Y = mapY(std::isfinite(vy) ? vy : kInf);
+                runRows[count++] = i;
+            } else if (flag & DataFlagStar) {
+                c_.runCount = count;
+                count = 0;
+                if (!CloseRun()) return;
+            }
+        }
+        c_.runCount = count;
+        CloseRun();
+    }
+
     static std::string_view Cut(const std::string& text) {
         return std::string_view(text).substr(0, kFormulaChars);
     }

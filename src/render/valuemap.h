@@ -8,6 +8,7 @@
 #include "platform/mathpolicy.h"
 
 #include <cmath>
+#include <cstring>
 
 class AxisValueMap {
 public:
@@ -45,6 +46,25 @@ public:
             base_ = a;
             divisor_ = b - a;
         }
+    }
+
+    bool IsLinear() const { return kind_ == kLinear; }
+    // operator() of a linear map over n values in place: the same arithmetic
+    // without the dispatch, two values per instruction (vector division rounds as
+    // the single one does, so the positions are the same to the bit).
+    void MapLinear(double* values, int n) const {
+        using Pair = double __attribute__((vector_size(16)));
+        const double base = base_, divisor = divisor_, span = span_;
+        const double end = flip_ ? startPlusSpan_ : start_;
+        const double sign = flip_ ? -1.0 : 1.0;
+        int k = 0;
+        for (; k + 2 <= n; k += 2) {
+            Pair v;
+            std::memcpy(&v, values + k, sizeof v);
+            v = end + sign * (span * ((v - base) / divisor));
+            std::memcpy(values + k, &v, sizeof v);
+        }
+        for (; k < n; ++k) values[k] = end + sign * (span * ((values[k] - base) / divisor));
     }
 
     double operator()(double value) const {

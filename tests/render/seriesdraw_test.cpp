@@ -448,6 +448,46 @@ private:
     kv::KeyMessageSource previous_;
 };
 
+// Plain columns are mapped straight into the runs; a formula goes through the
+// evaluator. Both must give the same records on every kind of axis, over block
+// edges, "*" and "|" rows, masked rows and values that are not finite.
+TEST_F(SeriesDraw, PlainColumnsDrawAsTheirFormulas) {
+    TPlot& p = Add({});
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (int i = 0; i < 257; ++i) {
+        std::uint8_t fx = 0, fy = 0;
+        double x = 0.5 + i * 0.037, y = 1 + 0.02 * i + (i % 7) * 0.3;
+        if (i == 100 || i == 31) fx = kStar;
+        if (i == 45) fy = DataFlagBar;
+        if (i == 46) fx = DataFlagMasked;
+        if (i == 60) y = nan;
+        if (i == 61) x = kInf;
+        if (i == 62) y = -kInf;
+        p.AddX(TDataElement(x, fx));
+        p.AddY(TDataElement(y, fy));
+    }
+    p.Style.MarkerStyle = MarkerRectangle;
+    struct Axes {
+        int scaling, inverted;
+    };
+    for (Axes a : {Axes{0, 0}, Axes{0, 1}, Axes{1, 0}, Axes{2, 1}, Axes{3, 0}}) {
+        SCOPED_TRACE(testing::Message() << "scaling " << a.scaling << " inverted " << a.inverted);
+        for (AxisUnit* u : {&set.BottomAxis, &set.LeftAxis}) {
+            u->Scaling = a.scaling;
+            u->ScaleInv = a.inverted;
+            u->RangeStart = a.scaling == 0 ? -1 : 0.5;
+        }
+        p.Style.IsXFormula = p.Style.IsYFormula = 0;
+        const Recs plain = Kvx(p);
+        p.Style.IsXFormula = p.Style.IsYFormula = 1;
+        p.Style.XFormula = "x*1";
+        p.Style.YFormula = "y*1";
+        EXPECT_EQ(Kvx(p), plain);
+        EXPECT_GT(Only(plain, {"MVT", "LNT"}).size(), 200u);
+    }
+    p.Style.IsXFormula = p.Style.IsYFormula = 0;
+}
+
 TEST_F(SeriesDraw, PollsEveryHundredRowsAndStopsOnEscape) {
     TPlot& p = Add({});
     for (int i = 0; i < 250; ++i) {
@@ -456,16 +496,28 @@ TEST_F(SeriesDraw, PollsEveryHundredRowsAndStopsOnEscape) {
     }
     p.Style.MarkerStyle = MarkerRectangle;
     {
-        // X, Y, rows, line segments and markers: three polls each.
+        // Plain X and Y columns are walked once: the walk, the line segments and
+        // the markers poll three times each.
         axistest::EscapeScript keys;
         Kvx(p);
-        EXPECT_EQ(keys.polls, 15);
+        EXPECT_EQ(keys.polls, 9);
     }
     {
         // Escape seen at the walk's first poll: nothing is drawn.
-        axistest::EscapeScript keys(7);
+        axistest::EscapeScript keys(1);
         EXPECT_TRUE(Kvx(p).empty());
         EXPECT_EQ(AbortRequested, 1);
+    }
+    {
+        // With a formula the X and Y passes poll too, before the walk.
+        p.Style.IsXFormula = 1;
+        p.Style.XFormula = "x*1";
+        axistest::EscapeScript keys;
+        Kvx(p);
+        EXPECT_EQ(keys.polls, 15);
+        axistest::EscapeScript escape(7);
+        EXPECT_TRUE(Kvx(p).empty());
+        p.Style.IsXFormula = 0;
     }
     {
         // Escape pressed once the first marker is drawn: the poll before marker 100
