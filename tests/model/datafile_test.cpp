@@ -8,14 +8,30 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <new>
 #include <string>
 #include <vector>
+
+// While a test sets this, every allocation of at least that many bytes fails, so
+// a column that cannot grow can be made to happen. It replaces the global
+// allocation functions of this test program; otherwise they behave as usual.
+static std::atomic<std::size_t> g_failAllocationsFrom{SIZE_MAX};
+
+void* operator new(std::size_t n) {
+    if (n >= g_failAllocationsFrom.load(std::memory_order_relaxed)) throw std::bad_alloc();
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -274,6 +290,31 @@ TEST_F(DataFileTest, FailuresLeaveOrEmptyTheColumns) {
     memory.AddX(TDataElement(1));
     EXPECT_EQ(memory.ReadData(), 1);
     EXPECT_EQ(memory.XData.GetItemsInContainer(), 1);
+}
+
+TEST_F(DataFileTest, AColumnThatCannotGrowEmptiesTheColumnsAndTheRange) {
+    // 100,000 rows: their columns need far more than the 256 KB allowed below,
+    // while the reader's own buffers need less.
+    std::string content;
+    for (int i = 1; i <= 100000; ++i) content += std::to_string(i) + " 2\n";
+    TPlot p = Series(content);
+    p.AddX(TDataElement(42));
+    p.AddY(TDataElement(43));
+    g_failAllocationsFrom = 256 * 1024;
+    const int result = p.ReadData();
+    g_failAllocationsFrom = SIZE_MAX;
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(p.XData.IsEmpty());
+    EXPECT_TRUE(p.YData.IsEmpty());
+    EXPECT_EQ(p.XMin, kInf);
+    EXPECT_EQ(p.XMax, -kInf);
+    EXPECT_EQ(p.YMin, kInf);
+    EXPECT_EQ(p.YMax, -kInf);
+
+    // With memory to spare the same file reads whole.
+    ASSERT_EQ(p.ReadData(), 1);
+    EXPECT_EQ(p.XData.GetItemsInContainer(), 100000);
+    EXPECT_EQ(p.XMax, 100000);
 }
 
 TEST_F(DataFileTest, SearchMethodsAndTheDataDrive) {
