@@ -98,6 +98,22 @@ TEST(FrameRecord, DefaultLayout) {
     EXPECT_EQ(RecordOf(Frame()), Head("Frame", 1) + data + "]");
 }
 
+TEST(AxisRecord, DefaultLayout) {
+    auto words = [](std::initializer_list<int> v) {
+        std::string s;
+        for (int w : v) s += Le32(std::uint32_t(w));
+        return s;
+    };
+    // IsVisible .. LabelFormat, the fields of a new axis.
+    std::string data = words({1, 1, 0, 100, 0}) + Dbl(0.0) + Dbl(5.0) + Dbl(1.0) + words({0, 1}) + Dbl(0.0) +
+                       words({1, 0, 0, 100, 100, 0, 100, 0, 1, 0, 100, 0, 1});
+    // The label font: 15-point Times New Roman.
+    data += words({-300, 0, 0, 0, 400}) + Bytes({0, 0, 0, 0, 3, 2, 1, 0x12}) + Name("Times New Roman");
+    // LabelFontColor .. IsAutoLabel, no label texts, ZeroCommon, the manual precision.
+    data += words({0, 0, 0, 0, 1, 0, 1, 0, 1, -1});
+    EXPECT_EQ(RecordOf(AxisUnit()), Head("AxisUnit", 4) + data + "]");
+}
+
 TEST(FrameRecord, WriteReadWriteIsIdentical) {
     Frame f;
     f.FrameType = 2;
