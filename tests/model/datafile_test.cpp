@@ -22,16 +22,31 @@
 
 // While a test sets this, every allocation of at least that many bytes fails, so
 // a column that cannot grow can be made to happen. It replaces the global
-// allocation functions of this test program; otherwise they behave as usual.
+// allocation functions of this test program (every plain, array and nothrow form,
+// so that each allocation is freed by its own kind also under a sanitizer);
+// otherwise they behave as usual.
 static std::atomic<std::size_t> g_failAllocationsFrom{SIZE_MAX};
 
+static void* Allocate(std::size_t n) noexcept {
+    if (n >= g_failAllocationsFrom.load(std::memory_order_relaxed)) return nullptr;
+    return std::malloc(n ? n : 1);
+}
 void* operator new(std::size_t n) {
-    if (n >= g_failAllocationsFrom.load(std::memory_order_relaxed)) throw std::bad_alloc();
-    if (void* p = std::malloc(n ? n : 1)) return p;
+    if (void* p = Allocate(n)) return p;
     throw std::bad_alloc();
 }
+void* operator new[](std::size_t n) {
+    if (void* p = Allocate(n)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return Allocate(n); }
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return Allocate(n); }
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
