@@ -501,6 +501,34 @@ TEST(DeviceContextText, AlignmentAndEscapementPlaceTheCell) {
     EXPECT_GT(up.height(), up.width());
 }
 
+// Blanks have no ink of their own, so whatever shows is the line the font asks for:
+// below the baseline for an underline, above it for a strike-out.
+TEST(DeviceContextText, UnderlineAndStrikeOutAreDrawn) {
+    struct Case {
+        BYTE underline, strikeOut;
+        bool below, above;
+    } const cases[] = {{0, 0, false, false}, {1, 0, true, false}, {0, 1, false, true}};
+    for (const Case& c : cases) {
+        QImage img = WhiteImage(200, 80);
+        TDC dc(&img);
+        LOGFONT lf = TimesFont(-40);
+        lf.lfUnderline = c.underline;
+        lf.lfStrikeOut = c.strikeOut;
+        dc.SelectObject(TFont(lf));
+        dc.SetBkMode(TRANSPARENT);
+        dc.SetTextAlign(TA_BASELINE | TA_LEFT);
+        dc.TextOut(20, 50, "    ", 4);
+        dc.Flush();
+        const QRect ink = InkBounds(img);
+        const int width = dc.GetTextExtent("    ", 4).cx;
+        EXPECT_EQ(!ink.isEmpty() && ink.top() >= 50, c.below) << int(c.underline) << int(c.strikeOut);
+        EXPECT_EQ(!ink.isEmpty() && ink.bottom() < 50, c.above) << int(c.underline) << int(c.strikeOut);
+        if (!ink.isEmpty()) {
+            EXPECT_GE(ink.width(), width - 2);
+        }
+    }
+}
+
 TEST(DeviceContextText, OpaqueModeFillsTheCellWithTheBackground) {
     QImage img = WhiteImage(100, 60);
     TDC dc(&img);
