@@ -14,7 +14,7 @@ constexpr int MaxLabelTicks = 10000;
 
 // Rebuilds the labels of axis 1 (bottom) to 4 (right) of set, unless the axis's
 // IsAutoLabel is 0. Labels are laid out with the current text measure. The chart
-// window's MakeAxisLabels forwards here.
+// window calls this directly.
 void MakeAxisLabels(BoxFrame* set, int axis);
 
 // MakeAxisLabels for the bottom, left, top and right axes, each only when its

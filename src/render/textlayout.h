@@ -48,7 +48,7 @@ void InstallTextLayout();
 // Lays text out: fills its CharMetrics, LineHeight, Ascent and BoundingBox. Series
 // references are taken from set (the axis set that owns the text, or the one the
 // caller names; null: none). Measures with kv::CurrentTextMeasure(). The chart
-// window's LayoutText forwards here.
+// window calls this directly: it lives here so the headless drawing can lay out too.
 void LayoutText(TText* text, const BoxFrame* set);
 void LayoutText(TText* text, const BoxFrame* set, kv::TextMeasure& measure);
 
