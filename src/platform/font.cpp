@@ -2,6 +2,7 @@
 
 #include "platform/cp932.h"
 
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QtEndian>
 
@@ -187,7 +188,10 @@ std::shared_ptr<const ResolvedFont> ResolvedFont::Get(const LOGFONT& lf) {
     else
         families << "IPAPGothic" << "IPAGothic" << "DejaVu Sans";
 
-    for (int i = 0; i < families.size(); ++i) {
+    // A window system without a font database (Qt's "minimal" platform) hands out
+    // raw fonts that claim to be valid but crash when asked their family.
+    static const bool haveFontDatabase = !QFontDatabase::families().isEmpty();
+    for (int i = 0; haveFontDatabase && i < families.size(); ++i) {
         QRawFont raw = QRawFont::fromFont(QueryFont(families[i], lf));
         if (!raw.isValid()) continue;
         // A fallback that is not installed would only repeat whatever fontconfig

@@ -236,4 +236,30 @@ TEST(FontMeasure, MeasuringIsTheSameUnderOtherPlatformsAndHintingSettings) {
     }
 }
 
+// Without a font database there are no design metrics to share, but texts must
+// still measure (with rough proportions) instead of bringing the program down.
+TEST(FontMeasure, WithoutAFontDatabaseTextsStillMeasure) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString report = dir.filePath("report-minimal");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("KORVIDA_MEASURE_REPORT", report);
+    env.insert("QT_QPA_PLATFORM", "minimal");
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=FontMeasureChild.Report"});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_EQ(child.exitStatus(), QProcess::NormalExit) << child.readAllStandardError().toStdString();
+    QFile f(report);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << child.readAllStandardError().toStdString();
+    const QStringList lines = QString::fromLatin1(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 6);
+    for (const QString& line : lines) {
+        SCOPED_TRACE(line.toStdString());
+        const QStringList extents = line.section(':', 1).split(' ', Qt::SkipEmptyParts);
+        ASSERT_EQ(extents.size(), 7);
+        for (const QString& e : extents) EXPECT_GT(e.toInt(), 0);
+    }
+}
+
 }  // namespace
