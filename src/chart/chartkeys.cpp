@@ -9,7 +9,6 @@
 #include "chart/winlayer/keystate.h"
 #include "platform/cformat.h"
 #include "platform/escape.h"
-#include "render/markup.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -87,12 +86,7 @@ void MoveDataCursor(TChartWindow& w, int step) {
     w.DataCursor.Y = y;
     w.SelectedRow = r;
     w.Current->DrawDataPointMark(dc, x, y, w.SelectedPlot);
-
-    if (!w.StatusBar) return;
-    char name[MAX_PATH] = "";
-    GetFileNameExt(plot->DataFileName, name);
-    name[20] = '\0';  // the read-out shows the name's first 20 characters
-    w.StatusBar->SetMessage(kv::Format(w.PlotReadoutFormat, name, w.SelectedPlot, r + 1, x, y));
+    w.ShowPlotReadout();
 }
 
 void StepAxisSet(TChartWindow& w, bool back) {

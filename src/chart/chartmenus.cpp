@@ -9,10 +9,8 @@
 #include "chart/chartwindow.h"
 #include "chart/winlayer/commands.h"
 #include "chart/winlayer/keystate.h"
-#include "platform/cformat.h"
 #include "platform/winmath.h"
 #include "render/hittest.h"
-#include "render/markup.h"
 #include "render/zukeidraw.h"
 
 #include <QAction>
@@ -169,18 +167,6 @@ namespace {
 
 int Sat(std::int64_t v) { return int(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX)); }
 
-// The status-bar read-out of the data cursor: the series' file name (its first
-// 20 characters), its number, the row from 1 and the point.
-void ShowSeriesReadout(TChartWindow& w) {
-    const TPlot* plot = w.Current ? w.Current->PlotList.At(w.SelectedPlot) : nullptr;
-    if (!plot || !w.StatusBar) return;
-    char name[MAX_PATH] = "";
-    GetFileNameExt(plot->DataFileName, name);
-    name[20] = '\0';
-    w.StatusBar->SetMessage(kv::Format(w.PlotReadoutFormat, name, w.SelectedPlot, w.SelectedRow + 1,
-                                       w.DataCursor.X, w.DataCursor.Y));
-}
-
 // Selects what lies under p for the menu: a text, a figure, a data point of a
 // series of the current axis set, or the frame edge of an axis set (which
 // becomes current); nothing when nothing is hit.
@@ -225,7 +211,7 @@ void PickForMenu(TChartWindow& w, TPoint p) {
         w.DataCursor.X = x;
         w.DataCursor.Y = y;
         set->DrawDataPointMark(dc, x, y, n);
-        ShowSeriesReadout(w);
+        w.ShowPlotReadout();
         return;
     }
     int k = 0;

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QMenu>
 
+#include <cstring>
 #include <memory>
 #include <set>
 #include <string>
@@ -200,13 +201,15 @@ TEST_F(ContextMenus, PickingOrderIsTextFigureSeriesFrameEdge) {
 
     w->ClearFeedback();
     set->ZukeiList.Flush();
+    std::strcpy(set->PlotList[1]->DataFileName, "C:\\\x83\x66\x81\x5b\x83\x5e.dat");  // データ.dat
     RightClick(point);
     EXPECT_EQ(w->PlotSelected, 1);
     EXPECT_EQ(w->SelectedPlot, 1);
     EXPECT_EQ(w->SelectedRow, 1);
     EXPECT_EQ(w->DataCursor.X, 2);
     EXPECT_EQ(First(), "401");
-    EXPECT_EQ(app.StatusBar()->GetMessage().rfind("[  ] %i=1 %c=2 (2, 2)", 0), 0u);
+    EXPECT_EQ(app.StatusBar()->GetMessage().rfind("[ データ.dat ] %i=1 %c=2 (2, 2)", 0), 0u)
+        << app.StatusBar()->GetMessage();
 
     // With the series search switched off the frame edge below is found.
     w->ClearFeedback();

@@ -209,6 +209,15 @@ TEST_F(Keys, LeftAndRightMoveTheDataCursorOverRowsThatCanHoldIt) {
     Key(VK_RIGHT);
     EXPECT_EQ(w->SelectedRow, 6);
     EXPECT_EQ(w->DataCursor.Y, 98);
+
+    // A Japanese file name (CP932 bytes in the document) reads as itself, cut
+    // before a character that would pass the 20th byte: "x" and nine of the
+    // ten two-byte characters.
+    std::string name = "x";
+    for (int i = 0; i < 10; ++i) name += "\x82\xa0";  // あ
+    std::strcpy(set->PlotList[1]->DataFileName, (name + ".dat").c_str());
+    Key(VK_RIGHT);
+    EXPECT_EQ(Message().rfind("[ xあああああああああ ] %i=1 %c=8 (8, 128)", 0), 0u) << Message();
 }
 
 TEST_F(Keys, DeleteRunsTheDeleteCommandOfTheSelectionsKind) {
