@@ -332,28 +332,29 @@ bool ReportStrayException(std::exception_ptr e) {
     return kv::MessageBox(nullptr, text, nullptr, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+kv::ColorDialogResult QtColorDialog(const kv::ColorDialogRequest& request) {
+    auto toQ = [](COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); };
+    if (request.custom)
+        for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, toQ((*request.custom)[std::size_t(i)]));
+    QColorDialog dlg(static_cast<QWidget*>(request.owner));
+    dlg.setOption(QColorDialog::DontUseNativeDialog, true);
+    if (request.flags & CC_RGBINIT) dlg.setCurrentColor(toQ(request.color));
+    kv::ColorDialogResult result;
+    if (dlg.exec() != QDialog::Accepted) return result;  // custom colours as they were
+    const QColor c = dlg.selectedColor();
+    result.chosen = true;
+    result.color = RGB(BYTE(c.red()), BYTE(c.green()), BYTE(c.blue()));
+    if (request.custom)
+        for (int i = 0; i < 16; ++i) {
+            const QColor q = QColorDialog::customColor(i);
+            (*request.custom)[std::size_t(i)] = RGB(BYTE(q.red()), BYTE(q.green()), BYTE(q.blue()));
+        }
+    return result;
+}
+
 void InstallProgramServices() {
     kv::InstallQtDialogServices();
-    kv::SetColorDialogHandler([](const kv::ColorDialogRequest& request) {
-        auto toQ = [](COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); };
-        if (request.custom)
-            for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, toQ((*request.custom)[std::size_t(i)]));
-        QColorDialog dlg(static_cast<QWidget*>(request.owner));
-        dlg.setOption(QColorDialog::DontUseNativeDialog, true);
-        if (request.flags & CC_RGBINIT) dlg.setCurrentColor(toQ(request.color));
-        kv::ColorDialogResult result;
-        if (dlg.exec() == QDialog::Accepted) {
-            const QColor c = dlg.selectedColor();
-            result.chosen = true;
-            result.color = RGB(BYTE(c.red()), BYTE(c.green()), BYTE(c.blue()));
-        }
-        if (request.custom)
-            for (int i = 0; i < 16; ++i) {
-                const QColor c = QColorDialog::customColor(i);
-                (*request.custom)[std::size_t(i)] = RGB(BYTE(c.red()), BYTE(c.green()), BYTE(c.blue()));
-            }
-        return result;
-    });
+    kv::SetColorDialogHandler(QtColorDialog);
     kv::InstallTextLayout();
     // The "C" and "F" buttons of the formula and plot-style dialogs.
     InstallFormulaDialogRunners();

@@ -14,6 +14,7 @@
 #include "app/printing.h"
 #include "chart/winlayer/commands.h"
 #include "chart/winlayer/services.h"
+#include "platform/colordialog.h"
 #include "platform/filedialog.h"
 
 #include <QMetaObject>
@@ -208,5 +209,10 @@ bool ReportStrayException(std::exception_ptr e);
 // services, the text layout and the font substitutions: what the program needs
 // before its first window.
 void InstallProgramServices();
+
+// The colour service's real dialog: Qt's own, opened on the request's colour and
+// custom colours. Only OK hands back the colour and the custom colours; Cancel
+// leaves both as they were.
+kv::ColorDialogResult QtColorDialog(const kv::ColorDialogRequest& request);
 
 }  // namespace kv::app

@@ -9,11 +9,14 @@
 #include "platform/stringtable.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QColorDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
@@ -331,6 +334,39 @@ TEST_F(AppTest, StrayExceptionIsShownWithTheQuestionToGoOn) {
     EXPECT_EQ(boxes.Shown()[0].text, "Attempt to stream unregistered type 'X'\n再開しますか?");
     EXPECT_EQ(boxes.Shown()[0].caption, "korvida");
     EXPECT_EQ(boxes.Shown()[1].text, kv::LoadString(17) + "\n再開しますか?");
+}
+
+TEST(ColorDialog, CustomColoursComeBackOnlyWithOk) {
+    // The user adds a custom colour, picks a colour and answers.
+    bool accept = false;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dlg = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+        if (!dlg) return;
+        QColorDialog::setCustomColor(0, QColor(10, 20, 30));
+        dlg->setCurrentColor(QColor(200, 0, 0));
+        if (accept) dlg->accept();
+        else dlg->reject();
+    });
+    answer.start(20);
+
+    kv::CustomColors custom;
+    custom.fill(RGB(255, 255, 255));
+    kv::ColorDialogRequest request;
+    request.color = RGB(0, 0, 255);
+    request.custom = &custom;
+    request.flags = CC_RGBINIT | CC_FULLOPEN;
+
+    kv::ColorDialogResult result = kv::app::QtColorDialog(request);
+    EXPECT_FALSE(result.chosen);
+    EXPECT_EQ(custom[0], RGB(255, 255, 255));
+
+    accept = true;
+    result = kv::app::QtColorDialog(request);
+    EXPECT_TRUE(result.chosen);
+    EXPECT_EQ(result.color, RGB(200, 0, 0));
+    EXPECT_EQ(custom[0], RGB(10, 20, 30));
+    EXPECT_EQ(custom[1], RGB(255, 255, 255));
 }
 
 }  // namespace
