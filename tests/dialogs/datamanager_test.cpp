@@ -13,6 +13,7 @@
 #include "dialogs/support/driver.h"
 #include "model/boxframe.h"
 #include "model/plot.h"
+#include "platform/cformat.h"
 #include "platform/filedialog.h"
 #include "platform/folderdialog.h"
 #include "platform/messagebox.h"
@@ -25,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -451,6 +453,119 @@ TEST_F(DataManagerTest, CopyPlotStyleItemsWithNothingChosenCopiesNothing) {
     EXPECT_EQ(to.LineInterpolate, 3);
     EXPECT_EQ(to.LineInterpolatePara, 20);
     EXPECT_EQ(to.IsShown, 1);
+}
+
+// Each entry of the choice arrays, chosen alone, copies exactly its own fields: the
+// entries are numbered as the choice dialogs' boxes, so a shifted entry would copy
+// a neighbour's attribute to every selected series.
+TEST_F(DataManagerTest, EachChosenEntryCopiesExactlyItsOwnFields) {
+    auto styleText = [](const TPlotStyle& s) {
+        return kv::Format("%d %d %s %d %s %d %d %u %d %d %d %d %d %u %u %d %d %d %d %d %g %d %s",
+                          s.IsShown, s.IsXFormula, s.XFormula.c_str(), s.IsYFormula,
+                          s.YFormula.c_str(), s.LineStyle, s.LineWidth, unsigned(s.LineColor),
+                          s.LineInterpolate, s.LineInterpolatePara, s.MarkerStyle,
+                          s.MarkerCenterDot, s.MarkerSize, unsigned(s.MarkerEdgeColor),
+                          unsigned(s.MarkerInsideColor), s.MarkerInsidePaint, s.Clipping,
+                          s.RefAxisX, s.RefAxisY, s.NullOutLine, s.BaseValue, s.OutLineWidth,
+                          s.MaskRows.c_str());
+    };
+    TPlotStyle from;
+    from.IsShown = 0;
+    from.IsXFormula = 1;
+    from.XFormula = "x*2";
+    from.IsYFormula = 1;
+    from.YFormula = "y+1";
+    from.LineStyle = 3;
+    from.LineWidth = 250;
+    from.LineColor = RGB(1, 2, 3);
+    from.LineInterpolate = 4;
+    from.LineInterpolatePara = 60;
+    from.MarkerStyle = 7;
+    from.MarkerCenterDot = 1;
+    from.MarkerSize = 300;
+    from.MarkerEdgeColor = RGB(4, 5, 6);
+    from.MarkerInsideColor = RGB(7, 8, 9);
+    from.MarkerInsidePaint = 1;
+    from.Clipping = 0;
+    from.RefAxisX = 0;
+    from.RefAxisY = 0;
+    from.NullOutLine = 1;
+    from.BaseValue = 2.5;
+    from.OutLineWidth = 40;
+    from.MaskRows = "2-3";
+    const std::function<void(TPlotStyle&)> styleEntries[PlotStyleItemCount] = {
+        [&](TPlotStyle& s) { s.RefAxisX = from.RefAxisX; },
+        [&](TPlotStyle& s) { s.RefAxisY = from.RefAxisY; },
+        [&](TPlotStyle& s) { s.Clipping = from.Clipping; },
+        [&](TPlotStyle& s) { s.IsXFormula = from.IsXFormula; s.XFormula = from.XFormula; },
+        [&](TPlotStyle& s) { s.IsYFormula = from.IsYFormula; s.YFormula = from.YFormula; },
+        [&](TPlotStyle& s) { s.LineStyle = from.LineStyle; },
+        [&](TPlotStyle& s) { s.LineWidth = from.LineWidth; },
+        [&](TPlotStyle& s) { s.LineColor = from.LineColor; },
+        [&](TPlotStyle& s) { s.LineInterpolate = from.LineInterpolate; },
+        [&](TPlotStyle& s) { s.MarkerStyle = from.MarkerStyle; },
+        [&](TPlotStyle& s) { s.MarkerCenterDot = from.MarkerCenterDot; },
+        [&](TPlotStyle& s) { s.MarkerInsidePaint = from.MarkerInsidePaint; },
+        [&](TPlotStyle& s) { s.MarkerSize = from.MarkerSize; },
+        [&](TPlotStyle& s) { s.MarkerEdgeColor = from.MarkerEdgeColor; },
+        [&](TPlotStyle& s) { s.MarkerInsideColor = from.MarkerInsideColor; },
+        [&](TPlotStyle& s) { s.NullOutLine = from.NullOutLine; },
+        [&](TPlotStyle& s) { s.BaseValue = from.BaseValue; },
+        [&](TPlotStyle& s) { s.OutLineWidth = from.OutLineWidth; },
+        [&](TPlotStyle& s) { s.MaskRows = from.MaskRows; },
+    };
+    for (int entry = 0; entry < PlotStyleItemCount; ++entry) {
+        BYTE items[PlotStyleItemCount] = {};
+        items[entry] = 1;
+        TPlotStyle to, want;
+        CopyPlotStyleItems(from, to, items);
+        styleEntries[entry](want);
+        EXPECT_EQ(styleText(to), styleText(want)) << "style entry " << entry;
+    }
+
+    auto fileText = [](const TPlotFile& f) {
+        return kv::Format("%d %d %d %d %d %d %d %d %d %d %d %d %d %s", f.XColumn, f.XMaxColumn,
+                          f.XMinColumn, f.YColumn, f.YMaxColumn, f.YMinColumn, f.StartRow,
+                          f.EndRow, f.RowSkip, f.CommentMode, f.IsXErrorBar, f.IsYErrorBar,
+                          f.SearchMethod, f.ParamColumnSpec.c_str());
+    };
+    TPlotFile src;
+    src.XColumn = 3;
+    src.XMaxColumn = 4;
+    src.XMinColumn = 5;
+    src.YColumn = 6;
+    src.YMaxColumn = 7;
+    src.YMinColumn = 8;
+    src.StartRow = 9;
+    src.EndRow = 20;
+    src.RowSkip = 2;
+    src.CommentMode = 3;
+    src.IsXErrorBar = 1;
+    src.IsYErrorBar = 1;
+    src.SearchMethod = 2;
+    src.ParamColumnSpec = "4,5";
+    const std::function<void(TPlotFile&)> reloadEntries[ReloadItemCount] = {
+        [&](TPlotFile& f) { f.XColumn = src.XColumn; },
+        [&](TPlotFile& f) { f.IsXErrorBar = src.IsXErrorBar; },
+        [&](TPlotFile& f) { f.XMaxColumn = src.XMaxColumn; f.XMinColumn = src.XMinColumn; },
+        [&](TPlotFile& f) { f.YColumn = src.YColumn; },
+        [&](TPlotFile& f) { f.IsYErrorBar = src.IsYErrorBar; },
+        [&](TPlotFile& f) { f.YMaxColumn = src.YMaxColumn; f.YMinColumn = src.YMinColumn; },
+        [&](TPlotFile& f) { f.ParamColumnSpec = src.ParamColumnSpec; },
+        [&](TPlotFile& f) { f.StartRow = src.StartRow; },
+        [&](TPlotFile& f) { f.EndRow = src.EndRow; },
+        [&](TPlotFile& f) { f.RowSkip = src.RowSkip; },
+        [&](TPlotFile& f) { f.CommentMode = src.CommentMode; },
+        [&](TPlotFile& f) { f.SearchMethod = src.SearchMethod; },
+    };
+    for (int entry = 0; entry < ReloadItemCount; ++entry) {
+        BYTE items[ReloadItemCount] = {};
+        items[entry] = 1;
+        TPlotFile to, want;
+        CopyReloadItems(src, to, items);
+        reloadEntries[entry](want);
+        EXPECT_EQ(fileText(to), fileText(want)) << "reload entry " << entry;
+    }
 }
 
 TEST_F(DataManagerTest, TheUserSelectsWithTheMouseEnterStylesAndDoubleClickEditsThatLine) {
