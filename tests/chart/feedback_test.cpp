@@ -357,6 +357,13 @@ TEST_F(FeedbackOnPage, SelectionRectangleUnitesValidNumbersOnly) {
     set->Selected.Zukeis.Add(1);
     set->Selected.AxisTexts2.Add(500);
     EXPECT_EQ(w->GetSelectionRect(set), TRect(100, 200, 5100, 6100));
+    // An object whose page box is exactly (0, 0, 0, 0) does not pull the union to
+    // the origin.
+    auto dot = std::make_unique<TZukei>();
+    dot->Bounds = TRect(0, 0, 0, 0);
+    set->ZukeiList.Add(dot.release());
+    set->Selected.Zukeis.Add(set->ZukeiList.UpperBound());
+    EXPECT_EQ(w->GetSelectionRect(set), TRect(100, 200, 5100, 6100));
 
     set->Selected.Clear();
     set->Selected.Zukeis.Add(3);

@@ -323,6 +323,113 @@ TEST_F(Gestures, PolylineHandlesScaleTheNodesAndANodeDragsAlone) {
     EXPECT_EQ(w->Modified, 1);
 }
 
+TEST_F(Gestures, HandlesReleasedWhereTheyWerePressedAndShiftKeepingTheAnchor) {
+    // The box (2400, 2100)-(3600, 3000) on the page; its handles sit 2h outside.
+    const int h = w->HandleSize;
+    ASSERT_EQ(h % 15, 0);
+    struct Case {
+        const char* what;
+        TPoint press, release;
+        Qt::KeyboardModifiers keys;
+        TRect box;  // the figure's page box afterwards
+        int modified;
+    } cases[] = {
+        // Inside, no move, grid off: nothing changes.
+        {"inside, no move", {3000, 2550}, {3000, 2550}, {}, {2400, 2100, 3600, 3000}, 0},
+        // A corner handle without a move: that corner goes to the press point.
+        {"corner, no move", {3600 + 2 * h, 3000 + 2 * h}, {3600 + 2 * h, 3000 + 2 * h}, {},
+         {2400, 2100, 3600 + 2 * h, 3000 + 2 * h}, 1},
+        // The left edge handle across the right edge: node 0 ends right of node 1.
+        {"left across", {2400 - 2 * h, 2550}, {4200, 2550}, {}, {4200, 2100, 3600, 3000}, 1},
+        // Shift, 29 pixels right and 30 down: the move is vertical...
+        {"shift vertical", {3000, 2550}, {3000 + 435, 2550 + 450}, Qt::ShiftModifier,
+         {2400, 2550, 3600, 3450}, 1},
+        // ...30 and 30: a tie stays horizontal.
+        {"shift tie", {3000, 2550}, {3000 + 450, 2550 + 450}, Qt::ShiftModifier,
+         {2850, 2100, 4050, 3000}, 1},
+        // The top edge handle moved mostly sideways: the edge stays where it was.
+        {"shift top edge", {3000, 2100 - 2 * h}, {3600, 1800}, Qt::ShiftModifier,
+         {2400, 2100, 3600, 3000}, 0},
+        {"top edge", {3000, 2100 - 2 * h}, {3600, 1800}, {}, {2400, 1800, 3600, 3000}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        set->ZukeiList.Flush();
+        w->ClearFeedback();
+        TZukei* z = AddFigure(ZukeiRectangle, {900, 600}, {2100, 1500});
+        Repaint();
+        Click(TPoint(3000, 2550));
+        ASSERT_EQ(w->HandlesShown, 1);
+        w->Modified = 0;
+        DragFromTo(c.press, c.release, c.keys);
+        ExpectNoCapture();
+        EXPECT_EQ(TRect(int(z->Nodes[0].X) + 1500, int(z->Nodes[0].Y) + 1500, int(z->Nodes[1].X) + 1500,
+                        int(z->Nodes[1].Y) + 1500),
+                  c.box);
+        EXPECT_EQ(w->Modified, c.modified);
+        EXPECT_EQ(w->ZukeiSelected, 1);
+    }
+}
+
+TEST_F(Gestures, ANodeTakesTheGridPointLessTheFramesOwnOriginAndShiftKeepsItsLine) {
+    set->Frame.OriginX = 1500.4;
+    auto z = std::make_unique<TZukei>();
+    z->Kind = ZukeiPolyline;
+    z->Nodes.Add(DoublePoint{0, 0});
+    z->Nodes.Add(DoublePoint{1500, 750});
+    z->Nodes.Add(DoublePoint{750, 1500});
+    z->UpdateBounds();
+    TZukei* poly = z.get();
+    set->ZukeiList.Add(z.release());
+    Repaint();
+    Click(TPoint(1500 + 750, 1500 + 375));
+    ASSERT_EQ(w->NodeHandlesShown, 1);
+
+    // Node 1 lies at page (3000, 2250); released beside the grid point (3600, 2400).
+    w->Env->IsGrid = 1;
+    w->Env->GridPitch = 300;
+    DragFromTo(TPoint(3000, 2250), TPoint(3615, 2415));
+    EXPECT_DOUBLE_EQ(poly->Nodes[1].X, 3600 - 1500.4);
+    EXPECT_DOUBLE_EQ(poly->Nodes[1].Y, 900);
+
+    // With Shift the node moves along its own row or column: its page position
+    // (3599, 2400) is the anchor.
+    w->Env->IsGrid = 0;
+    DragFromTo(TPoint(3600, 2400), TPoint(4200, 2550), Qt::ShiftModifier);
+    EXPECT_DOUBLE_EQ(poly->Nodes[1].X, 4200 - 1500.4);
+    EXPECT_DOUBLE_EQ(poly->Nodes[1].Y, 900);
+    DragFromTo(TPoint(4200, 2400), TPoint(4245, 3000), Qt::ShiftModifier);
+    EXPECT_DOUBLE_EQ(poly->Nodes[1].X, 4199 - 1500.4);
+    EXPECT_DOUBLE_EQ(poly->Nodes[1].Y, 1500);
+    // The other nodes stay.
+    EXPECT_DOUBLE_EQ(poly->Nodes[0].X, 0);
+    EXPECT_DOUBLE_EQ(poly->Nodes[2].Y, 1500);
+}
+
+TEST_F(Gestures, APressDropsAMarkedDataPointAndItsReadoutAtOnce) {
+    auto series = kvtest::MakeSampleSeries(5);
+    series->Style.IsShown = 1;
+    set->PlotList.Add(series.release());
+    set->LeftAxis.RangeEnd = 100;
+    set->LeftAxis.RangeInc = 10;
+    Repaint();
+    const QImage page = Image();
+    Click(TPoint(1500 + 3 * 450, 4500 - 9 * 30));
+    ASSERT_EQ(w->PlotSelected, 1);
+    EXPECT_FALSE(app.StatusBar()->GetMessage().empty());
+    EXPECT_NE(Image(), page);
+
+    // Even a press on the mark itself drops it before anything else is decided.
+    Press(TPoint(1500 + 3 * 450, 4500 - 9 * 30));
+    EXPECT_EQ(w->PlotSelected, 0);
+    EXPECT_TRUE(app.StatusBar()->GetMessage().empty());
+    EXPECT_EQ(Image(), page);
+    EXPECT_EQ(w->Dragging, 1);
+    // The press began a rubber band; released in place it is a click again.
+    Release(TPoint(1500 + 3 * 450, 4500 - 9 * 30));
+    EXPECT_EQ(w->PlotSelected, 1);
+}
+
 // ---- Figure tools.
 
 TEST_F(Gestures, EachFigureToolAddsItsFigureAndGivesThePaletteBack) {
