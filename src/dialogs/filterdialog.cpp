@@ -34,6 +34,9 @@ const PDialogTemplate kFilterTemplate{35, "ｴｸｽﾎﾟｰﾄ", kFilterRows};
 
 std::string Text(const PDialog& dlg, int id) { return dlg.ItemText(id).toStdString(); }
 
+// "フィルタ名とプログラム名にはカンマ (,) を使えません。"
+constexpr int kCommaInFilterField = 1405;
+
 }  // namespace
 
 TFilterDialog::TFilterDialog(QWidget* parent, const std::string& appDirectory)
@@ -89,7 +92,15 @@ int TFilterDialog::ChosenEntry() const {
 void TFilterDialog::EvFilterSelChange() { ShowEntry(Filter->GetSelIndex()); }
 
 void TFilterDialog::CmAdd() {
-    FilterList.emplace_back(Filter->GetText().toStdString(), Text(*this, 102), Text(*this, 103),
+    std::string name = Filter->GetText().toStdString();
+    std::string program = Text(*this, 102);
+    // filter.ini separates the fields by the first two commas: a comma in either
+    // would read back as a different filter.
+    if (name.find(',') != std::string::npos || program.find(',') != std::string::npos) {
+        kv::MessageBox(this, kv::LoadString(kCommaInFilterField), nullptr, MB_OK | MB_ICONSTOP);
+        return;
+    }
+    FilterList.emplace_back(std::move(name), std::move(program), Text(*this, 103),
                             FilterExternalProgram);
     WriteFilterIni();
     FillFilterList();

@@ -116,6 +116,27 @@ TEST_F(FilterDialog, AddAndDelete) {
     EXPECT_EQ(dlg.Filters().size(), 3u);
 }
 
+TEST_F(FilterDialog, ACommaInTheNameOrProgramIsRefused) {
+    // Either would read back from filter.ini as another filter.
+    WriteAll(Ini(), "EPS,conv,-e\r\n");
+    const char* cases[][2] = {{"EPS, colour", "conv"}, {"EPS", "/opt/a,b/conv"}};
+    for (const auto& c : cases) {
+        kv::ScriptedMessageBoxes refused;
+        TFilterDialog dlg(nullptr, Dir());
+        ASSERT_TRUE(dlg.Create());
+        dlg.Control<PComboBox>(101)->SetText(c[0]);
+        dlg.SetItemText(102, c[1]);
+        dlg.SetItemText(103, "-a,b");  // the option may hold commas
+        kvtest::Click(dlg, 105);
+        ASSERT_EQ(refused.Shown().size(), 1u) << c[0];
+        EXPECT_EQ(refused.Shown()[0].text, kv::LoadString(1405));
+        EXPECT_EQ(refused.Shown()[0].flags, MB_OK | MB_ICONSTOP);
+        EXPECT_EQ(dlg.Filters().size(), 3u);
+        EXPECT_EQ(ReadAll(Ini()), "EPS,conv,-e\r\n");
+        EXPECT_EQ(dlg.ItemText(102), QString::fromUtf8(c[1]));  // kept for a correction
+    }
+}
+
 TEST_F(FilterDialog, OkKeepsTheChoiceForTheRun) {
     WriteAll(Ini(), "EPS,conv,-e\r\n");
     const std::string existing = Dir() + "/out.eps";
