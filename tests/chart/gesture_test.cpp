@@ -12,6 +12,7 @@
 #include "modal_script.h"
 
 #include "dialogs/autoscaledialog.h"
+#include "dialogs/axisdialog.h"
 #include "dialogs/kit/controls.h"
 #include "platform/messagebox.h"
 #include "render/textlayout.h"
@@ -654,6 +655,79 @@ TEST_F(Gestures, ADoubleClickOpensTheDialogOfWhatItSelected) {
     ModalScript none;
     DoubleClick(TPoint(300, 300));
     EXPECT_TRUE(none.Seen().empty());
+}
+
+TEST_F(Gestures, ADoubleClickOnAFrameEdgeOpensTheDialogOfThatAxis) {
+    struct Case {
+        const char* what;
+        TPoint at;
+        int axis;
+    } cases[] = {
+        {"bottom", {3750, 4500}, 1},      {"left", {1500, 3000}, 2},
+        {"top", {3750, 1500}, 3},         {"right", {6000, 3000}, 4},
+        {"bottom-left", {1500, 4500}, 1}, {"bottom-right", {6000, 4500}, 1},
+        {"top-left", {1500, 1500}, 2},    {"top-right", {6000, 1500}, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        w->ClearFeedback();
+        int shown = 0;
+        ModalScript script;
+        script.Then(kAxisDialog, [&shown](PDialog& d) {
+            shown = static_cast<TAxisDialog&>(d).GetShownAxisNo();
+            ModalScript::Cancel()(d);
+        });
+        DoubleClick(c.at);
+        EXPECT_EQ(w->AxisSelected, 1);
+        EXPECT_EQ(shown, c.axis);
+        EXPECT_EQ(w->Modified, 0);
+    }
+}
+
+TEST_F(Gestures, OnlyAFrameEdgeOfAnotherAxisSetIsFoundAndMakesItCurrent) {
+    auto second = std::make_unique<BoxFrame>();
+    second->Frame.OriginX = 6600;
+    second->Frame.OriginY = 600;
+    second->Frame.FrameLengthX = 1500;
+    second->Frame.FrameLengthY = 1500;
+    BoxFrame* other = second.get();
+    w->AxisSets.Add(second.release());
+    auto z = std::make_unique<TZukei>();
+    z->Kind = ZukeiRectangle;
+    z->BrushType = -1;
+    z->Nodes.Add(DoublePoint{300, 300});
+    z->Nodes.Add(DoublePoint{900, 900});
+    z->UpdateBounds();
+    other->ZukeiList.Add(z.release());
+    Repaint();
+    const QImage page = Image();
+
+    // Its figure lies under the point, but only the current set's figures count.
+    Click(TPoint(7200, 1200));
+    EXPECT_EQ(w->ZukeiSelected, 0);
+    EXPECT_TRUE(other->Selected.Zukeis.IsEmpty());
+    EXPECT_EQ(w->CurrentNo, 1);
+    EXPECT_EQ(Image(), page);
+
+    // Its bottom edge: it becomes current, the mark moves to it.
+    Click(TPoint(7350, 2100));
+    EXPECT_EQ(w->AxisSelected, 1);
+    EXPECT_EQ(w->CurrentNo, 2);
+    EXPECT_EQ(w->Current, other);
+    EXPECT_EQ(other->Selected.State, 1);
+    EXPECT_EQ(set->Selected.State, 0);
+    EXPECT_EQ(w->FeedbackRect, TRect(6600, 600, 8100, 2100));
+    EXPECT_EQ(app.StatusBar()->GetGadgetText(AxisSetGadget), "Axis 2");
+    // What the click drew is what a full paint draws for the new state.
+    const QImage clicked = Image();
+    Repaint();
+    EXPECT_EQ(Image(), clicked);
+
+    // Now its figure is found.
+    w->ClearFeedback();
+    Click(TPoint(7200, 1200));
+    EXPECT_EQ(w->ZukeiSelected, 1);
+    EXPECT_EQ(other->Selected.Zukeis.GetItemsInContainer(), 1);
 }
 
 // ---- Feedback after painting and NOT-XOR shapes.
