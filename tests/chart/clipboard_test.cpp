@@ -254,6 +254,27 @@ TEST_F(ClipboardCommands, TextIsWrittenUpToItsFirstNulInTheDocumentsCodePage) {
     Paste(path);
     EXPECT_EQ(Contents(path), *kv::Utf8ToCp932("' 測定\n1 2\n3 4\n"));
     EXPECT_EQ(Count(), 1);
+
+    // An empty text is still text: the file is made empty and goes to the reading
+    // dialog, whose Cancel then takes it away again.
+    SetClipboardText("");
+    const std::string empty = Path("empty.dat");
+    std::string seen = "not read";
+    {
+        kv::ScriptedFileDialogs files;
+        files.Choose({empty});
+        kv::ScriptedMessageBoxes boxes;
+        ModalScript script;
+        script.Then(kReadDialog, [&](PDialog& d) {
+            seen = QFile::exists(QString::fromStdString(empty)) ? Contents(empty) : "missing";
+            ModalScript::Cancel()(d);
+        });
+        w->PasteDataFromClipboard();
+        EXPECT_TRUE(boxes.Shown().empty());
+    }
+    EXPECT_EQ(seen, "");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(empty)));
+    EXPECT_EQ(Count(), 1);
 }
 
 TEST_F(ClipboardCommands, CancelledReadingDeletesTheNewFileAndRestoresAReplacedOne) {
