@@ -238,6 +238,22 @@ TEST_F(Gestures, AFrameEdgeSelectsTheAxisSetAndItsHandlesResizeOrMoveIt) {
     }
 }
 
+TEST_F(Gestures, AFrameMovedByItsInsideTakesWholeTwips) {
+    set->Frame.OriginX = 1500.4;
+    set->Frame.OriginY = 1500.6;
+    set->Frame.FrameLengthX = 4500.3;
+    set->Frame.FrameLengthY = 3000.7;  // the page box is (1500, 1500, 6000, 4501)
+    Repaint();
+    Click(TPoint(3750, 4500));
+    ASSERT_EQ(w->AxisSelected, 1);
+    DragFromTo(TPoint(3000, 2400), TPoint(3300, 2550));
+    EXPECT_EQ(set->Frame.OriginX, 1800);
+    EXPECT_EQ(set->Frame.OriginY, 1650);
+    EXPECT_EQ(set->Frame.FrameLengthX, 4500);
+    EXPECT_EQ(set->Frame.FrameLengthY, 3001);
+    EXPECT_EQ(w->Modified, 1);
+}
+
 TEST_F(Gestures, ARubberBandSelectsWhatLiesWhollyInsideAndTheGroupMovesTogether) {
     TText* text = AddText("Hi", TPoint(300, 300));
     TZukei* figure = AddFigure(ZukeiRectangle, {1200, 1200}, {1800, 1650});
@@ -617,6 +633,13 @@ TEST_F(Gestures, PanningMovesTheViewAgainstTheMouseAndRepaintsAtTheEnd) {
     Release(TPoint(4800, 2700));
     EXPECT_EQ(w->Env->ViewCenterX, int(w->HScrollInfo.nMin));
     EXPECT_EQ(w->Env->ViewCenterY, 3525 + 300);
+
+    // Released without a move: the whole window is repainted all the same.
+    Repaint();
+    ASSERT_TRUE(w->GetInvalidRegion().isEmpty());
+    Click(TPoint(4500, 3000));
+    EXPECT_EQ(w->Scrolling, 0);
+    EXPECT_TRUE(w->GetInvalidRegion().contains(QRect(0, 0, 600, 450)));
 }
 
 // ---- Double click.
