@@ -680,6 +680,48 @@ TEST_F(Gestures, ADoubleClickOpensTheDialogOfWhatItSelected) {
     EXPECT_TRUE(none.Seen().empty());
 }
 
+TEST_F(Gestures, AClickTriesTextFigureDataPointAndFrameEdgeInThatOrder) {
+    auto series = kvtest::MakeSampleSeries(5);
+    series->Style.IsShown = 1;
+    set->PlotList.Add(series.release());
+    set->LeftAxis.RangeEnd = 100;
+    set->LeftAxis.RangeInc = 10;
+    // A text over a filled figure over the data point (3, 9).
+    const TPoint p(1500 + 3 * 450, 4500 - 9 * 30);
+    const TPoint rel(p.x - 1500, p.y - 1500);
+    AddFigure(ZukeiRectangle, {double(rel.x - 300), double(rel.y - 300)},
+              {double(rel.x + 300), double(rel.y + 300)});
+    TText* text = AddText("Hi", TPoint(0, 0));
+    const TPoint c = Centre(text->BoundingBox);
+    text->Position = TPoint(rel.x - c.x, rel.y - c.y);
+    // A filled figure over the middle of the bottom edge.
+    AddFigure(ZukeiRectangle, {1950, 2700}, {2550, 3300});
+    Repaint();
+
+    Click(p);
+    EXPECT_EQ(w->TextSelected, 1);
+    set->TextList.Flush();
+    w->ClearFeedback();
+    Click(p);
+    EXPECT_EQ(w->ZukeiSelected, 1);
+    EXPECT_EQ(set->Selected.Zukeis[0], 1);
+    w->ClearFeedback();
+    set->ZukeiList.Destroy(1);
+    Click(p);
+    EXPECT_EQ(w->PlotSelected, 1);
+    EXPECT_EQ(w->SelectedRow, 2);
+
+    w->ClearFeedback();
+    Click(TPoint(3750, 4500));
+    EXPECT_EQ(w->ZukeiSelected, 1);
+    EXPECT_EQ(w->AxisSelected, 0);
+    w->ClearFeedback();
+    set->ZukeiList.Flush();
+    Click(TPoint(3750, 4500));
+    EXPECT_EQ(w->AxisSelected, 1);
+    EXPECT_EQ(w->SelectedAxis, BottomAxisNo);
+}
+
 TEST_F(Gestures, ADoubleClickOnAFrameEdgeOpensTheDialogOfThatAxis) {
     struct Case {
         const char* what;
@@ -795,8 +837,10 @@ TEST_F(Gestures, APartialPaintKeepsTheWatchCrossAndAPolylineBeingEnteredWhole) {
     w->InvalidateRect(TRect(150, 150, 200, 200));  // half of the cross
     w->UpdateWindow();
     EXPECT_EQ(Image(), cross);
-    // A second press moves the cross.
+    // A second press moves the cross; a drag leaves it at the press point.
     Click(TPoint(1500, 1500));
+    DragFromTo(TPoint(2100, 2100), TPoint(3000, 2700));
+    EXPECT_EQ(w->WatchPoint, TPoint(2100, 2100));
     w->ClearFeedback();
     EXPECT_EQ(Image(), page);
 
