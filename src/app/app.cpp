@@ -334,6 +334,7 @@ bool ReportStrayException(std::exception_ptr e) {
 
 kv::ColorDialogResult QtColorDialog(const kv::ColorDialogRequest& request) {
     auto toQ = [](COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); };
+    auto fromQ = [](const QColor& c) { return RGB(BYTE(c.red()), BYTE(c.green()), BYTE(c.blue())); };
     if (request.custom)
         for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, toQ((*request.custom)[std::size_t(i)]));
     QColorDialog dlg(static_cast<QWidget*>(request.owner));
@@ -341,14 +342,10 @@ kv::ColorDialogResult QtColorDialog(const kv::ColorDialogRequest& request) {
     if (request.flags & CC_RGBINIT) dlg.setCurrentColor(toQ(request.color));
     kv::ColorDialogResult result;
     if (dlg.exec() != QDialog::Accepted) return result;  // custom colours as they were
-    const QColor c = dlg.selectedColor();
     result.chosen = true;
-    result.color = RGB(BYTE(c.red()), BYTE(c.green()), BYTE(c.blue()));
+    result.color = fromQ(dlg.selectedColor());
     if (request.custom)
-        for (int i = 0; i < 16; ++i) {
-            const QColor q = QColorDialog::customColor(i);
-            (*request.custom)[std::size_t(i)] = RGB(BYTE(q.red()), BYTE(q.green()), BYTE(q.blue()));
-        }
+        for (int i = 0; i < 16; ++i) (*request.custom)[std::size_t(i)] = fromQ(QColorDialog::customColor(i));
     return result;
 }
 

@@ -3,7 +3,7 @@
 #include <climits>
 #include <cmath>
 
-#include "numerics/specfunc.h"
+#include "numerics/specialfunctions.h"
 #include "platform/mathpolicy.h"
 #include "platform/winmath.h"
 

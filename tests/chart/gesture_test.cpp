@@ -150,6 +150,17 @@ protected:
         set->ZukeiList.Add(z.release());
         return raw;
     }
+    // The polyline (0, 0), (1500, 750), (750, 1500) in frame twips.
+    TZukei* AddPolyline() {
+        auto z = std::make_unique<TZukei>();
+        z->Kind = ZukeiPolyline;
+        for (DoublePoint p : {DoublePoint{0, 0}, DoublePoint{1500, 750}, DoublePoint{750, 1500}})
+            z->Nodes.Add(p);
+        z->UpdateBounds();
+        TZukei* raw = z.get();
+        set->ZukeiList.Add(z.release());
+        return raw;
+    }
     static TPoint Centre(const TRect& r) {
         const TRect n = r.Normalized();
         return TPoint((n.left + n.right) / 2, (n.top + n.bottom) / 2);
@@ -308,14 +319,7 @@ TEST_F(Gestures, AClickOnAFigureSelectsItWithTheFeedbackOfItsKindAndItsBoxMoves)
 }
 
 TEST_F(Gestures, PolylineHandlesScaleTheNodesAndANodeDragsAlone) {
-    auto z = std::make_unique<TZukei>();
-    z->Kind = ZukeiPolyline;
-    z->Nodes.Add(DoublePoint{0, 0});
-    z->Nodes.Add(DoublePoint{1500, 750});
-    z->Nodes.Add(DoublePoint{750, 1500});
-    z->UpdateBounds();
-    TZukei* poly = z.get();
-    set->ZukeiList.Add(z.release());
+    TZukei* poly = AddPolyline();
     Repaint();
     Click(TPoint(1500 + 750, 1500 + 375));  // on the first segment
     ASSERT_EQ(w->NodeHandlesShown, 1);
@@ -390,14 +394,7 @@ TEST_F(Gestures, HandlesReleasedWhereTheyWerePressedAndShiftKeepingTheAnchor) {
 
 TEST_F(Gestures, ANodeTakesTheGridPointLessTheFramesOwnOriginAndShiftKeepsItsLine) {
     set->Frame.OriginX = 1500.4;
-    auto z = std::make_unique<TZukei>();
-    z->Kind = ZukeiPolyline;
-    z->Nodes.Add(DoublePoint{0, 0});
-    z->Nodes.Add(DoublePoint{1500, 750});
-    z->Nodes.Add(DoublePoint{750, 1500});
-    z->UpdateBounds();
-    TZukei* poly = z.get();
-    set->ZukeiList.Add(z.release());
+    TZukei* poly = AddPolyline();
     Repaint();
     Click(TPoint(1500 + 750, 1500 + 375));
     ASSERT_EQ(w->NodeHandlesShown, 1);

@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "numerics/specfunc.h"
+#include "numerics/specialfunctions.h"
 
 namespace {
 

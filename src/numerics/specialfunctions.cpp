@@ -1,4 +1,4 @@
-#include "numerics/specfunc.h"
+#include "numerics/specialfunctions.h"
 
 #include <cmath>
 
