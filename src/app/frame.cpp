@@ -66,7 +66,7 @@ QAction* MakeButton(QToolBar* bar, int id, int glyphSize, kv::win::TCommandRoute
     QAction* a = bar->addAction(QIcon(kv::app::ButtonGlyph(id, glyphSize)), QString());
     a->setObjectName(QString::number(id));
     a->setData(id);
-    a->setStatusTip(QString::fromStdString(StatusHint(id)));
+    a->setStatusTip(QString::fromStdString(kv::win::StatusHint(id)));
     a->setToolTip(QString::fromStdString(Tooltip(id)));
     // Disabled until the first pass of the enable handlers.
     a->setEnabled(false);
