@@ -43,10 +43,13 @@ public:
         const std::size_t slash = path.rfind('/');
         name_ = path.substr(slash + 1);
         fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        EXPECT_GE(fd_, 0);
-        EXPECT_GE(::inotify_add_watch(fd_, path.substr(0, slash).c_str(), IN_OPEN | IN_MOVED_TO | IN_CLOSE_WRITE), 0);
+        ok_ = fd_ >= 0 &&
+              ::inotify_add_watch(fd_, path.substr(0, slash).c_str(), IN_OPEN | IN_MOVED_TO | IN_CLOSE_WRITE) >= 0;
     }
-    ~FileWatch() { ::close(fd_); }
+    ~FileWatch() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool Ok() const { return ok_; }
     struct Counts {
         int reads = 0;
         int writes = 0;
@@ -71,6 +74,7 @@ public:
 
 private:
     int fd_ = -1;
+    bool ok_ = false;
     std::string name_;
 };
 
@@ -224,6 +228,7 @@ TEST_F(AppTest, StoredValuesAreReadByTheirRules) {
 TEST_F(AppTest, StartUpReadsTheProfileOnceAndACloseCheckWritesItOnce) {
     const std::string profile = ProfileInHome();
     FileWatch watch(profile);
+    if (!watch.Ok()) GTEST_SKIP() << "the system gives no file notifications to count reads and writes with";
     Start();
     ASSERT_EQ(app->ProfilePath(), profile);
     ASSERT_TRUE(app->Frame->close());  // the first close check makes the file
