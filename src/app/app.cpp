@@ -208,6 +208,8 @@ void korvidaApp::SaveSettings() {
     if (!w || !Frame) return;
     const std::string profile = ProfilePath();
     const char* path = profile.c_str();
+    // Every key goes to the file in one write, at the end.
+    kv::ProfileBatch batch(profile);
 
     const bool barVisible = Frame->CommandBar() && Frame->CommandBar()->isVisibleTo(Frame);
     QRect r = Frame->normalGeometry();

@@ -259,31 +259,35 @@ void MainFrame::Create() {
 }
 
 void MainFrame::SetupWindow() {
-    // The children first: the chart view reads its own settings and the default
-    // styles.
-    client_->Create();
-
     const std::string profile = app_.ProfilePath();
     const char* path = profile.c_str();
-    const int left = int(GetPrivateProfileIntA("Window", "left", 0, path));
-    const int top = int(GetPrivateProfileIntA("Window", "top", 0, path));
-    const int right = int(GetPrivateProfileIntA("Window", "right", 500, path));
-    const int bottom = int(GetPrivateProfileIntA("Window", "bottom", 500, path));
-    if (right != left && bottom != top) {
-        // A stored rectangle turned inside out still names a place and a size.
-        setGeometry(QRect(QPoint(std::min(left, right), std::min(top, bottom)),
-                          QSize(std::abs(right - left), std::abs(bottom - top))));
-    }
+    {
+        // One reading of the profile for the chart view's settings and ours.
+        kv::ProfileBatch batch(profile);
+        // The children first: the chart view reads its own settings and the default
+        // styles.
+        client_->Create();
 
-    char buf[260] = "";
-    GetPrivateProfileStringA("Window", "CommandBar", "1", buf, sizeof buf, path);
-    if (commandBar_) commandBar_->setVisible(kv::AtoI(buf) != 0);
+        const int left = int(GetPrivateProfileIntA("Window", "left", 0, path));
+        const int top = int(GetPrivateProfileIntA("Window", "top", 0, path));
+        const int right = int(GetPrivateProfileIntA("Window", "right", 500, path));
+        const int bottom = int(GetPrivateProfileIntA("Window", "bottom", 500, path));
+        if (right != left && bottom != top) {
+            // A stored rectangle turned inside out still names a place and a size.
+            setGeometry(QRect(QPoint(std::min(left, right), std::min(top, bottom)),
+                              QSize(std::abs(right - left), std::abs(bottom - top))));
+        }
 
-    for (int k = 1; k <= kv::app::HistorySize; ++k) {
-        char entry[260] = "";
-        const std::string key = "file" + std::to_string(k);
-        GetPrivateProfileStringA("History", key.c_str(), "", entry, sizeof entry, path);
-        app_.History[std::size_t(k - 1)] = entry;
+        char buf[260] = "";
+        GetPrivateProfileStringA("Window", "CommandBar", "1", buf, sizeof buf, path);
+        if (commandBar_) commandBar_->setVisible(kv::AtoI(buf) != 0);
+
+        for (int k = 1; k <= kv::app::HistorySize; ++k) {
+            char entry[260] = "";
+            const std::string key = "file" + std::to_string(k);
+            GetPrivateProfileStringA("History", key.c_str(), "", entry, sizeof entry, path);
+            app_.History[std::size_t(k - 1)] = entry;
+        }
     }
     UpdateHistoryMenu();
 

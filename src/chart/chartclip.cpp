@@ -337,8 +337,14 @@ void TChartWindow::PasteDataFromClipboard() {
 
 void TChartWindow::ShowSeriesInfo(TPlot* plot) {
     if (!plot) return;
-    TInfoDialog dialog(this, &plot->Info);
-    dialog.Execute();
+    const std::string before = plot->Info;
+    {
+        TInfoDialog dialog(this, &plot->Info);
+        dialog.Execute();
+    }
+    // The graph file keeps the text: an edit must not be lost without the save
+    // question.
+    if (plot->Info != before) Modified = 1;
 }
 
 void TChartWindow::EditDataFile(TPlot* plot) { ::EditDataFile(this, Editor, plot); }

@@ -10,7 +10,6 @@
 #include "chart/chartwindow.h"
 #include "dialogs/datamanager.h"
 #include "dialogs/dataread.h"
-#include "dialogs/mesdialog.h"
 #include "dialogs/plotdialog.h"
 #include "platform/cformat.h"
 #include "platform/messagebox.h"
@@ -181,10 +180,7 @@ void TChartWindow::CmPlotEditor() {
 }
 
 void TChartWindow::CmPlotInfo() {
-    TPlot* plot = SelectedSeries();
-    if (!plot) return;
-    TInfoDialog dialog(this, &plot->Info);
-    dialog.Execute();
+    if (TPlot* plot = SelectedSeries()) ShowSeriesInfo(plot);
 }
 
 namespace {

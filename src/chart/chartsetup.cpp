@@ -16,6 +16,8 @@ void TChartWindow::SetupWindow() {
     kv::win::TApplicationServices& app = Application();
     const std::string profile = app.ProfilePath();
     const char* path = profile.c_str();
+    // Every key below and the default styles from one reading of the file.
+    kv::ProfileBatch batch(profile);
 
     GetPageMetrics();
     FileName = UntitledGraphName;

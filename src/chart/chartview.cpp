@@ -109,6 +109,8 @@ void TChartWindow::CmPaperColor() {
     request.flags = CC_RGBINIT | CC_FULLOPEN;
     const kv::ColorDialogResult result = kv::RunColorDialog(request);
     if (!result.chosen) return;
+    // The paper's colour is printed and exported, and the graph file keeps it.
+    if (Env->PaperColor != result.color) Modified = 1;
     Env->PaperColor = result.color;
     Invalidate(true);
 }

@@ -362,8 +362,8 @@ public:
     void PasteDataFromClipboard();
     // The Data menu's paste command (Shift+Insert).
     void CmPasteData();
-    // A series' information text in its dialog (not a document change); its data
-    // file in the external editor (Editor).
+    // A series' information text in its dialog (a changed text marks the graph
+    // modified); its data file in the external editor (Editor).
     void ShowSeriesInfo(TPlot* plot);
     void EditDataFile(TPlot* plot);
 

@@ -16,4 +16,14 @@ TChartWindow* FindChartWindow(const QWidget* from) {
     return nullptr;
 }
 
+void MarkAxisSetModified(const QWidget* from, const BoxFrame* set) {
+    TChartWindow* chart = FindChartWindow(from);
+    if (!chart || !set) return;
+    for (const BoxFrame* s : chart->AxisSets)
+        if (s == set) {
+            chart->Modified = 1;
+            return;
+        }
+}
+
 }  // namespace kv

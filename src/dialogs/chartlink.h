@@ -4,6 +4,7 @@
 // dialogs are its children), otherwise the client of the application's main
 // window.
 
+class BoxFrame;
 class QWidget;
 class TChartWindow;
 
@@ -12,5 +13,11 @@ namespace kv {
 // The first chart window among from and its parents; else the central widget of a
 // top-level main window when it is a chart window; else null.
 TChartWindow* FindChartWindow(const QWidget* from);
+
+// For a dialog that has just changed an axis set's stored content on its own
+// (the user constants and functions, which other dialogs open from their "C" and
+// "F" buttons whatever their own outcome): marks modified the graph, found as
+// above, when it holds that axis set.
+void MarkAxisSetModified(const QWidget* from, const BoxFrame* set);
 
 }  // namespace kv

@@ -7,11 +7,10 @@
 #include "platform/cp932.h"
 #include "platform/filedialog.h"
 #include "platform/messagebox.h"
+#include "platform/safefile.h"
 #include "platform/stringtable.h"
 
 #include <QFontDatabase>
-
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -142,9 +141,7 @@ bool TDataReadDialog::PreviewFile() {
     }
     const std::string path = DataFileLocalPath(FilePath, Plot->PlotFile.SearchMethod);
     // Only a regular file: a directory reads nothing and a pipe may never end.
-    struct stat st;
-    std::unique_ptr<std::FILE, FileCloser> file;
-    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) file.reset(std::fopen(path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(kv::OpenRegularFile(path));
     if (!file) {
         Fail(27);
         return false;

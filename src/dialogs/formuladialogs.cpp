@@ -1,4 +1,5 @@
 #include "dialogs/formuladialogs.h"
+#include "dialogs/chartlink.h"
 
 #include "dialogs/kit/dlgtext.h"
 #include "model/boxframe.h"
@@ -21,6 +22,14 @@ namespace {
 // openings into a 255-byte one.
 constexpr std::size_t kReadLimit = 255;
 constexpr std::size_t kKeepLimit = 254;
+
+template <class T>
+bool SameItems(const TArrayAsVector<T>& a, const TArrayAsVector<T>& b) {
+    if (a.GetItemsInContainer() != b.GetItemsInContainer()) return false;
+    for (int i = 0; i < a.GetItemsInContainer(); ++i)
+        if (!(a[a.LowerBound() + i] == b[b.LowerBound() + i])) return false;
+    return true;
+}
 
 void ShowStop(QWidget* owner, int stringId) {
     kv::MessageBox(owner, kv::LoadString(stringId), nullptr, MB_OK | MB_ICONSTOP);
@@ -168,7 +177,11 @@ void TUserConst::CmImport() {
 }
 
 void TUserConst::CmOk() {
-    if (AxisSet) ApplyConstantLines(*AxisSet, DefinitionLines);
+    if (AxisSet) {
+        const TArrayAsVector<TUserConstElement> before = AxisSet->UserConsts;
+        ApplyConstantLines(*AxisSet, DefinitionLines);
+        if (!SameItems(before, AxisSet->UserConsts)) kv::MarkAxisSetModified(this, AxisSet);
+    }
     CloseWindow(IDOK);
 }
 
@@ -189,9 +202,11 @@ void TUserFunctionDialog::SetupWindow() {
 
 void TUserFunctionDialog::CmOk() {
     if (AxisSet) {
+        const TArrayAsVector<std::string> before = AxisSet->UserFunctions;
         AxisSet->UserFunctions.Flush();
         for (int k = 0; k < 5; ++k)
             AxisSet->UserFunctions.Add(CutDocText(ItemDocText(101 + k), kReadLimit));
+        if (!SameItems(before, AxisSet->UserFunctions)) kv::MarkAxisSetModified(this, AxisSet);
     }
     CloseWindow(IDOK);
 }

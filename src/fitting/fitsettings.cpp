@@ -193,6 +193,7 @@ std::string ReadValue(const char* section, const char* key, const char* path) {
 NlsFileData ReadNls(const char* path) {
     NlsFileData d;
     if (!path) return d;
+    kv::ProfileBatch batch(path);  // one reading for every key
     d.Function = ReadValue("Function", "Function", path);
     for (int k = 0; k < NonLinearParamCount; ++k)
         d.Parameters[k] = int(GetPrivateProfileIntA("Parameters", kParamKeys[k], 0, path));
@@ -205,6 +206,8 @@ NlsFileData ReadNls(const char* path) {
 
 int WriteNls(const char* path, const NlsFileData& d) {
     if (!path) return 0;
+    // The file is written once, whole, after every key is set.
+    kv::ProfileBatch batch(path);
     int ok = WritePrivateProfileStringA("Function", "Function", d.Function.c_str(), path) ? 1 : 0;
     for (int k = 0; k < NonLinearParamCount; ++k) {
         const std::string v = std::to_string(d.Parameters[k]);
@@ -216,6 +219,7 @@ int WriteNls(const char* path, const NlsFileData& d) {
     for (int k = 0; k < NonLinearParamCount; ++k)
         if (!WritePrivateProfileStringA("Derivative", kParamKeys[k], d.Derivatives[k].c_str(), path))
             ok = 0;
+    if (!batch.Flush()) ok = 0;
     return ok;
 }
 

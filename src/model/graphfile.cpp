@@ -148,15 +148,17 @@ void WriteGraphContent(opstream& os, const TEnv& env, const TIArrayAsVector<BoxF
 // ---------------------------------------------------------------- operations
 
 int WriteGraphFile(GraphDocument& doc, const std::string& path, const GraphFileHooks& hooks) {
-    // A failed backup neither stops nor spoils the save.
-    if (kv::FileExists(path)) kv::PreserveAs(path, kv::ReplaceExtension(path, ".kv3~"));
-
+    // A file that cannot be written, or is write-protected, is refused before
+    // anything on the disk changes, its backup included.
     kv::ReplacingFileWriter out(path);
     if (!out.File()) {
         Show(hooks, IdsCannotCreate, kExclamation);
         Show(hooks, IdsNotSaved, kStop);
         return 0;
     }
+    // A failed backup neither stops nor spoils the save (in a folder that takes
+    // no new file, only a backup already there can be refreshed).
+    if (kv::FileExists(path)) kv::PreserveAs(path, kv::ReplaceExtension(path, ".kv3~"));
     bool ok = true;
     try {
         opstream os(out.File());

@@ -54,10 +54,12 @@ struct GraphFileHooks {
     std::function<void()> Repaint;        // add: after each appended axis set
 };
 
-// Writes the document. A file already at path is first copied to the same name
-// with the extension ".kv3~"; the new content goes to a temporary file beside it
-// that replaces the old file only when the whole write succeeded. 1 and Modified
-// cleared when written; 0 after a message, the old file as it was.
+// Writes the document. A write-protected file at path is refused (the cannot-
+// create message). A file already there is first copied to the same name with the
+// extension ".kv3~"; the new content goes to a temporary file beside it that
+// replaces the old file only when the whole write succeeded. In a folder that
+// takes no new file, a writable file is written over in place instead. 1 and
+// Modified cleared when written; 0 after a message, the old file as it was.
 int WriteGraphFile(GraphDocument& doc, const std::string& path, const GraphFileHooks& hooks = {});
 
 // Replaces the document by the file's content: 1 when replaced (axis set 1

@@ -123,16 +123,22 @@ CurveStatus GenerateCurve(BoxFrame& set, const CurveRequest& r, TPlot** added) {
         if (!Compile(set, r.Formula, plot.get()) || CompiledReadsY(set))
             return CurveStatus::BadFormula;
         const int rows = plot->XData.GetItemsInContainer();
+        int evaluated = 0;
         for (int i = 0; i < rows; ++i) {
-            // Every row reads a complete X column, so a row fails only when the
-            // formula cannot be evaluated at all (it leaves no single value): the
-            // curve would be stale values, so it is refused as a bad formula.
+            // A row where the formula fails (an x outside a function's domain, as
+            // invq(0)) is a missing value; a stale value from another row would be
+            // drawn as if it were the curve's.
             double y = kInf;
-            if (!set.Evaluate(r.Formula, y, BoxFrame::EvalRow, plot.get(), i, -1,
-                              BoxFrame::ComponentValue))
-                return CurveStatus::BadFormula;
+            if (set.Evaluate(r.Formula, y, BoxFrame::EvalRow, plot.get(), i, -1,
+                             BoxFrame::ComponentValue))
+                ++evaluated;
+            else
+                y = kInf;
             if (!plot->AddY(TDataElement(y, 0))) return CurveStatus::NoMemory;
         }
+        // Not one value: the formula cannot be evaluated at all (it leaves no
+        // single value, or fails over the whole range).
+        if (evaluated == 0) return CurveStatus::BadFormula;
 
         const std::string shown = CutDocText(r.Formula, CurveNameFormulaLength);
         const std::string name = "** y = " + shown + " **";

@@ -21,7 +21,7 @@ constexpr int CurveNameFormulaLength = 219;
 
 enum class CurveStatus {
     Done,                  // the series was appended
-    BadFormula,            // the formula does not compile, or reads y
+    BadFormula,            // the formula does not compile, reads y, or fails at every x
     EmptyFormula,          // no formula at all
     DivisionsNotPositive,  // divisions below 1
     TooManyDivisions,      // divisions above CurveMaxDivisions
@@ -55,9 +55,9 @@ struct CurveRequest {
 
 // Makes the curve and appends it to set. Checks, in order: an empty formula, the
 // divisions, a full series list, the spacing and the bounds; then compiles the
-// formula with the new series and evaluates every row; a formula that compiles but
-// cannot be evaluated (it leaves no single value) is refused as BadFormula.
-// Non-finite values are stored as +INF. The series is memory data named
+// formula with the new series and evaluates every row. A row where the evaluation
+// fails, and every non-finite value, is stored as +INF (a missing value); a
+// formula that fails at every row is refused as BadFormula. The series is memory data named
 // "** y = <formula> **" with
 // the information "  y = <formula>" CR LF (the formula cut to 219 bytes, never
 // inside a double-byte character). *added (when given) receives the series on Done.

@@ -1,5 +1,7 @@
 #include "profile.h"
 
+#include "safefile.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -7,7 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include <fcntl.h>
@@ -33,19 +42,19 @@ bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0
 char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
 // Section and key names compare without ASCII case. The second byte of a CP932
-// double-byte character may be an ASCII letter; it is compared exactly, so two
-// different Japanese names never collide.
-bool NamesEqual(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (IsLeadByte((unsigned char)a[i]) && i + 1 < a.size()) {
-            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+// double-byte character may be an ASCII letter; it is kept exactly, so two
+// different Japanese names never collide. Two names are equal exactly when their
+// folded forms are.
+std::string Fold(std::string_view name) {
+    std::string out(name);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (IsLeadByte((unsigned char)out[i]) && i + 1 < out.size()) {
             ++i;
             continue;
         }
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+        out[i] = FoldAscii(out[i]);
     }
-    return true;
+    return out;
 }
 
 enum class LineKind { Other, Blank, Comment, Section, Key };
@@ -56,13 +65,7 @@ struct Line {
     LineKind kind = LineKind::Other;
     std::string_view name;     // section or key name, blanks trimmed
     std::string_view value;    // key value, blanks trimmed, quotes kept
-};
-
-struct Profile {
-    std::string text;  // the file's bytes; the views of `lines` point into it
-    std::string_view bom;
-    std::vector<Line> lines;
-    std::string_view eol = "\n";  // what new lines end with
+    bool owned = false;        // written by the program (content not from the file read)
 };
 
 Line ParseLine(std::string_view content, std::string_view eol) {
@@ -98,69 +101,30 @@ Line ParseLine(std::string_view content, std::string_view eol) {
     return line;
 }
 
-void Parse(Profile& p) {
-    std::string_view rest = p.text;
-    if (rest.substr(0, 3) == "\xEF\xBB\xBF") {
-        p.bom = rest.substr(0, 3);
-        rest.remove_prefix(3);
-    }
-    bool eolChosen = false;
-    while (!rest.empty()) {
-        std::size_t nl = rest.find('\n');
-        std::string_view content = nl == std::string_view::npos ? rest : rest.substr(0, nl);
-        std::string_view eol;
-        if (nl != std::string_view::npos) {
-            eol = rest.substr(nl, 1);
-            if (!content.empty() && content.back() == '\r') {
-                content.remove_suffix(1);
-                eol = rest.substr(nl - 1, 2);
-            }
-            // New lines follow the convention the file already uses.
-            if (!eolChosen) {
-                p.eol = eol.size() == 2 ? "\r\n" : "\n";
-                eolChosen = true;
-            }
-            rest.remove_prefix(nl + 1);
-        } else {
-            rest = {};
-        }
-        p.lines.push_back(ParseLine(content, eol));
-    }
+// One pair of enclosing quotes (double or single) comes off a value on reading.
+std::string_view Unquote(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return v.substr(1, v.size() - 2);
+    return v;
 }
 
-enum class ReadResult { Ok, Missing, Failed };
-
-ReadResult ReadProfile(const char* path, Profile& p) {
-    if (!path || !*path) return ReadResult::Failed;
-    int fd;
-    do {
-        fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || std::size_t(st.st_size) > kMaxProfileBytes) {
-        ::close(fd);
-        return ReadResult::Failed;
-    }
-    std::string text;
-    text.reserve(std::size_t(st.st_size));
-    char buf[16384];
-    for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 || text.size() + std::size_t(n) > kMaxProfileBytes) {
-            ::close(fd);
-            return ReadResult::Failed;
-        }
-        if (n == 0) break;
-        text.append(buf, std::size_t(n));
-    }
-    ::close(fd);
-    p.text = std::move(text);
-    Parse(p);
-    return ReadResult::Ok;
+// A value may not break the line structure: it ends at the first line break.
+std::string_view OneLine(std::string_view v) {
+    std::size_t cut = v.find_first_of("\r\n");
+    return cut == std::string_view::npos ? v : v.substr(0, cut);
 }
 
+bool ValidName(std::string_view name, bool isKey) {
+    if (name.find_first_of("\r\n") != std::string_view::npos) return false;
+    if (!isKey) return true;
+    // A key that would read back as a section, a comment or another key is refused.
+    return !name.empty() && name.find('=') == std::string_view::npos && name.front() != '[' &&
+           name.front() != ';';
+}
+
+// Replaces the file's contents through a temporary file beside it and a rename, so
+// that a crash mid-write leaves either the old profile or the new one, never a
+// half. A symbolic link is followed, so the link itself survives.
 bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
         ssize_t n = ::write(fd, data.data(), data.size());
@@ -171,9 +135,6 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
-// Replaces the file's contents through a temporary file beside it and a rename, so
-// that a crash mid-write leaves either the old profile or the new one, never a
-// half. A symbolic link is followed, so the link itself survives.
 bool ReplaceFile(const std::string& path, std::string_view data) {
     std::string target = path;
     if (char* real = ::realpath(path.c_str(), nullptr)) {
@@ -203,58 +164,296 @@ bool ReplaceFile(const std::string& path, std::string_view data) {
     return ok;
 }
 
-// Indices of the header lines of every section called `section`.
-std::vector<std::size_t> FindSections(const Profile& p, std::string_view section) {
-    std::vector<std::size_t> out;
-    for (std::size_t i = 0; i < p.lines.size(); ++i)
-        if (p.lines[i].kind == LineKind::Section && NamesEqual(p.lines[i].name, section))
-            out.push_back(i);
-    return out;
-}
+// A profile file held in memory: its lines grouped by section, with indexes from
+// folded section and key names to lines, so that a key is found and changed
+// without a pass over the file. Untouched lines stay views of the bytes read and
+// are written back byte for byte.
+class Document {
+public:
+    enum class State { Ok, Missing, Failed };
 
-// One past the last line of the section whose header is at `header`.
-std::size_t SectionEnd(const Profile& p, std::size_t header) {
-    std::size_t i = header + 1;
-    while (i < p.lines.size() && p.lines[i].kind != LineKind::Section) ++i;
-    return i;
-}
+    explicit Document(const char* path) {
+        if (!path || !*path) {
+            state_ = State::Failed;
+            return;
+        }
+        switch (kv::ReadRegularFile(path, text_, kMaxProfileBytes)) {
+        case kv::FileReadStatus::Ok: state_ = State::Ok; break;
+        case kv::FileReadStatus::Missing: state_ = State::Missing; break;
+        case kv::FileReadStatus::Refused: state_ = State::Failed; return;
+        }
+        Parse();
+    }
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
 
-// The first line holding `key` in any section called `section`, in file order.
-const Line* FindKey(const Profile& p, std::string_view section, std::string_view key,
-                    std::size_t* index = nullptr) {
-    for (std::size_t h : FindSections(p, section)) {
-        std::size_t end = SectionEnd(p, h);
-        for (std::size_t i = h + 1; i < end; ++i) {
-            if (p.lines[i].kind == LineKind::Key && NamesEqual(p.lines[i].name, key)) {
-                if (index) *index = i;
-                return &p.lines[i];
+    State GetState() const { return state_; }
+    bool Readable() const { return state_ != State::Failed; }
+    bool Changed() const { return changed_; }
+    void MarkWritten() { changed_ = false; }
+
+    // The first line holding key in any section called section, in file order.
+    const Line* Find(std::string_view section, std::string_view key) {
+        const std::vector<std::size_t>* list = SectionsNamed(section);
+        if (!list) return nullptr;
+        const std::string k = Fold(key);
+        for (std::size_t s : *list) {
+            Section& sec = sections_[s];
+            const auto& keys = KeysOf(sec);
+            auto it = keys.find(k);
+            if (it != keys.end()) return &sec.body[it->second];
+        }
+        return nullptr;
+    }
+
+    std::vector<std::string> SectionNames() const {
+        std::vector<std::string> names;
+        std::unordered_set<std::string> seen;
+        for (const Section& sec : sections_)
+            if (sec.hasHeader && !sec.dropped && seen.insert(Fold(sec.header.name)).second)
+                names.emplace_back(sec.header.name);
+        return names;
+    }
+
+    std::vector<std::string> KeyNames(std::string_view section) {
+        std::vector<std::string> names;
+        std::unordered_set<std::string> seen;
+        if (const std::vector<std::size_t>* list = SectionsNamed(section))
+            for (std::size_t s : *list)
+                for (const Line& l : sections_[s].body)
+                    if (l.kind == LineKind::Key && seen.insert(Fold(l.name)).second) names.emplace_back(l.name);
+        return names;
+    }
+
+    // Sets key=value (value already cut to one line); the key keeps its spelling
+    // where it is already present.
+    void Set(std::string_view section, std::string_view key, std::string_view value) {
+        const std::string k = Fold(key);
+        if (const std::vector<std::size_t>* list = SectionsNamed(section)) {
+            for (std::size_t s : *list) {
+                Section& sec = sections_[s];
+                const auto& keys = KeysOf(sec);
+                auto it = keys.find(k);
+                if (it == keys.end()) continue;
+                Line& line = sec.body[it->second];
+                if (line.value == value) return;  // unchanged: leave the file alone
+                std::string text(line.name);
+                text += '=';
+                text += value;
+                line = OwnedLine(std::move(text), line.eol);
+                changed_ = true;
+                return;
+            }
+            // After the first such section's last non-blank line, so that a blank
+            // line separating it from the next section stays where it is. Only
+            // blank lines follow there, so no key changes its place.
+            Section& sec = sections_[list->front()];
+            std::size_t at = sec.body.size();
+            while (at > 0 && sec.body[at - 1].kind == LineKind::Blank) --at;
+            sec.body.insert(sec.body.begin() + std::ptrdiff_t(at), NewKeyLine(key, value));
+            if (sec.keysBuilt) sec.keys.emplace(k, at);
+            changed_ = true;
+            return;
+        }
+        Section sec;
+        sec.hasHeader = true;
+        std::string header = "[";
+        header += section;
+        header += ']';
+        sec.header = OwnedLine(std::move(header), eol_);
+        sec.body.push_back(NewKeyLine(key, value));
+        sections_.push_back(std::move(sec));
+        byName_[Fold(section)].push_back(sections_.size() - 1);
+        changed_ = true;
+    }
+
+    // Removes every line of the key in every section of that name.
+    void DeleteKey(std::string_view section, std::string_view key) {
+        const std::vector<std::size_t>* list = SectionsNamed(section);
+        if (!list) return;
+        const std::string k = Fold(key);
+        for (std::size_t s : *list) {
+            Section& sec = sections_[s];
+            if (KeysOf(sec).count(k) == 0) continue;
+            std::erase_if(sec.body, [&](const Line& l) { return l.kind == LineKind::Key && Fold(l.name) == k; });
+            sec.keysBuilt = false;
+            sec.keys.clear();
+            changed_ = true;
+        }
+    }
+
+    // Removes every section of that name with all its lines.
+    void DeleteSection(std::string_view section) {
+        auto it = byName_.find(Fold(section));
+        if (it == byName_.end()) return;
+        for (std::size_t s : it->second) sections_[s].dropped = true;
+        byName_.erase(it);
+        changed_ = true;
+    }
+
+    std::string Text() const {
+        std::string out;
+        out.reserve(text_.size() + 4096);
+        out += bom_;
+        auto emit = [&](const Line& l) {
+            // The file's last line may have had no line end; it gets one when a
+            // new line now follows it.
+            if (l.owned && !out.empty() && out.back() != '\n') out += eol_;
+            out += l.content;
+            out += l.eol;
+        };
+        for (const Section& sec : sections_) {
+            if (sec.dropped) continue;
+            if (sec.hasHeader) emit(sec.header);
+            for (const Line& l : sec.body) emit(l);
+        }
+        return out;
+    }
+
+private:
+    struct Section {
+        bool hasHeader = false;  // the lines before the first section have none
+        bool dropped = false;
+        Line header;
+        std::vector<Line> body;
+        bool keysBuilt = false;
+        std::unordered_map<std::string, std::size_t> keys;  // folded key -> first line in body
+    };
+
+    void Parse() {
+        std::string_view rest = text_;
+        if (rest.substr(0, 3) == "\xEF\xBB\xBF") {
+            bom_ = rest.substr(0, 3);
+            rest.remove_prefix(3);
+        }
+        sections_.emplace_back();  // the lines before the first section
+        bool eolChosen = false;
+        while (!rest.empty()) {
+            std::size_t nl = rest.find('\n');
+            std::string_view content = nl == std::string_view::npos ? rest : rest.substr(0, nl);
+            std::string_view eol;
+            if (nl != std::string_view::npos) {
+                eol = rest.substr(nl, 1);
+                if (!content.empty() && content.back() == '\r') {
+                    content.remove_suffix(1);
+                    eol = rest.substr(nl - 1, 2);
+                }
+                // New lines follow the convention the file already uses.
+                if (!eolChosen) {
+                    eol_ = eol.size() == 2 ? "\r\n" : "\n";
+                    eolChosen = true;
+                }
+                rest.remove_prefix(nl + 1);
+            } else {
+                rest = {};
+            }
+            Line line = ParseLine(content, eol);
+            if (line.kind == LineKind::Section) {
+                Section sec;
+                sec.hasHeader = true;
+                sec.header = line;
+                sections_.push_back(std::move(sec));
+                byName_[Fold(line.name)].push_back(sections_.size() - 1);
+            } else {
+                sections_.back().body.push_back(line);
             }
         }
     }
-    return nullptr;
+
+    const std::vector<std::size_t>* SectionsNamed(std::string_view section) const {
+        auto it = byName_.find(Fold(section));
+        return it == byName_.end() ? nullptr : &it->second;
+    }
+
+    const std::unordered_map<std::string, std::size_t>& KeysOf(Section& sec) {
+        if (!sec.keysBuilt) {
+            sec.keys.clear();
+            for (std::size_t i = 0; i < sec.body.size(); ++i)
+                if (sec.body[i].kind == LineKind::Key) sec.keys.emplace(Fold(sec.body[i].name), i);
+            sec.keysBuilt = true;
+        }
+        return sec.keys;
+    }
+
+    Line OwnedLine(std::string text, std::string_view eol) {
+        Line line = ParseLine(owned_.emplace_back(std::move(text)), eol);
+        line.owned = true;
+        return line;
+    }
+
+    Line NewKeyLine(std::string_view key, std::string_view value) {
+        std::string text(key);
+        text += '=';
+        text += value;
+        return OwnedLine(std::move(text), eol_);
+    }
+
+    State state_ = State::Missing;
+    bool changed_ = false;
+    std::string text_;               // the file's bytes; unchanged lines are views into it
+    std::deque<std::string> owned_;  // the text of new and changed lines (stable addresses)
+    std::string_view bom_;
+    std::string_view eol_ = "\n";   // what new lines end with
+    std::vector<Section> sections_;  // [0]: the lines before the first section
+    std::unordered_map<std::string, std::vector<std::size_t>> byName_;  // folded name -> sections, in file order
+};
+
+// The documents of the batches now open, by path.
+struct OpenBatch {
+    int users = 0;
+    std::unique_ptr<Document> doc;  // read at the first call
+};
+
+std::mutex& Lock() {
+    static std::mutex m;
+    return m;
 }
 
-// One pair of enclosing quotes (double or single) comes off a value on reading.
-std::string_view Unquote(std::string_view v) {
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-        return v.substr(1, v.size() - 2);
-    return v;
+std::map<std::string, OpenBatch>& Batches() {
+    static std::map<std::string, OpenBatch> batches;
+    return batches;
 }
 
-// The stored value of the key, or nothing when the file, section or key is missing.
-bool LookUp(const char* path, const char* section, const char* key, std::string& out) {
-    Profile p;
-    if (ReadProfile(path, p) != ReadResult::Ok) return false;
-    const Line* line = FindKey(p, Trim(section), Trim(key));
-    if (!line) return false;
-    out.assign(Unquote(line->value));
+bool Store(const char* path, Document& doc) {
+    if (!doc.Changed()) return true;
+    if (!ReplaceFile(path, doc.Text())) return false;
+    doc.MarkWritten();
     return true;
 }
 
-void AddDistinct(std::vector<std::string>& names, std::string_view name) {
-    for (const std::string& n : names)
-        if (NamesEqual(n, name)) return;
-    names.emplace_back(name);
+// Runs f on the profile at path: the batch's document when one is open on the
+// path, otherwise the file read for this call alone, in which case a change is
+// written at once. f returns the call's result (for a change, whether it was
+// accepted).
+template <class F>
+auto WithDocument(const char* path, F f) -> decltype(f(std::declval<Document&>())) {
+    std::lock_guard<std::mutex> guard(Lock());
+    if (path && *path) {
+        auto it = Batches().find(path);
+        if (it != Batches().end()) {
+            OpenBatch& b = it->second;
+            if (!b.doc) b.doc = std::make_unique<Document>(path);
+            return f(*b.doc);
+        }
+    }
+    Document doc(path);
+    return f(doc);
+}
+
+BOOL Change(const char* path, const std::function<void(Document&)>& change) {
+    std::lock_guard<std::mutex> guard(Lock());
+    auto it = Batches().find(path);
+    if (it != Batches().end()) {
+        OpenBatch& b = it->second;
+        if (!b.doc) b.doc = std::make_unique<Document>(path);
+        if (!b.doc->Readable()) return 0;  // never overwrite what could not be read
+        change(*b.doc);
+        return 1;
+    }
+    Document doc(path);
+    if (!doc.Readable()) return 0;
+    change(doc);
+    return Store(path, doc) ? 1 : 0;
 }
 
 // Copies a list of names into buf as the listing form: each name zero-terminated,
@@ -282,52 +481,22 @@ DWORD CopyList(const std::vector<std::string>& names, char* buf, DWORD size) {
     return size - 2;
 }
 
-// A value may not break the line structure: it ends at the first line break.
-std::string_view OneLine(std::string_view v) {
-    std::size_t cut = v.find_first_of("\r\n");
-    return cut == std::string_view::npos ? v : v.substr(0, cut);
+// The stored value of the key, or nothing when the file, section or key is missing.
+bool LookUp(const char* path, const char* section, const char* key, std::string& out) {
+    return WithDocument(path, [&](Document& doc) {
+        if (!doc.Readable()) return false;
+        const Line* line = doc.Find(Trim(section), Trim(key));
+        if (!line) return false;
+        out.assign(Unquote(line->value));
+        return true;
+    });
 }
 
-bool ValidName(std::string_view name, bool isKey) {
-    if (name.find_first_of("\r\n") != std::string_view::npos) return false;
-    if (!isKey) return true;
-    // A key that would read back as a section, a comment or another key is refused.
-    return !name.empty() && name.find('=') == std::string_view::npos && name.front() != '[' &&
-           name.front() != ';';
-}
-
-// The file rebuilt with edits: lines dropped, one line's content replaced, new
-// lines inserted after one line (or at the end when `insertAfter` is npos).
-struct Edit {
-    std::vector<bool> drop;
-    std::size_t replace = std::string::npos;
-    std::string replacement;
-    std::size_t insertAfter = std::string::npos;
-    std::vector<std::string> inserted;
-};
-
-std::string Rebuild(const Profile& p, const Edit& e) {
-    std::string out;
-    out.reserve(p.text.size() + 256);
-    out += p.bom;
-    auto emitInserted = [&] {
-        for (const std::string& s : e.inserted) {
-            // The line before may be a last line without a line end.
-            if (!out.empty() && out.back() != '\n') out += p.eol;
-            out += s;
-            out += p.eol;
-        }
-    };
-    for (std::size_t i = 0; i < p.lines.size(); ++i) {
-        if (!e.drop.empty() && e.drop[i]) continue;
-        const Line& l = p.lines[i];
-        if (i == e.replace) out += e.replacement;
-        else out += l.content;
-        out += l.eol;
-        if (i == e.insertAfter) emitInserted();
-    }
-    if (e.insertAfter == std::string::npos) emitInserted();
-    return out;
+std::string DefaultValue(const char* def) {
+    // The default loses its trailing blanks, as the system does.
+    std::string_view d = def ? def : "";
+    while (!d.empty() && IsBlank(d.back())) d.remove_suffix(1);
+    return std::string(d);
 }
 
 }  // namespace
@@ -352,29 +521,14 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
                                char* buf, DWORD size, const char* path) {
     if (!buf || size == 0) return 0;
     if (!section || !key) {
-        std::vector<std::string> names;
-        Profile p;
-        if (ReadProfile(path, p) == ReadResult::Ok) {
-            if (!section) {
-                for (const Line& l : p.lines)
-                    if (l.kind == LineKind::Section) AddDistinct(names, l.name);
-            } else {
-                for (std::size_t h : FindSections(p, Trim(section))) {
-                    std::size_t end = SectionEnd(p, h);
-                    for (std::size_t i = h + 1; i < end; ++i)
-                        if (p.lines[i].kind == LineKind::Key) AddDistinct(names, p.lines[i].name);
-                }
-            }
-        }
+        std::vector<std::string> names = WithDocument(path, [&](Document& doc) {
+            if (!doc.Readable()) return std::vector<std::string>();
+            return section ? doc.KeyNames(Trim(section)) : doc.SectionNames();
+        });
         return CopyList(names, buf, size);
     }
     std::string value;
-    if (!LookUp(path, section, key, value)) {
-        // The default loses its trailing blanks, as the system does.
-        std::string_view d = def ? def : "";
-        while (!d.empty() && IsBlank(d.back())) d.remove_suffix(1);
-        value.assign(d);
-    }
+    if (!LookUp(path, section, key, value)) value = DefaultValue(def);
     // A value may hold a zero byte; the caller sees a C string up to it.
     value.resize(std::min(value.size(), std::strlen(value.c_str())));
     std::size_t n = std::min<std::size_t>(value.size(), size - 1);
@@ -392,57 +546,11 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
     std::string_view k = key ? Trim(key) : std::string_view();
     if (key && !ValidName(k, true)) return 0;
 
-    Profile p;
-    ReadResult rr = ReadProfile(path, p);
-    if (rr == ReadResult::Failed) return 0;  // never overwrite what could not be read
-
-    Edit e;
-    if (!key || !value) {
-        // Deleting: every section of that name, or every line of the key in them.
-        e.drop.assign(p.lines.size(), false);
-        bool any = false;
-        for (std::size_t h : FindSections(p, sec)) {
-            std::size_t end = SectionEnd(p, h);
-            for (std::size_t i = key ? h + 1 : h; i < end; ++i) {
-                if (!key || (p.lines[i].kind == LineKind::Key && NamesEqual(p.lines[i].name, k))) {
-                    e.drop[i] = true;
-                    any = true;
-                }
-            }
-        }
-        if (!any) return 1;
-    } else {
-        std::string_view v = OneLine(value);
-        std::size_t at = 0;
-        if (const Line* line = FindKey(p, sec, k, &at)) {
-            if (line->value == v) return 1;  // unchanged: leave the file alone
-            e.replace = at;
-            e.replacement.assign(line->name);  // the key keeps its spelling
-            e.replacement += '=';
-            e.replacement += v;
-        } else {
-            std::string newLine(k);
-            newLine += '=';
-            newLine += v;
-            std::vector<std::size_t> sections = FindSections(p, sec);
-            if (!sections.empty()) {
-                // After the section's last non-blank line, so that a blank line
-                // separating it from the next section stays where it is.
-                std::size_t h = sections.front();
-                std::size_t last = h;
-                for (std::size_t i = h + 1, end = SectionEnd(p, h); i < end; ++i)
-                    if (p.lines[i].kind != LineKind::Blank) last = i;
-                e.insertAfter = last;
-            } else {
-                std::string header = "[";
-                header += sec;
-                header += ']';
-                e.inserted.push_back(std::move(header));
-            }
-            e.inserted.push_back(std::move(newLine));
-        }
-    }
-    return ReplaceFile(path, Rebuild(p, e)) ? 1 : 0;
+    return Change(path, [&](Document& doc) {
+        if (!key) doc.DeleteSection(sec);
+        else if (!value) doc.DeleteKey(sec, k);
+        else doc.Set(sec, k, OneLine(value));
+    });
 }
 
 namespace kv {
@@ -454,9 +562,30 @@ std::string GetProfileString(const char* section, const char* key, const char* d
         value.resize(std::strlen(value.c_str()));
         return value;
     }
-    std::string_view d = def ? def : "";
-    while (!d.empty() && IsBlank(d.back())) d.remove_suffix(1);
-    return std::string(d);
+    return DefaultValue(def);
+}
+
+ProfileBatch::ProfileBatch(std::string path) : path_(std::move(path)) {
+    std::lock_guard<std::mutex> guard(Lock());
+    ++Batches()[path_].users;
+}
+
+ProfileBatch::~ProfileBatch() {
+    std::lock_guard<std::mutex> guard(Lock());
+    auto it = Batches().find(path_);
+    if (it == Batches().end()) return;
+    if (--it->second.users > 0) return;
+    // There is no one to tell of a failed write at the end of a batch.
+    if (it->second.doc && it->second.doc->Readable()) (void)Store(path_.c_str(), *it->second.doc);
+    Batches().erase(it);
+}
+
+bool ProfileBatch::Flush() {
+    std::lock_guard<std::mutex> guard(Lock());
+    auto it = Batches().find(path_);
+    if (it == Batches().end() || !it->second.doc) return true;
+    Document& doc = *it->second.doc;
+    return !doc.Readable() || Store(path_.c_str(), doc);
 }
 
 }  // namespace kv

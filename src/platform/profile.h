@@ -2,7 +2,9 @@
 // Private-profile (INI) files with the Windows semantics the program's profile,
 // filter.ini and .nls files rely on: sections and keys compare without case,
 // lines the program does not touch are kept as they are, values are neither
-// quoted nor escaped. Paths are local file-system paths (UTF-8).
+// quoted nor escaped. Paths are local file-system paths (UTF-8). Only a regular
+// file is read (a pipe or a device reads as a file that cannot be read, without
+// waiting), and at most 16 MB of it.
 
 #include "wintypes.h"
 
@@ -28,4 +30,26 @@ namespace kv {
 // Convenience for callers that want the whole value with no buffer limit.
 std::string GetProfileString(const char* section, const char* key, const char* def,
                              const char* path);
+
+// The calls above each read the file and each change rewrites it. Where many keys
+// are read or written together (the whole profile at start-up and at a passed
+// close check), a batch on the path makes the calls on that exact path share one
+// reading of the file, made at the first call, and keep their changes in memory;
+// Flush, or the end of the last batch open on the path, writes the file once,
+// and only when something changed (through a temporary file, as a single call
+// does). Batches on one path may nest. A file that could not be read is never
+// written, in a batch or not.
+class ProfileBatch {
+public:
+    explicit ProfileBatch(std::string path);
+    ~ProfileBatch();
+    ProfileBatch(const ProfileBatch&) = delete;
+    ProfileBatch& operator=(const ProfileBatch&) = delete;
+
+    // Writes the changes gathered so far; false when they could not be written.
+    bool Flush();
+
+private:
+    std::string path_;
+};
 }  // namespace kv

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -16,9 +17,24 @@ namespace kv {
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
+// Write-protected: we may not write it, or it carries no write bit at all (the
+// read-only mark of other systems), which holds for the superuser too.
+bool WriteProtected(const std::string& path, const struct stat& st) {
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
+bool WriteAllAt(int fd, const char* data, std::size_t n, off_t at) {
+    while (n > 0) {
+        const ssize_t w = ::pwrite(fd, data, n, at);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false;
+        data += w;
+        n -= std::size_t(w);
+        at += w;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -29,7 +45,14 @@ ReplacingFileWriter::ReplacingFileWriter(const std::string& path) : target_(path
     }
     struct stat st;
     const bool existed = ::stat(target_.c_str(), &st) == 0;
-    if (existed && !S_ISREG(st.st_mode)) return;
+    if (existed && !S_ISREG(st.st_mode)) {
+        refusal_ = Refusal::NotAFile;
+        return;
+    }
+    if (existed && WriteProtected(target_, st)) {
+        refusal_ = Refusal::ReadOnly;
+        return;
+    }
 
     const std::size_t slash = target_.rfind('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
@@ -44,6 +67,9 @@ ReplacingFileWriter::ReplacingFileWriter(const std::string& path) : target_(path
     }
     if (fd < 0) {
         temp_.clear();
+        // A folder that takes no new file: a writable target is written in place.
+        if (existed) OpenInPlace();
+        else refusal_ = Refusal::CannotCreate;
         return;
     }
     if (existed) (void)::fchmod(fd, st.st_mode & 07777);
@@ -52,13 +78,41 @@ ReplacingFileWriter::ReplacingFileWriter(const std::string& path) : target_(path
         ::close(fd);
         ::unlink(temp_.c_str());
         temp_.clear();
+        refusal_ = Refusal::CannotCreate;
     }
+}
+
+void ReplacingFileWriter::OpenInPlace() {
+    // Opened now (not cut) so that only a target we can really write gets this
+    // far; it changes only on Commit.
+    int fd;
+    do {
+        fd = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    struct stat st;
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        fd = -1;
+    }
+    if (fd >= 0) file_ = std::tmpfile();
+    if (!file_) {
+        if (fd >= 0) ::close(fd);
+        refusal_ = Refusal::CannotCreate;
+        return;
+    }
+    (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    targetFd_ = fd;
 }
 
 ReplacingFileWriter::~ReplacingFileWriter() { Abort(); }
 
 bool ReplacingFileWriter::Commit() {
     if (!file_) return false;
+    if (InPlace()) {
+        const bool ok = CommitInPlace();
+        Abort();
+        return ok;
+    }
     bool ok = std::fflush(file_) == 0 && !std::ferror(file_);
     ok = ::fsync(::fileno(file_)) == 0 && ok;
     ok = std::fclose(file_) == 0 && ok;
@@ -69,10 +123,38 @@ bool ReplacingFileWriter::Commit() {
     return ok;
 }
 
+bool ReplacingFileWriter::CommitInPlace() {
+    if (std::fflush(file_) != 0 || std::ferror(file_)) return false;
+    const int staged = ::fileno(file_);
+    struct stat st;
+    if (::fstat(staged, &st) != 0) return false;
+    const off_t size = st.st_size;
+    // The room first, without changing the file's length: a full disk is found
+    // before a byte of the old content is overwritten. File systems that cannot
+    // reserve room are written as they are.
+    if (size > 0 && ::fallocate(targetFd_, FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
+        return false;
+    char block[1 << 16];
+    off_t at = 0;
+    while (at < size) {
+        const ssize_t n = ::pread(staged, block, sizeof block, at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        if (!WriteAllAt(targetFd_, block, std::size_t(n), at)) return false;
+        at += n;
+    }
+    return ::ftruncate(targetFd_, size) == 0 && ::fsync(targetFd_) == 0;
+}
+
 void ReplacingFileWriter::Abort() {
     if (file_) {
         std::fclose(file_);
         file_ = nullptr;
+    }
+    if (targetFd_ >= 0) {
+        ::close(targetFd_);
+        targetFd_ = -1;
     }
     if (!temp_.empty()) {
         ::unlink(temp_.c_str());
@@ -80,39 +162,76 @@ void ReplacingFileWriter::Abort() {
     }
 }
 
-std::FILE* OpenRegularFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+int OpenRegularFileDescriptor(const std::string& path) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return nullptr;
+        errno = EINVAL;
+        return -1;
     }
+    // Reads of a regular file wait for the disk as usual.
     (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+std::FILE* OpenRegularFile(const std::string& path) {
+    const int fd = OpenRegularFileDescriptor(path);
+    if (fd < 0) return nullptr;
     std::FILE* f = ::fdopen(fd, "rb");
     if (!f) ::close(fd);
     return f;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out) {
+FileReadStatus ReadRegularFile(const std::string& path, std::string& out, std::size_t limit) {
     out.clear();
-    std::unique_ptr<std::FILE, FileCloser> f(OpenRegularFile(path));
-    if (!f) return false;
+    const int fd = OpenRegularFileDescriptor(path);
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? FileReadStatus::Missing : FileReadStatus::Refused;
     struct stat st;
-    if (::fstat(::fileno(f.get()), &st) != 0) return false;
+    if (::fstat(fd, &st) != 0 || std::size_t(st.st_size) > limit) {
+        ::close(fd);
+        return FileReadStatus::Refused;
+    }
     // Read in one piece into room of the file's size (one more byte tells a
     // file that grew meanwhile, which is read on in chunks).
     std::size_t size = std::size_t(st.st_size) + 1;
     out.reserve(size);
     AdviseHugePages(out.data(), size);
     out.resize(size);
-    std::size_t have = std::fread(out.data(), 1, size, f.get());
-    while (have == out.size()) {
-        out.resize(out.size() * 2);
-        have += std::fread(out.data() + have, 1, out.size() - have, f.get());
+    std::size_t have = 0;
+    bool ok = true;
+    for (;;) {
+        if (have == out.size()) {
+            if (out.size() > limit) {
+                ok = false;
+                break;
+            }
+            out.resize(std::min(out.size() * 2, limit == std::size_t(-1) ? limit : limit + 1));
+        }
+        const ssize_t n = ::read(fd, out.data() + have, out.size() - have);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        have += std::size_t(n);
+    }
+    ::close(fd);
+    if (!ok || have > limit) {
+        out.clear();
+        return FileReadStatus::Refused;
     }
     out.resize(have);
-    return !std::ferror(f.get());
+    return FileReadStatus::Ok;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+    return ReadRegularFile(path, out) == FileReadStatus::Ok;
 }
 
 std::string ReplaceExtension(const std::string& path, const char* ext) {

@@ -1,42 +1,83 @@
 #pragma once
 // Files that must never be left half written: a new content goes to a temporary
 // file beside the target and takes the target's name only when all of it is on
-// the disk. Also whole-file reading and the helpers of backup copies.
-// Paths are local (UTF-8) file names.
+// the disk. Also the one way the program opens files for reading, and the helpers
+// of backup copies. Paths are local (UTF-8) file names.
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
 namespace kv {
 
-// Writes a file through a temporary file in the target's directory. A symbolic
-// link is followed, so the link survives; the new file keeps the old one's
-// permission bits. Destroying a writer that was not committed removes the
-// temporary file and leaves the target as it was.
+// Writes a file so that the target holds either its old content or the whole new
+// one. Normally the new content goes to a temporary file beside the target and is
+// renamed over it on Commit: a symbolic link is followed, so the link survives,
+// and the new file keeps the old one's permission bits. A target that exists but
+// is write-protected (no write permission for us, or no write bit for anyone,
+// which is respected even where the system would let the write through) is
+// refused. Where the folder takes no new file but the target itself is writable,
+// the content is gathered aside and written over the target in place on Commit,
+// once its room on the disk is reserved. Destroying a writer that was not
+// committed leaves the target as it was.
 class ReplacingFileWriter {
 public:
+    enum class Refusal {
+        None,          // the writer is open
+        ReadOnly,      // the target exists and is write-protected
+        NotAFile,      // the target is a folder, a device, a pipe ...
+        CannotCreate,  // neither a new file beside the target nor the target can be written
+    };
+
     explicit ReplacingFileWriter(const std::string& path);
     ~ReplacingFileWriter();
     ReplacingFileWriter(const ReplacingFileWriter&) = delete;
     ReplacingFileWriter& operator=(const ReplacingFileWriter&) = delete;
 
-    // The open temporary file (binary), or null when none could be created.
+    // The open stream the content goes to (binary), or null when the target
+    // cannot be written (Why() says why).
     std::FILE* File() const { return file_; }
-    // Flushes, syncs and closes the temporary file and renames it over the
-    // target. False on any failure, the target then untouched.
+    Refusal Why() const { return refusal_; }
+    // True when the content will be written over the target in place.
+    bool InPlace() const { return targetFd_ >= 0; }
+    // Puts the whole content under the target's name: syncs and renames the
+    // temporary file over the target, or writes the content over the target in
+    // place. False on any failure; the target is then untouched, except when the
+    // disk fails in the middle of an in-place write whose room was reserved.
     bool Commit();
-    // Removes the temporary file.
+    // Drops the content; the target stays as it was.
     void Abort();
 
 private:
+    void OpenInPlace();
+    bool CommitInPlace();
+
     std::string target_;
     std::string temp_;
     std::FILE* file_ = nullptr;
+    int targetFd_ = -1;
+    Refusal refusal_ = Refusal::None;
 };
 
-// A regular file opened for reading in binary mode; null for anything else
-// (a folder, a device, a pipe: opening one never waits for a writer).
+// How an attempt to read a file ended.
+enum class FileReadStatus {
+    Ok,
+    Missing,  // no such file, or a folder on its path is missing
+    Refused,  // not a regular file, larger than allowed, unreadable, or a read error
+};
+
+// Every file the program reads is opened through here: without waiting (a pipe
+// with no writer or a device never blocks the open), and only when it is a
+// regular file. The descriptor (in blocking mode again, close-on-exec), or -1
+// with errno set (EINVAL for anything that is not a regular file).
+int OpenRegularFileDescriptor(const std::string& path);
+
+// A regular file opened for reading in binary mode; null for anything else.
 std::FILE* OpenRegularFile(const std::string& path);
+
+// The whole content of a regular file of at most limit bytes.
+FileReadStatus ReadRegularFile(const std::string& path, std::string& out,
+                               std::size_t limit = static_cast<std::size_t>(-1));
 
 // The whole content of a regular file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out);

@@ -7,8 +7,13 @@
 #include "app/history.h"
 #include "app/menus.h"
 #include "platform/profile.h"
+#include "support/helpers/fifo_watchdog.h"
 
 #include <QToolBar>
+
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -23,6 +28,55 @@ std::string ReadAll(const std::string& path) {
     s << in.rdbuf();
     return s.str();
 }
+
+// The profile's path in the test's home folder.
+std::string ProfileInHome() {
+    return kv::app::ComputeProfilePath(std::getenv("HOME"), kv::app::LogonUserName(), "/nowhere/");
+}
+
+// Counts, through the kernel's file notifications, how often a file was opened
+// and how often a new content took its name (a rename onto it, or a write to it
+// closed).
+class FileWatch {
+public:
+    explicit FileWatch(const std::string& path) {
+        const std::size_t slash = path.rfind('/');
+        name_ = path.substr(slash + 1);
+        fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ok_ = fd_ >= 0 &&
+              ::inotify_add_watch(fd_, path.substr(0, slash).c_str(), IN_OPEN | IN_MOVED_TO | IN_CLOSE_WRITE) >= 0;
+    }
+    ~FileWatch() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool Ok() const { return ok_; }
+    struct Counts {
+        int reads = 0;
+        int writes = 0;
+    };
+    // What happened since the last call.
+    Counts Take() {
+        Counts c;
+        alignas(inotify_event) char buf[1 << 16];
+        ssize_t n;
+        while ((n = ::read(fd_, buf, sizeof buf)) > 0) {
+            for (char* p = buf; p < buf + n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(p);
+                if (e->len > 0 && name_ == e->name) {
+                    if (e->mask & IN_OPEN) ++c.reads;
+                    if (e->mask & (IN_MOVED_TO | IN_CLOSE_WRITE)) ++c.writes;
+                }
+                p += sizeof(inotify_event) + e->len;
+            }
+        }
+        return c;
+    }
+
+private:
+    int fd_ = -1;
+    bool ok_ = false;
+    std::string name_;
+};
 
 TEST(ProfilePath, HomeDirectoryElseProgramDirectory) {
     using kv::app::ComputeProfilePath;
@@ -169,6 +223,47 @@ TEST_F(AppTest, StoredValuesAreReadByTheirRules) {
     WritePrivateProfileStringA("Window", "CommandBar", "2", profile.c_str());
     Start();
     EXPECT_TRUE(app->Frame->CommandBar()->isVisibleTo(app->Frame));
+}
+
+TEST_F(AppTest, StartUpReadsTheProfileOnceAndACloseCheckWritesItOnce) {
+    const std::string profile = ProfileInHome();
+    FileWatch watch(profile);
+    if (!watch.Ok()) GTEST_SKIP() << "the system gives no file notifications to count reads and writes with";
+    Start();
+    ASSERT_EQ(app->ProfilePath(), profile);
+    ASSERT_TRUE(app->Frame->close());  // the first close check makes the file
+    FileWatch::Counts c = watch.Take();
+    EXPECT_EQ(c.writes, 1);
+    Stop();
+
+    Start();
+    c = watch.Take();
+    EXPECT_EQ(c.reads, 1);
+    EXPECT_EQ(c.writes, 0);
+    chart()->AutoScaleMargin = 33;
+    chart()->Defaults.DefaultText.Font.lfHeight = 321;
+    ASSERT_TRUE(chart()->CanClose());
+    c = watch.Take();
+    EXPECT_EQ(c.reads, 1);
+    EXPECT_EQ(c.writes, 1);
+    Stop();
+    Start();
+    EXPECT_EQ(chart()->AutoScaleMargin, 33);
+}
+
+TEST_F(AppTest, AProfileThatIsAPipeGivesTheDefaultsWithoutWaiting) {
+    const std::string profile = ProfileInHome();
+    kvtest::MakeFifo(profile);
+    kvtest::WithFifoWatchdog(profile, [&] {
+        Start();
+        EXPECT_EQ(chart()->HandleSizeSetting, 10);
+        EXPECT_EQ(chart()->AutoScaleMargin, 10);
+        EXPECT_TRUE(app->Frame->close());
+        Stop();
+    });
+    struct stat st;
+    ASSERT_EQ(::lstat(profile.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 }  // namespace

@@ -378,7 +378,7 @@ TEST_F(ClipboardCommands, ShowHideAndOptionsDialogs) {
     EXPECT_TRUE(w->GetInvalidRegion().contains(QRect(0, 0, 800, 600)));
 }
 
-TEST_F(ClipboardCommands, InformationTextIsEditedWithoutMarkingTheGraph) {
+TEST_F(ClipboardCommands, AnEditedInformationTextMarksTheGraph) {
     auto plot = kvtest::MakeSampleSeries(3);
     plot->Info = "old";
     {
@@ -392,7 +392,7 @@ TEST_F(ClipboardCommands, InformationTextIsEditedWithoutMarkingTheGraph) {
         w->ShowSeriesInfo(plot.get());
     }
     EXPECT_EQ(plot->Info, "new note");
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Modified, 1);
 
     // A memory series has no file for the editor.
     plot->IsFileData = 0;

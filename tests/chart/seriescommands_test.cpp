@@ -346,8 +346,9 @@ TEST_F(SeriesCommands, InformationAndEditor) {
         EXPECT_TRUE(w->ProcessCommand(CM_PLOTINFO));
     }
     EXPECT_EQ(Series(1).Info, "new\r\ntext");
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Modified, 1);
     EXPECT_EQ(w->PlotSelected, 1);
+    w->Modified = 0;
 
     const std::string file = Path("e.dat");
     std::ofstream(file) << "1 1\n";

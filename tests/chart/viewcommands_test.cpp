@@ -112,14 +112,17 @@ TEST_F(ViewCommands, PaperColourDialogKeepsItsCustomColoursForTheRun) {
     for (COLORREF c : colors.Requests()[0].customIn) EXPECT_EQ(c, RGB(255, 255, 255));
     EXPECT_EQ(w->Env->PaperColor, before);
 
+    EXPECT_EQ(w->Modified, 0);
+
+    // The graph file keeps the paper's colour: a new one marks the graph.
     colors.Choose(RGB(255, 255, 200), {{3, RGB(1, 2, 3)}});
     ASSERT_TRUE(Run(CM_PAPERCOLOR));
     EXPECT_EQ(w->Env->PaperColor, RGB(255, 255, 200));
+    EXPECT_EQ(w->Modified, 1);
     colors.Cancel();
     ASSERT_TRUE(Run(CM_PAPERCOLOR));
     EXPECT_EQ(colors.Requests()[2].customIn[3], RGB(1, 2, 3));
     EXPECT_EQ(colors.Requests()[2].request.color, RGB(255, 255, 200));
-    EXPECT_EQ(w->Modified, 0);
 }
 
 TEST_F(ViewCommands, ManualRefreshAndRedraw) {

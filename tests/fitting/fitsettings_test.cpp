@@ -15,6 +15,9 @@
 #include <string>
 
 #include "fit_series.h"
+#include "support/helpers/fifo_watchdog.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -335,6 +338,22 @@ TEST_F(NlsFile, MissingDamagedAndOddFiles) {
 
     // A file that cannot be written says so.
     EXPECT_EQ(WriteNls(Path("no/such/dir/x.nls").c_str(), NlsFileData()), 0);
+}
+
+TEST_F(NlsFile, APipeChosenAsSettingsFileIsNotWaitedOn) {
+    const std::string pipe = Path("pipe.nls");
+    kvtest::MakeFifo(pipe);
+    kvtest::WithFifoWatchdog(pipe, [&] {
+        NlsFileData d = ReadNls(pipe.c_str());
+        EXPECT_EQ(d.Function, "");
+        for (int k = 0; k < 9; ++k) EXPECT_EQ(d.Parameters[k], 0);
+        NlsFileData model;
+        model.Function = "a*x";
+        EXPECT_EQ(WriteNls(pipe.c_str(), model), 0);
+    });
+    struct stat st;
+    ASSERT_EQ(::lstat(pipe.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 }  // namespace

@@ -185,6 +185,37 @@ TEST(GenerateCurve, NonFiniteValuesAreInfiniteAndAFormulaThatCannotBeEvaluatedIs
               CurveStatus::Done);
     EXPECT_EQ(Column(set.PlotList[1]->YData), (std::vector<double>{-1, kInf, 1}));
 
+    // Rows where the formula fails (outside a function's domain) are missing
+    // values, whichever rows they are; the others are the formula's values.
+    struct Partial {
+        const char* formula;
+        double start, end;
+        std::vector<double> want;
+    };
+    const Partial partial[] = {
+        {"invq(x)", 0, 0.5, {kInf, 0.6744897501960817, 0}},
+        {"inverf(x)", -1, 1, {kInf, 0, kInf}},
+        {"invp(x)*0+x", 0.5, 1.5, {0.5, kInf, kInf}},
+        {"log(x)", -1, 1, {kInf, kInf, 0}},
+    };
+    for (const Partial& c : partial) {
+        BoxFrame one;
+        ASSERT_EQ(GenerateCurve(one, CurveRequest{c.formula, c.start, c.end, 2, DivisionLinear, nullptr}),
+                  CurveStatus::Done)
+            << c.formula;
+        const TPlot& p = *one.PlotList[1];
+        ASSERT_EQ(p.YData.GetItemsInContainer(), 3) << c.formula;
+        for (int i = 0; i < 3; ++i) {
+            const double want = c.want[std::size_t(i)];
+            if (want == kInf) EXPECT_EQ(p.YData[i].Value, kInf) << c.formula << " row " << i;
+            else EXPECT_NEAR(p.YData[i].Value, want, 1e-15) << c.formula << " row " << i;
+            EXPECT_EQ(p.YData[i].Flag, 0);
+        }
+    }
+    // Failing at every x is no curve.
+    EXPECT_EQ(GenerateCurve(set, CurveRequest{"invq(x)", -2, 0, 4, DivisionLinear, nullptr}),
+              CurveStatus::BadFormula);
+
     // These compile but leave no single value: every row would fail, so no curve of
     // stale values is made.
     for (const char* f : {"x+", "x,1", "sin(x,1)"}) {

@@ -1,4 +1,5 @@
 #include "platform/profile.h"
+#include "support/helpers/fifo_watchdog.h"
 
 #include <gtest/gtest.h>
 
@@ -312,6 +313,115 @@ TEST_F(ProfileTest, ManyKeysWrittenOneByOne) {
     }
     std::string text = ReadBytes(path_);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 302);
+}
+
+// What the program does to a profile, as a list of calls: a null value deletes a
+// key, a null key a section.
+struct Call {
+    const char* section;
+    const char* key;
+    const char* value;
+};
+const Call kCalls[] = {
+    {"window", "TOP", "-360"},          // in place, the stored spelling kept
+    {"Window", "Width", "640"},         // a new key before the blank separator
+    {"Other", "Font", "\x82\x6c Gothic"},  // after a last line without a line end
+    {"New", "k", "v"},                  // a new section at the end
+    {"new", "K", "w"},                  // the new line changed again
+    {"Window", "Left", "10"},           // the value it has: nothing changes
+    {"Other", "editor", nullptr},       // a key deleted
+    {"Gone", nullptr, nullptr},         // a section deleted, both of its copies
+    {"Window", "Top", "1"},
+    {"Later", "x", "1"},
+};
+const std::string kCalledOn =
+    "; user settings\r\n"
+    "[Window]\r\n"
+    "  Left = 10 \r\n"
+    "Top=20\r\n"
+    "\r\n"
+    "[Gone]\r\n"
+    "a=1\r\n"
+    "[Other]\r\n"
+    "Name=\x93\xfa\x96\x7b\r\n"
+    "[gone]\r\n"
+    "b=2\r\n"
+    "[Other]\r\n"
+    "editor=C:\\x.exe";
+
+TEST_F(ProfileTest, ABatchReadsOnceAndWritesOnceWhatSingleCallsWrite) {
+    const std::string single = PathOf("single.ini");
+    WriteBytes(single, kCalledOn);
+    WriteBytes(path_, kCalledOn);
+    for (const Call& c : kCalls) ASSERT_TRUE(WritePrivateProfileStringA(c.section, c.key, c.value, single.c_str()));
+    {
+        kv::ProfileBatch batch(path_);
+        for (const Call& c : kCalls) ASSERT_TRUE(Write(c.section, c.key, c.value));
+        // Read back from memory; the file has not changed yet.
+        EXPECT_EQ(GetInt("WINDOW", "top", 0), 1);
+        EXPECT_EQ(Get("New", "k", ""), "w");
+        EXPECT_EQ(Get("Other", "editor", "none"), "none");
+        EXPECT_EQ(Get(nullptr, nullptr, "", 64), std::string("Window\0Other\0New\0Later\0", 23));
+        EXPECT_EQ(ReadBytes(path_), kCalledOn);
+    }
+    EXPECT_EQ(ReadBytes(path_), ReadBytes(single));
+    EXPECT_NE(ReadBytes(path_), kCalledOn);
+
+    // The file is read at the first call only: what changes on the disk later is
+    // not read again within the batch.
+    {
+        kv::ProfileBatch batch(path_);
+        EXPECT_EQ(GetInt("Window", "Top", 0), 1);
+        WriteBytes(path_, "[Window]\nTop=2\n");
+        EXPECT_EQ(GetInt("Window", "Top", 0), 1);
+    }
+    EXPECT_EQ(ReadBytes(path_), "[Window]\nTop=2\n");  // nothing changed, nothing written
+}
+
+TEST_F(ProfileTest, NestedBatchesWriteAtTheEndOfTheLastOrOnFlush) {
+    WriteBytes(path_, "[S]\nk=1\n");
+    {
+        kv::ProfileBatch outer(path_);
+        {
+            kv::ProfileBatch inner(path_);
+            ASSERT_TRUE(Write("S", "k", "2"));
+        }
+        EXPECT_EQ(ReadBytes(path_), "[S]\nk=1\n");
+        ASSERT_TRUE(Write("S", "j", "3"));
+        EXPECT_TRUE(outer.Flush());
+        EXPECT_EQ(ReadBytes(path_), "[S]\nk=2\nj=3\n");
+        // Written already: the end of the batch does not write it again.
+        WriteBytes(path_, "changed by hand\n");
+    }
+    EXPECT_EQ(ReadBytes(path_), "changed by hand\n");
+
+    // A batch that could not read its file never writes it.
+    const std::string folder = PathOf("folder.ini");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    {
+        kv::ProfileBatch batch(folder);
+        EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "1", folder.c_str()));
+        EXPECT_TRUE(batch.Flush());
+    }
+    struct stat st;
+    ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+TEST_F(ProfileTest, APipeIsNeitherWaitedOnNorReplaced) {
+    kvtest::MakeFifo(path_);
+    kvtest::WithFifoWatchdog(path_, [&] {
+        EXPECT_EQ(GetInt("Window", "left", 7), 7);
+        EXPECT_EQ(Get("Window", "editor", "def"), "def");
+        EXPECT_EQ(Get(nullptr, nullptr, "", 8), "");
+        EXPECT_FALSE(Write("Window", "left", "1"));
+        kv::ProfileBatch batch(path_);
+        EXPECT_EQ(GetInt("Window", "left", 7), 7);
+        EXPECT_FALSE(Write("Window", "left", "1"));
+    });
+    struct stat st;
+    ASSERT_EQ(::lstat(path_.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 }  // namespace
