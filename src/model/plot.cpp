@@ -306,12 +306,14 @@ void TPlot::Streamer::Read(ipstream& is, std::uint32_t version) const {
         const std::int64_t rows = RowsFromLastIndex(ReadIntWord(is));
         for (TDataColumn* c : cols) c->Flush();
         if (is.expectItems(std::uint64_t(rows) * cols.size(),
-                           MinRecordBytes(is, "TDataElement", kInlineElementBytes)))
+                           MinRecordBytes(is, "TDataElement", kInlineElementBytes)) &&
+            is.expectMemory(std::uint64_t(rows) * cols.size(), sizeof(TDataElement)))
             for (TDataColumn* c : cols) ReadRecordColumn(is, *c, rows);
     } else if (p->IsOnlyParameter == 0) {
         const std::int64_t rows = RowsFromLastIndex(ReadIntWord(is));
         for (TDataColumn* c : cols) c->Flush();
-        if (is.expectItems(std::uint64_t(rows), kInlineElementBytes * cols.size()))
+        if (is.expectItems(std::uint64_t(rows), kInlineElementBytes * cols.size()) &&
+            is.expectMemory(std::uint64_t(rows) * cols.size(), sizeof(TDataElement)))
             for (TDataColumn* c : cols) ReadInlineColumn(is, *c, rows);
         if (v >= 3) {
             for (TDataColumn& col : p->ParamData) {
@@ -321,7 +323,8 @@ void TPlot::Streamer::Read(ipstream& is, std::uint32_t version) const {
                 }
                 const std::int64_t n = RowsFromLastIndex(ReadIntWord(is));
                 col.Flush();
-                if (is.expectItems(std::uint64_t(n), kInlineElementBytes))
+                if (is.expectItems(std::uint64_t(n), kInlineElementBytes) &&
+                    is.expectMemory(std::uint64_t(n), sizeof(TDataElement)))
                     ReadInlineColumn(is, col, n);
             }
         }
