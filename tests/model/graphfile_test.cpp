@@ -466,7 +466,12 @@ TEST_F(GraphFileTest, ReadingTakesNoMoreMemoryThanTheDocumentHolds) {
     kv::ScriptedMessageBoxes boxes;
     GraphDocument doc;
     ASSERT_EQ(ReadGraphFile(doc, path, hooks_), 1);
-    ASSERT_EQ(doc.AxisSets[1]->PlotList[1]->YData.GetItemsInContainer(), kRows);
+    const TPlot& read = *doc.AxisSets[1]->PlotList[1];
+    ASSERT_EQ(read.YData.GetItemsInContainer(), kRows);
+    for (int i : {0, 32767, 32768, kRows - 1}) {
+        EXPECT_EQ(read.XData[i].Value, i);
+        EXPECT_EQ(read.YData[i].Value, 0.5 * i);
+    }
     const std::int64_t held = ResidentBytes() - base;
     const std::int64_t peak = PeakResidentBytes() - base;
     RecordProperty("held_mb", int(held >> 20));
