@@ -44,13 +44,12 @@ protected:
         std::filesystem::remove_all(dir_, ec);
     }
 
-    // The graph file of two sample axis sets, as the program writes it.
+    // The graph file of a sample axis set holding every kind of object and a plain
+    // second one, as the program writes it.
     std::string RealFile() {
         kv::ScriptedMessageBoxes boxes;
         GraphDocument doc;
-        doc.AxisSets.Destroy(1);
-        doc.AxisSets.Add(kvtest::MakeSampleBoxFrame().release());
-        doc.AxisSets.Add(kvtest::MakeSampleBoxFrame().release());
+        doc.AxisSets.AddAt(kvtest::MakeSampleBoxFrame().release(), 1);
         const std::string path = dir_ + "/real.kv3";
         EXPECT_EQ(WriteGraphFile(doc, path, {}), 1);
         std::ifstream in(path, std::ios::binary);
