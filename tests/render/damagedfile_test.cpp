@@ -100,6 +100,7 @@ TEST_F(DamagedGraphFiles, EveryTruncationIsRefusedOrOpensWhole) {
     }
     OpenDrawSaveReadBack(real);
     EXPECT_EQ(opened_, 1) << "only the whole file is a document";
+    RecordProperty("file_bytes", int(real.size()));
 }
 
 TEST_F(DamagedGraphFiles, ByteDamagedCopiesOpenDrawSaveAndReadBack) {
