@@ -1,10 +1,7 @@
-// Reading a large numeric data file into a series, and writing and reading a
-// graph file that holds that series.
+// Reading a large numeric data file into a series.
 #include "model/boxframe.h"
 #include "model/datafile.h"
-#include "model/graphfile.h"
 #include "model/plot.h"
-#include "platform/messagebox.h"
 
 #include <benchmark/benchmark.h>
 
@@ -27,7 +24,6 @@ public:
         if (!::mkdtemp(pattern)) std::abort();
         dir_ = pattern;
         data_ = dir_ + "/rows.txt";
-        graph_ = dir_ + "/series.kv3";
         std::FILE* f = std::fopen(data_.c_str(), "wb");
         if (!f) std::abort();
         std::mt19937_64 rng(11);
@@ -40,10 +36,9 @@ public:
         std::filesystem::remove_all(dir_, ec);
     }
     const std::string& Data() const { return data_; }
-    const std::string& Graph() const { return graph_; }
 
 private:
-    std::string dir_, data_, graph_;
+    std::string dir_, data_;
 };
 
 const Files& TheFiles() {
@@ -78,37 +73,7 @@ void BM_RereadDataFile(benchmark::State& state) {
     }
 }
 
-GraphDocument OneSeriesDocument() {
-    GraphDocument doc;
-    auto p = std::make_unique<TPlot>();
-    ReadSeries(*p);
-    doc.AxisSets[1]->PlotList.Add(p);
-    return doc;
-}
-
-void BM_WriteGraphFile(benchmark::State& state) {
-    kv::ScriptedMessageBoxes boxes;
-    GraphDocument doc = OneSeriesDocument();
-    for (auto _ : state)
-        if (WriteGraphFile(doc, TheFiles().Graph(), {}) != 1) std::abort();
-}
-
-void BM_ReadGraphFile(benchmark::State& state) {
-    kv::ScriptedMessageBoxes boxes;
-    {
-        GraphDocument doc = OneSeriesDocument();
-        if (WriteGraphFile(doc, TheFiles().Graph(), {}) != 1) std::abort();
-    }
-    for (auto _ : state) {
-        GraphDocument doc;
-        if (ReadGraphFile(doc, TheFiles().Graph(), {}) != 1) std::abort();
-        benchmark::DoNotOptimize(doc.Current);
-    }
-}
-
 BENCHMARK(BM_ReadDataFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RereadDataFile)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WriteGraphFile)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadGraphFile)->Unit(benchmark::kMillisecond);
 
 }  // namespace

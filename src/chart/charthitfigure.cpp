@@ -5,16 +5,16 @@
 
 #include "chart/chartwindow.h"
 #include "chart/hitgeometry.h"
-#include "numerics/splines.h"
-#include "platform/escape.h"
 #include "platform/winmath.h"
 #include "render/hittest.h"
+#include "render/zukeidraw.h"
 
 #include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -83,29 +83,16 @@ bool StraightPolylineHit(const TZukei& z, std::int64_t ox, std::int64_t oy, cons
     return ChainMeets(pts, pick);
 }
 
-// The spline curve, sampled afresh for every test.
+// The spline curve the figure draws (sampled once and kept with it), moved by
+// the whole-twip origin; the curve points themselves are not rounded before.
+// What was sampled is tested; no samples, no hit.
 bool SplinePolylineHit(const TZukei& z, std::int64_t ox, std::int64_t oy, const TRect& pick) {
-    const TArrayAsVector<DoublePoint>& nodes = z.Nodes;
-    const int count = nodes.GetItemsInContainer();
-    kv::DoubleArray nx(count - 1, 0, 1000), ny(count - 1, 0, 1000);
-    for (int n = 0; n < count; ++n) {
-        // The node values themselves are not rounded.
-        const DoublePoint& d = nodes[nodes.LowerBound() + n];
-        nx.Add(d.X + double(ox));
-        ny.Add(d.Y + double(oy));
-    }
-    kv::DoubleArray sx(0, 0, 1000), sy(0, 0, 1000);
-    {
-        EscapePollOff pollOff;
-        // What was sampled is tested whatever the result; no samples, no hit.
-        kv::ParamSplineCurve(nx, ny, sx, sy, z.IsClosed == 1 ? kv::kSplineClosed : kv::kSplineOpen,
-                             z.InterPointNo);
-    }
-    const int m = std::min(sx.GetItemsInContainer(), sy.GetItemsInContainer());
+    const std::shared_ptr<const ZukeiCurve> curve = FigureSplineCurve(z, false);
+    if (!curve) return false;
     std::vector<TPoint> pts;
-    pts.reserve(std::size_t(m));
-    for (int k = 0; k < m; ++k)
-        pts.emplace_back(TruncToIntSaturated(sx[k]), TruncToIntSaturated(sy[k]));
+    pts.reserve(curve->Points.size());
+    for (const DoublePoint& p : curve->Points)
+        pts.emplace_back(TruncToIntSaturated(p.X + double(ox)), TruncToIntSaturated(p.Y + double(oy)));
     return ChainMeets(pts, pick);
 }
 

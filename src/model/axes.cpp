@@ -201,6 +201,7 @@ void AxisUnit::Streamer::Read(ipstream& is, std::uint32_t version) const {
     a->LabelTexts.Flush();
     if (is.expectItems(n, TText::MinStoredBytes(is))) {
         for (std::uint32_t i = 0; i < n; ++i) {
+            if (!is.expectMemory(1, sizeof(TText))) break;
             auto t = std::make_unique<TText>();
             is >> *t;
             if (!is.good()) break;  // keep only the labels read whole

@@ -19,6 +19,7 @@ void ReadOwnedList(ipstream& is, TIArrayAsVector<T>& list, const char* name) {
     list.Flush();
     if (n <= 0 || !is.expectItems(std::uint64_t(n), MinRecordBytes(is, name, 0))) return;
     for (int i = 0; i < n; ++i) {
+        if (!is.expectMemory(1, sizeof(T))) return;
         auto obj = std::make_unique<T>();
         is >> *obj;
         if (!is.good()) return;
@@ -113,7 +114,8 @@ void BoxFrame::Streamer::Read(ipstream& is, std::uint32_t version) const {
 
     int n = ReadIntWord(is);
     b->UserConsts.Flush();
-    if (n > 0 && is.expectItems(std::uint64_t(n), MinRecordBytes(is, "TUserConstElement", 0))) {
+    if (n > 0 && is.expectItems(std::uint64_t(n), MinRecordBytes(is, "TUserConstElement", 0)) &&
+        is.expectMemory(std::uint64_t(n), sizeof(TUserConstElement))) {
         for (int i = 0; i < n; ++i) {
             TUserConstElement scratch;
             is >> scratch;
@@ -125,7 +127,8 @@ void BoxFrame::Streamer::Read(ipstream& is, std::uint32_t version) const {
     n = ReadIntWord(is);
     b->UserFunctions.Flush();
     const std::size_t lengthBytes = is.getVersion() < 0x101 ? 1 : 4;
-    if (n > 0 && is.expectItems(std::uint64_t(n), lengthBytes)) {
+    if (n > 0 && is.expectItems(std::uint64_t(n), lengthBytes) &&
+        is.expectMemory(std::uint64_t(n), sizeof(std::string))) {
         for (int i = 0; i < n; ++i) {
             std::string text;
             is.readString(text);

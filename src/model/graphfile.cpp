@@ -8,8 +8,10 @@
 #include "platform/stringtable.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -35,14 +37,19 @@ void Show(const GraphFileHooks& hooks, int id, unsigned flags) {
     Show(hooks, kv::LoadString(id), flags);
 }
 
-// Reads the whole file into content. False when the file cannot be opened or
-// read, or is empty; the file's bytes are given back before this returns.
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// Reads the file into content. False when the file cannot be opened, is empty or
+// its stream header cannot be read. The stream takes the file's bytes as the
+// records need them: a huge file that is no graph file is refused after a few
+// bytes, and one whose records the memory cannot hold is refused before they
+// are made.
 bool ReadFileContent(const std::string& path, GraphFileContent& content, GraphReadStatus& status,
                      const std::function<void()>& opened) {
-    std::string bytes;
-    const bool read = kv::ReadWholeFile(path, bytes);
-    ipstream is(std::move(bytes));
-    if (!read) is.setstate(pstream::failbit);
+    std::unique_ptr<std::FILE, FileCloser> file(kv::OpenRegularFile(path));
+    ipstream is(file.get());
     is.readVersion();
     if (!is.good()) return false;
     if (opened) opened();
@@ -71,6 +78,7 @@ bool Usable(GraphReadStatus status, const GraphFileContent& content, const Graph
         Show(hooks, IdsNewerVersion, refusedFlags);
         return false;
     case GraphReadStatus::Damaged:
+    case GraphReadStatus::TooLarge:
         Show(hooks, IdsCannotOpen, refusedFlags);
         return false;
     case GraphReadStatus::Unregistered:
@@ -121,11 +129,13 @@ GraphReadStatus ReadGraphContent(ipstream& is, GraphFileContent& out) {
         out.AxisSets.Flush();
         if (is.expectItems(n, MinRecordBytes(is, "BoxFrame", 0))) {
             for (std::uint32_t i = 0; i < n && is.good(); ++i) {
+                if (!is.expectMemory(1, sizeof(BoxFrame))) break;
                 auto set = std::make_unique<BoxFrame>();
                 is >> *set;
                 if (is.good()) out.AxisSets.Add(set);
             }
         }
+        if (is.tooLarge()) return GraphReadStatus::TooLarge;
         return is.good() ? GraphReadStatus::Ok : GraphReadStatus::Damaged;
     } catch (const xmsg& e) {
         out.Why = std::string(e.what());
@@ -181,22 +191,31 @@ int WriteGraphFile(GraphDocument& doc, const std::string& path, const GraphFileH
 int ReadGraphFile(GraphDocument& doc, const std::string& path, const GraphFileHooks& hooks) {
     GraphFileContent content;
     GraphReadStatus status = GraphReadStatus::Damaged;
-    // The selection goes once the file opened, also when it is then refused.
-    if (!ReadFileContent(path, content, status, hooks.ClearFeedback)) {
-        Show(hooks, IdsCannotOpen, MB_OKCANCEL);
+    try {
+        // The selection goes once the file opened, also when it is then refused.
+        if (!ReadFileContent(path, content, status, hooks.ClearFeedback)) {
+            Show(hooks, IdsCannotOpen, MB_OKCANCEL);
+            return 0;
+        }
+        // The document never goes without an axis set.
+        if (status == GraphReadStatus::Ok && content.AxisSets.IsEmpty()) status = GraphReadStatus::Damaged;
+        if (!Usable(status, content, hooks, kExclamation)) return 0;
+        RereadParameterOnly(content.AxisSets);
+    } catch (const std::bad_alloc&) {
+        // The document is still the old one.
+        Show(hooks, IdsNoMemory, kStop);
         return 0;
     }
-    // The document never goes without an axis set.
-    if (status == GraphReadStatus::Ok && content.AxisSets.IsEmpty()) status = GraphReadStatus::Damaged;
-    if (!Usable(status, content, hooks, kExclamation)) return 0;
-
-    RereadParameterOnly(content.AxisSets);
     doc.Env = std::move(content.Env);
     doc.AxisSets = std::move(content.AxisSets);
     doc.Current = doc.AxisSets[1];
     doc.CurrentNo = 1;
-    // The layout measures on the window and reads the new page settings.
-    for (BoxFrame* set : doc.AxisSets) RelayoutTexts(*set);
+    // The layout measures on the window and reads the new page settings. Without
+    // memory for it a text keeps the layout its record stored.
+    try {
+        for (BoxFrame* set : doc.AxisSets) RelayoutTexts(*set);
+    } catch (const std::bad_alloc&) {
+    }
     if (hooks.SetGridMenu) hooks.SetGridMenu(GridMenuItemFor(*doc.Env));
     return 1;
 }
@@ -204,13 +223,17 @@ int ReadGraphFile(GraphDocument& doc, const std::string& path, const GraphFileHo
 int AddGraphFile(GraphDocument& doc, const std::string& path, const GraphFileHooks& hooks) {
     GraphFileContent content;
     GraphReadStatus status = GraphReadStatus::Damaged;
-    if (!ReadFileContent(path, content, status, {})) {
-        Show(hooks, IdsCannotOpen, kStop);
+    try {
+        if (!ReadFileContent(path, content, status, {})) {
+            Show(hooks, IdsCannotOpen, kStop);
+            return 0;
+        }
+        if (!Usable(status, content, hooks, kStop)) return 0;
+        RereadParameterOnly(content.AxisSets);
+    } catch (const std::bad_alloc&) {
+        Show(hooks, IdsNoMemory, kStop);
         return 0;
     }
-    if (!Usable(status, content, hooks, kStop)) return 0;
-
-    RereadParameterOnly(content.AxisSets);
     while (!content.AxisSets.IsEmpty()) {
         std::unique_ptr<BoxFrame> set(content.AxisSets.Detach(1));
         if (!doc.AxisSets.Add(set)) break;

@@ -81,7 +81,8 @@ enum class GraphReadStatus {
     NewerVersion,
     Damaged,       // the stream failed: cut short, a bad record, a count it cannot hold
     Unregistered,  // a record of a class this program does not know
-    NoMemory,
+    TooLarge,      // its records would need more memory than the machine can give
+    NoMemory,      // an allocation failed all the same
 };
 
 struct GraphFileContent {
@@ -92,7 +93,7 @@ struct GraphFileContent {
 };
 
 // Reads everything after the stream header (read by the caller) into new objects.
-// Ok may come with no axis set.
+// Ok may come with no axis set. Never throws.
 GraphReadStatus ReadGraphContent(ipstream& is, GraphFileContent& out);
 // Writes the tag, the version, the page settings and the axis sets (the stream
 // header has been written by the stream). Throws xmsg for an unregistered record.

@@ -4,7 +4,9 @@
 #include "model/wordio.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <vector>
@@ -18,8 +20,58 @@ namespace {
 
 // From version 2 on a value is stored inline: the 8-byte double, then the flag.
 constexpr std::size_t kInlineElementBytes = 9;
-// Rows converted per block when columns are written or read inline.
+// Rows converted per block when columns are written inline.
 constexpr int kBlockRows = 4096;
+// Rows read per block: far more than the input stream's window holds, so a file
+// stream reads them straight from the file in few calls, and few enough that the
+// block stays in the processor's cache while it is decoded.
+constexpr int kReadBlockRows = 1 << 15;
+
+// The elements of a block of inline values, read in place: what a column is
+// filled from in one pass.
+class InlineElements {
+public:
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = TDataElement;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const TDataElement*;
+    using reference = TDataElement;
+
+    explicit InlineElements(const unsigned char* p) : p_(p) {}
+    TDataElement operator*() const {
+        TDataElement e;
+        std::memcpy(&e.Value, p_, 8);
+        e.Flag = p_[8];
+        return e;
+    }
+    InlineElements& operator++() {
+        p_ += kInlineElementBytes;
+        return *this;
+    }
+    InlineElements operator++(int) {
+        InlineElements was = *this;
+        ++*this;
+        return was;
+    }
+    InlineElements& operator--() {
+        p_ -= kInlineElementBytes;
+        return *this;
+    }
+    InlineElements& operator+=(difference_type n) {
+        p_ += n * difference_type(kInlineElementBytes);
+        return *this;
+    }
+    InlineElements& operator-=(difference_type n) { return *this += -n; }
+    InlineElements operator+(difference_type n) const { return InlineElements(*this) += n; }
+    difference_type operator-(const InlineElements& o) const {
+        return (p_ - o.p_) / difference_type(kInlineElementBytes);
+    }
+    bool operator==(const InlineElements& o) const { return p_ == o.p_; }
+    bool operator!=(const InlineElements& o) const { return p_ != o.p_; }
+
+private:
+    const unsigned char* p_;
+};
 
 // Writes rows elements of col inline; rows the column lacks are written as default
 // elements, so the record keeps its shape even when a column breaks the invariant.
@@ -47,19 +99,15 @@ void ReadInlineColumn(ipstream& is, TDataColumn& col, std::int64_t rows) {
     col.Flush();
     if (rows <= 0 || !is.good()) return;
     col.Reserve(std::size_t(rows));
-    unsigned char block[kBlockRows * kInlineElementBytes];
+    // The stored bytes of a block are decoded straight into the column.
+    const std::size_t blockRows = std::size_t(std::min<std::int64_t>(kReadBlockRows, rows));
+    const std::unique_ptr<unsigned char[]> block(new unsigned char[blockRows * kInlineElementBytes]);
     for (std::int64_t i = 0; i < rows;) {
-        const int n = int(std::min<std::int64_t>(kBlockRows, rows - i));
-        is.readBytes(block, std::size_t(n) * kInlineElementBytes);
+        const std::size_t n = std::size_t(std::min<std::int64_t>(std::int64_t(blockRows), rows - i));
+        is.readBytes(block.get(), n * kInlineElementBytes);
         if (!is.good()) return;
-        const unsigned char* p = block;
-        for (int k = 0; k < n; ++k, p += kInlineElementBytes) {
-            TDataElement e;
-            std::memcpy(&e.Value, p, 8);
-            e.Flag = p[8];
-            col.Add(e);
-        }
-        i += n;
+        col.AddRange(InlineElements(block.get()), InlineElements(block.get() + n * kInlineElementBytes));
+        i += std::int64_t(n);
     }
 }
 
@@ -306,12 +354,14 @@ void TPlot::Streamer::Read(ipstream& is, std::uint32_t version) const {
         const std::int64_t rows = RowsFromLastIndex(ReadIntWord(is));
         for (TDataColumn* c : cols) c->Flush();
         if (is.expectItems(std::uint64_t(rows) * cols.size(),
-                           MinRecordBytes(is, "TDataElement", kInlineElementBytes)))
+                           MinRecordBytes(is, "TDataElement", kInlineElementBytes)) &&
+            is.expectMemory(std::uint64_t(rows) * cols.size(), sizeof(TDataElement)))
             for (TDataColumn* c : cols) ReadRecordColumn(is, *c, rows);
     } else if (p->IsOnlyParameter == 0) {
         const std::int64_t rows = RowsFromLastIndex(ReadIntWord(is));
         for (TDataColumn* c : cols) c->Flush();
-        if (is.expectItems(std::uint64_t(rows), kInlineElementBytes * cols.size()))
+        if (is.expectItems(std::uint64_t(rows), kInlineElementBytes * cols.size()) &&
+            is.expectMemory(std::uint64_t(rows) * cols.size(), sizeof(TDataElement)))
             for (TDataColumn* c : cols) ReadInlineColumn(is, *c, rows);
         if (v >= 3) {
             for (TDataColumn& col : p->ParamData) {
@@ -321,7 +371,8 @@ void TPlot::Streamer::Read(ipstream& is, std::uint32_t version) const {
                 }
                 const std::int64_t n = RowsFromLastIndex(ReadIntWord(is));
                 col.Flush();
-                if (is.expectItems(std::uint64_t(n), kInlineElementBytes))
+                if (is.expectItems(std::uint64_t(n), kInlineElementBytes) &&
+                    is.expectMemory(std::uint64_t(n), sizeof(TDataElement)))
                     ReadInlineColumn(is, col, n);
             }
         }

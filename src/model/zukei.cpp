@@ -32,6 +32,7 @@ TZukei& TZukei::operator=(const TZukei& src) {
     IsSpline = src.IsSpline;
     IsClosed = src.IsClosed;
     InterPointNo = src.InterPointNo;
+    SampledCurve = src.SampledCurve;
     return *this;
 }
 
@@ -85,7 +86,8 @@ void TZukei::Streamer::Read(ipstream& is, std::uint32_t version) const {
         const std::int64_t count = last + 1;
         if (count < 0) {
             is.setstate(pstream::failbit);  // no figure stores fewer than no nodes
-        } else if (is.expectItems(std::uint64_t(count), DoublePoint::MinStoredBytes(is))) {
+        } else if (is.expectItems(std::uint64_t(count), DoublePoint::MinStoredBytes(is)) &&
+                   is.expectMemory(std::uint64_t(count), sizeof(DoublePoint))) {
             z->Nodes.Reserve(std::size_t(count));
             for (std::int64_t i = 0; i < count; ++i) {
                 DoublePoint p;

@@ -10,6 +10,8 @@
 #include "platform/wintypes.h"
 
 #include <cstddef>
+#include <memory>
+#include <vector>
 
 // The kind of a figure is the command id of the palette tool that made it.
 enum ZukeiKind : int {
@@ -23,6 +25,15 @@ enum ZukeiKind : int {
 
 // True for the kinds defined by exactly two nodes.
 constexpr bool IsTwoNodeZukei(int kind) { return kind >= ZukeiLine && kind <= ZukeiAxisCut; }
+
+// The sampled curve of a spline polyline (made by the render library) with what it
+// was sampled from, so that it is sampled again only when one of those changed.
+struct ZukeiCurve {
+    std::vector<double> NodeXY;  // the nodes' X and Y in turn, as sampled
+    int Closed = 0;              // the figure's IsClosed
+    int Divisions = 0;           // the figure's InterPointNo
+    std::vector<DoublePoint> Points;  // relative to the frame origin
+};
 
 class TZukei : public TStreamableBase {
 public:
@@ -52,6 +63,10 @@ public:
     // are not there), the normalised box of a polyline's points (of its sampled
     // curve for a spline; 0, 0, 0, 0 without points). Other kinds keep Bounds.
     void UpdateBounds();
+
+    // The last sampled curve of a spline polyline (render/zukeidraw.h,
+    // FigureSplineCurve); copies share it. Not stored in the file.
+    mutable std::shared_ptr<const ZukeiCurve> SampledCurve;
 
     // The fewest bytes one record of this class takes in the stream, for
     // bounding stored list counts.

@@ -1,9 +1,14 @@
 #include "platform/largealloc.h"
 
 #include <sys/mman.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -96,6 +101,31 @@ void AdviseHugePages(void* data, std::size_t bytes) noexcept {
     const std::uintptr_t begin = RoundUp(std::uintptr_t(data), kHugePage);
     const std::uintptr_t end = (std::uintptr_t(data) + bytes) / kHugePage * kHugePage;
     if (end > begin) (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+std::uint64_t AvailableMemory() {
+    std::uint64_t bytes = 0;
+    if (std::FILE* f = std::fopen("/proc/meminfo", "re")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f)) {
+            unsigned long long kb = 0;
+            if (std::sscanf(line, "MemAvailable: %llu kB", &kb) == 1) {
+                bytes = std::uint64_t(kb) * 1024;
+                break;
+            }
+        }
+        std::fclose(f);
+    }
+    if (bytes == 0) {
+        const long pages = ::sysconf(_SC_PHYS_PAGES), size = ::sysconf(_SC_PAGESIZE);
+        bytes = pages > 0 && size > 0 ? std::uint64_t(pages) * std::uint64_t(size) : UINT64_MAX;
+    }
+    for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        struct rlimit lim;
+        if (::getrlimit(resource, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY)
+            bytes = std::min<std::uint64_t>(bytes, lim.rlim_cur);
+    }
+    return bytes;
 }
 
 }  // namespace kv

@@ -8,6 +8,7 @@
 // blocks come from the ordinary heap.
 
 #include <cstddef>
+#include <cstdint>
 #include <new>
 
 namespace kv {
@@ -19,6 +20,11 @@ void FreeLargeBlock(void* block, std::size_t bytes) noexcept;
 // Offers the whole 2 MB ranges inside an existing buffer as huge pages before it
 // is filled (its first and last partial ranges stay ordinary pages).
 void AdviseHugePages(void* data, std::size_t bytes) noexcept;
+
+// The memory this process can still take without pushing the machine into
+// swapping or out of memory: the system's estimate of available memory, within
+// the process's address-space and data limits.
+std::uint64_t AvailableMemory();
 
 // A standard allocator over AllocateLargeBlock.
 template <class T>

@@ -25,8 +25,10 @@ TEXTMETRIC MeasureTextMetrics(const TFont& font) {
     TEXTMETRIC tm;
     tm.tmAscent = RoundUnits(r.Ascent() * em);
     tm.tmDescent = RoundUnits(r.Descent() * em);
-    tm.tmHeight = tm.tmAscent + tm.tmDescent;
-    tm.tmInternalLeading = std::max<LONG>(0, tm.tmHeight - RoundUnits(em));
+    // A font height from a damaged file may be near the int range: the sums are
+    // formed in double and held within it.
+    tm.tmHeight = RoundUnits(double(tm.tmAscent) + tm.tmDescent);
+    tm.tmInternalLeading = std::max<LONG>(0, RoundUnits(double(tm.tmHeight) - RoundUnits(em)));
     tm.tmExternalLeading = RoundUnits(r.ExternalLeading() * em);
     tm.tmAveCharWidth = RoundUnits(r.AveCharWidth() * em);
     tm.tmMaxCharWidth = RoundUnits(r.MaxCharWidth() * em);

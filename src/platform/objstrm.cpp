@@ -1,5 +1,10 @@
 #include "objstrm.h"
 
+#include "largealloc.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <map>
@@ -138,26 +143,81 @@ bool opstream::flush() {
 
 // ---------------------------------------------------------------- ipstream
 
-ipstream::ipstream(std::string data) : data_(std::move(data)) {}
+namespace {
 
-ipstream::ipstream(std::FILE* file) {
-    if (!file) {
+// A file stream's window: big enough that the file is read in few calls, small
+// enough to cost nothing beside the document.
+constexpr std::size_t kReadBlock = std::size_t(1) << 16;
+
+}  // namespace
+
+ipstream::ipstream(std::string data)
+    : data_(std::move(data)), base_(data_.data()), end_(data_.size()),
+      memoryLeft_(kv::AvailableMemory()) {}
+
+ipstream::ipstream(std::FILE* file) : file_(file), memoryLeft_(kv::AvailableMemory()) {
+    struct stat st;
+    const off_t at = file ? ::ftello(file) : -1;
+    if (!file || at < 0 || ::fstat(::fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
+        file_ = nullptr;
         setstate(failbit);
         return;
     }
-    char chunk[1 << 16];
-    std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) data_.append(chunk, n);
-    if (std::ferror(file)) setstate(failbit);
+    fileLeft_ = st.st_size > at ? std::size_t(st.st_size - at) : 0;
+    block_.reset(new char[kReadBlock]);
+    base_ = block_.get();
+}
+
+ipstream::~ipstream() = default;
+
+ipstream::ipstream(ipstream&& o) noexcept
+    : pstream(o), data_(std::move(o.data_)), file_(o.file_), block_(std::move(o.block_)),
+      pos_(o.pos_), end_(o.end_), fileLeft_(o.fileLeft_), memoryLeft_(o.memoryLeft_),
+      version_(o.version_) {
+    base_ = file_ ? block_.get() : data_.data();
+    o.file_ = nullptr;
+    o.base_ = nullptr;
+    o.pos_ = o.end_ = o.fileLeft_ = 0;
+    o.setstate(failbit);
+}
+
+bool ipstream::fill(std::size_t n) {
+    // The bytes not yet read move to the front; the file fills the rest.
+    const std::size_t have = end_ - pos_;
+    if (have && pos_) std::memmove(block_.get(), base_ + pos_, have);
+    pos_ = 0;
+    end_ = have;
+    const std::size_t want = std::min(kReadBlock - have, fileLeft_);
+    const std::size_t got = want ? std::fread(block_.get() + have, 1, want, file_) : 0;
+    end_ += got;
+    fileLeft_ -= got;
+    // The file shrank or could not be read: what is missing is gone.
+    if (got < want) fileLeft_ = 0;
+    return end_ >= n;
 }
 
 bool ipstream::take(std::size_t n) {
     if (!good()) return false;
-    if (remaining() < n) {
+    if (end_ - pos_ >= n) return true;
+    if (remaining() < n || !file_ || !fill(n)) {
         setstate(failbit);
         return false;
     }
     return true;
+}
+
+void ipstream::skip(std::size_t n) {
+    const std::size_t here = std::min(n, end_ - pos_);
+    pos_ += here;
+    n -= here;
+    if (n == 0) return;
+    // Only a file stream gets here: the window is used up.
+    if (::fseeko(file_, off_t(n), SEEK_CUR) != 0) {
+        fileLeft_ = 0;
+        setstate(failbit);
+        return;
+    }
+    fileLeft_ -= n;
 }
 
 void ipstream::readVersion() {
@@ -170,7 +230,11 @@ void ipstream::readVersion() {
         version_ = 0;
         return;
     }
-    if (std::uint8_t(data_[pos_]) == 0x3A) {
+    if (!take(1)) {
+        version_ = 0;
+        return;
+    }
+    if (std::uint8_t(base_[pos_]) == 0x3A) {
         ++pos_;
         version_ = readWord32();  // a header cut short gives 0 and a failed stream
     } else {
@@ -180,13 +244,41 @@ void ipstream::readVersion() {
 
 std::uint8_t ipstream::readByte() {
     if (!take(1)) return 0;
-    return std::uint8_t(data_[pos_++]);
+    return std::uint8_t(base_[pos_++]);
 }
 
 void ipstream::readBytes(void* data, std::size_t n) {
-    if (!take(n)) return;
-    std::memcpy(data, data_.data() + pos_, n);
-    pos_ += n;
+    if (!good()) return;
+    if (end_ - pos_ >= n) {
+        if (n) std::memcpy(data, base_ + pos_, n);
+        pos_ += n;
+        return;
+    }
+    if (remaining() < n || !file_) {
+        setstate(failbit);
+        return;
+    }
+    // What the window holds, then the rest straight from the file.
+    char* out = static_cast<char*>(data);
+    const std::size_t have = end_ - pos_;
+    std::memcpy(out, base_ + pos_, have);
+    pos_ = end_;
+    std::size_t rest = n - have;
+    if (rest >= kReadBlock) {
+        const std::size_t got = std::fread(out + have, 1, rest, file_);
+        fileLeft_ -= got;
+        if (got < rest) {
+            fileLeft_ = 0;
+            setstate(failbit);
+        }
+        return;
+    }
+    if (!fill(rest)) {
+        setstate(failbit);
+        return;
+    }
+    std::memcpy(out + have, base_, rest);
+    pos_ = rest;
 }
 
 std::uint32_t ipstream::readWord() {
@@ -242,24 +334,45 @@ void ipstream::readString(std::string& s) {
         if (good()) s.clear();  // the null text
         return;
     }
-    if (!take(len)) return;
-    const char* p = data_.data() + pos_;
-    pos_ += len;
-    s.assign(p, ::strnlen(p, len));
+    if (remaining() < len) {
+        setstate(failbit);
+        return;
+    }
+    // Piece by piece: only the characters before a zero are kept, so a long run
+    // of zeros costs no memory.
+    std::string text;
+    bool ended = false;
+    std::size_t left = len;
+    while (left > 0) {
+        if (end_ == pos_ && !take(std::min(left, kReadBlock))) return;
+        const std::size_t piece = std::min(left, end_ - pos_);
+        if (!ended) {
+            const char* p = base_ + pos_;
+            const std::size_t keep = ::strnlen(p, piece);
+            ended = keep < piece;
+            if (!expectMemory(keep, 1)) return;
+            text.append(p, keep);
+        }
+        pos_ += piece;
+        left -= piece;
+    }
+    s = std::move(text);
 }
 
 void ipstream::readString(char* buf, std::size_t size) {
     if (!good() || size == 0) return;
     std::uint32_t len = 0;
     if (!readLength(len)) return;
-    if (!take(len)) return;
-    if (len > size - 1) {
-        pos_ += len;  // too long for the array: skip it whole, the array keeps its value
+    if (remaining() < len) {
+        setstate(failbit);
         return;
     }
-    std::memcpy(buf, data_.data() + pos_, len);
-    buf[len] = '\0';
-    pos_ += len;
+    if (len > size - 1) {
+        skip(len);  // too long for the array: skipped whole, the array keeps its value
+        return;
+    }
+    readBytes(buf, len);
+    if (good()) buf[len] = '\0';
 }
 
 void ipstream::readObject(TStreamableBase& obj) {
@@ -277,7 +390,7 @@ void ipstream::readObject(TStreamableBase& obj) {
         setstate(failbit);
         return;
     }
-    std::string name(data_.data() + pos_, len);
+    std::string name(base_ + pos_, len);
     pos_ += len;
     TStreamerBuilder build = TStreamableClass::Find(name);
     if (!build) ThrowUnregistered(name);
@@ -300,5 +413,16 @@ bool ipstream::expectItems(std::uint64_t count, std::size_t minBytes) {
         setstate(failbit);
         return false;
     }
+    return true;
+}
+
+bool ipstream::expectMemory(std::uint64_t count, std::size_t bytesEach) {
+    if (!good()) return false;
+    if (bytesEach == 0) bytesEach = 1;
+    if (count > memoryLeft_ / bytesEach) {
+        setstate(failbit | toolargebit);
+        return false;
+    }
+    memoryLeft_ -= count * bytesEach;
     return true;
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -98,7 +99,8 @@ constexpr std::uint32_t kStreamVersion = 0x101;
 
 class pstream {
 public:
-    enum : unsigned { goodbit = 0, eofbit = 1, failbit = 2 };
+    // toolargebit comes with failbit: the input needs more memory than there is.
+    enum : unsigned { goodbit = 0, eofbit = 1, failbit = 2, toolargebit = 4 };
     bool good() const { return state_ == goodbit; }
     bool fail() const { return (state_ & failbit) != 0; }
     bool eof() const { return (state_ & eofbit) != 0; }
@@ -151,9 +153,15 @@ class ipstream : public pstream {
 public:
     // Reads from a copy of the given bytes.
     explicit ipstream(std::string data);
-    // Reads the rest of an open binary file into memory; a read error sets the
-    // fail flag.
+    // Reads a regular file from its present position to the end it had when the
+    // stream was made, a block at a time as the reads ask for bytes: a file far
+    // larger than memory costs no more than the records read from it. The file
+    // stays the caller's and must stay open while the stream reads. Anything but
+    // a regular file, and a read error, set the fail flag.
     explicit ipstream(std::FILE* file);
+    ~ipstream();
+    ipstream(ipstream&& o) noexcept;
+    ipstream& operator=(ipstream&&) = delete;
 
     // Reads the header when there is one and sets the stream version (0 without).
     void readVersion();
@@ -171,7 +179,8 @@ public:
     void readDouble(double& d) { readBytes(&d, 8); }
     void readRect(TRect& r);
     void readPoint(TPoint& p);
-    // A null text gives the empty string; the text ends at an embedded zero.
+    // A null text gives the empty string; the text ends at an embedded zero (the
+    // characters after it are read past, never held).
     void readString(std::string& s);
     // At most size-1 characters and a zero. A null text or a longer one leaves
     // the array unchanged; a longer text is skipped whole so the stream stays in
@@ -182,19 +191,41 @@ public:
     void readObject(TStreamableBase& obj);
 
     // Bytes not yet read.
-    std::size_t remaining() const { return data_.size() - pos_; }
+    std::size_t remaining() const { return (end_ - pos_) + fileLeft_; }
     // True when count elements of at least minBytes each can still be read;
     // otherwise sets the fail flag. Readers check list counts with it before
     // looping, so a damaged count cannot make them allocate or loop for long.
     bool expectItems(std::uint64_t count, std::size_t minBytes);
+    // Charges count objects of bytesEach bytes, which the reader is about to
+    // make for what it reads, to the memory this stream's objects may take (what
+    // the machine can give when the stream was made). True when they fit;
+    // otherwise the stream fails as too large and nothing should be allocated.
+    // Strings are charged by the stream itself.
+    bool expectMemory(std::uint64_t count, std::size_t bytesEach);
+    bool tooLarge() const { return (state_ & toolargebit) != 0; }
+    // The memory the stream's objects may still take.
+    std::uint64_t memoryLeft() const { return memoryLeft_; }
+    void setMemoryLimit(std::uint64_t bytes) { memoryLeft_ = bytes; }
 
 private:
-    bool take(std::size_t n);  // n bytes available (fails the stream when not)
+    // n bytes (at most a block) in the window, filled from the file when needed;
+    // false and the stream failed when the input holds fewer.
+    bool take(std::size_t n);
+    // Refills the window from the file so that it holds at least n bytes.
+    bool fill(std::size_t n);
+    // Steps over n bytes that the input is known to hold.
+    void skip(std::size_t n);
     // Reads a string length; false for a null text.
     bool readLength(std::uint32_t& len);
 
-    std::string data_;
+    std::string data_;            // a memory stream's bytes
+    std::FILE* file_ = nullptr;   // a file stream's file
+    std::unique_ptr<char[]> block_;  // a file stream's window onto the file
+    const char* base_ = nullptr;  // the bytes at hand: [pos_, end_)
     std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    std::size_t fileLeft_ = 0;    // bytes of the file not yet in the window
+    std::uint64_t memoryLeft_ = 0;
     std::uint32_t version_ = 0;
 };
 

@@ -63,6 +63,8 @@ int AxisCoord(double v) {
     return int(v);
 }
 
+int ScaledBaseSize(int rate, int percent) { return AxisCoord(double(rate) * percent * 0.01); }
+
 void BoxFrame::PaintBackground(int mode, int, TDC& dc, FILE* file, TRect* extent) const {
     const ::Frame& f = Frame;
     const int left = AxisCoord(f.OriginX), top = AxisCoord(f.OriginY);
@@ -104,8 +106,8 @@ void BoxFrame::DrawAxis(int mode, int axisNo, int quality, TDC& dc, FILE* file,
     const ::Frame& f = Frame;
     const bool horizontal = axisNo == BottomAxisNo || axisNo == TopAxisNo;
 
-    const double len = std::trunc(f.TickLengthRate * a.TickLength * 0.01);
-    const int width = quality == 1 ? AxisCoord(f.TickThickRate * a.TickWidth * 0.01) : 0;
+    const double len = ScaledBaseSize(f.TickLengthRate, a.TickLength);
+    const int width = quality == 1 ? ScaledBaseSize(f.TickThickRate, a.TickWidth) : 0;
     const TColor colour(a.TickColor);
 
     // Where the axis lies across its direction. In "X-Y" and "Independent" frames
@@ -151,7 +153,7 @@ void BoxFrame::DrawAxis(int mode, int axisNo, int quality, TDC& dc, FILE* file,
     const double o = std::trunc(horizontal ? f.OriginX : f.OriginY);
     const double l = std::trunc(horizontal ? f.FrameLengthX : f.FrameLengthY);
     const double s = std::trunc(o + l * a.DispRegionStart * 0.01);
-    const double e = s + std::trunc(l * (a.DispRegionEnd - a.DispRegionStart) * 0.01);
+    const double e = s + std::trunc(l * (double(a.DispRegionEnd) - a.DispRegionStart) * 0.01);
     const int pc = AxisCoord(p);
     OutSelectPen(mode, dc, colour, width, file);
     if (horizontal)

@@ -35,7 +35,9 @@ struct Size {
 };
 
 Size SizeOf(const TText& t) {
-    return {t.BoundingBox.right - t.BoundingBox.left, t.BoundingBox.bottom - t.BoundingBox.top};
+    // A box laid out from a damaged font size may span the whole int range.
+    const TRect& b = t.BoundingBox;
+    return {Trunc(double(b.right) - b.left), Trunc(double(b.bottom) - b.top)};
 }
 
 // Where a label goes and what it is measured with: everything the placing reads.
@@ -224,7 +226,8 @@ void MakeAxisLabels(BoxFrame* set, int axis) {
     default: L = Trunc(f.OriginX + f.FrameLengthX); break;
     }
     int O = L;
-    if (unit->TickOutside == 1) O = (axis == BottomAxisNo || axis == RightAxisNo) ? L + T : L - T;
+    if (unit->TickOutside == 1)
+        O = Trunc((axis == BottomAxisNo || axis == RightAxisNo) ? double(L) + T : double(L) - T);
 
     Placing pl;
     pl.set = set;

@@ -51,7 +51,7 @@ void BoxFrame::DrawAxisGrid(int mode, int axisNo, int quality, TDC& dc, FILE* fi
     const double origin = vertical ? f.OriginY : f.OriginX;
     const double length = vertical ? f.FrameLengthY : f.FrameLengthX;
     const double s = std::trunc(origin + length * across.DispRegionStart * 0.01);
-    const double e = s + std::trunc(length * (across.DispRegionEnd - across.DispRegionStart) * 0.01);
+    const double e = s + std::trunc(length * (double(across.DispRegionEnd) - across.DispRegionStart) * 0.01);
     const int si = AxisCoord(s), ei = AxisCoord(e);
 
     const AxisTickPlan plan = PlanAxisTicks(a);
@@ -76,7 +76,7 @@ void BoxFrame::DrawAxisGrid(int mode, int axisNo, int quality, TDC& dc, FILE* fi
     };
 
     style = a.MajorTickLineStyle;
-    width = quality == 1 ? AxisCoord(f.TickThickRate * a.MajorTickLineWidth * 0.01) : 0;
+    width = quality == 1 ? ScaledBaseSize(f.TickThickRate, a.MajorTickLineWidth) : 0;
     OutSelectPen(mode, dc, TColor(a.MajorTickLineColor), width, file);
     const bool majorDone = WalkMajorTicks(plan, line, Escaped);
     OutRestorePen(mode, dc);
@@ -84,7 +84,7 @@ void BoxFrame::DrawAxisGrid(int mode, int axisNo, int quality, TDC& dc, FILE* fi
     if (!majorDone) return;
 
     style = a.MinorTickLineStyle;
-    width = quality == 1 ? AxisCoord(f.TickThickRate * a.MinorTickLineWidth * 0.01) : 0;
+    width = quality == 1 ? ScaledBaseSize(f.TickThickRate, a.MinorTickLineWidth) : 0;
     OutSelectPen(mode, dc, TColor(a.MinorTickLineColor), width, file);
     WalkMinorTicks(plan, line, Escaped);
     OutRestorePen(mode, dc);

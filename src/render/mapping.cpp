@@ -44,7 +44,7 @@ double BoxFrame::ValueToPage(double value, int axisNo) const {
     const AxisUnit& ax = *g.axis;
     const double a = ax.RangeStart, b = ax.RangeEnd;
     const double start = g.origin + (ax.DispRegionStart * g.length) * 0.01;
-    const double span = (ax.DispRegionEnd - ax.DispRegionStart) * g.length * 0.01;
+    const double span = (double(ax.DispRegionEnd) - ax.DispRegionStart) * g.length * 0.01;
 
     // A value without a position (log of v <= 0, 1/0) becomes +INF through the
     // math-error policy and ends as the off-page value in the integer forms.
@@ -78,7 +78,7 @@ double BoxFrame::PageToValue(int position, int axisNo) const {
     const AxisUnit& ax = *g.axis;
     // The inverse works on whole-twip region bounds.
     const double S = std::trunc(g.origin + (ax.DispRegionStart * g.length) * 0.01);
-    const double W = std::trunc((ax.DispRegionEnd - ax.DispRegionStart) * g.length * 0.01);
+    const double W = std::trunc((double(ax.DispRegionEnd) - ax.DispRegionStart) * g.length * 0.01);
     // A region without width (or a frame that is not a number) has no values.
     if (!(W != 0.0) || !std::isfinite(W) || !std::isfinite(S)) return DBL_MAX;
     const double p = position;

@@ -160,8 +160,9 @@ void OutTextOut(int mode, TDC& dc, int x, int y, const char* text, int count, in
     switch (mode) {
     case OUT_DC: dc.TextOut(x, y, text, count); break;
     case OUT_EXTENT: {
-        const int corners[4][2] = {
-            {0, -ascent}, {0, height - ascent}, {width, height - ascent}, {width, -ascent}};
+        // Stored metrics may be anything: the corners saturate.
+        const int top = Sat(-(long long)ascent), bottom = Sat((long long)height - ascent);
+        const int corners[4][2] = {{0, top}, {0, bottom}, {width, bottom}, {width, top}};
         int minX = INT_MAX, minY = INT_MAX, maxX = INT_MIN, maxY = INT_MIN;
         for (const auto& c : corners) {
             int px = c[0], py = c[1];

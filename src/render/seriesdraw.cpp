@@ -431,7 +431,8 @@ private:
                 if (!(std::fabs(fx) < seriesdraw::kOffPage && std::fabs(fy) < seriesdraw::kOffPage))
                     continue;
                 const int x = TruncToInt(fx), y = TruncToInt(fy);
-                if (clip && !(d.left - 1 <= x && x < d.right + 1 && d.top - 1 <= y && y < d.bottom + 1))
+                // The region's edges saturate for a damaged frame: compared in 64 bits.
+                if (clip && !(d.left - 1LL <= x && x < d.right + 1LL && d.top - 1LL <= y && y < d.bottom + 1LL))
                     continue;
                 BoxFrame::DrawMarker(mode, dc, x, y, st.MarkerStyle, c_.markerSize, st.MarkerCenterDot,
                                      file, c_.extent, c_.outlineWidth);

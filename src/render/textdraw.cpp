@@ -73,7 +73,7 @@ void BoxFrame::DrawText(int mode, TDC& dc, TText* text, FILE* file, TRect* exten
 
         switch (u.kind) {
         case MarkupKind::Superscript: Y = A / 2; break;
-        case MarkupKind::Subscript: Y = (-A) / 4; break;
+        case MarkupKind::Subscript: Y = -(A / 4); break;  // (-A) / 4, also for a stored INT_MIN
         case MarkupKind::Normal:
             P = 0;
             Y = 0;

@@ -2,9 +2,8 @@
 // and invalidation.
 
 #include "model/zukei.h"
-#include "numerics/splines.h"
-#include "platform/escape.h"
 #include "platform/winmath.h"
+#include "render/zukeidraw.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -29,29 +28,20 @@ void TZukei::UpdateBounds() {
     if (Kind != ZukeiPolyline) return;
 
     try {
-        const int count = Nodes.GetItemsInContainer();
-        kv::DoubleArray nx(count - 1, 0, 1000), ny(count - 1, 0, 1000);
-        for (int i = 0; i < count; ++i) {
-            nx.Add(Nodes[i].X);
-            ny.Add(Nodes[i].Y);
-        }
-        kv::DoubleArray sx(0, 0, 1000), sy(0, 0, 1000);
-        const kv::DoubleArray* px = &nx;
-        const kv::DoubleArray* py = &ny;
+        // The spline's curve is the one the drawing uses (and keeps).
+        std::shared_ptr<const ZukeiCurve> curve;
         if (IsSpline == 1) {
-            EscapePollOff pollOff;
-            kv::ParamSplineCurve(nx, ny, sx, sy, IsClosed == 1 ? kv::kSplineClosed : kv::kSplineOpen,
-                                 InterPointNo);
-            px = &sx;
-            py = &sy;
+            curve = FigureSplineCurve(*this, false);
+            if (!curve) return;
         }
+        const DoublePoint* pts = curve ? curve->Points.data() : Nodes.data();
+        const std::size_t n = curve ? curve->Points.size() : std::size_t(Nodes.GetItemsInContainer());
 
         constexpr double kInf = std::numeric_limits<double>::infinity();
         double minX = kInf, minY = kInf, maxX = -kInf, maxY = -kInf;
         bool any = false;
-        const int n = std::min(px->GetItemsInContainer(), py->GetItemsInContainer());
-        for (int i = 0; i < n; ++i) {
-            const double x = (*px)[i], y = (*py)[i];
+        for (std::size_t i = 0; i < n; ++i) {
+            const double x = pts[i].X, y = pts[i].Y;
             // Points without numbers (only damaged files have them) are not drawn
             // either.
             if (!Usable(x) || !Usable(y)) continue;

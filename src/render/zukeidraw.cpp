@@ -4,7 +4,6 @@
 
 #include "render/zukeidraw.h"
 
-#include "numerics/splines.h"
 #include "platform/winmath.h"
 #include "render/output.h"
 #include "render/styledline.h"
@@ -205,21 +204,13 @@ void DrawPolylineFigure(const BoxFrame& set, int mode, TDC& dc, const TZukei& z,
         DrawPolylinePoints(set, mode, dc, z, pts, z.IsClosed != 0, true, quality, w, file,
                            extent);
     } else if (z.IsSpline == 1) {
-        kv::DoubleArray nx(count - 1, 0, 1000), ny(count - 1, 0, 1000);
-        kv::DoubleArray cx(0, 0, 1000), cy(0, 0, 1000);
-        for (int i = 0; i < count; ++i) {
-            nx.Add(z.Nodes[i].X);
-            ny.Add(z.Nodes[i].Y);
-        }
-        // The sampling polls the Escape check; what it made before an abort is drawn.
-        kv::ParamSplineCurve(nx, ny, cx, cy, z.IsClosed == 1 ? kv::kSplineClosed : kv::kSplineOpen,
-                             z.InterPointNo);
-        const int m = std::min(cx.GetItemsInContainer(), cy.GetItemsInContainer());
-        pts.reserve(std::size_t(m));
-        for (int i = 0; i < m; ++i) pts.emplace_back(cx[i], cy[i]);
+        // Sampled once and kept with the figure; a sampling cut short by Escape
+        // draws what it made.
+        const std::shared_ptr<const ZukeiCurve> curve = FigureSplineCurve(z, true);
+        if (!curve) return;
         // A closed curve already ends where it starts.
-        DrawPolylinePoints(set, mode, dc, z, pts, z.IsClosed != 0, false, quality, w, file,
-                           extent);
+        DrawPolylinePoints(set, mode, dc, z, curve->Points, z.IsClosed != 0, false, quality, w,
+                           file, extent);
     }
 }
 

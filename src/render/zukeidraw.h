@@ -8,8 +8,31 @@
 #include "model/zukei.h"
 #include "platform/dc.h"
 
+#include <memory>
+
 // Corner size of a rounded-rectangle figure, twips.
 constexpr int ZukeiRoundCorner = 400;
+
+// The most curve divisions a spline polyline draws between two nodes, and the
+// most points its whole curve gets. Ten times the usual 100 divisions already
+// lie far closer than a device pixel on any page; a stored count beyond these
+// (only a damaged or hand-made file holds one) is drawn with fewer, and the
+// stored value stays as it is.
+constexpr int MaxFigureDivisions = 1000;
+constexpr int MaxFigureCurvePoints = 1 << 20;
+
+// The divisions per segment that a spline polyline of `nodes` usable nodes with
+// the stored count m is sampled with: m within the two limits above (at least 1);
+// a count below 1 stays as it is.
+int FigureSplineDivisions(int m, int nodes);
+
+// The curve of a spline polyline (IsSpline 1), relative to the frame origin: the
+// parametric spline through its nodes (closed when IsClosed is 1) with
+// FigureSplineDivisions per segment. The figure keeps it until its nodes, its
+// closing or its division count change, so painting, bounds and hit tests sample
+// it once. With pollEscape the sampling polls the Escape check, and a curve cut
+// short by it is handed back but not kept. Null without memory for it.
+std::shared_ptr<const ZukeiCurve> FigureSplineCurve(const TZukei& figure, bool pollEscape);
 
 // The thin inverting outline of a polyline figure: node to node, always straight
 // (also for a spline figure), back to node 0 when the figure is closed and noClose

@@ -13,6 +13,9 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <fstream>
 
 namespace {
@@ -451,6 +454,31 @@ TEST_F(AppTest, CommandLineWithAGraphAndAnythingElseDoesNothing) {
     EXPECT_EQ(chart()->Current->PlotList.GetItemsInContainer(), 0);
     EXPECT_EQ(chart()->FileName, "Untitled.kv3");
     EXPECT_TRUE(boxes.Shown().empty());
+}
+
+// A file far larger than memory (30 GB: a graph file's head, then zeros) is refused
+// with the reader's message on the command line and through the open command
+// alike, without first being read whole.
+TEST_F(AppTest, HugeGraphFileGetsTheReadErrorMessageEverywhere) {
+    const std::string path = PathIn("huge.kv3");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << std::string("\x3A\x01\x01\x00\x00\x07\x00\x00\x00korvida\x3C\x05\x00\x00", 20);
+    }
+    if (::truncate(path.c_str(), off_t(30) << 30) != 0) GTEST_SKIP() << "no sparse file of 30 GB here";
+    Start({path});
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, kv::LoadString(18));
+    EXPECT_EQ(chart()->FileName, "Untitled.kv3");
+
+    boxes.Clear();
+    files.Choose({path});
+    Run(CM_FILEOPEN);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, kv::LoadString(18));
+    EXPECT_EQ(chart()->FileName, "Untitled.kv3");
+    EXPECT_EQ(app->History[0], "");
+    std::remove(path.c_str());
 }
 
 TEST_F(AppTest, CommandLineGraphThatCannotBeReadLeavesTheNewGraph) {

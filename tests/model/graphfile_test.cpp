@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -55,6 +56,31 @@ std::string FileWith(const std::string& tagAndVersion, const GraphDocument& doc)
 }
 
 std::string Tag(const std::string& tag) { return Le32(std::uint32_t(tag.size())) + tag; }
+
+// A file of the given bytes made `size` bytes long with zeros that take no room on
+// the disk; false where the file system cannot hold such a file.
+bool WriteSparse(const std::string& path, const std::string& head, std::uint64_t size) {
+    WriteFile(path, head);
+    return ::truncate(path.c_str(), off_t(size)) == 0;
+}
+
+// The process's resident and peak resident memory in bytes, from /proc; the
+// peak can be set back to the present (false where that is not allowed).
+std::int64_t StatusBytes(const char* key) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(key, 0) == 0) return std::atoll(line.c_str() + std::strlen(key)) * 1024;
+    return -1;
+}
+std::int64_t ResidentBytes() { return StatusBytes("VmRSS:"); }
+std::int64_t PeakResidentBytes() { return StatusBytes("VmHWM:"); }
+bool ResetPeakResident() {
+    std::ofstream out("/proc/self/clear_refs");
+    out << "5";
+    out.flush();
+    return bool(out) && PeakResidentBytes() > 0;
+}
 
 // A document without an axis set, or the file of one whose count says n.
 GraphDocument NoAxisSet() {
@@ -345,6 +371,113 @@ TEST_F(GraphFileTest, AddingAppendsTheAxisSets) {
     EXPECT_EQ(cleared_, 0);
     EXPECT_TRUE(gridItems_.empty());
     EXPECT_TRUE(boxes.Shown().empty());
+}
+
+// A file far larger than memory is read only as far as its records go: junk is
+// refused after a few bytes, and records that no memory could hold are refused
+// before anything is made for them, each with the reader's message.
+TEST_F(GraphFileTest, HugeFilesCostNothingBeforeTheyAreRefused) {
+    // A series whose stored row count is the largest a word holds, with both error
+    // bars: six columns of 2^31 - 1 rows.
+    GraphDocument source;
+    auto plot = std::make_unique<TPlot>();
+    plot->PlotFile.IsXErrorBar = plot->PlotFile.IsYErrorBar = 1;
+    for (TDataColumn* c : {&plot->XData, &plot->YData, &plot->XMinData, &plot->XMaxData,
+                           &plot->YMinData, &plot->YMaxData})
+        c->Add(TDataElement(12345.678));
+    source.AxisSets[1]->PlotList.Add(plot);
+    const std::string whole = FileWith(Tag("korvida") + Le32(1340), source);
+    const std::size_t data = whole.find(kvtest::Dbl(12345.678));
+    ASSERT_NE(data, std::string::npos);
+    const std::string hugeSeries = whole.substr(0, data - 4) + Le32(0x7FFFFFFE);
+    const std::uint64_t rows = 0x7FFFFFFFull;
+
+    struct Case {
+        const char* name;
+        std::string head;
+        std::uint64_t size;
+        int message;
+    };
+    const std::uint64_t GB = std::uint64_t(1) << 30;
+    const Case cases[] = {
+        {"zeros", "", 8 * GB, 16},
+        {"a graph file's head, then zeros", kvtest::kHeader + Tag("korvida") + Le32(1340), 8 * GB, 18},
+        {"a series no memory can hold", hugeSeries, hugeSeries.size() + rows * 6 * 9 + 100, 18},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = Path("huge.kv3");
+        if (!WriteSparse(path, c.head, c.size)) GTEST_SKIP() << "no sparse files of this size here";
+        kv::ScriptedMessageBoxes boxes;
+        GraphDocument doc = Sample();
+        const std::string before = Serialized(doc);
+        const bool watched = ResetPeakResident();
+        const std::int64_t base = ResidentBytes();
+        EXPECT_EQ(ReadGraphFile(doc, path, hooks_), 0);
+        EXPECT_EQ(AddGraphFile(doc, path, hooks_), 0);
+        if (watched) {
+            EXPECT_LT(PeakResidentBytes() - base, std::int64_t(32) << 20);
+        }
+        EXPECT_EQ(Serialized(doc), before);
+        ASSERT_EQ(boxes.Shown().size(), 2u);
+        EXPECT_EQ(boxes.Shown()[0].text, kv::LoadString(c.message));
+        EXPECT_EQ(boxes.Shown()[1].text, kv::LoadString(c.message));
+        std::filesystem::remove(path);
+    }
+}
+
+// The records a stream may make are charged to the memory it may take: a document
+// beyond it is refused as too large, not half read.
+TEST_F(GraphFileTest, RecordsBeyondTheMemoryLimitAreTooLarge) {
+    GraphDocument doc;
+    doc.AxisSets[1]->PlotList.Add(kvtest::MakeSampleSeries(10000).release());
+    const std::string bytes = Serialized(doc);
+    for (const std::uint64_t limit : {std::uint64_t(100000), std::uint64_t(10) << 20}) {
+        ipstream is(bytes);
+        is.readVersion();
+        is.setMemoryLimit(limit);
+        GraphFileContent content;
+        EXPECT_EQ(ReadGraphContent(is, content),
+                  limit < 1000000 ? GraphReadStatus::TooLarge : GraphReadStatus::Ok)
+            << limit;
+    }
+}
+
+// Reading takes the file a block at a time: at its peak a read holds little more
+// than the document it makes (a copy of the whole file would add its size).
+TEST_F(GraphFileTest, ReadingTakesNoMoreMemoryThanTheDocumentHolds) {
+    const std::string path = Path("big.kv3");
+    constexpr int kRows = 5000000;  // two columns of 80 MB, a file of 90 MB
+    {
+        kv::ScriptedMessageBoxes boxes;
+        GraphDocument doc;
+        auto plot = std::make_unique<TPlot>();
+        plot->XData.Reserve(kRows);
+        plot->YData.Reserve(kRows);
+        for (int i = 0; i < kRows; ++i) {
+            plot->AddX(TDataElement(i));
+            plot->AddY(TDataElement(0.5 * i));
+        }
+        doc.AxisSets[1]->PlotList.Add(plot);
+        ASSERT_EQ(WriteGraphFile(doc, path, hooks_), 1);
+    }
+    if (!ResetPeakResident()) GTEST_SKIP() << "the peak resident memory cannot be watched here";
+    const std::int64_t base = ResidentBytes();
+    kv::ScriptedMessageBoxes boxes;
+    GraphDocument doc;
+    ASSERT_EQ(ReadGraphFile(doc, path, hooks_), 1);
+    const TPlot& read = *doc.AxisSets[1]->PlotList[1];
+    ASSERT_EQ(read.YData.GetItemsInContainer(), kRows);
+    for (int i : {0, 32767, 32768, kRows - 1}) {
+        EXPECT_EQ(read.XData[i].Value, i);
+        EXPECT_EQ(read.YData[i].Value, 0.5 * i);
+    }
+    const std::int64_t held = ResidentBytes() - base;
+    const std::int64_t peak = PeakResidentBytes() - base;
+    RecordProperty("held_mb", int(held >> 20));
+    RecordProperty("peak_mb", int(peak >> 20));
+    EXPECT_GE(held, std::int64_t(150) << 20);
+    EXPECT_LE(peak, held + (std::int64_t(16) << 20)) << "held " << held << ", peak " << peak;
 }
 
 TEST_F(GraphFileTest, ParameterOnlyAxisSetsReadTheirDataAgain) {

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -103,6 +104,13 @@ TEST(FontMetrics, HeightsFollowTheLogfontSignConvention) {
     TEXTMETRIC bold = kv::MeasureTextMetrics(TFont(Font("Arial", -300, 0, FW_BOLD, 1)));
     EXPECT_EQ(bold.tmWeight, FW_BOLD);
     EXPECT_EQ(bold.tmItalic, 1);
+
+    // Heights of a damaged file near the int range: the sums stay within it.
+    for (int height : {INT_MIN + 1, INT_MAX, -2000000000}) {
+        TEXTMETRIC huge = kv::MeasureTextMetrics(TFont(Font("Times New Roman", height)));
+        EXPECT_GT(huge.tmHeight, 1900000000) << height;
+        EXPECT_GE(huge.tmInternalLeading, 0) << height;
+    }
 }
 
 TEST(FontMetrics, AdvancesAreDesignWidthsScaledAndRoundedPerCharacter) {

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -300,11 +304,127 @@ TEST(ObjectStream, FileStreams) {
     }
     std::rewind(f);
     ipstream is(f);
-    std::fclose(f);
     is.readVersion();
     TUserConstStandIn back;
     is >> back;
+    std::fclose(f);
     EXPECT_TRUE(is.good());
     EXPECT_EQ(back.Name, "pi");
     EXPECT_EQ(back.Value, 3.25);
+}
+
+// A file is read through a window of a few kilobytes: values that straddle its
+// refills, strings far longer than it, a string skipped whole and a cut-short
+// end must read as from memory.
+TEST(ObjectStream, FileStreamsReadLikeMemoryStreams) {
+    std::FILE* f = std::tmpfile();
+    ASSERT_NE(f, nullptr);
+    const std::string longText(300001, 'L');
+    std::string zeros(200000, '\0');
+    zeros += "tail";
+    {
+        opstream os(f);
+        for (int i = 0; i < 20000; ++i) os.writeWord32(std::uint32_t(i * 7));  // 80 kB of words
+        os.writeByte(0xAB);  // the values after it lie off the 4-byte grid
+        os.writeString(longText);
+        os.writeWord32(std::uint32_t(zeros.size()));  // a stored string holding zeros
+        os.writeBytes(zeros.data(), zeros.size());
+        os.writeString(longText);  // too long for an array: skipped
+        TUserConstStandIn c;
+        c.Name = "after";
+        c.Value = -2.5;
+        os << c;
+        os.writeWord32(99);
+        ASSERT_TRUE(os.flush());
+    }
+    const long size = std::ftell(f);
+    std::rewind(f);
+    std::string memory(std::size_t(size), '\0');
+    ASSERT_EQ(std::fread(memory.data(), 1, memory.size(), f), memory.size());
+
+    auto check = [&](ipstream& is, const char* what) {
+        SCOPED_TRACE(what);
+        is.readVersion();
+        EXPECT_EQ(is.remaining(), std::size_t(size) - 5);
+        bool words = true;
+        for (int i = 0; i < 20000; ++i) words = words && is.readWord32() == std::uint32_t(i * 7);
+        EXPECT_TRUE(words);
+        EXPECT_EQ(is.readByte(), 0xAB);
+        std::string s;
+        is.readString(s);
+        EXPECT_EQ(s, longText);
+        is.readString(s);
+        EXPECT_EQ(s, "");  // ends at its first zero
+        char name[16] = "kept";
+        is.readString(name, sizeof name);
+        EXPECT_STREQ(name, "kept");
+        TUserConstStandIn back;
+        is >> back;
+        EXPECT_EQ(back.Name, "after");
+        EXPECT_EQ(back.Value, -2.5);
+        EXPECT_EQ(is.readWord32(), 99u);
+        EXPECT_TRUE(is.good());
+        EXPECT_EQ(is.remaining(), 0u);
+        EXPECT_EQ(is.readByte(), 0u);
+        EXPECT_TRUE(is.fail());
+    };
+    ipstream fromMemory(memory);
+    check(fromMemory, "memory");
+    std::rewind(f);
+    ipstream fromFile(f);
+    check(fromFile, "file");
+
+    // Bytes asked for beyond the end fail and leave the target alone, however
+    // many of them the window still holds.
+    std::rewind(f);
+    ipstream cut(f);
+    cut.readVersion();
+    std::string rest(std::size_t(size) - 5 + 1, 'x');
+    cut.readBytes(rest.data(), rest.size());
+    EXPECT_TRUE(cut.fail());
+    EXPECT_EQ(rest, std::string(rest.size(), 'x'));
+    std::fclose(f);
+
+    ipstream none(static_cast<std::FILE*>(nullptr));
+    EXPECT_TRUE(none.fail());
+}
+
+// The memory a stream's records may take: strings charge what they keep, readers
+// charge their lists, and what does not fit fails the stream as too large.
+TEST(ObjectStream, MemoryChargedToTheStream) {
+    opstream os;
+    const std::string zeros = std::string(5000, '\0') + "ignored";
+    os.writeWord32(std::uint32_t(zeros.size()));
+    os.writeBytes(zeros.data(), zeros.size());
+    os.writeString(std::string(3000, 's'));
+    ipstream is(os.buffer());
+    is.readVersion();
+    EXPECT_GT(is.memoryLeft(), 0u);
+    is.setMemoryLimit(4000);
+    std::string s = "x";
+    is.readString(s);
+    EXPECT_EQ(s, "");
+    EXPECT_EQ(is.memoryLeft(), 4000u);
+    is.readString(s);
+    EXPECT_EQ(s, std::string(3000, 's'));
+    EXPECT_EQ(is.memoryLeft(), 1000u);
+    EXPECT_TRUE(is.expectMemory(10, 100));
+    EXPECT_EQ(is.memoryLeft(), 0u);
+    EXPECT_TRUE(is.good());
+    EXPECT_FALSE(is.expectMemory(1, 1));
+    EXPECT_TRUE(is.fail());
+    EXPECT_TRUE(is.tooLarge());
+
+    ipstream big(os.buffer());
+    big.readVersion();
+    big.readString(s);
+    big.setMemoryLimit(2999);
+    s = "kept";
+    big.readString(s);
+    EXPECT_TRUE(big.tooLarge());
+    EXPECT_EQ(s, "kept");
+    // A count beyond all memory fails without wrapping around.
+    ipstream wide(os.buffer());
+    EXPECT_FALSE(wide.expectMemory(UINT64_MAX / 2, 16));
+    EXPECT_TRUE(wide.tooLarge());
 }

@@ -204,6 +204,79 @@ TEST(ZukeiDraw, SplinePolylines) {
     EXPECT_TRUE(Shapes(Vector(*set, spline)).empty());
 }
 
+TEST(ZukeiDraw, SplineDivisionsAreBounded) {
+    struct Case {
+        int stored, nodes, used;
+    };
+    const int perCurve = (MaxFigureCurvePoints - 1) / 1999;
+    for (const Case c : {Case{100, 4, 100}, Case{1000, 4, 1000}, Case{25000000, 4, MaxFigureDivisions},
+                         Case{INT_MAX, 3, MaxFigureDivisions}, Case{1000, 2000, perCurve},
+                         Case{100, 1 << 21, 1}, Case{0, 4, 0}, Case{-7, 4, -7}})
+        EXPECT_EQ(FigureSplineDivisions(c.stored, c.nodes), c.used) << c.stored << " " << c.nodes;
+
+    // A stored count far beyond the limit draws the curve of the limit; the
+    // figure keeps its count.
+    auto set = MakeSet();
+    TZukei huge = Figure(ZukeiPolyline, {{0, 0}, {3000, 500}, {2500, 3000}, {200, 2000}});
+    huge.IsSpline = 1;
+    huge.InterPointNo = 25000000;
+    TZukei limit = huge;
+    limit.InterPointNo = MaxFigureDivisions;
+    EXPECT_EQ(Vector(*set, huge), Vector(*set, limit));
+    ASSERT_NE(huge.SampledCurve, nullptr);
+    EXPECT_EQ(huge.SampledCurve->Points.size(), 3u * MaxFigureDivisions + 1);
+    EXPECT_EQ(huge.InterPointNo, 25000000);
+}
+
+// The curve is sampled once and kept until something it was sampled from
+// changes; bounds and drawing share it, copies share it, and a sampling cut
+// short by Escape is drawn but not kept.
+TEST(ZukeiDraw, SplineCurveIsKeptUntilTheFigureChanges) {
+    auto set = MakeSet();
+    TZukei z = Figure(ZukeiPolyline, {{0, 0}, {500, 800}, {1000, 0}});
+    z.IsSpline = 1;
+    z.InterPointNo = 10;
+    z.UpdateBounds();
+    const ZukeiCurve* first = z.SampledCurve.get();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Points.size(), 21u);
+    const Recs drawn = Vector(*set, z);
+    Vector(*set, z);
+    EXPECT_EQ(z.SampledCurve.get(), first) << "painting again samples nothing";
+    const TZukei copy = z;
+    EXPECT_EQ(copy.SampledCurve.get(), first);
+    EXPECT_EQ(Vector(*set, copy), drawn);
+
+    struct Change {
+        const char* what;
+        void (*apply)(TZukei&);
+    };
+    const Change changes[] = {
+        {"a node moved", [](TZukei& f) { f.Nodes[1].Y = 801; }},
+        {"a node added", [](TZukei& f) { f.Nodes.Add(DoublePoint(1200, 300)); }},
+        {"closed", [](TZukei& f) { f.IsClosed = 1; }},
+        {"divisions", [](TZukei& f) { f.InterPointNo = 11; }},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.what);
+        TZukei changed = z;
+        c.apply(changed);
+        const Recs again = Vector(*set, changed);
+        EXPECT_NE(changed.SampledCurve.get(), first);
+        EXPECT_NE(again, drawn);
+    }
+
+    TZukei cut = Figure(ZukeiPolyline, {{0, 0}, {500, 800}, {1000, 0}});
+    cut.IsSpline = 1;
+    AbortRequested = 1;
+    Vector(*set, cut);
+    AbortRequested = 0;
+    EXPECT_EQ(cut.SampledCurve, nullptr);
+    cut.UpdateBounds();  // samples with the poll off
+    ASSERT_NE(cut.SampledCurve, nullptr);
+    EXPECT_EQ(cut.SampledCurve->Points.size(), 201u);
+}
+
 TEST(ZukeiDraw, FiguresWithFewerThanTwoUsablePointsDrawNothing) {
     auto set = MakeSet();
     const double nan = std::numeric_limits<double>::quiet_NaN();
