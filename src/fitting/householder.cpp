@@ -5,6 +5,11 @@
 
 HouseholderLsq::HouseholderLsq(int columns) : n_(std::clamp(columns, 1, MaxColumns)) {}
 
+void HouseholderLsq::Reset() {
+    pending_ = 0;
+    for (auto& row : t_) row.fill(0);
+}
+
 void HouseholderLsq::AddRow(const long double* basis, long double target) {
     const auto b = std::size_t(pending_);
     for (int j = 0; j < n_; ++j) Store(block_[std::size_t(j)][b], basis[j]);
@@ -82,12 +87,23 @@ bool HouseholderLsq::Solve(long double* b) const {
     return true;
 }
 
-bool HouseholderLsq::SolveDamped(long double lambda, const long double* scale, long double* d) const {
+bool HouseholderLsq::SolveTransposed(const long double* g, long double* w) const {
+    for (int i = 0; i < n_; ++i) {
+        if (R(i, i) == 0) return false;
+        long double s = g[i];
+        for (int k = 0; k < i; ++k) s -= R(k, i) * w[k];
+        w[i] = s / R(i, i);
+    }
+    return true;
+}
+
+bool HouseholderLsq::SolveDamped(long double lambda, const long double* scale, long double* d,
+                                 const long double* target) const {
     HouseholderLsq damped(n_);
     long double row[MaxColumns] = {};
     for (int i = 0; i < n_; ++i) {
         for (int j = 0; j < n_; ++j) row[j] = j < i ? 0 : R(i, j);
-        damped.AddRow(row, Z(i));
+        damped.AddRow(row, target ? target[i] : Z(i));
     }
     const long double root = std::sqrt(lambda);
     for (int i = 0; i < n_; ++i) {

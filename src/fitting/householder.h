@@ -17,6 +17,8 @@ public:
 
     // columns: 1 to MaxColumns.
     explicit HouseholderLsq(int columns);
+    // Starts again with no rows.
+    void Reset();
 
     int Columns() const { return n_; }
     // Appends the row basis[0..columns-1] with its target value.
@@ -32,9 +34,13 @@ public:
 
     // Solves R b = z; false when a diagonal element of R is 0.
     bool Solve(long double* b) const;
-    // The solution of the damped problem min |R d - z|^2 + lambda |D d|^2 with
-    // D = diag(scale): false when the damped matrix is singular.
-    bool SolveDamped(long double lambda, const long double* scale, long double* d) const;
+    // The solution of the damped problem min |R d - w|^2 + lambda |D d|^2 with
+    // D = diag(scale) and w = z, or the given target: false when the damped
+    // matrix is singular.
+    bool SolveDamped(long double lambda, const long double* scale, long double* d,
+                     const long double* target = nullptr) const;
+    // Solves R'w = g; false when a diagonal element of R is 0.
+    bool SolveTransposed(const long double* g, long double* w) const;
 
 private:
     static constexpr int kBlock = 64;
@@ -56,6 +62,6 @@ private:
     int pending_ = 0;
     // The factor with z as its last column and the residual norm in its corner.
     std::array<std::array<long double, MaxColumns + 1>, MaxColumns + 1> t_{};
-    // Gathered rows, column by column.
-    std::array<std::array<Pair, kBlock>, MaxColumns + 1> block_{};
+    // Gathered rows, column by column (only the first pending_ hold values).
+    std::array<std::array<Pair, kBlock>, MaxColumns + 1> block_;
 };
