@@ -17,6 +17,13 @@ void HouseholderLsq::AddRow(const long double* basis, long double target) {
     if (++pending_ == kBlock) Fold();
 }
 
+void HouseholderLsq::AddRow(const double* basis, long double target) {
+    const auto b = std::size_t(pending_);
+    for (int j = 0; j < n_; ++j) block_[std::size_t(j)][b] = Pair{basis[j], 0.0};
+    Store(block_[std::size_t(n_)][b], target);
+    if (++pending_ == kBlock) Fold();
+}
+
 void HouseholderLsq::Finish() {
     if (pending_ > 0) Fold();
 }

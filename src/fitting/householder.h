@@ -23,6 +23,7 @@ public:
     int Columns() const { return n_; }
     // Appends the row basis[0..columns-1] with its target value.
     void AddRow(const long double* basis, long double target);
+    void AddRow(const double* basis, long double target);
     // Folds the rows still gathered into the factor; more rows may follow.
     void Finish();
 

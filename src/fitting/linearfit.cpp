@@ -5,6 +5,7 @@
 #include "platform/mathpolicy.h"
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -22,6 +23,8 @@ constexpr Real kEps = std::numeric_limits<Real>::epsilon();
 // little to the fitted values); otherwise the data do not determine it and the fit
 // fails rather than showing a number with too few right digits.
 constexpr Real kUsefulAccuracy = 1e-7L;
+// What the normal equations must reach to stand for the reflections' result.
+constexpr Real kFastAccuracy = 1e-10L;
 
 // A value that is infinite, or not a number (which an overflow produces as soon
 // as two infinities meet), ends the fit.
@@ -68,39 +71,152 @@ void TaylorShift(Real* c, int n, Real shift) {
 
 // Least squares in a basis of small, nearly independent columns: the fitted
 // variable w (x, or ln x) centred and scaled to [-1, 1] as z (only scaled when the
-// data hold w = 0), powers of z for a polynomial, times a factor vanishing at the
-// fixed point for a fit through it. The solution comes with an estimate of its
-// rounding error, carried to the coefficients the report shows.
+// data hold w = 0), powers of z for a polynomial, times a factor
+// vanishing at the fixed point for a fit through it. The solution comes with an
+// estimate of its rounding error, carried to the coefficients the report shows.
 struct StableSolution {
     Real b[kMaxUnknowns] = {};    // coefficients of the basis
     Real err[kMaxUnknowns] = {};  // estimate of their rounding errors
     Real residual = 0;            // residual norm
 };
 
-// Rounding error of the solution of the factor (N rows, target norm tNorm), to
-// first order: backward-stable Householder steps perturb each basis column and
-// the target by a few units of the working precision; the solution moves by that
-// through the inverse of the column-scaled factor, once for the fitted part and
-// twice for the residual. Measured against quadruple-precision solutions of
-// thousands of polynomial fits, it stays above the true error. false when the
-// basis is numerically dependent.
-bool SolveWithBound(const HouseholderLsq& f, std::size_t N, Real tNorm, StableSolution* s) {
-    const int u = f.Columns();
-    if (!f.Solve(s->b)) return false;
-    Real scale[kMaxUnknowns];
-    for (int j = 0; j < u; ++j) {
-        scale[j] = f.ColumnNorm(j);
-        if (!(scale[j] > 0)) return false;
+// A solved least-squares problem in triangular form: R b = z, with the basis
+// column norms and the residual norm.
+struct Triangle {
+    int u = 0;
+    Real r[kMaxUnknowns][kMaxUnknowns] = {};
+    Real z[kMaxUnknowns] = {};
+    Real scale[kMaxUnknowns] = {};
+    Real residual = 0;
+};
+
+Triangle FromHouseholder(const HouseholderLsq& f) {
+    Triangle t;
+    t.u = f.Columns();
+    for (int i = 0; i < t.u; ++i) {
+        for (int j = i; j < t.u; ++j) t.r[i][j] = f.R(i, j);
+        t.z[i] = f.Z(i);
+        t.scale[i] = f.ColumnNorm(i);
     }
+    t.residual = f.ResidualNorm();
+    return t;
+}
+
+// The normal equations in long double, a block of points at a time: a fraction
+// of the work of the reflections, and exact enough where the basis is well
+// conditioned (powers of z on data spread over [-1, 1], up to a moderate
+// degree) once corrected from the residuals. Where it is not, the estimate says
+// so and the fit is done again by reflections.
+class NormalEquations {
+public:
+    // hankel: the basis columns are c * z^j for one c, so that column i times
+    // column j depends on i + j only.
+    NormalEquations(int columns, bool hankel) : u_(columns), hankel_(hankel) {}
+    void AddRow(const Real* basis, Real target) {
+        for (int j = 0; j < u_; ++j) Store(j, basis[j]);
+        Store(u_, target);
+        if (++pending_ == kBlock) Fold();
+    }
+    void Fold() {
+        // Each value as the sum of two doubles: the long double exactly, at the
+        // cost of two plain loads instead of one 80-bit one. In a basis of
+        // powers the product of columns i and j depends only on i + j, so one
+        // product per sum i + j serves the whole matrix.
+        for (int i = 0; i <= u_; ++i) {
+            for (int j = i; j <= u_; ++j) {
+                if (hankel_ && j < u_ && i > 0 && j < u_ - 1) continue;
+                g_[i][j] += Dot(i, j);
+            }
+        }
+        pending_ = 0;
+    }
+    // Cholesky factor of the normal matrix: false when it is not positive
+    // definite to the working precision.
+    bool Factor(Triangle* t) {
+        if (pending_ > 0) Fold();
+        if (hankel_)
+            for (int i = 1; i < u_ - 1; ++i)
+                for (int j = i; j < u_ - 1; ++j) g_[i][j] = i + j < u_ ? g_[0][i + j] : g_[i + j - (u_ - 1)][u_ - 1];
+        t->u = u_;
+        for (int i = 0; i < u_; ++i) {
+            Real d = g_[i][i];
+            for (int k = 0; k < i; ++k) d -= t->r[k][i] * t->r[k][i];
+            if (!(d > 0)) return false;
+            t->r[i][i] = std::sqrt(d);
+            for (int j = i + 1; j < u_; ++j) {
+                Real v = g_[i][j];
+                for (int k = 0; k < i; ++k) v -= t->r[k][i] * t->r[k][j];
+                t->r[i][j] = v / t->r[i][i];
+            }
+            Real v = g_[i][u_];
+            for (int k = 0; k < i; ++k) v -= t->r[k][i] * t->z[k];
+            t->z[i] = v / t->r[i][i];
+            t->scale[i] = std::sqrt(g_[i][i]);
+        }
+        Real rest = g_[u_][u_];
+        for (int i = 0; i < u_; ++i) rest -= t->z[i] * t->z[i];
+        t->residual = rest > 0 ? std::sqrt(rest) : 0;
+        return true;
+    }
+
+private:
+    static constexpr int kBlock = 64;
+    Real Dot(int i, int j) const {
+        const auto& hi = hi_[std::size_t(i)];
+        const auto& lo = lo_[std::size_t(i)];
+        const auto& hj = hi_[std::size_t(j)];
+        const auto& lj = lo_[std::size_t(j)];
+        Real s0 = 0, s1 = 0;
+        int k = 0;
+        for (; k + 2 <= pending_; k += 2) {
+            s0 += (Real(hi[std::size_t(k)]) + lo[std::size_t(k)]) * (Real(hj[std::size_t(k)]) + lj[std::size_t(k)]);
+            s1 += (Real(hi[std::size_t(k + 1)]) + lo[std::size_t(k + 1)]) *
+                  (Real(hj[std::size_t(k + 1)]) + lj[std::size_t(k + 1)]);
+        }
+        for (; k < pending_; ++k)
+            s0 += (Real(hi[std::size_t(k)]) + lo[std::size_t(k)]) * (Real(hj[std::size_t(k)]) + lj[std::size_t(k)]);
+        return s0 + s1;
+    }
+    void Store(int j, Real v) {
+        const double h = double(v);
+        hi_[std::size_t(j)][std::size_t(pending_)] = h;
+        lo_[std::size_t(j)][std::size_t(pending_)] = double(v - h);
+    }
+    int u_;
+    bool hankel_;
+    int pending_ = 0;
+    Real g_[kMaxUnknowns + 1][kMaxUnknowns + 1] = {};
+    std::array<std::array<double, kBlock>, kMaxUnknowns + 1> hi_;
+    std::array<std::array<double, kBlock>, kMaxUnknowns + 1> lo_;
+};
+
+// Rounding error of the solution of the triangle (N rows, target norm tNorm), to
+// first order. Householder steps in long double perturb each basis column and
+// the target by a few units of that precision; the normal equations add an error
+// of their long double sums that the condition of the basis amplifies twice, and
+// that the caller's correction from the residuals leaves squared. The solution
+// moves by that through the inverse of the column-scaled factor, once for the
+// fitted part and twice for the residual. Measured against quadruple-precision
+// solutions of thousands of polynomial fits, it stays above the true error.
+// false when the basis is numerically dependent.
+bool SolveWithBound(const Triangle& t, std::size_t N, Real tNorm, bool normalEquations, StableSolution* s) {
+    const int u = t.u;
+    for (int i = u - 1; i >= 0; --i) {
+        if (t.r[i][i] == 0) return false;
+        Real v = t.z[i];
+        for (int j = i + 1; j < u; ++j) v -= t.r[i][j] * s->b[j];
+        s->b[i] = v / t.r[i][i];
+    }
+    for (int j = 0; j < u; ++j)
+        if (!(t.scale[j] > 0)) return false;
     // Inverse of R with unit columns, row by row from the bottom.
     Real inv[kMaxUnknowns][kMaxUnknowns] = {};
     for (int i = u - 1; i >= 0; --i) {
-        const Real d = f.R(i, i) / scale[i];
-        if (d == 0) return false;
+        const Real d = t.r[i][i] / t.scale[i];
         inv[i][i] = 1 / d;
         for (int j = i + 1; j < u; ++j) {
             Real sum = 0;
-            for (int k = i + 1; k <= j; ++k) sum += f.R(i, k) / scale[k] * inv[k][j];
+            for (int k = i + 1; k <= j; ++k) sum += t.r[i][k] / t.scale[k] * inv[k][j];
             inv[i][j] = -sum / d;
         }
     }
@@ -113,16 +229,25 @@ bool SolveWithBound(const HouseholderLsq& f, std::size_t N, Real tNorm, StableSo
         invNorm += r2;
     }
     invNorm = std::sqrt(invNorm);
-    // A basis whose columns are dependent to the working precision.
-    if (invNorm * std::sqrt(Real(u)) * kEps * 64 >= 1) return false;
+    const Real rootU = std::sqrt(Real(u));
+    // A basis whose columns are dependent to the working precision (for the
+    // normal equations, whose error the condition meets twice, already well
+    // before that).
+    if (invNorm * rootU * kEps * 64 >= 1) return false;
+    if (normalEquations && invNorm * invNorm * kEps * std::sqrt(Real(N)) >= 1e-3L) return false;
     Real bScaled = 0;
-    for (int j = 0; j < u; ++j) bScaled += (scale[j] * s->b[j]) * (scale[j] * s->b[j]);
+    for (int j = 0; j < u; ++j) bScaled += (t.scale[j] * s->b[j]) * (t.scale[j] * s->b[j]);
     bScaled = std::sqrt(bScaled);
     const Real unit = kEps * std::sqrt(Real(u + 1)) * std::sqrt(std::sqrt(Real(N)) + 1);
-    const Real rootU = std::sqrt(Real(u));
-    s->residual = f.ResidualNorm();
+    // The normal equations' own error, once corrected from the residuals (see
+    // the caller), is left at its square.
+    const Real gram = kEps * std::sqrt(Real(N)) * Real(u) * invNorm * invNorm;
+    const Real sums = normalEquations ? kEps * std::sqrt(Real(N)) * Real(u) * invNorm * std::min<Real>(1, gram) : 0;
+    s->residual = t.residual;
     for (int j = 0; j < u; ++j)
-        s->err[j] = unit * rowNorm[j] * (tNorm + rootU * bScaled + rootU * invNorm * s->residual) / scale[j];
+        s->err[j] = (unit * (tNorm + rootU * bScaled + rootU * invNorm * s->residual) +
+                     sums * (bScaled + tNorm)) *
+                    rowNorm[j] / t.scale[j];
     return true;
 }
 
@@ -130,10 +255,9 @@ bool SolveWithBound(const HouseholderLsq& f, std::size_t N, Real tNorm, StableSo
 // it is so small that its whole term (with its error) stays below that accuracy
 // of the fitted values (the zero coefficients of an even or odd curve, the
 // constant term of a curve through the origin fitted far from it).
-bool Determined(Real value, Real error, Real influence, Real size) {
+bool Determined(Real value, Real error, Real influence, Real size, Real accuracy) {
     if (!(error >= 0)) return false;
-    return error <= kUsefulAccuracy * std::fabs(value) ||
-           (std::fabs(value) + error) * influence <= kUsefulAccuracy * size;
+    return error <= accuracy * std::fabs(value) || (std::fabs(value) + error) * influence <= accuracy * size;
 }
 
 // A value no larger than its rounding-error bound is zero as far as the data
@@ -240,12 +364,11 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
         // Basis values of a point (z = (w - m) / s).
         auto basis = [&](Real w, Real* c) {
             const Real z = (w - m) / s;
-            if (poly && isFixed) {
+            if (poly) {
+                // Powers of z (times z - z0 through a fixed point).
                 Real zk = 1;
-                for (int k = 0; k < n; ++k, zk *= z) c[k] = (z - z0) * zk;
-            } else if (poly) {
-                c[0] = 1;
-                for (int j = 1; j <= n; ++j) c[j] = c[j - 1] * z;
+                const int count = isFixed ? n : n + 1;
+                for (int k = 0; k < count; ++k, zk *= z) c[k] = (isFixed ? z - z0 : 1) * zk;
             } else if (isFixed) {
                 c[0] = z - z0;
             } else {
@@ -305,36 +428,82 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
         };
         // Whether the data determine every coefficient (see Determined); in log
         // space an absolute error is a relative one of the value.
-        auto allDetermined = [&](const Real* A, const Real* E) {
+        auto allDetermined = [&](const Real* A, const Real* E, Real accuracy) {
             if (poly) {
                 Real influence = 1;
                 for (int i = 0; i <= n; ++i, influence *= wAbs)
-                    if (!Determined(A[i], E[i], influence, tAbs)) return false;
+                    if (!Determined(A[i], E[i], influence, tAbs, accuracy)) return false;
                 return true;
             }
             const Real size = UsesLogOfY(model) ? 1 : tAbs;
-            return Determined(UsesLogOfY(model) ? 1 : A[0], E[0], 1, size) &&
-                   Determined(model == FitModelGeometric ? 1 : A[1], E[1], wAbs, size);
+            return Determined(UsesLogOfY(model) ? 1 : A[0], E[0], 1, size, accuracy) &&
+                   Determined(model == FitModelGeometric ? 1 : A[1], E[1], wAbs, size, accuracy);
         };
-        HouseholderLsq factor(u);
-        {
-            Real c[kMaxUnknowns];
-            for (std::size_t k = 0; k < N; ++k) {
-                basis(wOf(xs[k]), c);
-                factor.AddRow(c, tOf(ys[k]));
-            }
-        }
-        factor.Finish();
         Real tNorm = 0;
         for (std::size_t k = 0; k < N; ++k) tNorm += tOf(ys[k]) * tOf(ys[k]);
+        tNorm = std::sqrt(tNorm);
+        // The least squares of the points in the basis, by the normal equations
+        // (fast) or by reflections (accurate), with the error estimate.
+        auto solve = [&](bool accurate, StableSolution* sol) {
+            Triangle t;
+            Real c[kMaxUnknowns];
+            if (accurate) {
+                HouseholderLsq factor(u);
+                for (std::size_t k = 0; k < N; ++k) {
+                    basis(wOf(xs[k]), c);
+                    factor.AddRow(c, tOf(ys[k]));
+                }
+                factor.Finish();
+                t = FromHouseholder(factor);
+            } else {
+                NormalEquations normal(u, poly);
+                for (std::size_t k = 0; k < N; ++k) {
+                    basis(wOf(xs[k]), c);
+                    normal.AddRow(c, tOf(ys[k]));
+                }
+                if (!normal.Factor(&t)) return false;
+            }
+            if (!SolveWithBound(t, N, tNorm, !accurate, sol)) return false;
+            if (!accurate) {
+                // One correction from the residuals, taken in long double from the
+                // basis itself: the normal matrix then only has to point the way,
+                // and its error (squared condition) shrinks by its own size.
+                Real g[kMaxUnknowns] = {};
+                for (std::size_t k = 0; k < N; ++k) {
+                    basis(wOf(xs[k]), c);
+                    Real r = tOf(ys[k]);
+                    for (int j = 0; j < u; ++j) r -= c[j] * sol->b[j];
+                    for (int j = 0; j < u; ++j) g[j] += c[j] * r;
+                }
+                Real w[kMaxUnknowns];
+                for (int i = 0; i < u; ++i) {
+                    Real v = g[i];
+                    for (int k = 0; k < i; ++k) v -= t.r[k][i] * w[k];
+                    w[i] = v / t.r[i][i];
+                }
+                for (int i = u - 1; i >= 0; --i) {
+                    Real v = w[i];
+                    for (int j = i + 1; j < u; ++j) v -= t.r[i][j] * w[j];
+                    w[i] = v / t.r[i][i];
+                }
+                for (int j = 0; j < u; ++j) sol->b[j] += w[j];
+            }
+            return true;
+        };
         StableSolution sol;
-        if (!SolveWithBound(factor, N, std::sqrt(tNorm), &sol)) return false;
-
         Real A[kMaxUnknowns] = {};
         Real E[kMaxUnknowns] = {};
-        toModel(sol.b, A);
-        toModelError(sol.b, sol.err, E);
-        if (!allDetermined(A, E)) return false;
+        bool determined = false;
+        for (bool accurate : {false, true}) {
+            sol = StableSolution();
+            if (!solve(accurate, &sol)) continue;
+            toModel(sol.b, A);
+            toModelError(sol.b, sol.err, E);
+            // The fast way must leave little to gain: a result that it cannot
+            // give to 10 digits is made by reflections.
+            if ((determined = allDetermined(A, E, accurate ? kUsefulAccuracy : kFastAccuracy))) break;
+        }
+        if (!determined) return false;
 
         Real a = 0, b = 0;  // models 2 to 5: the straight line's intercept and slope
         if (poly) {

@@ -32,8 +32,9 @@ inline FitPointList MakeFitPointList() { return FitPointList(0, 1, 1000); }
 // finite. Degree is the polynomial's (0 to 10); the other models use 1 whatever is
 // given. With fixed 1 the curve passes through (x0, y0).
 //
-// The fit is computed by Householder reflections in long double on a centred and
-// scaled basis and converted to the coefficients above; the curve is sampled from
+// The fit is computed in long double on a centred and scaled basis (by the
+// normal equations corrected once from the residuals where that gives 10 digits,
+// otherwise by Householder reflections) and converted to the coefficients above; the curve is sampled from
 // that basis, so it passes through the data even where the power form about x = 0
 // cancels huge terms. A coefficient within its rounding error of 0 is given as 0.
 //

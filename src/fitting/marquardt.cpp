@@ -246,8 +246,6 @@ struct Linearisation {
     long double modelNorm = 0;     // norm of the model values
     long double scale[NlsqMaxParameters + 1] = {};  // column norms of the Jacobian
     bool finite = true;            // every value and derivative is finite
-    std::vector<double> values;    // the model at the fit points
-    std::vector<double> jacobian;  // row by row, the free parameters' derivatives
 };
 
 // The model's values at the fit points for the parameters P (FitParameters
@@ -267,15 +265,10 @@ bool Linearise(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int n,
     Mask wanted{};
     for (int i = 1; i <= m; ++i) wanted[std::size_t(freeList[i])] = true;
     if (!Jacobian(set, cols, n, P, NlsqMaxParameters, fitSeries, wanted)) return false;
-    long double row[HouseholderLsq::MaxColumns];
+    double row[HouseholderLsq::MaxColumns];
     long double chi = 0, model2 = 0;
-    out.values.resize(std::size_t(n));
-    out.jacobian.resize(std::size_t(n) * std::size_t(m));
     for (int r = 1; r <= n; ++r) {
         const double f = At(cols[0], r);
-        out.values[std::size_t(r - 1)] = f;
-        for (int i = 1; i <= m; ++i)
-            out.jacobian[std::size_t(r - 1) * std::size_t(m) + std::size_t(i - 1)] = At(cols[std::size_t(freeList[i])], r);
         const long double d = (long double)fitSeries->YData[r - 1].Value - f;
         for (int i = 1; i <= m; ++i) {
             const double j = At(cols[std::size_t(freeList[i])], r);
@@ -328,6 +321,14 @@ int NlsqMarquardt(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int
         return result;
     };
 
+    // The model values and the free parameters' derivative columns at the
+    // current parameters, kept from the work columns (which the next trial
+    // overwrites) for the curvature correction.
+    FitColumnSet kept = MakeFitColumnSet();
+    auto keep = [&] {
+        kept[0] = cols[0];
+        for (int i = 1; i <= m; ++i) kept[std::size_t(freeList[i])] = cols[std::size_t(freeList[i])];
+    };
     // The linearisation at the current parameters and the one of a trial; they
     // change places when the trial is accepted.
     auto now = std::make_unique<Linearisation>(m);
@@ -337,12 +338,13 @@ int NlsqMarquardt(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int
     // improved on by comparison: every trial would look no better and the fit
     // would "converge" on them.
     if (!now->finite) return finish(0, now->chi);
+    keep();
 
     // The damping scales: the Jacobian's column norms at the current parameters,
     // so that the damped matrix is J'J with its diagonal times (1 + lambda).
     long double damp[NlsqMaxParameters + 1] = {};
     std::vector<double> probe;
-    std::vector<long double> moves;
+    std::vector<double> along;  // J d, then the second derivative along d
     // The second-order correction of a step d along the curved path of the
     // model (geodesic acceleration): a = -(J'J + lambda D^2)^-1 J' f_dd, with
     // f_dd the model's second derivative along d by a finite difference. In a
@@ -356,26 +358,32 @@ int NlsqMarquardt(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int
         double moved[NlsqMaxParameters + 1];
         for (int k = 0; k <= NlsqMaxParameters; ++k) moved[k] = current[k];
         for (int i = 1; i <= m; ++i) moved[freeList[i]] = double(current[freeList[i]] + h * d[i - 1]);
+        // The model's change along d to first order (a correction needs no
+        // more than double precision).
+        double dd[NlsqMaxParameters];
+        for (int i = 0; i < m; ++i) dd[i] = double(d[i]);
+        along.assign(std::size_t(n), 0.0);
+        for (int i = 1; i <= m; ++i) {
+            const double* col = kept[std::size_t(freeList[i])].data();
+            for (int r = 0; r < n; ++r) along[std::size_t(r)] += col[r] * dd[i - 1];
+        }
         // A probe that moves the model by less than the rounding resolves would
         // measure only noise (steps at a minimum reached to the last digit).
-        moves.resize(std::size_t(n));
-        long double moved2 = 0;
-        for (int r = 0; r < n; ++r) {
-            const double* jr = &now->jacobian[std::size_t(r) * std::size_t(m)];
-            long double jd = 0;
-            for (int i = 0; i < m; ++i) jd += jr[i] * d[i];
-            moves[std::size_t(r)] = jd;
-            moved2 += jd * jd;
-        }
+        double moved2 = 0;
+        for (double v : along) moved2 += v * v;
         if (!(h * std::sqrt(moved2) > kResolution * now->modelNorm)) return;
         if (!ModelValues(set, fitSeries, n, moved, probe)) return;
-        long double g[NlsqMaxParameters] = {};
+        const double* values = kept[0].data();
         for (int r = 0; r < n; ++r) {
-            const double* jr = &now->jacobian[std::size_t(r) * std::size_t(m)];
-            const long double fdd =
-                2 / h * ((probe[std::size_t(r)] - now->values[std::size_t(r)]) / h - moves[std::size_t(r)]);
-            if (!std::isfinite(double(fdd))) return;
-            for (int i = 0; i < m; ++i) g[i] -= jr[i] * fdd;
+            along[std::size_t(r)] = 2 / h * ((probe[std::size_t(r)] - values[r]) / h - along[std::size_t(r)]);
+            if (!std::isfinite(along[std::size_t(r)])) return;
+        }
+        long double g[NlsqMaxParameters] = {};
+        for (int i = 1; i <= m; ++i) {
+            const double* col = kept[std::size_t(freeList[i])].data();
+            double sum = 0;
+            for (int r = 0; r < n; ++r) sum -= col[r] * along[std::size_t(r)];
+            g[i - 1] = sum;
         }
         long double w[NlsqMaxParameters] = {};
         long double c[NlsqMaxParameters] = {};
@@ -410,6 +418,7 @@ int NlsqMarquardt(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int
         if (*accepted) {
             lambda *= 0.1;
             std::swap(now, next);
+            keep();
             for (int i = 1; i <= m; ++i) current[freeList[i]] = trial[freeList[i]];
         } else {
             lambda *= 10.0;
