@@ -8,6 +8,7 @@
 #include "platform/escape.h"
 #include "platform/messagebox.h"
 #include "platform/numconv.h"
+#include "platform/stringtable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +22,7 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kMax = std::numeric_limits<double>::max();
 constexpr const char* kRule = "-----------------------------------";
+constexpr int kSeriesListFull = 1180;  // no more data can be added to this axis set
 
 // The X (isY false) or Y values of every row of plot after its processing formula,
 // each with the flag of the source row, into out. false when Escape stops it.
@@ -66,10 +68,20 @@ std::unique_ptr<TPlot> NewResultSeries(const FitHost& host, const TPlot& source,
     return result;
 }
 
-// Appends the result series to the axis set, or drops it when the set is full.
+// Appends the result series to the axis set: null (and the series still the
+// caller's) when the set is full.
 TPlot* AppendResult(BoxFrame* set, std::unique_ptr<TPlot>& result) {
     TPlot* raw = result.get();
     return set->PlotList.Add(result) ? raw : nullptr;
+}
+
+// The message a failed fit shows: a full axis set says so, anything else is the
+// command's own text.
+void ShowFitFailure(void* owner, FitFailure why, const char* text) {
+    if (why == FitFailure::SeriesListFull)
+        kv::MessageBox(owner, kv::LoadString(kSeriesListFull), nullptr, MB_OK | MB_ICONSTOP);
+    else
+        kv::MessageBox(owner, text, nullptr, MB_OK);
 }
 
 const char* SpacingName(int spacing) {
@@ -141,8 +153,14 @@ std::string LinearFitReport(const char* sourceName, const LinearFitValues& v,
 }
 
 int LinearFit(FitHost& host, BoxFrame* set, TPlot* plot, int plotNo,
-              const LinearFitSettings& settings) {
+              const LinearFitSettings& settings, FitFailure* why) {
+    if (why) *why = FitFailure::Other;
     if (!set || !plot) return 0;
+    // The curve will have nowhere to go: say so before any work.
+    if (set->PlotList.IsFull()) {
+        if (why) *why = FitFailure::SeriesListFull;
+        return 0;
+    }
     try {
         TDataColumn processedX;
         TDataColumn processedY;
@@ -177,10 +195,13 @@ int LinearFit(FitHost& host, BoxFrame* set, TPlot* plot, int plotNo,
             if (!result->AddX(TDataElement(outX[i], 0)) || !result->AddY(TDataElement(outY[i], 0)))
                 return 0;
         }
-        std::string report = LinearFitReport(plot->DataFileName, v, coeff, corr);
-        result->Info = report;
-        AppendResult(set, result);
-        if (host.ShowReport) host.ShowReport(host.Owner, report, LinearFitReportCaption);
+        result->Info = LinearFitReport(plot->DataFileName, v, coeff, corr);
+        TPlot* added = AppendResult(set, result);
+        if (!added) {
+            if (why) *why = FitFailure::SeriesListFull;
+            return 0;
+        }
+        if (host.ShowReport) host.ShowReport(host.Owner, added->Info, LinearFitReportCaption);
         return 1;
     } catch (const std::bad_alloc&) {
         return 0;
@@ -188,8 +209,9 @@ int LinearFit(FitHost& host, BoxFrame* set, TPlot* plot, int plotNo,
 }
 
 int RunLinearFitCommand(FitHost& host, BoxFrame* set, TPlot* plot, int plotNo) {
-    const int answer = LinearFit(host, set, plot, plotNo);
-    if (answer == 0) kv::MessageBox(host.Owner, LinearFitFailureText, nullptr, MB_OK);
+    FitFailure why = FitFailure::Other;
+    const int answer = LinearFit(host, set, plot, plotNo, CurrentLinearFitSettings, &why);
+    if (answer == 0) ShowFitFailure(host.Owner, why, LinearFitFailureText);
     return answer;
 }
 
@@ -198,7 +220,8 @@ int RunLinearFitCommand(FitHost& host, BoxFrame* set, TPlot* plot, int plotNo) {
 
 NlsqOutcome NlsqFitSeries(FitHost& host, BoxFrame* set, TPlot* plot, int plotNo, int rowCount,
                           double outStart, double outEnd, int divisions, int spacing,
-                          int fitStart, int fitEnd, TPlot** added) {
+                          int fitStart, int fitEnd, TPlot** added,
+                          const std::function<std::string()>& makeInfo) {
     if (added) *added = nullptr;
     if (divisions > NlsqMaxRow) return NlsqOutcome::Failed;
     if (!set || !plot || divisions < 0 || fitStart < 1) return NlsqOutcome::Failed;
@@ -239,23 +262,31 @@ NlsqOutcome NlsqFitSeries(FitHost& host, BoxFrame* set, TPlot* plot, int plotNo,
         FitPointList outX = MakeFitPointList();
         if (!FitOutputPositions(&outX, outStart, outEnd, divisions, spacing, true))
             return NlsqOutcome::Failed;
-        for (int i = 1; i <= outX.GetItemsInContainer(); ++i) result->AddX(TDataElement(outX[i], 0));
-        double value = 0.0;
-        if (!set->Evaluate(NlsqFunctionText, value, BoxFrame::EvalCompile, result.get(), 0, -1,
-                           BoxFrame::ComponentValue))
-            return NlsqOutcome::Failed;
-        for (int i = 0; i < outX.GetItemsInContainer(); ++i) {
-            // A point where the model has no value is a missing value, not the
-            // value of the point before.
-            value = kInf;
-            if (!set->Evaluate("", value, BoxFrame::EvalRow, result.get(), i, -1,
+        // From here on the fit has its parameters; what fails is only the curve.
+        try {
+            for (int i = 1; i <= outX.GetItemsInContainer(); ++i)
+                if (!result->AddX(TDataElement(outX[i], 0))) return NlsqOutcome::NotAdded;
+            double value = 0.0;
+            if (!set->Evaluate(NlsqFunctionText, value, BoxFrame::EvalCompile, result.get(), 0, -1,
                                BoxFrame::ComponentValue))
+                return NlsqOutcome::Failed;
+            for (int i = 0; i < outX.GetItemsInContainer(); ++i) {
+                // A point where the model has no value is a missing value, not
+                // the value of the point before.
                 value = kInf;
-            result->AddY(TDataElement(value, 0));
+                if (!set->Evaluate("", value, BoxFrame::EvalRow, result.get(), i, -1,
+                                   BoxFrame::ComponentValue))
+                    value = kInf;
+                if (!result->AddY(TDataElement(value, 0))) return NlsqOutcome::NotAdded;
+            }
+            if (makeInfo) result->Info = makeInfo();
+            TPlot* appended = AppendResult(set, result);
+            if (!appended) return NlsqOutcome::NotAdded;
+            if (added) *added = appended;
+            return NlsqOutcome::Done;
+        } catch (const std::bad_alloc&) {
+            return NlsqOutcome::NotAdded;
         }
-        TPlot* appended = AppendResult(set, result);
-        if (added) *added = appended;
-        return NlsqOutcome::Done;
     } catch (const std::bad_alloc&) {
         return NlsqOutcome::Failed;
     }
@@ -293,10 +324,18 @@ std::string NonLinearFitReport(const char* sourceName, const NonLinearFitSetting
 }
 
 int NonLinearFit(FitHost& host, BoxFrame* set, TPlot* plot, int plotNo,
-                 const NonLinearFitSettings& settings) {
+                 const NonLinearFitSettings& settings, FitFailure* why) {
+    if (why) *why = FitFailure::Other;
     if (!set || !plot) return 0;
     NonLinearFitValues v;
     if (!ConvertNonLinearFitSettings(settings, &v)) return 0;
+    // The curve will have nowhere to go: say so before the parameters change.
+    if (set->PlotList.IsFull()) {
+        if (why) *why = FitFailure::SeriesListFull;
+        return 0;
+    }
+    double before[NlsqMaxParameters + 1];
+    std::copy(std::begin(FitParameters), std::end(FitParameters), before);
 
     NlsqFreeCount = 0;
     for (int k = 1; k <= NlsqMaxParameters; ++k) {
@@ -313,23 +352,27 @@ int NonLinearFit(FitHost& host, BoxFrame* set, TPlot* plot, int plotNo,
     NlsqFunctionText = CutFitText(settings.Function, NlsqTextLimit);
 
     TPlot* added = nullptr;
-    const NlsqOutcome outcome =
-        NlsqFitSeries(host, set, plot, plotNo, plot->XData.GetItemsInContainer(), v.OutputStart,
-                      v.OutputEnd, v.Divisions, v.Spacing, v.FitStart, v.FitEnd, &added);
-    if (outcome == NlsqOutcome::Failed) return 0;
-    if (outcome == NlsqOutcome::Quiet) return 1;
-    try {
-        std::string report = NonLinearFitReport(plot->DataFileName, settings, v);
-        if (added) added->Info = report;
-        if (host.ShowReport) host.ShowReport(host.Owner, report, NonLinearFitReportCaption);
-    } catch (const std::bad_alloc&) {
-        // The curve is in the document; only its report could not be made.
+    const NlsqOutcome outcome = NlsqFitSeries(
+        host, set, plot, plotNo, plot->XData.GetItemsInContainer(), v.OutputStart, v.OutputEnd,
+        v.Divisions, v.Spacing, v.FitStart, v.FitEnd, &added,
+        [&] { return NonLinearFitReport(plot->DataFileName, settings, v); });
+    switch (outcome) {
+    case NlsqOutcome::Failed: return 0;
+    case NlsqOutcome::Quiet: return 1;
+    case NlsqOutcome::NotAdded:
+        // A fit that leaves no curve leaves the parameters as it found them.
+        std::copy(std::begin(before), std::end(before), FitParameters);
+        if (why && set->PlotList.IsFull()) *why = FitFailure::SeriesListFull;
+        return 0;
+    case NlsqOutcome::Done: break;
     }
+    if (added && host.ShowReport) host.ShowReport(host.Owner, added->Info, NonLinearFitReportCaption);
     return 1;
 }
 
 int RunNonLinearFitCommand(FitHost& host, BoxFrame* set, TPlot* plot, int plotNo) {
-    const int answer = NonLinearFit(host, set, plot, plotNo);
-    if (answer == 0) kv::MessageBox(host.Owner, NonLinearFitFailureText, nullptr, MB_OK);
+    FitFailure why = FitFailure::Other;
+    const int answer = NonLinearFit(host, set, plot, plotNo, CurrentNonLinearFitSettings, &why);
+    if (answer == 0) ShowFitFailure(host.Owner, why, NonLinearFitFailureText);
     return answer;
 }

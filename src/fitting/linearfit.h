@@ -32,6 +32,12 @@ inline FitPointList MakeFitPointList() { return FitPointList(0, 1, 1000); }
 // finite. Degree is the polynomial's (0 to 10); the other models use 1 whatever is
 // given. With fixed 1 the curve passes through (x0, y0).
 //
+// The fit is computed in long double on a centred and scaled basis (by the
+// normal equations corrected once from the residuals where that gives 10 digits,
+// otherwise by Householder reflections) and converted to the coefficients above; the curve is sampled from
+// that basis, so it passes through the data even where the power form about x = 0
+// cancels huge terms. A coefficient within its rounding error of 0 is given as 0.
+//
 // On success (true): coeff[0..degree] hold A0..An (models 2 to 5: coeff[0] = A,
 // coeff[1] = B); *corr holds the correlation coefficient, only for a free fit (a
 // fixed-point fit leaves it alone; for models 2, 4 and 5 it is that of the
@@ -42,7 +48,9 @@ inline FitPointList MakeFitPointList() { return FitPointList(0, 1, 1000); }
 // pair lies in the range; the range holds fewer distinct X positions than there
 // are coefficients to solve for (a singular system); a degree-0 polynomial is to
 // pass through a fixed point; a logarithm would be taken of a value that is not
-// positive; a value overflows; a pivot is 0; the spacing cannot span the output
+// positive; the basis is numerically dependent, or the data do not determine a
+// coefficient to 7 significant digits (unless its whole term is below 1e-7 of
+// the data); a coefficient or a curve value leaves the range of a double; the spacing cannot span the output
 // range (Exponent and Inverse need two non-zero bounds of one sign); an output X
 // is not finite; an argument is out of its range. coeff, corr and the output lists
 // may then hold partial values. count is clipped to the lengths of x and y.

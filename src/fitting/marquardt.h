@@ -57,15 +57,15 @@ int SolveNormalEquations(NlsqMatrix& alpha, int n, NlsqVector& beta);
 struct NlsqTrace {
     int Iterations = 0;           // loop iterations taken
     double Lambda = 0.0;          // lambda at the end
-    double Reference = 0.0;       // chi-square after the first step
     double ChiSquare = 0.0;       // chi-square of the current parameters at the end
     std::vector<int> Accepted;    // per step (the first included): 1 accepted, 0 rejected
 };
 
 // Fills cols at the parameters P[1..9] for the n points of fitSeries (point r is
 // row r - 1): the model values in column 0, then the derivative of every free
-// parameter (NlsqParamEnabled) from its NlsqDerivativeText, or by a forward
-// difference with the step P[k] * 1e-5 (1e-5 for P[k] = 0). Formulas are compiled
+// parameter (NlsqParamEnabled) from its NlsqDerivativeText, or by a central
+// difference with the steps +-P[k] * 6.06e-6 (the cube root of the double
+// precision; +-6.06e-6 for P[k] = 0). Formulas are compiled
 // and evaluated one at a time on `set` with series number -1. FitParameters hold
 // P afterwards. 1, or 0 when a formula does not compile or does not evaluate at a
 // point. paramCount is 9.
@@ -79,14 +79,19 @@ int NlsqNormalEquations(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSerie
                         NlsqMatrix& alpha, NlsqVector& beta, double& chiSquare);
 
 // Minimises the sum of squared residuals of the model over the n points of
-// fitSeries, starting from P[1..9] and varying the parameters freeList[1..m]; stops
-// when a step's trial changes the chi-square by no more than the chi-square after
-// the first step times tolerance (a rejected trial farther off only raises lambda
-// and the iteration goes on). Clears the Escape latch at its start and polls it before
-// every iteration. Whenever it returns, P holds its current parameters (the last
-// accepted ones): on success the fitted parameters. 0 on Escape, on the hundredth
-// iteration, when a formula fails, when the equations cannot be solved, or when the
-// starting parameters give no finite chi-square. A trial whose model values or
-// derivatives are not finite is rejected like a worse one.
+// fitSeries, starting from P[1..9] and varying the parameters freeList[1..m], by
+// Levenberg-Marquardt steps (lambda from 0.001, times 0.1 after a better trial,
+// times 10 after a worse one) solved from a Householder factor of the Jacobian,
+// each with a second-order (geodesic) correction along the model's curvature.
+// Succeeds only at a minimum within the tolerance: the last step changed the
+// chi-square by at most tolerance times the current chi-square, and the undamped
+// Gauss-Newton step from the current parameters is within tolerance / 10 of each
+// parameter (or below what the rounded model values resolve). Clears the Escape
+// latch at its start and polls it before every iteration. Whenever it returns, P
+// holds its current parameters (the last accepted ones): on success the fitted
+// parameters. 0 on Escape, on the hundredth iteration, when a formula fails, when
+// the damped equations are singular (a free parameter the model does not use), or
+// when the starting parameters give no finite chi-square. A trial whose model
+// values or derivatives are not finite is rejected like a worse one.
 int NlsqMarquardt(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int n, double* P,
                   const int* freeList, int m, double tolerance, NlsqTrace* trace = nullptr);

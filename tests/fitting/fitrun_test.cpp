@@ -5,6 +5,7 @@
 #include "platform/cformat.h"
 #include "platform/messagebox.h"
 #include "platform/numconv.h"
+#include "platform/stringtable.h"
 
 #include <gtest/gtest.h>
 
@@ -258,17 +259,27 @@ TEST_F(FitRun, EscapeEndsTheProcessingQuietly) {
     EXPECT_TRUE(reports.empty());
 }
 
-TEST_F(FitRun, FullAxisSetStillShowsTheReport) {
+TEST_F(FitRun, AFullAxisSetFailsBothFitsWithItsMessageAndChangesNothing) {
     TPlot* source = Add(MakeSeries({1, 2, 3}, {2, 4, 6}));
     while (set.PlotList.GetItemsInContainer() < MaxPlotCount) Add(std::make_unique<TPlot>());
-    EXPECT_EQ(LinearFit(host, &set, source, 1, LinearFitSettings()), 1);
-    NonLinearFitSettings n;
-    n.Function = "a*x";
-    n.Enabled[0] = 1;
-    EXPECT_EQ(NonLinearFit(host, &set, source, 1, n), 1);
+    FitParameters[1] = 42;
+    CurrentNonLinearFitSettings.Function = "a*x";
+    CurrentNonLinearFitSettings.Enabled[0] = 1;
+    kv::ScriptedMessageBoxes boxes;
+    EXPECT_EQ(RunLinearFitCommand(host, &set, source, 1), 0);
+    EXPECT_EQ(RunNonLinearFitCommand(host, &set, source, 1), 0);
+    CurrentNonLinearFitSettings = NonLinearFitSettings();
+
     EXPECT_EQ(set.PlotList.GetItemsInContainer(), MaxPlotCount);
-    ASSERT_EQ(reports.size(), 2u);
-    EXPECT_NEAR(FitParameters[1], 2, 1e-9);
+    EXPECT_TRUE(reports.empty());
+    EXPECT_EQ(FitParameters[1], 42.0);
+    ASSERT_EQ(boxes.Shown().size(), 2u);
+    for (const auto& box : boxes.Shown()) {
+        EXPECT_EQ(box.text, kv::LoadString(1180));
+        EXPECT_EQ(box.caption, kv::kApplicationTitle);
+        EXPECT_EQ(box.flags, MB_OK | MB_ICONSTOP);
+        EXPECT_EQ(box.owner, &owner);
+    }
 }
 
 NonLinearFitSettings DecaySettings() {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <vector>
@@ -102,6 +103,150 @@ TEST(LinearFit, DegreeTenOnWellScaledData) {
     }, &f.y);
     ASSERT_TRUE(f.Run());
     for (int i = 0; i <= 10; ++i) EXPECT_NEAR(f.coeff[i], (i % 2 ? -1.0 : 1.0) * (i + 1), 1e-5) << i;
+}
+
+// ---- Hard polynomial problems: data far from the origin, high degrees, design
+// matrices in powers of x with condition numbers up to 1e15 and beyond.
+
+using Quad = __float128;
+
+// The least-squares polynomial of the points in quadruple precision, by the
+// normal equations in x centred and scaled to [-1, 1] (whose condition stays
+// far below the precision) and a shift back to powers of x.
+std::vector<Quad> QuadReference(const std::vector<double>& x, const std::vector<double>& y, int n,
+                                bool fixed, double x0, double y0) {
+    Quad lo = x[0], hi = x[0];
+    for (double v : x) {
+        lo = std::min<Quad>(lo, v);
+        hi = std::max<Quad>(hi, v);
+    }
+    const Quad m = (lo + hi) / 2, s = hi > lo ? (hi - lo) / 2 : 1, z0 = (x0 - m) / s;
+    const int u = fixed ? n : n + 1;
+    Quad g[12][13] = {};
+    for (std::size_t k = 0; k < x.size(); ++k) {
+        const Quad z = (x[k] - m) / s;
+        Quad c[12];
+        Quad zj = 1;
+        for (int j = 0; j < u; ++j, zj *= z) c[j] = fixed ? (z - z0) * zj : zj;
+        for (int i = 0; i < u; ++i) {
+            for (int j = 0; j < u; ++j) g[i][j] += c[i] * c[j];
+            g[i][u] += c[i] * (y[k] - (fixed ? y0 : 0));
+        }
+    }
+    for (int p = 0; p < u; ++p) {
+        for (int i = 0; i < u; ++i) {
+            if (i == p) continue;
+            const Quad f = g[i][p] / g[p][p];
+            for (int j = p; j <= u; ++j) g[i][j] -= f * g[p][j];
+        }
+    }
+    std::vector<Quad> a(std::size_t(n + 1), 0);
+    for (int j = 0; j <= n; ++j) {
+        const Quad b = j < u ? g[j][u] / g[j][j] : 0, below = j >= 1 && fixed ? g[j - 1][u] / g[j - 1][j - 1] : 0;
+        a[std::size_t(j)] = fixed ? (j == 0 ? Quad(y0) : below) - z0 * b : b;
+    }
+    Quad sj = 1;
+    for (int j = 0; j <= n; ++j, sj *= s) a[std::size_t(j)] /= sj;
+    for (int i = 0; i < n; ++i)
+        for (int j = n - 1; j >= i; --j) a[std::size_t(j)] -= m * a[std::size_t(j + 1)];
+    return a;
+}
+
+// Correct significant digits of the worst coefficient whose term matters (more
+// than 1e-9 of the largest |y| somewhere in the data).
+double WorstDigits(const double* got, const std::vector<Quad>& want, double xMax, double yMax) {
+    double worst = 20;
+    Quad xi = 1;
+    for (std::size_t i = 0; i < want.size(); ++i, xi *= xMax) {
+        const Quad w = want[i] < 0 ? -want[i] : want[i];
+        if (w * xi <= Quad(1e-9) * yMax) continue;
+        const Quad e = (Quad(got[i]) - want[i]) / w;
+        const double rel = double(e < 0 ? -e : e);
+        worst = std::min(worst, rel == 0 ? 20.0 : -std::log10(rel));
+    }
+    return worst;
+}
+
+TEST(LinearFit, HardPolynomialsAreRightToSevenDigitsOrFail) {
+    struct Case {
+        const char* what;
+        double from, step;
+        int count, degree;
+        std::function<double(double)> f;
+        bool mustSucceed;
+        int fixed = 0;
+        double x0 = 0, y0 = 0;
+    };
+    auto shifted10 = [](double x) { return std::pow(x - 1005, 10); };  // exact in doubles at integers
+    const Case cases[] = {
+        {"(x-1005)^10 through 11 points from 1000", 1000, 1, 11, 10, shifted10, true},
+        {"the same from 101 points", 1000, 0.1, 101, 10, shifted10, true},
+        {"(x-1005)^10 through (1005, 0)", 1000, 1, 11, 10, shifted10, true, 1, 1005, 0},
+        // The data vanish below the rounding of y - y0: failing is the honest answer.
+        {"(x-1005)^10 through (0, 1005^10), far from the data", 1000, 1, 11, 10, shifted10, false, 1, 0,
+         std::pow(1005.0, 10)},
+        // Values from 1 to 1e10: the small ones carry the low coefficients below
+        // the rounding of the large ones.
+        {"sum of x^i on 0..10: cond ~1e13", 0, 1, 11, 10,
+         [](double x) { double v = 0; for (int i = 10; i >= 0; --i) v = v * x + 1; return v; }, false},
+        {"(x-100)^5 (x-105)^5 on 100..110", 100, 1, 11, 10,
+         [](double x) { return std::pow(x - 100, 5) * std::pow(x - 105, 5); }, true},
+        {"sin x through 11 points from 0", 0, 1, 11, 10, [](double x) { return std::sin(x); }, true},
+        {"sin x through 11 points from 100", 100, 1, 11, 10, [](double x) { return std::sin(x); }, true},
+        {"sin x through 11 points from 1000", 1000, 1, 11, 10, [](double x) { return std::sin(x); }, true},
+        {"sin x on 1000 points spread 1e-3 at 1e6", 1e6, 1e-6, 1000, 10,
+         [](double x) { return std::sin(x); }, false},
+        {"degree 9, noisy, far fixed point", 0, 0.5, 21, 9,
+         [](double x) { return std::cos(x) + 0.01 * std::sin(37 * x); }, false, 1, -10, 0.7},
+    };
+    for (const Case& c : cases) {
+        Fit f;
+        f.degree = c.degree;
+        f.fixed = c.fixed;
+        f.x0 = c.x0;
+        f.y0 = c.y0;
+        f.x = Sample(c.from, c.step, c.count, c.f, &f.y);
+        f.outStart = c.from;
+        f.outEnd = f.x.back();
+        f.divisions = c.count - 1;
+        const bool ok = f.Run();
+        if (c.mustSucceed) {
+            EXPECT_TRUE(ok) << c.what;
+        }
+        if (!ok) continue;
+        double xMax = 0, yMax = 0;
+        for (double v : f.x) xMax = std::max(xMax, std::fabs(v));
+        for (double v : f.y) yMax = std::max(yMax, std::fabs(v));
+        EXPECT_GE(WorstDigits(f.coeff, QuadReference(f.x, f.y, c.degree, c.fixed, c.x0, c.y0), xMax, yMax), 7)
+            << c.what;
+        // The curve, sampled at the data, passes through every point of an
+        // interpolation.
+        if (c.count == c.degree + 1 && !c.fixed) {
+            for (int k = 1; k <= c.count; ++k)
+                EXPECT_NEAR(f.outY[k], f.y[std::size_t(k - 1)], 1e-9 * yMax) << c.what << " point " << k;
+            EXPECT_EQ(f.corr, 1.0) << c.what;
+        }
+    }
+}
+
+TEST(LinearFit, ExactCoefficientsOfShiftedPolynomials) {
+    // (x - 1005)^10 and (x - 1005)^10 + 3 (x - 1005) - 7: exact integer coefficients.
+    for (int variant = 0; variant < 2; ++variant) {
+        Fit f;
+        f.degree = 10;
+        f.x = Sample(1000, 1, 11, [&](double x) {
+            return std::pow(x - 1005, 10) + (variant ? 3 * (x - 1005) - 7 : 0);
+        }, &f.y);
+        ASSERT_TRUE(f.Run()) << variant;
+        for (int i = 0; i <= 10; ++i) {
+            long double want = 1;
+            for (int k = 0; k < i; ++k) want = want * (10 - k) / (k + 1);  // C(10, i)
+            for (int k = 0; k < 10 - i; ++k) want *= -1005.0L;
+            if (variant && i == 0) want += -3 * 1005.0L - 7;
+            if (variant && i == 1) want += 3;
+            EXPECT_NEAR(f.coeff[i], double(want), 1e-9 * std::fabs(double(want))) << variant << " A" << i;
+        }
+    }
 }
 
 TEST(LinearFit, CorrelationCoefficientOfAStraightLine) {

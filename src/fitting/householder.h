@@ -1,0 +1,68 @@
+#pragma once
+// Least squares by Householder reflections in long double, fed a row at a time.
+// Rows are gathered in blocks and folded into a small triangular factor, so any
+// number of points needs only a fixed amount of memory, and the condition of the
+// basis enters the solution once (not squared, as in the normal equations).
+//
+// After Finish, the factor holds R (upper triangular, columns x columns) and
+// z = Q'target, so that the least-squares solution solves R b = z and the residual
+// sum of squares is ResidualNorm()^2.
+
+#include <array>
+#include <cstddef>
+
+class HouseholderLsq {
+public:
+    static constexpr int MaxColumns = 11;
+
+    // columns: 1 to MaxColumns.
+    explicit HouseholderLsq(int columns);
+    // Starts again with no rows.
+    void Reset();
+
+    int Columns() const { return n_; }
+    // Appends the row basis[0..columns-1] with its target value.
+    void AddRow(const long double* basis, long double target);
+    void AddRow(const double* basis, long double target);
+    // Folds the rows still gathered into the factor; more rows may follow.
+    void Finish();
+
+    long double R(int i, int j) const { return t_[std::size_t(i)][std::size_t(j)]; }
+    long double Z(int i) const { return t_[std::size_t(i)][std::size_t(n_)]; }
+    long double ResidualNorm() const;
+    // Euclidean norm of column j of the basis (R's columns keep the norms).
+    long double ColumnNorm(int j) const;
+
+    // Solves R b = z; false when a diagonal element of R is 0.
+    bool Solve(long double* b) const;
+    // The solution of the damped problem min |R d - w|^2 + lambda |D d|^2 with
+    // D = diag(scale) and w = z, or the given target: false when the damped
+    // matrix is singular.
+    bool SolveDamped(long double lambda, const long double* scale, long double* d,
+                     const long double* target = nullptr) const;
+    // Solves R'w = g; false when a diagonal element of R is 0.
+    bool SolveTransposed(const long double* g, long double* w) const;
+
+private:
+    static constexpr int kBlock = 64;
+    // A gathered value as two doubles whose sum is the long double exactly:
+    // loading and storing a pair costs far less than an 80-bit load and store,
+    // which would otherwise dominate the whole fit.
+    struct Pair {
+        double hi;
+        double lo;
+    };
+    static long double Load(const Pair& p) { return static_cast<long double>(p.hi) + p.lo; }
+    static void Store(Pair& p, long double v) {
+        p.hi = static_cast<double>(v);
+        p.lo = static_cast<double>(v - p.hi);
+    }
+    void Fold();
+
+    int n_;
+    int pending_ = 0;
+    // The factor with z as its last column and the residual norm in its corner.
+    std::array<std::array<long double, MaxColumns + 1>, MaxColumns + 1> t_{};
+    // Gathered rows, column by column (only the first pending_ hold values).
+    std::array<std::array<Pair, kBlock>, MaxColumns + 1> block_;
+};
