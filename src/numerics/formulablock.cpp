@@ -29,6 +29,7 @@ enum OpCode : std::uint8_t {
     opLoadRow,       // the row index
     opNegate,
     opOperator,      // Id: the two-operand TokenKind
+    opSquare,        // x^2, as pow gives it
     opLibrary,       // Id: sin .. log, one argument
     opBuiltin,       // Id: a function that yields a value for every argument
     opMayFail,       // Id: a function that fails for some arguments
@@ -174,6 +175,9 @@ private:
                 ApplyOperator(item.Kind, stack_[depth_ - 2].value, stack_[depth_ - 1].value, r);
                 depth_ -= 2;
                 Push(Value(r));
+            } else if (item.Kind == tkPow && stack_[depth_ - 1].slot < 0 && stack_[depth_ - 1].value == 2.0) {
+                depth_ -= 1;
+                Emit(opSquare, 0, 1);
             } else {
                 Emit(opOperator, item.Kind, 2);
             }
@@ -304,6 +308,11 @@ void RunBlock(const EvalBlockProgram& p, double* slots, const BlockColumns& c, i
         case opLoadRow:
             for (int k = 0; k < n; ++k) d[k] = double(first + k);
             break;
+        case opSquare: {
+            const double* a = slots + op.Arg[0] * kRows;
+            for (int k = 0; k < n; ++k) d[k] = SquareAsPow(a[k]);
+            break;
+        }
         case opNegate: {
             const double* a = slots + op.Arg[0] * kRows;
             for (int k = 0; k < n; ++k) d[k] = -a[k];

@@ -226,6 +226,59 @@ TEST(FormulaRows, SkippedRowsAndStoppingAtTheFirstFailure) {
     EXPECT_EQ(ExpectSame({"x*2", plot.get(), 0, 0, kSeriesRows, nullptr, true}, {64}), kSeriesRows);
 }
 
+// x^2 spares the call of pow only where x*x must be what pow returns. The
+// arguments here put the exact square near a tie between two doubles (where
+// pow and x*x part), near the point where the shortcut gives way to pow, and at
+// the ends of the range, each scaled through many binades.
+TEST(FormulaRows, SquaresAsPowGivesThem) {
+    std::vector<double> xs;
+    std::mt19937_64 rng(3);
+    std::uniform_int_distribution<int> binade(-300, 300);
+    // x = 1 + k 2^-52: the fraction of x^2 beyond the last bit is (k^2 mod 2^52) / 2^52.
+    int nearTie = 0, nearEdge = 0;
+    for (std::uint64_t k = std::uint64_t(1) << 26; nearTie < 3000 || nearEdge < 3000; ++k) {
+        const double f = double((k * k) & ((std::uint64_t(1) << 52) - 1)) * 0x1p-52;
+        const bool tie = std::fabs(f - 0.5) < 0x1p-11 && nearTie < 3000;
+        const bool edge = std::fabs(std::fabs(f - 0.5) - 0.05) < 0x1p-13 && nearEdge < 3000;
+        if (!tie && !edge) continue;
+        nearTie += tie;
+        nearEdge += edge;
+        const double x = 1.0 + double(k) * 0x1p-52;
+        xs.push_back(std::ldexp(x, binade(rng)) * (k % 2 ? -1.0 : 1.0));
+    }
+    std::uniform_int_distribution<std::uint64_t> bits;
+    for (int i = 0; i < 20000; ++i) {
+        double x;
+        const std::uint64_t b = bits(rng);
+        std::memcpy(&x, &b, sizeof x);
+        xs.push_back(x);
+    }
+    for (double x : {0.0, -0.0, 1.0, 0x1.6a09e667f3bcdp+0, 0x1.6a09e667f3bccp+0, 0x1p-450, 0x1.fffffffffffffp-451,
+                     0x1p500, 0x1.0000000000001p500, 0x1p-537, 1e-320, kInf, -kInf, kNaN, 1e154, 3e-154})
+        xs.push_back(x);
+
+    TPlot plot;
+    for (double x : xs) plot.AddX(TDataElement(x));
+    const int rows = int(xs.size());
+    for (const char* text : {"x^2", "(-x)^2", "(x*0.5)^2"}) {
+        BoxFrame row, block;
+        double r = 0;
+        ASSERT_EQ(row.Evaluate(text, r, BoxFrame::EvalCompile, &plot, 0, -1), 1);
+        ASSERT_EQ(block.Evaluate(text, r, BoxFrame::EvalCompile, &plot, 0, -1), 1);
+        std::vector<double> got(xs.size());
+        ASSERT_EQ(block.EvaluateRows(&plot, 0, rows, got.data(), nullptr), rows);
+        int differ = 0;
+        for (int i = 0; i < rows; ++i) {
+            double want = 0;
+            ASSERT_EQ(row.Evaluate("", want, BoxFrame::EvalRow, &plot, i, -1), 1);
+            if (!SameBits(got[std::size_t(i)], want) && differ++ < 5)
+                ADD_FAILURE() << text << " at x = " << std::hexfloat << xs[std::size_t(i)] << ": "
+                              << got[std::size_t(i)] << " instead of " << want;
+        }
+        EXPECT_EQ(differ, 0) << text;
+    }
+}
+
 // Random formulas, most of them sound, some of them not.
 class FormulaMaker {
 public:
