@@ -9,8 +9,6 @@
 #include "platform/mathpolicy.h"
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <limits>
 
 namespace kv::formula {
@@ -64,36 +62,6 @@ inline double ApplyOperator(double a, double b) {
         static_assert(Kind == tkGe);
         return a >= b ? 1.0 : 0.0;
     }
-}
-
-// x^2 exactly as kv::math::Pow(x, 2) gives it, mostly without calling pow. The
-// library's pow is not the correctly rounded x*x: its result lies within 0.54
-// ulp of the exact square, so where the square is close to a tie between two
-// doubles pow may pick the other one (about one argument in 1500). Where the
-// exact square lies within 0.45 ulp of x*x, though, no double but x*x is that
-// close, so pow must return x*x; the exact error of x*x (Dekker's product)
-// tells which case a row is. Ties, values near the ends of the range and NaN go
-// to pow itself.
-inline double SquareAsPow(double x) {
-    const double r = x * x;
-    if (r >= 0x1p-900 && r <= 0x1p1000) {
-        constexpr double kSplit = 134217729.0;  // 2^27 + 1
-        const double c = kSplit * x;
-        const double hi = c - (c - x);
-        const double lo = x - hi;
-        const double e = ((hi * hi - r) + 2.0 * hi * lo) + lo * lo;  // x*x - r, exactly
-        std::uint64_t bits;
-        std::memcpy(&bits, &r, sizeof bits);
-        std::uint64_t ulpBits = bits & 0x7FF0000000000000ull;
-        double ulp;
-        std::memcpy(&ulp, &ulpBits, sizeof ulp);
-        ulp *= 0x1p-52;
-        // Just below a power of two the doubles lie twice as close: there only
-        // an exact square is sure.
-        const bool powerOfTwo = (bits & 0x000FFFFFFFFFFFFFull) == 0;
-        if (e == 0.0 || (!powerOfTwo && std::fabs(e) < 0.45 * ulp)) return r;
-    }
-    return kv::math::Pow(x, 2.0);
 }
 
 // The same for a kind known only at run time; false for a kind that is no
