@@ -35,6 +35,7 @@
 namespace {
 
 char g_dataDrive[3] = "A:";
+bool g_shortcut = true;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
@@ -102,6 +103,16 @@ public:
         return true;
     }
 
+    // The unread rest of the block (refilled as Next would): a line that ends in
+    // it lies there whole, and a zero byte at limit stops every scan.
+    void Window(char*& begin, char*& limit) {
+        if (!eof_ && len_ - pos_ < kLineWindow) Fill();
+        begin = buf_.get() + pos_;
+        limit = buf_.get() + len_;
+    }
+    // Takes everything before next as read.
+    void Consume(const char* next) { pos_ = std::size_t(next - buf_.get()); }
+
     bool Failed() const { return error_; }
     // False when no line handed out since the last refill holds a zero byte.
     bool MayHoldNul() const { return hasNul_; }
@@ -135,6 +146,7 @@ private:
             }
         }
         hasNul_ = std::memchr(buf_.get(), '\0', len_) != nullptr;
+        buf_[len_] = '\0';  // within the buffer: a fill leaves its last byte free
     }
 
     std::FILE* file_;
@@ -275,6 +287,58 @@ std::size_t WalkLine(char* b, char* e, const std::vector<int>& useOf, TDataEleme
     }
 }
 
+// A data line of plain numbers, read straight from the block at p (which a zero
+// byte ends) without the general walk: the line starts with a number, every
+// field is a number and nothing else, the fields are separated by single TABs
+// or commas or else by runs of blanks, the line ends in a line end (CR LF or LF)
+// with no blank before it and within the line length, and it has `columns`
+// fields. Such a line gives exactly the elements the general walk gives it.
+// The element of field c goes to row[useOf[c]] where useOf names one. Returns
+// the start of the next line, or nullptr for any other line (which the general
+// walk then reads; row may have been written).
+const char* FastRow(const char* p, const std::vector<int>& useOf, TDataElement* row, std::size_t columns) {
+    const char* const start = p;
+    char separator = 0;  // ',' for TABs and commas, ' ' for blanks, 0 before the first
+    std::size_t c = 0;
+    for (;;) {
+        double v;
+        const char* stop;
+        if (!kv::StrToDShort(p, &stop, &v)) {
+            // StrToD would skip white space, a line end included.
+            if (IsConversionSpace(*p)) return nullptr;
+            v = kv::StrToD(p, &stop);
+            if (stop == p) return nullptr;
+        }
+        if (c < useOf.size() && useOf[c] >= 0) row[useOf[c]] = TDataElement(v, 0);
+        ++c;
+        const char* q = stop;
+        switch (*q) {
+        case '\t':
+        case ',':
+            if (separator == ' ') return nullptr;
+            separator = ',';
+            p = q + 1;
+            break;
+        case ' ':
+            if (separator == ',') return nullptr;
+            separator = ' ';
+            while (*++q == ' ') {
+            }
+            p = q;
+            break;
+        case '\r':
+            if (q[1] != '\n') return nullptr;
+            ++q;
+            [[fallthrough]];
+        case '\n':
+            if (q - start >= DataLineChars || c != columns) return nullptr;
+            return q + 1;
+        default:
+            return nullptr;
+        }
+    }
+}
+
 // The data range of X or of Y as it grows.
 struct Range {
     double lo = kInf;
@@ -313,6 +377,8 @@ void SetDataDrive(const char* drive) {
 }
 
 const char* GetDataDrive() { return g_dataDrive; }
+
+void SetDataReaderShortcut(bool on) { g_shortcut = on; }
 
 std::string DataFileLocalPath(const char* storedName, int searchMethod) {
     const std::string stored(storedName, ::strnlen(storedName, MAX_PATH));
@@ -458,6 +524,18 @@ int TPlot::ReadData() {
 
     try {
         for (std::int64_t left = lookAt; left > 0; --left) {
+            // After the first data line, a line of plain numbers is read where
+            // it lies; every other line takes the general way below.
+            if (g_shortcut && columns > 0 && rowSkip == 1) {
+                char* window;
+                char* limit;
+                reader->Window(window, limit);
+                if (const char* next = FastRow(window, useOf, row.data(), columns)) {
+                    reader->Consume(next);
+                    store();
+                    continue;
+                }
+            }
             if (!reader->Next(b, e)) break;
             RestoreByte restore(e);
             // A zero byte ends the line's text.

@@ -26,8 +26,13 @@ std::size_t KeptSize(std::size_t bytes) { return RoundUp(bytes, bytes < kLargeBl
 // or the next one, then fills memory whose pages are already there. A block is
 // handed out again only for a request of at least half its size, and only for
 // one of its own kind (a large block, aligned and freed with free, or a smaller
-// one from operator new), so that each is freed as it was made.
-constexpr std::size_t kKeptBytes = std::size_t(64) << 20;
+// one from operator new), so that each is freed as it was made. Large blocks
+// are kept as memory the system may take back whenever it runs short
+// (MADV_FREE): then the next use faults its pages in afresh, as a new block
+// would; until then it finds them there. So they may take much more room than
+// the small ones, which stay the program's own.
+constexpr std::size_t kKeptSmallBytes = std::size_t(64) << 20;
+constexpr std::size_t kKeptLargeBytes = std::size_t(1) << 30;
 constexpr std::size_t kKeptCount = 32;
 
 struct KeptBlock {
@@ -53,37 +58,48 @@ public:
                 best = i;
         if (best == blocks_.size()) return nullptr;
         void* p = blocks_[best].block;
-        bytes_ -= blocks_[best].size;
+        Bytes(blocks_[best].size) -= blocks_[best].size;
         blocks_.erase(blocks_.begin() + std::ptrdiff_t(best));
         return p;
     }
     void Give(void* block, std::size_t size) noexcept {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (size > kKeptBytes) {
+        const std::size_t budget = IsLarge(size) ? kKeptLargeBytes : kKeptSmallBytes;
+        if (size > budget) {
             Release({block, size});
             return;
         }
-        // The oldest go first when room is short.
-        while (!blocks_.empty() && (bytes_ + size > kKeptBytes || blocks_.size() == kKeptCount)) {
-            Release(blocks_.front());
-            bytes_ -= blocks_.front().size;
-            blocks_.erase(blocks_.begin());
-        }
+        // The oldest of the kind go first when room is short, the oldest of all
+        // when the list is full.
+        while (Bytes(size) + size > budget) Drop(OldestOfKind(size));
+        if (blocks_.size() == kKeptCount) Drop(0);
+        if (IsLarge(size)) (void)::madvise(block, size, MADV_FREE);
         blocks_.push_back({block, size});  // within the reserved capacity: no throw
-        bytes_ += size;
+        Bytes(size) += size;
     }
     void ReleaseAll() noexcept {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (const KeptBlock& b : blocks_) Release(b);
-        blocks_.clear();
-        bytes_ = 0;
+        while (!blocks_.empty()) Drop(0);
     }
     KeptBlocks() { blocks_.reserve(kKeptCount); }
 
 private:
+    std::size_t& Bytes(std::size_t size) { return IsLarge(size) ? largeBytes_ : smallBytes_; }
+    std::size_t OldestOfKind(std::size_t size) const {
+        std::size_t i = 0;
+        while (IsLarge(blocks_[i].size) != IsLarge(size)) ++i;  // the kind holds bytes, so a block
+        return i;
+    }
+    void Drop(std::size_t i) noexcept {
+        Release(blocks_[i]);
+        Bytes(blocks_[i].size) -= blocks_[i].size;
+        blocks_.erase(blocks_.begin() + std::ptrdiff_t(i));
+    }
+
     std::mutex mutex_;
     std::vector<KeptBlock> blocks_;
-    std::size_t bytes_ = 0;
+    std::size_t smallBytes_ = 0;
+    std::size_t largeBytes_ = 0;
 };
 
 // Never destroyed: columns of static objects may be freed after every static

@@ -6,8 +6,10 @@
 // offered to the system as transparent huge pages, which fault once per 2 MB;
 // where the system keeps huge pages off they behave as ordinary memory. Smaller
 // blocks come from the ordinary heap. Freed blocks of 64 KB and more are kept
-// (up to 64 MB in all) for the next arrays, whose pages are then already there:
-// the heap would give blocks of a few megabytes back to the system at once.
+// for the next arrays, whose pages are then already there (the heap would give
+// blocks of a few megabytes back to the system at once): up to 64 MB of blocks
+// below 4 MB, and up to 1 GB of larger ones, which the system may take back
+// whenever it runs short of memory.
 
 #include <cstddef>
 #include <new>
