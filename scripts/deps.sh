@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev
           fonts-liberation2 fonts-ipafont-gothic fonts-ipafont-mincho)
 if [[ "${1:-}" == "--test" ]]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev locales poppler-utils
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev clang libclang-rt-14-dev locales poppler-utils
              xvfb xauth xdotool imagemagick)
 fi
 

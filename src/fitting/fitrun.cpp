@@ -41,14 +41,24 @@ bool ProcessColumn(BoxFrame* set, const TPlot* plot, int plotNo, bool isY, TData
     const TDataColumn& source = isY ? plot->YData : plot->XData;
     const int rows = plot->XData.GetItemsInContainer();
     out.Reserve(std::size_t(std::max(rows, 0)));
-    for (int r = 0; r < rows; ++r) {
-        if (r % 100 == 0 && CheckEscapeAbort()) return false;
-        value = kInf;
-        if (!source.IsValidIndex(r) ||
-            !set->Evaluate("", value, BoxFrame::EvalRow, plot, r, plotNo, BoxFrame::ComponentValue))
-            value = kInf;
-        const std::uint8_t flag = source.IsValidIndex(r) ? source[r].Flag : 0;
-        out.Add(TDataElement(value, flag));
+    // The rows between two Escape polls are evaluated as one block; a row that
+    // the source column lacks is not evaluated.
+    constexpr int kBlock = 100;
+    double values[kBlock];
+    std::uint8_t skip[kBlock];
+    for (int first = 0; first < rows; first += kBlock) {
+        if (CheckEscapeAbort()) return false;
+        const int n = std::min(kBlock, rows - first);
+        for (int k = 0; k < n; ++k) {
+            values[k] = kInf;
+            skip[k] = !source.IsValidIndex(first + k);
+        }
+        set->EvaluateRows(plot, first, n, values, nullptr, BoxFrame::ComponentValue, skip);
+        for (int k = 0; k < n; ++k) {
+            const int r = first + k;
+            const std::uint8_t flag = source.IsValidIndex(r) ? source[r].Flag : 0;
+            out.Add(TDataElement(values[k], flag));
+        }
     }
     return true;
 }

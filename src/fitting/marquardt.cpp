@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -121,11 +122,17 @@ bool EvaluatePass(BoxFrame* set, const std::string& text, const TPlot* fitSeries
     if (!set->Evaluate(text, value, BoxFrame::EvalCompile, fitSeries, 0, -1,
                        BoxFrame::ComponentValue))
         return false;
-    for (int r = 1; r <= n; ++r) {
-        if (!set->Evaluate("", value, BoxFrame::EvalRow, fitSeries, r - 1, -1,
-                           BoxFrame::ComponentValue))
-            return false;
-        store(r, value);
+    // Evaluated a block of points at a time, each stored as the rows go.
+    constexpr int kBlock = 256;
+    double values[kBlock];
+    std::uint8_t ok[kBlock];
+    for (int first = 1; first <= n; first += kBlock) {
+        const int m = std::min(kBlock, n - first + 1);
+        set->EvaluateRows(fitSeries, first - 1, m, values, ok, BoxFrame::ComponentValue, nullptr, true);
+        for (int k = 0; k < m; ++k) {
+            if (!ok[k]) return false;
+            store(first + k, values[k]);
+        }
     }
     return true;
 }

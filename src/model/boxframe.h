@@ -89,6 +89,18 @@ public:
     int Compile(const TPlot* plot, int compileRow, int plotNo);
     // Runs the compiled list for one row; true when exactly one value remains.
     bool Calculate(const TPlot* plot, int row, int component);
+    // Evaluates the compiled formula for count rows from first, a block of rows
+    // per instruction, with exactly the outcome of that many calls of Evaluate
+    // in row mode in rising row order: out[k] receives the value of row first + k
+    // (non-finite as +INF) and ok[k] 1, or ok[k] is 0 and out[k] is untouched
+    // when the row fails. ok may be null. Rows whose skip[k] is non-zero are not
+    // evaluated (ok 0); with stopAtFailure no row after the first failing one is
+    // (the row path's callers that give up at a failure). Random numbers are
+    // drawn in the row path's order, and EvalWork is left as the row path leaves
+    // it. Returns the number of rows that succeeded.
+    int EvaluateRows(const TPlot* plot, int first, int count, double* out, std::uint8_t* ok,
+                     int component = ComponentValue, const std::uint8_t* skip = nullptr,
+                     bool stopAtFailure = false);
     // The column the compiled formula reads when it is nothing but "x" or "y" (the
     // usual processing formulas), so a caller over many rows may take the values
     // straight from it: each row's result is then its value, non-finite as +INF,

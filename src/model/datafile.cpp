@@ -35,6 +35,7 @@
 namespace {
 
 char g_dataDrive[3] = "A:";
+bool g_shortcut = true;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
@@ -102,6 +103,16 @@ public:
         return true;
     }
 
+    // The unread rest of the block (refilled as Next would): a line that ends in
+    // it lies there whole, and a zero byte at limit stops every scan.
+    void Window(char*& begin, char*& limit) {
+        if (!eof_ && len_ - pos_ < kLineWindow) Fill();
+        begin = buf_.get() + pos_;
+        limit = buf_.get() + len_;
+    }
+    // Takes everything before next as read.
+    void Consume(const char* next) { pos_ = std::size_t(next - buf_.get()); }
+
     bool Failed() const { return error_; }
     // False when no line handed out since the last refill holds a zero byte.
     bool MayHoldNul() const { return hasNul_; }
@@ -135,6 +146,7 @@ private:
             }
         }
         hasNul_ = std::memchr(buf_.get(), '\0', len_) != nullptr;
+        buf_[len_] = '\0';  // within the buffer: a fill leaves its last byte free
     }
 
     std::FILE* file_;
@@ -275,22 +287,79 @@ std::size_t WalkLine(char* b, char* e, const std::vector<int>& useOf, TDataEleme
     }
 }
 
+// A data line of plain numbers, read straight from the block at p (which a zero
+// byte ends) without the general walk: the line starts with a number, every
+// field is a number and nothing else, the fields are separated by single TABs
+// or commas or else by runs of blanks, the line ends in a line end (CR LF or LF)
+// with no blank before it and within the line length, and it has `columns`
+// fields. Such a line gives exactly the elements the general walk gives it.
+// The element of field c goes to row[useOf[c]] where useOf names one. Returns
+// the start of the next line, or nullptr for any other line (which the general
+// walk then reads; row may have been written).
+const char* FastRow(const char* p, const std::vector<int>& useOf, TDataElement* row, std::size_t columns) {
+    const char* const start = p;
+    char separator = 0;  // ',' for TABs and commas, ' ' for blanks, 0 before the first
+    std::size_t c = 0;
+    for (;;) {
+        double v;
+        const char* stop;
+        if (!kv::StrToDShort(p, &stop, &v)) {
+            // StrToD would skip white space, a line end included.
+            if (IsConversionSpace(*p)) return nullptr;
+            v = kv::StrToD(p, &stop);
+            if (stop == p) return nullptr;
+        }
+        if (c < useOf.size() && useOf[c] >= 0) row[useOf[c]] = TDataElement(v, 0);
+        ++c;
+        const char* q = stop;
+        switch (*q) {
+        case '\t':
+        case ',':
+            if (separator == ' ') return nullptr;
+            separator = ',';
+            p = q + 1;
+            break;
+        case ' ':
+            if (separator == ',') return nullptr;
+            separator = ' ';
+            while (*++q == ' ') {
+            }
+            p = q;
+            break;
+        case '\r':
+            if (q[1] != '\n') return nullptr;
+            ++q;
+            [[fallthrough]];
+        case '\n':
+            if (q - start >= DataLineChars || c != columns) return nullptr;
+            return q + 1;
+        default:
+            return nullptr;
+        }
+    }
+}
+
 // The data range of X or of Y as it grows.
 struct Range {
     double lo = kInf;
     double hi = -kInf;
-    void Widen(const TDataElement& e) {
-        if (!IsValidElement(e)) return;
-        if (e.Value < lo) lo = e.Value;
-        if (e.Value > hi) hi = e.Value;
+    // Widens by the valid elements of [e, end), in row order.
+    void Widen(const TDataElement* e, const TDataElement* end) {
+        double l = lo, h = hi;
+        for (; e < end; ++e) {
+            if (!IsValidElement(*e)) continue;
+            if (e->Value < l) l = e->Value;
+            if (e->Value > h) h = e->Value;
+        }
+        lo = l;
+        hi = h;
     }
 };
 
 // Where the elements of one file column go.
 struct Sink {
     TDataColumn* column;
-    Range* range = nullptr;  // X and Y only
-    std::size_t slot = 0;    // the element's place in the row
+    std::size_t slot = 0;  // the element's place in the row
 };
 
 struct ColumnUse {
@@ -308,6 +377,8 @@ void SetDataDrive(const char* drive) {
 }
 
 const char* GetDataDrive() { return g_dataDrive; }
+
+void SetDataReaderShortcut(bool on) { g_shortcut = on; }
 
 std::string DataFileLocalPath(const char* storedName, int searchMethod) {
     const std::string stored(storedName, ::strnlen(storedName, MAX_PATH));
@@ -389,37 +460,56 @@ int TPlot::ReadData() {
         uses.push_back({field, {sink}});
     };
 
-    std::int64_t kept = 0;
+    std::int64_t kept = 0;       // rows, the next row number less one
     std::int64_t step = 0;
-    std::int64_t expectedRows = 0;  // what the columns are sized for
+    std::int64_t expectedRows = 0;  // what the columns are first sized for
     std::size_t columns = 0;
 
-    // Appends the row's elements (X and Y the row number where they take it).
+    // Every filled column holds `stored` elements and is sized (not filled) for
+    // `room`: a row is written straight to its place, and the columns are cut
+    // back to the rows stored when the read ends. X and Y join the data range a
+    // block of rows at a time, while the block is still in the cache.
+    std::size_t stored = 0, room = 0, widened = 0;
+    std::vector<TDataElement*> sinkData;  // the storage of each sink's column
+    TDataElement* xNumbers = nullptr;     // X or Y when they take the row number
+    TDataElement* yNumbers = nullptr;
+    auto size = [&](std::size_t n) {
+        room = 0;
+        for (TDataColumn* col : filled) col->Resize(n);
+        room = n;
+        for (std::size_t i = 0; i < sinks.size(); ++i) sinkData[i] = sinks[i].column->data();
+        xNumbers = xIsRow ? XData.data() : nullptr;
+        yNumbers = yIsRow ? YData.data() : nullptr;
+    };
+    auto widen = [&] {
+        xRange.Widen(XData.data() + widened, XData.data() + stored);
+        yRange.Widen(YData.data() + widened, YData.data() + stored);
+        widened = stored;
+    };
+    constexpr std::size_t kWidenRows = 256;
+
+    // Stores the row's elements (X and Y the row number where they take it).
     auto store = [&] {
         if (kept >= INT_MAX) throw std::length_error("too many rows");
-        for (const Sink& s : sinks) {
-            s.column->Add(row[s.slot]);
-            if (s.range) s.range->Widen(row[s.slot]);
-        }
+        if (stored == room) size(room + std::max<std::size_t>(DataColumnDelta, room / 2));
+        for (std::size_t i = 0; i < sinkData.size(); ++i) sinkData[i][stored] = row[sinks[i].slot];
         const TDataElement number(double(kept + 1), 0);
-        if (xIsRow) {
-            XData.Add(number);
-            xRange.Widen(number);
-        }
-        if (yIsRow) {
-            YData.Add(number);
-            yRange.Widen(number);
-        }
+        if (xNumbers) xNumbers[stored] = number;
+        if (yNumbers) yNumbers[stored] = number;
+        ++stored;
         ++kept;
+        if (stored % kWidenRows == 0) widen();
     };
     auto finish = [&](int result) {
+        widen();
+        for (TDataColumn* col : filled) col->Resize(stored);
         XMin = xRange.lo;
         XMax = xRange.hi;
         YMin = yRange.lo;
         YMax = yRange.hi;
         // A guess far above what came (a long comment tail, an early end) gives
         // its room back.
-        if (expectedRows > 2 * kept + 65536) {
+        if (room > 2 * stored + 65536) {
             try {
                 for (TDataColumn* col : filled) {
                     TDataColumn fitted(*col);
@@ -434,6 +524,18 @@ int TPlot::ReadData() {
 
     try {
         for (std::int64_t left = lookAt; left > 0; --left) {
+            // After the first data line, a line of plain numbers is read where
+            // it lies; every other line takes the general way below.
+            if (g_shortcut && columns > 0 && rowSkip == 1) {
+                char* window;
+                char* limit;
+                reader->Window(window, limit);
+                if (const char* next = FastRow(window, useOf, row.data(), columns)) {
+                    reader->Consume(next);
+                    store();
+                    continue;
+                }
+            }
             if (!reader->Next(b, e)) break;
             RestoreByte restore(e);
             // A zero byte ends the line's text.
@@ -462,13 +564,13 @@ int TPlot::ReadData() {
                 xIsRow = pf.XColumn == 0;
                 yIsRow = pf.YColumn == 0;
                 if (xIsRow) filled.push_back(&XData);
-                else use(pf.XColumn, {&XData, &xRange});
+                else use(pf.XColumn, {&XData});
                 if (pf.IsXErrorBar == 1) {
                     use(pf.XMaxColumn, {&XMaxData});
                     use(pf.XMinColumn, {&XMinData});
                 }
                 if (yIsRow) filled.push_back(&YData);
-                else use(pf.YColumn, {&YData, &yRange});
+                else use(pf.YColumn, {&YData});
                 if (pf.IsYErrorBar == 1) {
                     use(pf.YMaxColumn, {&YMaxData});
                     use(pf.YMinColumn, {&YMinData});
@@ -484,14 +586,15 @@ int TPlot::ReadData() {
                     }
                 }
                 row.assign(uses.size(), TDataElement());
+                sinkData.assign(sinks.size(), nullptr);
                 // Sized once for what the rest of the file seems to hold; growing
                 // row by row would copy the columns again and again.
                 expectedRows = std::min(reader->EstimateLinesLeft(), left - 1) / rowSkip + 2;
                 expectedRows = std::min<std::int64_t>(expectedRows, INT_MAX);
                 try {
-                    for (TDataColumn* col : filled) col->Reserve(std::size_t(expectedRows));
+                    size(std::size_t(expectedRows));
                 } catch (const std::bad_alloc&) {
-                    expectedRows = 0;  // then they grow as rows come
+                    size(0);  // then they grow as rows come
                 }
                 step = 1;
                 WalkLine(b, e, useOf, row.data());

@@ -17,6 +17,11 @@ const char* GetDataDrive();
 constexpr int DataLineChars = 4999;
 constexpr int DataMarkWindow = 38;
 
+// TPlot::ReadData takes a data line of plain numbers straight from the file's
+// block instead of through the general walk of its fields; both give the same
+// elements. Tests and fuzzing turn the shortcut off (false) to compare the two.
+void SetDataReaderShortcut(bool on);
+
 // The path TPlot::ReadData opens for a stored (CP932, possibly Windows) data-file
 // name and search method: 1 puts the data drive in place of the stored drive,
 // 2 keeps the name and extension only (the current directory), any other value

@@ -8,7 +8,9 @@
 // stack depth and whether the last compile succeeded belong to each axis set, so
 // compiling a formula on one axis set never invalidates another's.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // What a token is. The numbers are part of the language's definition (5, 9 and 26
 // are unused).
@@ -53,6 +55,34 @@ struct FormulaToken {
 // bottom mark and entry 0 of the other two is unused, so at most 99 are usable.
 constexpr int EvalStackSize = 100;
 
+// The compiled formula in the form that computes a block of rows per
+// instruction (built by the compiler beside PostfixList, run by
+// BoxFrame::EvaluateRows): constant parts folded, each instruction reading and
+// writing whole slots of EvalBlockRows values. Plain data here; the numerics
+// library gives the codes their meaning.
+constexpr int EvalBlockRows = 128;
+
+struct EvalBlockOp {
+    std::uint8_t Code = 0;
+    std::int16_t Dst = -1;               // the slot written
+    std::int16_t Arg[3] = {-1, -1, -1};  // operand slots; -1: the constant beside it
+    double Const[3] = {0.0, 0.0, 0.0};
+    int Id = 0;                          // function id, variable or parameter column
+};
+
+struct EvalBlockProgram {
+    int Mode = 0;        // 0 every row fails, 1 run the instructions, 2 row by row
+    int OpCount = 0;
+    EvalBlockOp Ops[EvalStackSize];
+    int ResultSlot = -1;         // -1: the result is ResultConst on every row
+    double ResultConst = 0.0;
+    int SlotCount = 0;
+    bool MayFailPerRow = false;  // holds a function that fails on some values or rows
+    bool ReadsSeriesColumns = false;  // dx, dy, nrx or nry: fails on every row without a series
+    bool FailsAtDepthZero = false;    // mode 0: every row fails before it pushes a value
+    std::vector<double> Slots;   // SlotCount * EvalBlockRows values, sized by the compiler
+};
+
 struct EvalWork {
     EvalWork() { OperatorStack[0].Precedence = -1; }
     // ScanCursor points into this object's own ExpandedText, so the storage is
@@ -70,4 +100,5 @@ struct EvalWork {
     int StackDepth = 0;     // operator stack while compiling, value stack while evaluating
     int PostfixLength = 0;  // items in PostfixList from the last compile on this axis set
     int IsCompiled = 0;     // 1 when the last compile on this axis set succeeded
+    EvalBlockProgram Block;  // the same formula, for blocks of rows
 };

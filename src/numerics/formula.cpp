@@ -1,7 +1,7 @@
 // The formula language: the lexer, the operator-precedence compiler that turns a
 // formula into a postfix list, and the evaluator that runs that list for one row
-// of a series. All state lives in the axis set's EvalWork; evaluation allocates
-// nothing.
+// of a series (formulablock.cpp holds the form that evaluates blocks of rows).
+// All state lives in the axis set's EvalWork; evaluation allocates nothing.
 //
 // Each axis set keeps its own compiled list, its length and whether the compile
 // succeeded, so a compile on one axis set leaves the others' formulas intact, and
@@ -11,6 +11,7 @@
 #include "model/boxframe.h"
 #include "numerics/builtins.h"
 #include "numerics/fitparams.h"
+#include "numerics/formulaeval.h"
 #include "platform/mathpolicy.h"
 #include "platform/numconv.h"
 
@@ -20,7 +21,10 @@
 
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
+using kv::formula::kInf;
+using kv::formula::ResultRule;
+using kv::formula::VariableColumn;
+using kv::formula::ViewOf;
 constexpr double kPi = 3.141592653589793;
 
 // Longest number literal and name the lexer accepts.
@@ -45,34 +49,6 @@ inline void SetToken(FormulaToken& t, int kind, int precedence) {
 inline void SetNumber(FormulaToken& t, double value) {
     SetToken(t, tkNumber, 9);
     t.Value = value;
-}
-
-// Infinities and NaN are delivered as +INF, the program's missing-value mark.
-inline double ResultRule(double v) { return std::isfinite(v) ? v : kInf; }
-
-// The column that x (varIndex 0) or y (1) reads for a component; nullptr for a
-// component that names no column.
-inline const TDataColumn* VariableColumn(const TPlot& plot, int varIndex, int component) {
-    switch (component) {
-    case BoxFrame::ComponentValue: return varIndex == 0 ? &plot.XData : &plot.YData;
-    case BoxFrame::ComponentMaxError: return varIndex == 0 ? &plot.XMaxData : &plot.YMaxData;
-    case BoxFrame::ComponentMinError: return varIndex == 0 ? &plot.XMinData : &plot.YMinData;
-    default: return nullptr;
-    }
-}
-
-double Fabs(double x) { return std::fabs(x); }
-
-// sin (id 1) to log (id 14), indexed by function id; the same functions, under
-// the same math-error policy, that the built-in dispatcher calls.
-constexpr double (*kLibraryFunctions[kv::fnLog + 1])(double) = {
-    nullptr,        kv::math::Sin,  kv::math::Cos,  kv::math::Tan,   kv::math::ASin,
-    kv::math::ACos, kv::math::ATan, kv::math::SinH, kv::math::CosH,  kv::math::TanH,
-    Fabs,           kv::math::Sqrt, kv::math::Exp,  kv::math::Log,   kv::math::Log10,
-};
-
-inline kv::ColumnView ViewOf(const TDataColumn& column) {
-    return kv::ColumnView(column.data(), column.GetItemsInContainer(), &TDataElement::Value);
 }
 
 }  // namespace
@@ -391,7 +367,7 @@ bool BoxFrame::Calculate(const TPlot* plot, int row, int component) {
                 // The one-argument library functions, called directly: the
                 // commonest functions in formulas and the cheapest to dispatch.
                 if (depth < 1) return fail();
-                top = kLibraryFunctions[id](top);
+                top = kv::formula::kLibraryFunctions[id](top);
                 break;
             }
             if (!kv::IsBuiltinId(id)) return fail();
@@ -432,55 +408,55 @@ bool BoxFrame::Calculate(const TPlot* plot, int row, int component) {
             break;
         case tkAdd:
             if (depth < 2) return fail();
-            top = stack[--depth].Value + top;
+            top = kv::formula::ApplyOperator<tkAdd>(stack[--depth].Value, top);
             break;
         case tkSub:
             if (depth < 2) return fail();
-            top = stack[--depth].Value - top;
+            top = kv::formula::ApplyOperator<tkSub>(stack[--depth].Value, top);
             break;
         case tkMul:
             if (depth < 2) return fail();
-            top = stack[--depth].Value * top;
+            top = kv::formula::ApplyOperator<tkMul>(stack[--depth].Value, top);
             break;
         case tkDiv:
             if (depth < 2) return fail();
-            top = stack[--depth].Value / top;
+            top = kv::formula::ApplyOperator<tkDiv>(stack[--depth].Value, top);
             break;
         case tkPow:
             if (depth < 2) return fail();
-            top = kv::math::Pow(stack[--depth].Value, top);
+            top = kv::formula::ApplyOperator<tkPow>(stack[--depth].Value, top);
             break;
         case tkOr:
             if (depth < 2) return fail();
-            top = (stack[--depth].Value == 0.0 && top == 0.0) ? 0.0 : 1.0;
+            top = kv::formula::ApplyOperator<tkOr>(stack[--depth].Value, top);
             break;
         case tkAnd:
             if (depth < 2) return fail();
-            top = (stack[--depth].Value == 0.0 || top == 0.0) ? 0.0 : 1.0;
+            top = kv::formula::ApplyOperator<tkAnd>(stack[--depth].Value, top);
             break;
         case tkEq:
             if (depth < 2) return fail();
-            top = stack[--depth].Value == top ? 1.0 : 0.0;
+            top = kv::formula::ApplyOperator<tkEq>(stack[--depth].Value, top);
             break;
         case tkNe:
             if (depth < 2) return fail();
-            top = stack[--depth].Value == top ? 0.0 : 1.0;
+            top = kv::formula::ApplyOperator<tkNe>(stack[--depth].Value, top);
             break;
         case tkLt:
             if (depth < 2) return fail();
-            top = stack[--depth].Value < top ? 1.0 : 0.0;
+            top = kv::formula::ApplyOperator<tkLt>(stack[--depth].Value, top);
             break;
         case tkLe:
             if (depth < 2) return fail();
-            top = stack[--depth].Value <= top ? 1.0 : 0.0;
+            top = kv::formula::ApplyOperator<tkLe>(stack[--depth].Value, top);
             break;
         case tkGt:
             if (depth < 2) return fail();
-            top = stack[--depth].Value > top ? 1.0 : 0.0;
+            top = kv::formula::ApplyOperator<tkGt>(stack[--depth].Value, top);
             break;
         case tkGe:
             if (depth < 2) return fail();
-            top = stack[--depth].Value >= top ? 1.0 : 0.0;
+            top = kv::formula::ApplyOperator<tkGe>(stack[--depth].Value, top);
             break;
         default:
             // A "(" left over by a missing ")".
@@ -534,7 +510,9 @@ int BoxFrame::Evaluate(std::string_view text, double& result, int mode, const TP
     out += ')';
     w.ScanCursor = out.c_str();
 
-    if (!Compile(plot, row, plotNo)) return 0;
+    const int compiled = Compile(plot, row, plotNo);
+    kv::formula::BuildBlockProgram(w);
+    if (!compiled) return 0;
     // Compiling leaves the value stack alone: this is what the last evaluation on
     // this axis set left in entry 1 (0 before any), a starting value for callers.
     result = ResultRule(w.ValueStack[1].Value);

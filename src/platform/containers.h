@@ -50,6 +50,10 @@ public:
         return true;
     }
     void Flush() { items_.clear(); }
+    // Sets the element count. The elements it grows by are value-initialized,
+    // unless Alloc leaves new elements as they are: then the caller writes each
+    // before anything reads it.
+    void Resize(std::size_t n) { items_.resize(n); }
 
     int GetItemsInContainer() const { return int(items_.size()); }
     bool IsEmpty() const { return items_.empty(); }

@@ -5,11 +5,17 @@
 // 50 ms of faults). Blocks of 4 MB and more are therefore aligned to 2 MB and
 // offered to the system as transparent huge pages, which fault once per 2 MB;
 // where the system keeps huge pages off they behave as ordinary memory. Smaller
-// blocks come from the ordinary heap.
+// blocks come from the ordinary heap. Freed blocks of 64 KB and more are kept
+// for the next arrays, whose pages are then already there (the heap would give
+// blocks of a few megabytes back to the system at once): up to 64 MB of blocks
+// below 4 MB, and up to 1 GB of larger ones, which the system may take back
+// whenever it runs short of memory.
 
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <type_traits>
+#include <utility>
 
 namespace kv {
 
@@ -20,6 +26,8 @@ void FreeLargeBlock(void* block, std::size_t bytes) noexcept;
 // Offers the whole 2 MB ranges inside an existing buffer as huge pages before it
 // is filled (its first and last partial ranges stay ordinary pages).
 void AdviseHugePages(void* data, std::size_t bytes) noexcept;
+// Gives every kept block back, so that the next large block is new memory.
+void ReleaseKeptBlocks() noexcept;
 
 // The memory this process can still take without pushing the machine into
 // swapping or out of memory: the system's estimate of available memory, within
@@ -40,6 +48,19 @@ struct LargeBlockAllocator {
         return static_cast<T*>(AllocateLargeBlock(n * sizeof(T)));
     }
     void deallocate(T* p, std::size_t n) noexcept { FreeLargeBlock(p, n * sizeof(T)); }
+
+    // An element that an array grows by without a value is left as the block
+    // holds it: the arrays kept here are written right after they grow, and
+    // setting a million elements first would cost a pass over all of them.
+    // Only for types that any bytes make a value of.
+    template <class U>
+    void construct(U*) noexcept {
+        static_assert(std::is_trivially_copyable_v<U> && std::is_trivially_destructible_v<U>);
+    }
+    template <class U, class A, class... Args>
+    void construct(U* p, A&& a, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(a), std::forward<Args>(args)...);
+    }
 
     template <class U>
     bool operator==(const LargeBlockAllocator<U>&) const noexcept { return true; }

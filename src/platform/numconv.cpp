@@ -14,14 +14,7 @@ inline bool IsSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');  // \t \n \v \f \r
 }
 
-inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
-
-// Exact powers of ten: every one up to 1e22 is representable, so a product or
-// quotient of one with an integer below 2^53 is a single correctly rounded
-// operation.
-constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+using numconv_detail::IsDigit;
 
 // Decimal magnitude of a validated significand: the value is about
 // 10^result. Used only to tell an overflow from an underflow.
@@ -61,6 +54,16 @@ double StrToD(const char* s, const char** end, bool* overflow) {
     const char* p = s;
     while (IsSpace(*p)) ++p;
 
+    // What data files hold: one inline path shared with the readers.
+    {
+        double v;
+        const char* stop;
+        if (StrToDShort(p, &stop, &v)) {
+            if (end) *end = stop;
+            return v;
+        }
+    }
+
     const char* numStart = p;  // sign included
     bool negative = false;
     if (*p == '+' || *p == '-') {
@@ -69,9 +72,8 @@ double StrToD(const char* s, const char** end, bool* overflow) {
     }
     const char* mantStart = p;
 
-    // The digits go into one integer as they come; it is exact (and the fast
-    // path below usable) while there are at most 15 of them, leading zeros
-    // included, which covers what data files hold.
+    // Here the number has more than 15 digits, or a power of ten beyond 10^22,
+    // or is no number at all.
     std::uint64_t mant = 0;
     const char* q = p;
     for (; IsDigit(*q); ++q) mant = mant * 10 + unsigned(*q - '0');
@@ -109,22 +111,6 @@ double StrToD(const char* s, const char** end, bool* overflow) {
         }
     }
     if (end) *end = p;
-
-    // Fast path: an integer below 10^15 times or over a power of ten up to
-    // 10^22 is one correctly rounded IEEE operation.
-    if (digits <= 15) {
-        long long e = exp10 - fracDigits;
-        double v = double(mant);
-        if (e >= 0 && e <= 22) {
-            v *= kPow10[e];
-            return negative ? -v : v;
-        }
-        if (e < 0 && e >= -22) {
-            v /= kPow10[-e];
-            return negative ? -v : v;
-        }
-        if (mant == 0) return negative ? -0.0 : 0.0;
-    }
 
     // General path: from_chars converts exactly the range validated above and
     // never looks at the locale. It takes no leading '+'.

@@ -5,8 +5,10 @@
 #include "model/boxframe.h"
 #include "render/syncaxes.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <utility>
 
@@ -54,11 +56,20 @@ void GatherPass(BoxFrame& set, const TPlot& plot, int plotNo, bool useFormula,
     if (!set.Evaluate(text, result, BoxFrame::EvalCompile, &plot, 0, plotNo)) return;
     const int rows = plot.XData.GetItemsInContainer();
     const int yRows = plot.YData.GetItemsInContainer();
-    for (int j = 0; j < rows; ++j) {
-        // Rows holding "*" or "|" fields, masked rows and rows without a Y never count.
-        if (j >= yRows || plot.XData[j].Flag != 0 || plot.YData[j].Flag != 0) continue;
-        if (!set.Evaluate({}, result, BoxFrame::EvalRow, &plot, j, plotNo)) continue;
-        if (IsUsable(result)) group.Fold(result);
+    constexpr int kBlock = 256;
+    double values[kBlock];
+    std::uint8_t ok[kBlock], skip[kBlock];
+    for (int first = 0; first < rows; first += kBlock) {
+        const int n = std::min(kBlock, rows - first);
+        // Rows holding "*" or "|" fields, masked rows and rows without a Y never
+        // count, and are not evaluated.
+        for (int k = 0; k < n; ++k) {
+            const int j = first + k;
+            skip[k] = j >= yRows || plot.XData[j].Flag != 0 || plot.YData[j].Flag != 0;
+        }
+        set.EvaluateRows(&plot, first, n, values, ok, BoxFrame::ComponentValue, skip);
+        for (int k = 0; k < n; ++k)
+            if (ok[k] && IsUsable(values[k])) group.Fold(values[k]);
     }
 }
 

@@ -62,17 +62,14 @@ public:
             c.values.clear();
             if (!Compile(which)) return false;
             const int n = std::min(block_, rows_ - row);
+            if (n <= 0) return false;
             c.first = row;
-            for (int k = 0; k < n; ++k) {
-                double v = 0.0;
-                if (!set_.Evaluate({}, v, BoxFrame::EvalRow, &plot_, row + k, plotNo_,
-                                   BoxFrame::ComponentValue)) {
-                    c.values.clear();
-                    return false;
-                }
-                c.values.push_back(v);
+            c.values.resize(std::size_t(n));
+            if (set_.EvaluateRows(&plot_, row, n, c.values.data(), nullptr, BoxFrame::ComponentValue, nullptr,
+                                  true) != n) {
+                c.values.clear();
+                return false;
             }
-            if (c.values.empty()) return false;
         }
         out = c.values[std::size_t(row - c.first)];
         return true;

@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the numeric data-file reader as a file, with reading
 // settings taken from the first bytes, and checks that every column it fills
-// ends with as many rows as X.
+// ends with as many rows as X, and that reading without the shortcut for lines
+// of plain numbers gives the very same series.
+#include "model/datafile.h"
 #include "model/plot.h"
 
 #include <unistd.h>
@@ -33,6 +35,15 @@ void Check(bool ok) {
     if (!ok) __builtin_trap();
 }
 
+bool SameColumn(const TDataColumn& a, const TDataColumn& b) {
+    if (a.GetItemsInContainer() != b.GetItemsInContainer()) return false;
+    for (int i = 0; i < a.GetItemsInContainer(); ++i)
+        if (std::memcmp(&a[i].Value, &b[i].Value, sizeof(double)) != 0 || a[i].Flag != b[i].Flag) return false;
+    return true;
+}
+
+bool SameDouble(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -61,8 +72,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fclose(out);
     std::snprintf(p.DataFileName, sizeof p.DataFileName, "%s", ScratchFile().c_str());
 
+    TPlot general = p;
     const int result = p.ReadData();
     Check(result == 0 || result == 1);
+    SetDataReaderShortcut(false);
+    const int generalResult = general.ReadData();
+    SetDataReaderShortcut(true);
+    Check(generalResult == result);
+    Check(SameColumn(p.XData, general.XData) && SameColumn(p.YData, general.YData));
+    Check(SameColumn(p.XMinData, general.XMinData) && SameColumn(p.XMaxData, general.XMaxData));
+    Check(SameColumn(p.YMinData, general.YMinData) && SameColumn(p.YMaxData, general.YMaxData));
+    for (int c = 0; c < ParamColumnCount; ++c)
+        Check(SameColumn(p.ParamData[c], general.ParamData[c]) &&
+              p.PlotFile.ParamColumns[c] == general.PlotFile.ParamColumns[c]);
+    Check(SameDouble(p.XMin, general.XMin) && SameDouble(p.XMax, general.XMax));
+    Check(SameDouble(p.YMin, general.YMin) && SameDouble(p.YMax, general.YMax));
     const int rows = p.XData.GetItemsInContainer();
     Check(p.YData.GetItemsInContainer() == rows);
     const int xBars = f.IsXErrorBar == 1 ? rows : 0, yBars = f.IsYErrorBar == 1 ? rows : 0;

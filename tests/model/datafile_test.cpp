@@ -2,6 +2,7 @@
 // columns each gives, and the cases that need more than a table row.
 #include "model/datafile.h"
 #include "model/plot.h"
+#include "platform/largealloc.h"
 
 #include <gtest/gtest.h>
 
@@ -279,6 +280,50 @@ TEST_F(DataFileTest, DataRangeAndEqualColumnLengths) {
     EXPECT_EQ(empty.XMax, -kInf);
 }
 
+// Lines of plain numbers are read straight from the file's block; every line
+// that is almost such a line must still give what the general walk gives.
+TEST_F(DataFileTest, LinesOfPlainNumbersReadAsTheGeneralWalkReadsThem) {
+    const std::string first = "1\t2\t3\n";
+    const std::string longField = "1." + Repeat('5', 4990);
+    const char* lines[] = {
+        "4\t5\t6\n", "4,5,6\n", "4\t5,6\r\n", "-4\t+5\t.5\n", "4.\t5e3\t6E-2\n", "4 5 6\n",
+        "4  5   6\n", "4\t5\t6 \n", " 4\t5\t6\n", "4\t5 \t6\n", "4 5,6\n", "4 5\t6\n", "4\t\t6\n",
+        "4\t5\n", "4\t5\t6\t7\n", "4\t5\t6\r\r\n", "4\t5\t6\r", "4\t5\t6", "4\t5d2\t6\n", "4\t5*\t6\n",
+        "4\t|\t6\n", "4\t5x\t6\n", "1234567890123456\t5\t6\n", "4e400\t1e-400\t-0\n", "0e999\t5\t6\n",
+        "+\t-\t.\n", "#4\t5\t6\n", "\n", "4\t5\t6\v\n", "4,5 6\n", "4\t5 6\n",
+    };
+    const std::function<void(TPlotFile&)> settings[] = {
+        {},
+        [](TPlotFile& f) { f.XColumn = 0; f.YColumn = 3; f.CommentMode = 2; },
+        [](TPlotFile& f) { f.IsXErrorBar = 1; f.XMinColumn = 3; f.XMaxColumn = 3; f.ParamColumnSpec = "1-3"; f.CommentMode = 4; },
+        [](TPlotFile& f) { f.CommentMode = 3; f.EndRow = 3; },
+    };
+    auto compare = [&](const std::string& content, const std::function<void(TPlotFile&)>& set) {
+        TPlot shortcut = Series(content, set), general = Series(content, set);
+        const int result = shortcut.ReadData();
+        SetDataReaderShortcut(false);
+        EXPECT_EQ(general.ReadData(), result) << content;
+        SetDataReaderShortcut(true);
+        EXPECT_EQ(Show(Elements(shortcut.XData)), Show(Elements(general.XData))) << content;
+        EXPECT_EQ(Elements(shortcut.XData), Elements(general.XData)) << content;
+        EXPECT_EQ(Elements(shortcut.YData), Elements(general.YData)) << content;
+        EXPECT_EQ(Elements(shortcut.XMinData), Elements(general.XMinData)) << content;
+        EXPECT_EQ(Elements(shortcut.ParamData[1]), Elements(general.ParamData[1])) << content;
+        EXPECT_EQ(shortcut.XMax, general.XMax) << content;
+        EXPECT_EQ(shortcut.YMin, general.YMin) << content;
+    };
+    for (const auto& set : settings) {
+        for (const char* line : lines) compare(first + line + first, set);
+        // Lines of 4997 to 5001 characters, about the length at which a line is
+        // cut into pieces.
+        for (int length = 4997; length <= 5001; ++length) {
+            const std::string line = "4\t5\t" + Repeat('0', length - 5) + "6";
+            compare(first + line + "\n" + first + line + "\r\n" + first, set);
+        }
+        compare(first + "4\t5\t" + longField + "\n" + first, set);
+    }
+}
+
 TEST_F(DataFileTest, FailuresLeaveOrEmptyTheColumns) {
     // File missing, or ending before the first row: the old columns stay.
     for (const char* content : {static_cast<const char*>(nullptr), "1 2\n2 3\n"}) {
@@ -315,6 +360,7 @@ TEST_F(DataFileTest, AColumnThatCannotGrowEmptiesTheColumnsAndTheRange) {
     TPlot p = Series(content);
     p.AddX(TDataElement(42));
     p.AddY(TDataElement(43));
+    kv::ReleaseKeptBlocks();  // a block kept from an earlier read would need no allocation
     g_failAllocationsFrom = 256 * 1024;
     const int result = p.ReadData();
     g_failAllocationsFrom = SIZE_MAX;

@@ -1,5 +1,6 @@
 // Choosing axis ranges from the data as drawn.
 #include "model/boxframe.h"
+#include "numerics/builtins.h"
 
 #include <gtest/gtest.h>
 
@@ -140,6 +141,22 @@ TEST_F(SetAutoScale, HiddenSeriesAndFlaggedRowsDoNotCount) {
     All();
     ExpectRange(set.BottomAxis, {0, 200, 50}, "bottom");
     ExpectRange(set.LeftAxis, {0, 10, 5}, "left");
+}
+
+// Rows that never count are not evaluated either: a formula drawing random
+// numbers draws exactly one number per counted row, in row order.
+TEST_F(SetAutoScale, FlaggedRowsDrawNoRandomNumbers) {
+    TPlot& p = Add(Series({1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}));
+    p.XData[1] = TDataElement(2, DataFlagMasked);
+    p.YData[3] = TDataElement(kInf, DataFlagStar);
+    p.Style.IsXFormula = 1;
+    p.Style.XFormula = "x+rand(0)";
+    const kv::FormulaRandom saved = kv::ProgramRandom();
+    kv::FormulaRandom expected = saved;
+    for (int row = 0; row < 3; ++row) expected.Next();  // rows 0, 2 and 4
+    set.AutoScale(1, 0, 0, 0, 0, 10);
+    EXPECT_EQ(kv::ProgramRandom().State(), expected.State());
+    kv::ProgramRandom() = saved;
 }
 
 TEST_F(SetAutoScale, SetWithoutShownSeriesIsLeftAlone) {
