@@ -81,7 +81,7 @@ const char* TDCOpName(TDCOp op) {
         "SetTextColor", "SetBkColor", "SetBkMode", "SetTextAlign", "SetROP2",
         "SaveDC", "RestoreDC", "IntersectClipRect",
         "MoveToEx", "LineTo", "Polyline", "Polygon", "Rectangle", "Ellipse", "RoundRect",
-        "SetPixel", "TextOut",
+        "SetPixel", "TextOut", "DeviceLine",
     };
     return names[int(op)];
 }
@@ -419,6 +419,12 @@ bool TDC::LineTo(int x, int y) {
     TPoint from = st_.cp;
     st_.cp = TPoint(x, y);
     if (Drawing()) backend_->Line(*this, ToDevice(from), ToDevice(st_.cp));
+    return true;
+}
+
+bool TDC::DeviceLine(const TPoint& a, const TPoint& b) {
+    Trace(TDCOp::DeviceLine, {a.x, a.y, b.x, b.y});
+    if (Drawing()) backend_->Line(*this, a, b);
     return true;
 }
 

@@ -186,6 +186,7 @@ enum class TDCOp {
     SetTextColor, SetBkColor, SetBkMode, SetTextAlign, SetROP2,
     SaveDC, RestoreDC, IntersectClipRect,
     MoveToEx, LineTo, Polyline, Polygon, Rectangle, Ellipse, RoundRect, SetPixel, TextOut,
+    DeviceLine,
 };
 
 struct TDCCall {
@@ -333,6 +334,11 @@ public:
     // The end point is not drawn.
     bool LineTo(int x, int y);
     bool LineTo(const TPoint& p) { return LineTo(p.x, p.y); }
+    // The line LineTo draws between two points that map to the device points a
+    // and b (device pixels, a drawn, b not on thin pens), with the same pen,
+    // raster operation and clip; the current position stays. For drawings that
+    // work out several lines' pixels per device column themselves.
+    bool DeviceLine(const TPoint& a, const TPoint& b);
     bool Polyline(const TPoint* points, int count);
     bool Polygon(const TPoint* points, int count);  // alternate fill
     bool Rectangle(int l, int t, int r, int b);     // right and bottom excluded

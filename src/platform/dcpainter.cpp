@@ -121,6 +121,123 @@ void ThinLinePixels(TPoint a, TPoint b, const QRect& window, Plot&& plot) {
     }
 }
 
+// Wide lines (pens of two device pixels and more) on raster devices are
+// rasterised here too, by an exact rule that depends only on the segment and the
+// pixel, so that a run of lines draws the union of what each line draws whatever
+// the lines are cut into:
+//
+// - pixel (x, y) is drawn when it lies nearer the segment than half the pen width,
+//   and of the pixels exactly half the width away, those whose offset from the
+//   nearest point of the segment points left, or straight up (so a vertical line
+//   of width w is w pixels across, a horizontal one w rows high);
+// - the ends are round (the nearest point of a segment may be an end), and a line
+//   of no length draws the round dot of the pen.
+
+// Whether pixel p is drawn by the wide line a-b of width w.
+struct WideLineRule {
+    long long ax, ay, bx, by, dx, dy;
+    Wide l2;     // squared length
+    Wide w2;     // squared width
+    WideLineRule(TPoint a, TPoint b, int w)
+        : ax(a.x), ay(a.y), bx(b.x), by(b.y), dx((long long)b.x - a.x), dy((long long)b.y - a.y),
+          l2(Wide(dx) * dx + Wide(dy) * dy), w2(Wide(w) * w) {}
+
+    static bool TieSide(long long ox, long long oy) { return ox < 0 || (ox == 0 && oy < 0); }
+
+    bool Inside(long long px, long long py) const {
+        const long long ux = px - ax, uy = py - ay;
+        const Wide dot = Wide(ux) * dx + Wide(uy) * dy;
+        if (l2 == 0 || dot <= 0) return Near(ux, uy);
+        if (dot >= l2) return Near(px - bx, py - by);
+        const Wide cross = Wide(ux) * dy - Wide(uy) * dx;
+        const Wide lhs = 4 * cross * cross, rhs = w2 * l2;
+        if (lhs != rhs) return lhs < rhs;
+        // The offset is cross / l2 times (dy, -dx).
+        const int sc = cross > 0 ? 1 : -1;
+        return TieSide(sc * (dy > 0 ? 1 : dy < 0 ? -1 : 0), -sc * (dx > 0 ? 1 : dx < 0 ? -1 : 0));
+    }
+
+    bool Near(long long ox, long long oy) const {
+        const Wide d = 4 * (Wide(ox) * ox + Wide(oy) * oy);
+        return d < w2 || (d == w2 && TieSide(ox, oy));
+    }
+};
+
+// The pixels of the wide line a-b of width w (>= 2) in window, a row at a time:
+// span(y, x0, x1) for the drawn pixels x0..x1 of row y.
+template <class Span>
+void WideLinePixels(TPoint a, TPoint b, int w, const QRect& window, Span&& span) {
+    const WideLineRule rule(a, b, w);
+    const double r = w / 2.0;
+    const long long reach = w / 2 + 1;
+    const long long yLo = std::max<long long>(std::min(a.y, b.y) - reach, window.top());
+    const long long yHi = std::min<long long>(std::max(a.y, b.y) + reach, window.bottom());
+    const double ax = a.x, ay = a.y, bx = b.x, by = b.y;
+    const double dx = bx - ax, dy = by - ay, len = std::sqrt(dx * dx + dy * dy);
+    // Rows strictly between the ends of a vertical line share one span.
+    bool haveMiddle = false;
+    long long middleLo = 0, middleHi = -1;
+    for (long long y = yLo; y <= yHi; ++y) {
+        const bool middle = dx == 0 && y > std::min(a.y, b.y) && y < std::max(a.y, b.y);
+        long long lo, hi;
+        if (middle && haveMiddle) {
+            lo = middleLo, hi = middleHi;
+        } else {
+            // The extent of the exact shape on this row, in doubles, then settled
+            // pixel by pixel with the rule.
+            double xl = HUGE_VAL, xr = -HUGE_VAL;
+            auto disk = [&](double cx, double cy) {
+                const double h = r * r - (y - cy) * (y - cy);
+                if (h < 0) return;
+                const double s = std::sqrt(h);
+                xl = std::min(xl, cx - s);
+                xr = std::max(xr, cx + s);
+            };
+            disk(ax, ay);
+            disk(bx, by);
+            if (len > 0) {
+                double sl = -HUGE_VAL, sr = HUGE_VAL;
+                const double t = (y - ay);
+                if (dy != 0) {
+                    const double u1 = ax + (t * dx - r * len) / dy, u2 = ax + (t * dx + r * len) / dy;
+                    sl = std::max(sl, std::min(u1, u2));
+                    sr = std::min(sr, std::max(u1, u2));
+                } else if (std::fabs(t * dx) > r * len) {
+                    sl = HUGE_VAL;
+                }
+                if (dx != 0) {
+                    const double v1 = ax - t * dy / dx, v2 = ax + (len * len - t * dy) / dx;
+                    sl = std::max(sl, std::min(v1, v2));
+                    sr = std::min(sr, std::max(v1, v2));
+                } else if (t * dy < 0 || t * dy > len * len) {
+                    sl = HUGE_VAL;
+                }
+                if (sl <= sr) {
+                    xl = std::min(xl, sl);
+                    xr = std::max(xr, sr);
+                }
+            }
+            // The disks are exact in doubles (small integers and quarters), and the
+            // band between them is never narrower than the pen: an empty row is
+            // empty.
+            if (!(xl <= xr)) continue;
+            lo = (long long)std::floor(xl) - 1;
+            hi = (long long)std::ceil(xr) + 1;
+            while (lo <= hi && !rule.Inside(lo, y)) ++lo;
+            while (hi >= lo && !rule.Inside(hi, y)) --hi;
+            while (rule.Inside(lo - 1, y)) --lo;
+            while (hi >= lo && rule.Inside(hi + 1, y)) ++hi;
+            if (middle) {
+                haveMiddle = true;
+                middleLo = lo, middleHi = hi;
+            }
+        }
+        lo = std::max<long long>(lo, window.left());
+        hi = std::min<long long>(hi, window.right());
+        if (lo <= hi) span(int(y), int(lo), int(hi));
+    }
+}
+
 // The pixel function of a raster operation on 24-bit colours: with the pen colour
 // fixed, each bit of the result is the bit of one of two constants chosen by the
 // destination bit, (~d & k0) | (d & k1).
@@ -173,6 +290,14 @@ private:
     // Whether the current pen draws thin lines through ThinPath: a one-pixel pen on
     // a raster device.
     bool ThinRaster(const TDC& dc);
+    // Whether the current pen draws lines through WideLine: a solid pen two device
+    // pixels wide or more on a raster device.
+    bool WideRaster(const TDC& dc);
+    // The wide line a-b with the current pen. Prepare must have succeeded.
+    void WideLine(const TDC& dc, TPoint a, TPoint b);
+    // The device, or the rectangles of the clip within it; empty when nothing is
+    // to be drawn.
+    void ClipWindows(const TDC& dc);
     // The thin outline through pts (closed: back to the first point too), each
     // segment without its end point, the pen's dashes running on across the
     // segments. Prepare must have succeeded.
@@ -374,6 +499,53 @@ bool PainterBackend::ThinRaster(const TDC& dc) {
     return !dc.GetPen().IsNull() && dc.DevicePenWidth() == 0 && Begin() && raster_;
 }
 
+bool PainterBackend::WideRaster(const TDC& dc) {
+    const int style = dc.GetPen().GetStyle();
+    return (style == PS_SOLID || style == PS_INSIDEFRAME) && dc.DevicePenWidth() >= 2 && Begin() &&
+           raster_;
+}
+
+void PainterBackend::ClipWindows(const TDC& dc) {
+    windows_.clear();
+    const QRect bounds(0, 0, device_->width(), device_->height());
+    if (const QRegion* clip = dc.GetDeviceClip()) {
+        for (const QRect& r : *clip)
+            if (QRect w = r & bounds; !w.isEmpty()) windows_.push_back(w);
+    } else if (!bounds.isEmpty()) {
+        windows_.push_back(bounds);
+    }
+}
+
+void PainterBackend::WideLine(const TDC& dc, TPoint a, TPoint b) {
+    ClipWindows(dc);
+    if (windows_.empty()) return;
+    const QRgb colour = ToQColor(dc.GetPen().GetColor()).rgb();
+    const int w = dc.DevicePenWidth();
+    if (QImage* image = DirectImage()) {
+        uchar* bits = image->bits();
+        const qsizetype stride = image->bytesPerLine();
+        const RopMasks m = MakeRopMasks(dc.GetROP2(), colour);
+        const bool copy = dc.GetROP2() == R2_COPYPEN;
+        for (const QRect& window : windows_)
+            WideLinePixels(a, b, w, window, [&](int y, int x0, int x1) {
+                auto* px = reinterpret_cast<std::uint32_t*>(bits + y * stride);
+                if (copy) {
+                    std::fill(px + x0, px + x1 + 1, std::uint32_t(colour | 0xFF000000u));
+                    return;
+                }
+                for (int x = x0; x <= x1; ++x) px[x] = (~px[x] & m.k0) | (px[x] & m.k1) | 0xFF000000u;
+            });
+        return;
+    }
+    // Other raster devices: the same spans through the painter, with its raster
+    // operation and clip.
+    painter_->setPen(Qt::NoPen);
+    painter_->setBrush(Qt::NoBrush);
+    for (const QRect& window : windows_)
+        WideLinePixels(a, b, w, window,
+                       [&](int y, int x0, int x1) { painter_->fillRect(QRect(x0, y, x1 - x0 + 1, 1), QColor(colour)); });
+}
+
 QImage* PainterBackend::DirectImage() const {
     if (!painter_ || device_->devType() != QInternal::Image) return nullptr;
     auto* image = static_cast<QImage*>(device_);
@@ -408,14 +580,7 @@ void PainterBackend::ThinPath(const TDC& dc, const TPoint* pts, int n, bool clos
 
     // The device, and within it each rectangle of the clip: the rectangles do not
     // overlap, so every pixel is reached once.
-    windows_.clear();
-    const QRect bounds(0, 0, device_->width(), device_->height());
-    if (const QRegion* clip = dc.GetDeviceClip()) {
-        for (const QRect& r : *clip)
-            if (QRect w = r & bounds; !w.isEmpty()) windows_.push_back(w);
-    } else if (!bounds.isEmpty()) {
-        windows_.push_back(bounds);
-    }
+    ClipWindows(dc);
     if (windows_.empty()) return;
 
     auto run = [&](auto&& plot) {
@@ -462,6 +627,10 @@ void PainterBackend::Line(const TDC& dc, TPoint a, TPoint b) {
     if (ThinRaster(dc)) {
         const TPoint ends[2] = {a, b};
         if (a != b && Prepare(dc)) ThinPath(dc, ends, 2, false);
+        return;
+    }
+    if (WideRaster(dc)) {
+        if (Prepare(dc)) WideLine(dc, a, b);
         return;
     }
     QPen pen = MakePen(dc);

@@ -6,6 +6,7 @@
 #include "numerics/splines.h"
 #include "platform/escape.h"
 #include "platform/winmath.h"
+#include "render/graphdraw.h"
 #include "render/markers.h"
 #include "render/output.h"
 #include "render/seriesrun.h"
@@ -465,6 +466,9 @@ public:
     ScratchLease(const ScratchLease&) = delete;
     ScratchLease& operator=(const ScratchLease&) = delete;
     seriesdraw::SeriesScratch& Get() { return own_ ? *own_ : Shared(); }
+    static void Release() {
+        if (!inUse_) Shared() = seriesdraw::SeriesScratch();
+    }
 
 private:
     static seriesdraw::SeriesScratch& Shared() {
@@ -477,6 +481,8 @@ private:
 };
 
 }  // namespace
+
+void ReleaseSeriesScratch() { ScratchLease::Release(); }
 
 void BoxFrame::DrawPlot(int mode, int quality, TDC& dc, const TPlot* plot, int seriesNo, FILE* file,
                         TRect* extent) {

@@ -9,6 +9,7 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <vector>
 
 #define KV_NOINLINE __attribute__((noinline))
 
@@ -165,73 +166,151 @@ struct AxisMap {
 };
 
 // Whether the moves and lines may reach this context reduced per pixel column: a
-// raster display, a solid one-pixel pen, plain copying.
+// raster display, a solid pen of any width, plain copying.
 bool MayReduce(TDC& dc) {
     return gRasterReduction && dc.GetBackend() && dc.GetDeviceCaps(TECHNOLOGY) == DT_RASDISPLAY &&
-           dc.GetROP2() == R2_COPYPEN && !dc.GetPen().IsNull() &&
-           dc.GetPen().GetStyle() == PS_SOLID && dc.DevicePenWidth() == 0;
+           dc.GetROP2() == R2_COPYPEN && !dc.GetPen().IsNull() && dc.GetPen().GetStyle() == PS_SOLID;
 }
 
-// The moves and lines on a raster display, reduced per device pixel column. The
-// points of a run of lines that fall in one column are joined by vertical device
-// segments. A one-pixel line draws its first pixel and never its last, and one of
-// no length draws nothing, so together they draw the span from the column's highest
-// to its lowest row: every row of it is passed through or left from, except that
-// the last point's row, when it is the highest or the lowest, is drawn only if the
-// path left it after first reaching it. The first point, the two extremes in their
-// order and the last point draw the same span; where they would leave out the last
-// point's row and the column did not, the extreme in that row and the other
-// extreme go before the last point. The segments between columns stay as they are.
+// The moves and lines on a raster display, reduced per device pixel column.
 //
-// Device coordinates are worked out per column, not per point: a column's range of
-// logical x, and the ranges of logical y of its highest and lowest device rows, are
-// found once, and each point is compared with them. The mapping is monotonic, so the extremes
-// in device y are the extremes in logical y.
+// Every point of a column maps to the same device x, so a line between two points
+// of one column is a vertical device line, and what such lines draw is a set of
+// rows of that column: a one-pixel line from row a to row b draws the rows from a
+// up to b, b left out; a wide line covers the closed rows a..b with the round
+// ends of the pen, whose pixels depend only on the segment (platform/dcpainter).
+// The column's lines therefore draw exactly the union of their row intervals,
+// drawn here once per maximal interval at the column's end (as touching or
+// overlapping intervals of a wide pen, and adjacent ones of a thin pen, unite).
+// Lines from one column to another, and moves, reach the device as they are. On
+// plain copying the order does not matter, so the picture is the same pixel for
+// pixel as with every line drawn, for every solid pen width and for dashes alike;
+// a line whose rows the column already holds need not be worked out at all.
+//
+// Device coordinates are the context's own mapping, worked out once per column
+// for x and once per point for y.
 class ReducingSink {
 public:
-    explicit ReducingSink(TDC& dc) : dc_(dc) { SetUpMapping(); }
+    ReducingSink(TDC& dc) : dc_(dc), wide_(dc.DevicePenWidth() >= 2) { SetUpMapping(); }
 
-    KV_NOINLINE void Move(TPoint p, bool) {
+    void Move(TPoint p, bool) {
         ++PathPointCount;
-        // A move to where the pen stands (a zero-length gap, a path restart)
-        // changes nothing on the device.
-        if (inRun_ && p == last_) return;
-        EndRun();
-        inRun_ = true;
-        startKind_ = StartMove;
-        StartColumn(p);
+        Goto(p);
     }
 
-    void Line(TPoint p) {
+    KV_NOINLINE void Line(TPoint p) {
         ++PathPointCount;
-        Add(p);
+        if (!started_) [[unlikely]]
+            Goto(dc_.GetCurrentPosition());  // lines from wherever the caller left the pen
+        const int row = Dev(p.y, false);
+        if (p.x >= colLo_ && p.x <= colHi_) [[likely]] {
+            AddPiece(curRow_, row);
+        } else {
+            // Into another column: drawn as it is.
+            const TPoint from(colX_, curRow_);
+            EndColumn();
+            StartColumn(p.x);
+            dc_.DeviceLine(from, TPoint(colX_, row));
+        }
+        cur_ = p;
+        curRow_ = row;
     }
 
     void Restart(TPoint p) {
         PathPointCount = 0;  // what the path end and begin do on a device context
-        Move(p, true);
+        Goto(p);
     }
 
-    void Finish() { EndRun(); }
+    void Finish() {
+        EndColumn();
+        // The pen ends where the lines left it.
+        if (started_) dc_.MoveToEx(cur_.x, cur_.y);
+    }
+
+    // Whether a segment from the pen to b, dashed or not, draws nothing the column
+    // does not hold already; then Skip(b) stands for it.
+    bool Covers(TPoint b) {
+        if (!started_ || b.x < colLo_ || b.x > colHi_) return false;
+        nextRow_ = Dev(b.y, false);
+        const int lo = std::min(curRow_, nextRow_), hi = std::max(curRow_, nextRow_);
+        if (!wide_ && lo == hi) return true;  // a thin line of no length
+        for (const Rows& r : rows_)
+            if (r.lo <= lo && hi <= r.hi) return true;
+        return false;
+    }
+    void Skip(TPoint b) {
+        PathPointCount += 1;
+        cur_ = b;
+        curRow_ = nextRow_;
+    }
 
 private:
-    enum StartKind { StartMove, StartNone, StartLine };
+    struct Rows {
+        int lo, hi;
+    };
 
-    void Add(TPoint p) {
-        if (!inRun_ || p.x < colLo_ || p.x > colHi_) [[unlikely]] {
-            NextColumn(p);
-            return;
+    void Goto(TPoint p) {
+        if (started_ && p == cur_) return;
+        if (!started_ || p.x < colLo_ || p.x > colHi_) {
+            EndColumn();
+            StartColumn(p.x);
         }
-        if (n_ < 4) head_[n_] = p;
-        const long long key = ySign_ * (long long)p.y;
-        if (key < minKey_) [[unlikely]]
-            NewExtreme(p, key, false);
-        if (key > maxKey_) [[unlikely]]
-            NewExtreme(p, key, true);
-        leftMax_ |= p.y < maxRowLo_ || p.y > maxRowHi_;
-        leftMin_ |= p.y < minRowLo_ || p.y > minRowHi_;
-        last_ = p;
-        ++n_;
+        started_ = true;
+        cur_ = p;
+        curRow_ = Dev(p.y, false);
+    }
+
+    void StartColumn(int x) {
+        Range(x, true, colLo_, colHi_);
+        colX_ = Dev(x, true);
+    }
+
+    // The rows the vertical line from row a to row b draws, into the column's set.
+    void AddPiece(int a, int b) {
+        int lo, hi;
+        if (wide_) {
+            lo = std::min(a, b), hi = std::max(a, b);
+        } else if (a < b) {
+            lo = a, hi = b - 1;
+        } else if (a > b) {
+            lo = b + 1, hi = a;
+        } else {
+            return;  // a thin line of no length draws nothing
+        }
+        // Thin rows unite when adjacent, a wide pen's closed intervals when they
+        // share a row.
+        const int join = wide_ ? 0 : 1;
+        if (!rows_.empty()) [[likely]] {
+            Rows& last = rows_[lastRows_];
+            if (lo >= last.lo && hi <= last.hi) return;
+            if (lo <= last.hi + join && hi + join >= last.lo && rows_.size() == 1) {
+                last.lo = std::min(last.lo, lo);
+                last.hi = std::max(last.hi, hi);
+                return;
+            }
+        }
+        Insert(lo, hi, join);
+    }
+
+    KV_NOINLINE void Insert(int lo, int hi, int join) {
+        std::size_t i = 0;
+        while (i < rows_.size() && rows_[i].hi + join < lo) ++i;
+        std::size_t k = i;
+        while (k < rows_.size() && rows_[k].lo <= hi + join) {
+            lo = std::min(lo, rows_[k].lo);
+            hi = std::max(hi, rows_[k].hi);
+            ++k;
+        }
+        rows_.erase(rows_.begin() + std::ptrdiff_t(i), rows_.begin() + std::ptrdiff_t(k));
+        rows_.insert(rows_.begin() + std::ptrdiff_t(i), Rows{lo, hi});
+        lastRows_ = i;
+    }
+
+    void EndColumn() {
+        for (const Rows& r : rows_)
+            dc_.DeviceLine(TPoint(colX_, r.lo), TPoint(colX_, wide_ ? r.hi : r.hi + 1));
+        rows_.clear();
+        lastRows_ = 0;
     }
 
     void SetUpMapping() {
@@ -250,10 +329,8 @@ private:
             dc_.LPtoDP(&exact, 1);
             fastMap_ = mapX_.Map(v, fast.x) && mapY_.Map(-v, fast.y) && fast == exact;
         }
-        // How many logical units one device unit spans, for the range searches.
+        // How many logical units one device unit spans, for the range search.
         spanX_ = Span(we.cx, ve.cx);
-        spanY_ = Span(we.cy, ve.cy);
-        ySign_ = (double(ve.cy) / double(we.cy)) < 0 ? -1 : 1;
     }
 
     static long long Span(int logical, int device) {
@@ -263,7 +340,8 @@ private:
 
     int Dev(int v, bool xAxis) const {
         int out;
-        if (fastMap_ && (xAxis ? mapX_ : mapY_).Map(v, out)) return out;
+        if (fastMap_ && (xAxis ? mapX_ : mapY_).Map(v, out)) [[likely]]
+            return out;
         TPoint d = xAxis ? TPoint(v, 0) : TPoint(0, v);
         dc_.LPtoDP(&d, 1);
         return xAxis ? d.x : d.y;
@@ -274,7 +352,7 @@ private:
     // context's limits) only splits a column, which stays exact.
     void Range(int v, bool xAxis, long long& lo, long long& hi) const {
         const int c = Dev(v, xAxis);
-        const long long span = xAxis ? spanX_ : spanY_;
+        const long long span = spanX_;
         auto same = [&](long long u) {
             return u >= INT_MIN && u <= INT_MAX && Dev(int(u), xAxis) == c;
         };
@@ -293,145 +371,41 @@ private:
         hi = a;
     }
 
-    KV_NOINLINE void NextColumn(TPoint p) {
-        if (!inRun_) {
-            // Lines from wherever the caller left the pen.
-            inRun_ = true;
-            startKind_ = StartNone;
-            StartColumn(dc_.GetCurrentPosition());
-            Add(p);
-            return;
-        }
-        EmitColumn();
-        StartColumn(p);
-    }
-
-    // Column statistics: the first four points as they came, the first points at
-    // the extremes of device y, the last point, and for the highest and the lowest
-    // device row whether a point outside it came after the path first reached it.
-    void StartColumn(TPoint p) {
-        Range(p.x, true, colLo_, colHi_);
-        head_[0] = min_ = max_ = last_ = p;
-        minKey_ = maxKey_ = ySign_ * (long long)p.y;
-        iMin_ = iMax_ = 0;
-        Range(p.y, false, maxRowLo_, maxRowHi_);
-        minRowLo_ = maxRowLo_;
-        minRowHi_ = maxRowHi_;
-        leftMin_ = leftMax_ = false;
-        n_ = 1;
-    }
-
-    KV_NOINLINE void NewExtreme(TPoint p, long long key, bool lowest) {
-        (lowest ? max_ : min_) = p;
-        (lowest ? maxKey_ : minKey_) = key;
-        (lowest ? iMax_ : iMin_) = n_;
-        long long& lo = lowest ? maxRowLo_ : minRowLo_;
-        long long& hi = lowest ? maxRowHi_ : minRowHi_;
-        if (p.y < lo || p.y > hi) {
-            Range(p.y, false, lo, hi);
-            (lowest ? leftMax_ : leftMin_) = false;
-        }
-    }
-
-    void EndRun() {
-        if (!inRun_) return;
-        EmitColumn();
-        inRun_ = false;
-    }
-
-    // Emits the current column and empties it; the next column's first point is
-    // reached by a line.
-    void EmitColumn() {
-        if (n_ <= 4) {
-            for (int i = 0; i < n_; ++i) Emit(head_[i], i == 0);
-        } else {
-            const bool minFirst = iMin_ < iMax_;
-            TPoint order[6] = {head_[0], minFirst ? min_ : max_, minFirst ? max_ : min_, last_};
-            int count = 4;
-            const int top = Dev(min_.y, false), bottom = Dev(max_.y, false);
-            const int lastRow = Dev(last_.y, false);
-            // A last point inside the span is passed through either way; on an
-            // extreme row the column draws it if it left that row after first
-            // reaching it, the picks if one of them did.
-            const bool onExtreme = top != bottom && (lastRow == top || lastRow == bottom);
-            if (onExtreme && (lastRow == bottom ? leftMax_ : leftMin_) &&
-                !PicksDrawLast(order, count, lastRow)) {
-                order[5] = order[3];
-                order[3] = lastRow == bottom ? max_ : min_;
-                order[4] = lastRow == bottom ? min_ : max_;
-                count = 6;
-            }
-            // Successive picks on one device point would add zero-length segments,
-            // which draw nothing: keep one, at the later logical point.
-            TPoint picked[6];
-            int rows[6];
-            int m = 0;
-            for (int i = 0; i < count; ++i) {
-                const int row = Dev(order[i].y, false);
-                if (m > 0 && rows[m - 1] == row) {
-                    picked[m - 1] = order[i];
-                } else {
-                    picked[m] = order[i];
-                    rows[m++] = row;
-                }
-            }
-            for (int i = 0; i < m; ++i) Emit(picked[i], i == 0);
-        }
-        n_ = 0;
-        startKind_ = StartLine;
-    }
-
-    // Whether the path through picks draws the row of its last point, an extreme
-    // row: a point in that row followed by one outside it.
-    bool PicksDrawLast(const TPoint* picks, int count, int lastRow) const {
-        bool inRow = false;
-        for (int i = 0; i < count - 1; ++i) {
-            const bool here = Dev(picks[i].y, false) == lastRow;
-            if (inRow && !here) return true;
-            inRow = inRow || here;
-        }
-        return inRow && Dev(picks[count - 1].y, false) != lastRow;
-    }
-
-    void Emit(TPoint p, bool columnFirst) {
-        if (columnFirst) {
-            if (startKind_ == StartMove) {
-                dc_.MoveToEx(p.x, p.y);
-                return;
-            }
-            if (startKind_ == StartNone) return;
-        }
-        dc_.LineTo(p.x, p.y);
-    }
-
     TDC& dc_;
+    bool wide_;
     bool fastMap_ = false;
     AxisMap mapX_, mapY_;
-    long long spanX_ = 2, spanY_ = 2;
-    int ySign_ = 1;
-    bool inRun_ = false;
-    StartKind startKind_ = StartMove;
+    long long spanX_ = 2;
+    bool started_ = false;
+    TPoint cur_;
+    int curRow_ = 0, nextRow_ = 0;
     long long colLo_ = 0, colHi_ = -1;  // logical x of the current column
-    // Logical y of its highest and lowest device rows.
-    long long minRowLo_ = 0, minRowHi_ = -1, maxRowLo_ = 0, maxRowHi_ = -1;
-    int n_ = 0;
-    TPoint head_[4];
-    TPoint min_, max_, last_;
-    long long minKey_ = 0, maxKey_ = 0;
-    int iMin_ = 0, iMax_ = 0;
-    bool leftMin_ = false, leftMax_ = false;
+    int colX_ = 0;                      // its device x
+    std::vector<Rows> rows_;            // its rows drawn so far, sorted, apart
+    std::size_t lastRows_ = 0;
 };
+
+// The direct sink never skips a segment.
+inline bool SegmentCovered(DirectSink&, TPoint) { return false; }
+inline void SkipSegment(DirectSink&, TPoint) {}
+inline bool SegmentCovered(ReducingSink& out, TPoint b) { return out.Covers(b); }
+inline void SkipSegment(ReducingSink& out, TPoint b) { out.Skip(b); }
+
+// The dash phase after a segment of length len (> 0): phase + len modulo the
+// period, whose division is left out where the quotient is certainly below 1.
+inline void AdvancePhase(double& phase, double len, double period, double belowPeriod) {
+    if (!(len > 0.0)) return;
+    auto wrap = [&](double x) {
+        return x < belowPeriod && x >= 0.0 ? x : x - std::floor(x / period) * period;
+    };
+    phase = wrap(phase + wrap(len));
+}
 
 // One clipped and snapped segment p1-p2, dashed from phase on; the pen stands at
 // p1. Advances the phase by the segment's length.
 template <class Sink>
 __attribute__((always_inline)) inline void DrawSegment(Sink& out, const Pt& p1, const Pt& p2, double& phase, int style,
                         const double* pattern, int count, double period, double belowPeriod) {
-    // x - floor(x / period) * period, whose division is left out where the
-    // quotient is certainly below 1.
-    auto wrap = [&](double x) {
-        return x < belowPeriod && x >= 0.0 ? x : x - std::floor(x / period) * period;
-    };
     auto restartIfLong = [&](TPoint at) {
         if (PathPointCount + 2 >= 1000) [[unlikely]]
             out.Restart(at);
@@ -464,7 +438,7 @@ __attribute__((always_inline)) inline void DrawSegment(Sink& out, const Pt& p1, 
         out.Move(end, true);
     restartIfLong(end);
 
-    phase = wrap(phase + wrap(len));
+    AdvancePhase(phase, len, period, belowPeriod);
 }
 
 // The polyline itself, for either sink.
@@ -493,6 +467,16 @@ void RunPolyline(Sink& out, const DoublePoint* points, int n, int style, const d
             // Inside the clip rectangle a coordinate fits an int: snap it there.
             p2.x = TruncToInt(p2.x + 0.5);
             p2.y = TruncToInt(p2.y + 0.5);
+            const TPoint end(int(p2.x), int(p2.y));
+            if (SegmentCovered(out, end)) {
+                // Nothing new to draw: the pen and the dashes move on.
+                const double dx = p2.x - p1.x, dy = p2.y - p1.y;
+                AdvancePhase(phase, std::sqrt(dx * dx + dy * dy), period, belowPeriod);
+                SkipSegment(out, end);
+                carry = true;
+                carried = p2;
+                continue;
+            }
             DrawSegment(out, p1, p2, phase, style, pattern, count, period, belowPeriod);
             carry = true;
             carried = p2;

@@ -8,6 +8,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -300,3 +301,65 @@ TEST(ThinLines, DashesLeaveOutTheEndAndRunOnAlongAPolyline) {
 }
 
 }  // namespace
+
+namespace {
+
+// The pixels of lines drawn one after another with a pen w pixels wide (1:1
+// mapping), on a plain or a painted image.
+Pixels WidePixels(const std::vector<std::pair<TPoint, TPoint>>& lines, int w, QImage::Format format = QImage::Format_RGB32) {
+    QImage img = WhiteImage(60, 60, format);
+    {
+        TDC dc(&img);
+        dc.SelectObject(TPen(RGB(0, 0, 0), w));
+        for (const auto& l : lines) {
+            dc.MoveToEx(l.first.x, l.first.y);
+            dc.LineTo(l.second.x, l.second.y);
+        }
+    }
+    return NotWhite(img);
+}
+
+// The rule worked out on its own with doubles: nearer the segment than w / 2, or
+// exactly w / 2 away with the offset pointing left or straight up.
+Pixels WideExpected(TPoint a, TPoint b, int w) {
+    Pixels p;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 60; ++x) {
+            const double dx = b.x - a.x, dy = b.y - a.y, l2 = dx * dx + dy * dy;
+            double t = l2 > 0 ? ((x - a.x) * dx + (y - a.y) * dy) / l2 : 0;
+            t = std::clamp(t, 0.0, 1.0);
+            const double ox = x - (a.x + t * dx), oy = y - (a.y + t * dy);
+            const double d = std::sqrt(ox * ox + oy * oy);
+            const bool tie = std::fabs(d - w / 2.0) < 1e-9;
+            if (d < w / 2.0 - 1e-9 || (tie && (ox < -1e-9 || (std::fabs(ox) < 1e-9 && oy < 0)))) p.insert({x, y});
+        }
+    return p;
+}
+
+}  // namespace
+
+// Wide lines: every pixel nearer the segment than half the width, round ends, ties
+// to the left and upward; so a line drawn in pieces covers what it covers whole.
+TEST(WideLines, RoundEndedBandsOfThePenWidth) {
+    for (int w : {2, 3, 4, 7}) {
+        SCOPED_TRACE(w);
+        // Across a vertical line exactly w pixels, a horizontal one w rows high.
+        const Pixels v = WidePixels({{{30, 10}, {30, 40}}}, w);
+        int across = 0;
+        for (int x = 0; x < 60; ++x) across += v.count({x, 25});
+        EXPECT_EQ(across, w);
+        const Pixels h = WidePixels({{{10, 30}, {40, 30}}}, w);
+        int high = 0;
+        for (int y = 0; y < 60; ++y) high += h.count({25, y});
+        EXPECT_EQ(high, w);
+        for (auto [a, b] : {std::pair{TPoint(5, 7), TPoint(50, 31)}, std::pair{TPoint(40, 50), TPoint(12, 9)},
+                            std::pair{TPoint(20, 20), TPoint(20, 20)}, std::pair{TPoint(9, 30), TPoint(50, 31)}}) {
+            EXPECT_EQ(WidePixels({{a, b}}, w), WideExpected(a, b, w));
+            EXPECT_EQ(WidePixels({{a, b}}, w, QImage::Format_RGB16), WideExpected(a, b, w));  // through the painter
+        }
+        // Pieces, out and back, and a dot on the way: the union of the whole.
+        EXPECT_EQ(WidePixels({{{30, 10}, {30, 22}}, {{30, 40}, {30, 22}}, {{30, 17}, {30, 17}}}, w),
+                  WidePixels({{{30, 10}, {30, 40}}}, w));
+        EXPECT_EQ(WidePixels({{{5, 7}, {50, 31}}, {{50, 31}, {5, 7}}}, w), WidePixels({{{5, 7}, {50, 31}}}, w));
+    }
+}
