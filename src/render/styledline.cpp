@@ -221,6 +221,12 @@ public:
         Goto(p);
     }
 
+    // Worth it from this many points on.
+    static constexpr int kRowTablePoints = 20000;
+    void Prepare(int points) {
+        if (points >= kRowTablePoints) PrepareRows();
+    }
+
     void Finish() {
         EndColumn();
         // The pen ends where the lines left it.
@@ -338,7 +344,33 @@ private:
         return std::min<long long>(l / std::max<long long>(d, 1) + 2, 1LL << 30);
     }
 
+    // For a long polyline: the device row of every logical y the device shows,
+    // looked up instead of worked out point by point.
+    void PrepareRows() {
+        if (!fastMap_ || !dc_.GetBackend()) return;
+        const int rows = dc_.GetDeviceCaps(VERTRES);
+        TPoint ends[2] = {TPoint(0, -2), TPoint(0, rows + 2)};
+        if (rows <= 0 || !dc_.DPtoLP(ends, 2)) return;
+        const long long lo = std::min(ends[0].y, ends[1].y) - 2, hi = std::max(ends[0].y, ends[1].y) + 2;
+        if (hi - lo > (1 << 20)) return;  // so fine a mapping that the points are few a row anyway
+        rowTable_.resize(std::size_t(hi - lo + 1));
+        for (long long v = lo; v <= hi; ++v) {
+            int out;
+            if (!mapY_.Map(int(v), out)) {
+                rowTable_.clear();
+                return;
+            }
+            rowTable_[std::size_t(v - lo)] = out;
+        }
+        rowTableLo_ = lo;
+    }
+
     int Dev(int v, bool xAxis) const {
+        if (!xAxis) {
+            const unsigned long long k = (unsigned long long)((long long)v - rowTableLo_);
+            if (k < rowTable_.size()) [[likely]]
+                return rowTable_[std::size_t(k)];
+        }
         int out;
         if (fastMap_ && (xAxis ? mapX_ : mapY_).Map(v, out)) [[likely]]
             return out;
@@ -383,6 +415,8 @@ private:
     int colX_ = 0;                      // its device x
     std::vector<Rows> rows_;            // its rows drawn so far, sorted, apart
     std::size_t lastRows_ = 0;
+    std::vector<int> rowTable_;
+    long long rowTableLo_ = 0;
 };
 
 // The direct sink never skips a segment.
@@ -593,6 +627,7 @@ void DrawStyledPolyline(int mode, TDC& dc, const DoublePoint* points, int n, int
 
     if (mode == OUT_DC && MayReduce(dc)) {
         ReducingSink out(dc);
+        out.Prepare(n);
         RunPolyline(out, points, n, style, pattern, count, period, clip);
     } else {
         DirectSink out(mode, dc, file, extent, width);
