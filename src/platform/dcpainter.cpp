@@ -304,6 +304,12 @@ private:
     void ThinPath(const TDC& dc, const TPoint* pts, int n, bool closed);
     // The painter's image when its pixels can be written directly.
     QImage* DirectImage() const;
+    // A small filled and outlined shape (kind 0: the polygon pts[0..n-1]; kind 1:
+    // the ellipse in the rectangle pts[0]-pts[1]) drawn from its stamp: the pixels
+    // its fill and its outline cover were worked out once, by the drawing itself,
+    // and are written again wherever the same shape recurs (a series' markers).
+    // False when the shape or the device do not allow it; then nothing is drawn.
+    bool DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n);
 
     QPaintDevice* device_ = nullptr;
     QPainter* external_ = nullptr;
@@ -323,6 +329,15 @@ private:
     int fontFace_ = -1;
     double fontSize_ = -1.0;
     QFont font_;
+    // Stamps of small shapes by their geometry and pen and brush.
+    struct StampSpan {
+        int y, x0, x1;
+    };
+    struct Stamp {
+        std::vector<StampSpan> fill, outline;
+    };
+    std::map<std::vector<int>, Stamp> stamps_;
+    std::vector<int> stampKey_;
     // Scratch of the thin lines.
     std::vector<QRect> windows_;
     std::vector<QPoint> points_;
@@ -654,8 +669,113 @@ void PainterBackend::Polyline(const TDC& dc, const TPoint* pts, int n) {
     painter_->drawPolyline(ToPolygon(pts, n));
 }
 
+bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n) {
+    constexpr int kMaxSide = 64, kMaxPoints = 16;
+    if (n < 2 || n > kMaxPoints) return false;
+    QImage* image = DirectImage();
+    if (!image) return false;
+    const TPen& pen = dc.GetPen();
+    const TBrush& brush = dc.GetBrush();
+    // Thin outlines only: Qt's stroke of a wide one is not the same wherever the
+    // shape stands.
+    if (!pen.IsNull() && (pen.GetStyle() != PS_SOLID || dc.DevicePenWidth() != 0)) return false;
+    // Hatches are laid from the device's corner: a shape does not carry them along.
+    if (!brush.IsNull() && brush.GetStyle() != BS_SOLID) return false;
+    int left = pts[0].x, top = pts[0].y, right = left, bottom = top;
+    for (int i = 1; i < n; ++i) {
+        left = std::min(left, pts[i].x), right = std::max(right, pts[i].x);
+        top = std::min(top, pts[i].y), bottom = std::max(bottom, pts[i].y);
+    }
+    if ((long long)right - left > kMaxSide || (long long)bottom - top > kMaxSide) return false;
+    const int penWidth = pen.IsNull() ? -1 : dc.DevicePenWidth();
+    stampKey_.clear();
+    stampKey_.push_back(kind);
+    stampKey_.push_back(penWidth);
+    stampKey_.push_back(brush.IsNull() ? 0 : 1);
+    for (int i = 0; i < n; ++i) {
+        stampKey_.push_back(pts[i].x - left);
+        stampKey_.push_back(pts[i].y - top);
+    }
+    auto it = stamps_.find(stampKey_);
+    if (it == stamps_.end()) {
+        // Drawn on an image of its own, fill and outline apart, by the same code
+        // as any shape (that image is 16-bit, so it is drawn directly, not stamped).
+        const int margin = std::max(penWidth, 0) + 2;
+        const int w = right - left + 1 + 2 * margin, h = bottom - top + 1 + 2 * margin;
+        TDeviceInfo info = info_;
+        info.logPixelsX = dpiX_;
+        info.logPixelsY = dpiY_;
+        info.technology = DT_RASDISPLAY;
+        std::vector<TPoint> shifted(pts, pts + n);
+        for (TPoint& p : shifted) p = TPoint(p.x - left + margin, p.y - top + margin);
+        auto cover = [&](bool fill, std::vector<StampSpan>& spans) {
+            QImage scratch(w, h, QImage::Format_RGB16);
+            scratch.fill(Qt::white);
+            {
+                TDC sdc(&scratch, info);
+                if (fill) {
+                    if (brush.IsNull()) return;
+                    sdc.SelectStockObject(NULL_PEN);
+                    sdc.SelectObject(TBrush(RGB(0, 0, 0)));
+                } else {
+                    if (pen.IsNull()) return;
+                    sdc.SelectObject(TPen(RGB(0, 0, 0), std::max(penWidth, 0)));
+                    sdc.SelectStockObject(NULL_BRUSH);
+                }
+                if (kind == 0)
+                    sdc.Polygon(shifted.data(), n);
+                else
+                    sdc.Ellipse(shifted[0].x, shifted[0].y, shifted[1].x, shifted[1].y);
+            }
+            for (int y = 0; y < h; ++y) {
+                int x = 0;
+                while (x < w) {
+                    while (x < w && (scratch.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF) ++x;
+                    const int x0 = x;
+                    while (x < w && (scratch.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) ++x;
+                    if (x > x0) spans.push_back({y - margin, x0 - margin, x - 1 - margin});
+                }
+            }
+        };
+        Stamp stamp;
+        cover(true, stamp.fill);
+        cover(false, stamp.outline);
+        if (stamps_.size() >= 256) stamps_.clear();
+        it = stamps_.emplace(stampKey_, std::move(stamp)).first;
+    }
+
+    ClipWindows(dc);
+    uchar* bits = image->bits();
+    const qsizetype stride = image->bytesPerLine();
+    auto put = [&](const std::vector<StampSpan>& spans, COLORREF c) {
+        if (spans.empty()) return;
+        const QRgb colour = ToQColor(c).rgb();
+        const RopMasks m = MakeRopMasks(dc.GetROP2(), colour);
+        const bool copy = dc.GetROP2() == R2_COPYPEN;
+        for (const QRect& window : windows_) {
+            for (const StampSpan& sp : spans) {
+                const long long y = (long long)top + sp.y;
+                if (y < window.top() || y > window.bottom()) continue;
+                const long long x0 = std::max<long long>((long long)left + sp.x0, window.left());
+                const long long x1 = std::min<long long>((long long)left + sp.x1, window.right());
+                if (x0 > x1) continue;
+                auto* px = reinterpret_cast<std::uint32_t*>(bits + y * stride);
+                if (copy) {
+                    std::fill(px + x0, px + x1 + 1, std::uint32_t(colour | 0xFF000000u));
+                    continue;
+                }
+                for (long long x = x0; x <= x1; ++x) px[x] = (~px[x] & m.k0) | (px[x] & m.k1) | 0xFF000000u;
+            }
+        }
+    };
+    put(it->second.fill, brush.GetColor());
+    put(it->second.outline, pen.GetColor());
+    return true;
+}
+
 void PainterBackend::Polygon(const TDC& dc, const TPoint* pts, int n) {
     if (!Prepare(dc)) return;
+    if (DrawStamped(dc, 0, pts, n)) return;
     QPolygon poly = ToPolygon(pts, n);
     QBrush brush = MakeBrush(dc);
     if (brush.style() != Qt::NoBrush) {
@@ -706,6 +826,8 @@ void PainterBackend::Rectangle(const TDC& dc, const TRect& r) {
 
 void PainterBackend::Ellipse(const TDC& dc, const TRect& r) {
     if (r.Width() <= 0 || r.Height() <= 0 || !Prepare(dc)) return;
+    const TPoint corners[2] = {TPoint(r.left, r.top), TPoint(r.right, r.bottom)};
+    if (DrawStamped(dc, 1, corners, 2)) return;
     const QRectF box(r.left, r.top, r.Width() - 1, r.Height() - 1);
     QBrush brush = MakeBrush(dc);
     if (brush.style() != Qt::NoBrush) {

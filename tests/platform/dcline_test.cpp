@@ -363,3 +363,56 @@ TEST(WideLines, RoundEndedBandsOfThePenWidth) {
         EXPECT_EQ(WidePixels({{{5, 7}, {50, 31}}, {{50, 31}, {5, 7}}}, w), WidePixels({{{5, 7}, {50, 31}}}, w));
     }
 }
+
+// Small shapes that recur (a series' markers) are drawn from stamps of their
+// pixels on 32-bit images: the same pixels as the drawing itself gives on any
+// other image, clipped alike, filled and hollow (wide outlines are not stamped:
+// Qt strokes them a little differently from place to place).
+TEST(ShapeStamps, DrawTheSamePixelsAsTheShapesThemselves) {
+    auto draw = [](QImage::Format format, int penWidth, bool hollow) {
+        QImage img = WhiteImage(200, 150, format);
+        {
+            TDC dc(&img);
+            dc.IntersectClipRect(10, 10, 190, 140);
+            dc.SelectObject(TPen(RGB(0, 0, 255), penWidth));
+            if (hollow)
+                dc.SelectStockObject(NULL_BRUSH);
+            else
+                dc.SelectObject(TBrush(RGB(255, 0, 0)));
+            unsigned seed = 7;
+            for (int i = 0; i < 400; ++i) {
+                seed = seed * 1103515245u + 12345u;
+                const int x = int(seed >> 8) % 210 - 5;
+                const int y = int(seed >> 18) % 160 - 5;
+                const int s = 2 + i % 9;
+                switch (i % 4) {
+                case 0: {
+                    const TPoint sq[4] = {{x - s, y - s}, {x + s, y - s}, {x + s, y + s}, {x - s, y + s}};
+                    dc.Polygon(sq, 4);
+                    break;
+                }
+                case 1: {
+                    const TPoint tri[3] = {{x, y - s}, {x + s, y + s / 2}, {x - s, y + s / 2}};
+                    dc.Polygon(tri, 3);
+                    break;
+                }
+                case 2: {
+                    const TPoint dia[4] = {{x, y - s}, {x + s, y}, {x, y + s}, {x - s, y}};
+                    dc.Polygon(dia, 4);
+                    break;
+                }
+                default: dc.Ellipse(x - s, y - s, x + s, y + s);
+                }
+            }
+        }
+        return img.convertToFormat(QImage::Format_RGB32);
+    };
+    for (int penWidth : {0, 3}) {
+        for (bool hollow : {false, true}) {
+            const QImage stamped = draw(QImage::Format_RGB32, penWidth, hollow);
+            const QImage drawn = draw(QImage::Format_RGB16, penWidth, hollow);
+            EXPECT_EQ(Changed(stamped, drawn).size(), 0u) << penWidth << " " << hollow;
+            EXPECT_GT(NotWhite(stamped).size(), 1000u);
+        }
+    }
+}
