@@ -25,6 +25,21 @@ constexpr long long kDeviceLimit = (1LL << 27) - 1;
 
 // round(org2 + (v - org1) * ext2 / ext1), halves upward, in exact integers.
 long long MapRound(long long v, long long org1, long long ext1, long long ext2, long long org2) {
+    // The same in 64 bits while the products stay well inside them (always, for
+    // the int coordinates and extents of a context).
+    long long prod;
+    if (!__builtin_mul_overflow(v - org1, ext2, &prod) && prod > -(1LL << 60) && prod < (1LL << 60) &&
+        ext1 > -(1LL << 40) && ext1 < (1LL << 40) && ext1 != 0) {
+        long long n = prod, d = ext1;
+        if (d < 0) {
+            n = -n;
+            d = -d;
+        }
+        const long long n2 = 2 * n + d, d2 = 2 * d;
+        long long q = n2 / d2;
+        if (n2 % d2 != 0 && n2 < 0) q -= 1;
+        return q + org2;
+    }
     __int128 num = (__int128)(v - org1) * ext2;
     __int128 den = ext1;
     if (den < 0) {

@@ -94,11 +94,20 @@ void ThinLinePixels(TPoint a, TPoint b, const QRect& window, Plot&& plot) {
     // at most D, so one correction of off keeps r in range. Far-off ends (a line
     // entering the window from millions of pixels away) start in wide arithmetic.
     const long long D = 2 * n, add = 2 * dv;
-    const Wide num = Wide(2) * first * dv - n;
-    Wide q = num / D;  // truncated toward zero
-    if (q * D < num) ++q;
-    long long off = (long long)q;
-    long long r = (long long)(num - q * D);
+    long long off, r;
+    if (first < (1LL << 28) && std::llabs(dv) < (1LL << 31)) {
+        const long long num = 2 * first * dv - n;
+        long long q = num / D;  // truncated toward zero
+        if (q * D < num) ++q;
+        off = q;
+        r = num - q * D;
+    } else {
+        const Wide num = Wide(2) * first * dv - n;
+        Wide q = num / D;  // truncated toward zero
+        if (q * D < num) ++q;
+        off = (long long)q;
+        r = (long long)(num - q * D);
+    }
     for (long long i = first; i <= last; ++i) {
         const long long v = v0 + off;
         if (v >= vLo && v <= vHi) {
@@ -340,6 +349,9 @@ private:
     std::vector<int> stampKey_;
     // Scratch of the thin lines.
     std::vector<QRect> windows_;
+    bool windowsValid_ = false;
+    int windowsSerial_ = 0;
+    QSize windowsSize_;
     std::vector<QPoint> points_;
     std::vector<unsigned char> dashOn_;
 };
@@ -521,6 +533,13 @@ bool PainterBackend::WideRaster(const TDC& dc) {
 }
 
 void PainterBackend::ClipWindows(const TDC& dc) {
+    // The same clip on the same device gives the same rectangles.
+    const int serial = dc.GetDeviceClip() ? dc.GetClipSerial() : -1;
+    const QSize size(device_->width(), device_->height());
+    if (windowsValid_ && serial == windowsSerial_ && size == windowsSize_) return;
+    windowsValid_ = true;
+    windowsSerial_ = serial;
+    windowsSize_ = size;
     windows_.clear();
     const QRect bounds(0, 0, device_->width(), device_->height());
     if (const QRegion* clip = dc.GetDeviceClip()) {
