@@ -111,7 +111,7 @@ TChartWindow* korvidaApp::Client() const { return Frame ? Frame->Client() : null
 
 void korvidaApp::InitMainWindow() {
     auto* chart = new TChartWindow();
-    frame_ = std::make_unique<SDIDecFrame>(*this, chart);
+    frame_ = std::make_unique<MainFrame>(*this, chart);
     Frame = frame_.get();
     Frame->setWindowTitle(QString());
     Frame->setWindowIcon(kv::app::ProgramIcon());

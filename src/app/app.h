@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-class SDIDecFrame;
+class MainFrame;
 class TChartWindow;
 class QToolBar;
 
@@ -153,7 +153,7 @@ public:
 
     // ---- Parts.
     TChartWindow* Client() const;
-    SDIDecFrame* Frame = nullptr;
+    MainFrame* Frame = nullptr;
     kv::win::TCommandRouter Router;
     kv::app::History History;
     // The graph-file dialogs' data: filter, filter index, flags, default
@@ -192,7 +192,7 @@ private:
 
     std::string appDirectory_;
     std::string profilePath_;
-    std::unique_ptr<SDIDecFrame> frame_;
+    std::unique_ptr<MainFrame> frame_;
     std::unique_ptr<kv::app::TQtToolPalette> palette_;
     kv::win::TApplicationServices* previousServices_ = nullptr;
     QMetaObject::Connection idle_;

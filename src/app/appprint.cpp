@@ -68,7 +68,7 @@ void korvidaApp::CmFilePrint() {
     const std::string title = "Korvida - " + NameWithExt(w->FileName);
     kv::PrinterSettings& data = printer.Data();
     if (data.toFile) data.outputFile = ProposedPdf(data.outputFile, w->FileName);
-    kv::app::APXPrintOut printout(title, w);
+    kv::app::ChartPrintout printout(title, w);
     printer.Print(Frame, printout, true);
 }
 

@@ -47,11 +47,11 @@ QAction* TQtToolPalette::Action(int id) const {
 
 namespace {
 
-using Entry = kv::win::TCommandEntry<SDIDecFrame>;
+using Entry = kv::win::TCommandEntry<MainFrame>;
 
 const Entry kFrameCommands[] = {
-    {CM_COMMANDBAR, &SDIDecFrame::CmCommandBar, &SDIDecFrame::CeCommandBar},
-    {CM_EXIT, &SDIDecFrame::CmExit, nullptr},
+    {CM_COMMANDBAR, &MainFrame::CmCommandBar, &MainFrame::CeCommandBar},
+    {CM_EXIT, &MainFrame::CmExit, nullptr},
 };
 
 // A blank gap of the bars, as wide (or, on the vertical palette, as tall) as given.
@@ -66,7 +66,7 @@ QAction* MakeButton(QToolBar* bar, int id, int glyphSize, kv::win::TCommandRoute
     QAction* a = bar->addAction(QIcon(kv::app::ButtonGlyph(id, glyphSize)), QString());
     a->setObjectName(QString::number(id));
     a->setData(id);
-    a->setStatusTip(QString::fromStdString(StatusHint(id)));
+    a->setStatusTip(QString::fromStdString(kv::win::StatusHint(id)));
     a->setToolTip(QString::fromStdString(Tooltip(id)));
     // Disabled until the first pass of the enable handlers.
     a->setEnabled(false);
@@ -76,38 +76,38 @@ QAction* MakeButton(QToolBar* bar, int id, int glyphSize, kv::win::TCommandRoute
 
 }  // namespace
 
-SDIDecFrame::SDIDecFrame(korvidaApp& app, TChartWindow* client) : app_(app), client_(client) {
-    setObjectName(QStringLiteral("SDIDecFrame"));
+MainFrame::MainFrame(korvidaApp& app, TChartWindow* client) : app_(app), client_(client) {
+    setObjectName(QStringLiteral("MainFrame"));
     setCentralWidget(client_);
     // Tips show also while another window is active.
     setAttribute(Qt::WA_AlwaysShowToolTips);
 }
 
-SDIDecFrame::~SDIDecFrame() = default;
+MainFrame::~MainFrame() = default;
 
-const kv::win::TCommandTable<SDIDecFrame>& SDIDecFrame::CommandTable() {
-    static const kv::win::TCommandTable<SDIDecFrame> table(kFrameCommands, int(std::size(kFrameCommands)));
+const kv::win::TCommandTable<MainFrame>& MainFrame::CommandTable() {
+    static const kv::win::TCommandTable<MainFrame> table(kFrameCommands, int(std::size(kFrameCommands)));
     return table;
 }
 
-bool SDIDecFrame::ProcessCommand(int id) { return CommandTable().Process(*this, id); }
+bool MainFrame::ProcessCommand(int id) { return CommandTable().Process(*this, id); }
 
-bool SDIDecFrame::ProcessCommandEnable(TCommandEnabler& ce) { return CommandTable().ProcessEnable(*this, ce); }
+bool MainFrame::ProcessCommandEnable(TCommandEnabler& ce) { return CommandTable().ProcessEnable(*this, ce); }
 
-void SDIDecFrame::CmCommandBar() {
+void MainFrame::CmCommandBar() {
     if (!commandBar_) return;
     commandBar_->setVisible(!commandBar_->isVisibleTo(this));
     app_.UpdateCommandStates();
 }
 
-void SDIDecFrame::CeCommandBar(TCommandEnabler& ce) {
+void MainFrame::CeCommandBar(TCommandEnabler& ce) {
     ce.Enable(commandBar_ != nullptr);
     ce.SetCheck(commandBar_ && commandBar_->isVisibleTo(this) ? kv::win::MF_CHECKED : kv::win::MF_UNCHECKED);
 }
 
-void SDIDecFrame::CmExit() { close(); }
+void MainFrame::CmExit() { close(); }
 
-void SDIDecFrame::closeEvent(QCloseEvent* e) {
+void MainFrame::closeEvent(QCloseEvent* e) {
     // The chart view's close check: the save question for a modified graph, then
     // the profile.
     if (client_ && !client_->CanClose()) {
@@ -132,17 +132,17 @@ std::vector<std::string> DroppedFiles(const QMimeData* mime) {
 
 }  // namespace
 
-void SDIDecFrame::dragEnterEvent(QDragEnterEvent* e) {
+void MainFrame::dragEnterEvent(QDragEnterEvent* e) {
     if (DroppedFiles(e->mimeData()).empty()) e->ignore();
     else e->acceptProposedAction();
 }
 
-void SDIDecFrame::dragMoveEvent(QDragMoveEvent* e) {
+void MainFrame::dragMoveEvent(QDragMoveEvent* e) {
     if (DroppedFiles(e->mimeData()).empty()) e->ignore();
     else e->acceptProposedAction();
 }
 
-void SDIDecFrame::dropEvent(QDropEvent* e) {
+void MainFrame::dropEvent(QDropEvent* e) {
     std::vector<std::string> names = DroppedFiles(e->mimeData());
     if (names.empty()) {
         e->ignore();
@@ -156,7 +156,7 @@ void SDIDecFrame::dropEvent(QDropEvent* e) {
 
 // ---- Decorations.
 
-void SDIDecFrame::SetupCommandBar(kv::win::TCommandRouter& router) {
+void MainFrame::SetupCommandBar(kv::win::TCommandRouter& router) {
     commandBar_ = new QToolBar(this);
     commandBar_->setObjectName(QString::number(CommandBarId));
     commandBar_->setOrientation(Qt::Horizontal);
@@ -185,7 +185,7 @@ void SDIDecFrame::SetupCommandBar(kv::win::TCommandRouter& router) {
     addToolBar(Qt::TopToolBarArea, commandBar_);
 }
 
-void SDIDecFrame::SetupToolPalette(kv::win::TCommandRouter& router, kv::app::TQtToolPalette& palette) {
+void MainFrame::SetupToolPalette(kv::win::TCommandRouter& router, kv::app::TQtToolPalette& palette) {
     toolPalette_ = new QToolBar(this);
     toolPalette_->setObjectName(QStringLiteral("ToolPalette"));
     toolPalette_->setOrientation(Qt::Vertical);
@@ -220,7 +220,7 @@ void SDIDecFrame::SetupToolPalette(kv::win::TCommandRouter& router, kv::app::TQt
     addToolBar(Qt::LeftToolBarArea, toolPalette_);
 }
 
-void SDIDecFrame::SetupStatusBar() {
+void MainFrame::SetupStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(true);
     QFont f;
@@ -231,7 +231,7 @@ void SDIDecFrame::SetupStatusBar() {
     status_ = std::make_unique<kv::win::TQtStatusBar>(bar, 2);
 }
 
-void SDIDecFrame::SetupMenu(kv::win::TCommandRouter& router) {
+void MainFrame::SetupMenu(kv::win::TCommandRouter& router) {
     BuildMainMenu(menuBar(), router);
     for (const Accelerator& acc : Accelerators()) {
         auto* sc = new QShortcut(acc.Key, this);
@@ -243,23 +243,23 @@ void SDIDecFrame::SetupMenu(kv::win::TCommandRouter& router) {
     }
 }
 
-QAction* SDIDecFrame::MenuAction(int id) const { return FindMenuAction(menuBar(), id); }
+QAction* MainFrame::MenuAction(int id) const { return FindMenuAction(menuBar(), id); }
 
-QAction* SDIDecFrame::ButtonAction(int id) const {
+QAction* MainFrame::ButtonAction(int id) const {
     auto it = buttons_.find(id);
     return it == buttons_.end() ? nullptr : it->second;
 }
 
 // ---- Set-up.
 
-void SDIDecFrame::Create() {
+void MainFrame::Create() {
     if (created_) return;
     created_ = true;
     SetupWindow();
     setAcceptDrops(true);
 }
 
-void SDIDecFrame::SetupWindow() {
+void MainFrame::SetupWindow() {
     // The children first: the chart view reads its own settings and the default
     // styles.
     client_->Create();
@@ -294,7 +294,7 @@ void SDIDecFrame::SetupWindow() {
     client_->ShowCurrentAxisSet();
 }
 
-void SDIDecFrame::LayOutNow() {
+void MainFrame::LayOutNow() {
     if (layout()) layout()->activate();
     // A hidden window hears of its size only when shown: hand the chart view the
     // client size the layout gave it.
@@ -305,12 +305,12 @@ void SDIDecFrame::LayOutNow() {
     client_->SetClientSize(std::max(w, 0), std::max(h, 0));
 }
 
-void SDIDecFrame::AddToHistory(const std::string& name) {
+void MainFrame::AddToHistory(const std::string& name) {
     kv::app::PushHistory(app_.History, name);
     UpdateHistoryMenu();
 }
 
-void SDIDecFrame::UpdateHistoryMenu() {
+void MainFrame::UpdateHistoryMenu() {
     for (int k = 1; k <= kv::app::HistorySize; ++k) {
         if (QAction* a = MenuAction(CM_HISTORY1 + k - 1))
             a->setText(QString::fromStdString(kv::app::HistoryMenuText(k, app_.History[std::size_t(k - 1)])));

@@ -37,11 +37,11 @@ private:
 
 }  // namespace kv::app
 
-class SDIDecFrame : public QMainWindow, public kv::win::TCommandTarget {
+class MainFrame : public QMainWindow, public kv::win::TCommandTarget {
     Q_OBJECT
 public:
-    SDIDecFrame(korvidaApp& app, TChartWindow* client);
-    ~SDIDecFrame() override;
+    MainFrame(korvidaApp& app, TChartWindow* client);
+    ~MainFrame() override;
 
     // Runs SetupWindow once; later calls do nothing.
     void Create();
@@ -68,7 +68,7 @@ public:
     // ---- Commands.
     bool ProcessCommand(int id) override;
     bool ProcessCommandEnable(kv::win::TCommandEnabler& ce) override;
-    static const kv::win::TCommandTable<SDIDecFrame>& CommandTable();
+    static const kv::win::TCommandTable<MainFrame>& CommandTable();
     void CmCommandBar();
     void CeCommandBar(kv::win::TCommandEnabler& ce);
     void CmExit();

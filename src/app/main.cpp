@@ -26,9 +26,9 @@ public:
     }
 };
 
-}  // namespace
-
-int OwlMain(int argc, char** argv) {
+// Builds the Qt application and the program's application object, runs the message
+// loop and returns its status as the exit code.
+int RunProgram(int argc, char** argv) {
     KorvidaApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korvida"));
     // Qt switched the process to the user's locale; the document's formats stay
@@ -40,4 +40,6 @@ int OwlMain(int argc, char** argv) {
     return app.Run();
 }
 
-int main(int argc, char** argv) { return OwlMain(argc, argv); }
+}  // namespace
+
+int main(int argc, char** argv) { return RunProgram(argc, argv); }

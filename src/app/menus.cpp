@@ -188,7 +188,7 @@ void BuildMainMenu(QMenuBar* bar, kv::win::TCommandRouter& router) {
             QAction* a = open.back()->addAction(QString::fromUtf8(line.Text));
             a->setData(line.Id);
             a->setObjectName(QString::number(line.Id));
-            a->setStatusTip(QString::fromStdString(StatusHint(line.Id)));
+            a->setStatusTip(QString::fromStdString(kv::win::StatusHint(line.Id)));
             // Disabled until the first pass of the enable handlers.
             a->setEnabled(false);
             router.BindAction(a, line.Id);
@@ -208,12 +208,6 @@ std::string MenuTextOf(int id) {
     for (const MenuLine& line : kMainMenu)
         if (line.Kind == MenuKind::Item && line.Id == id) return line.Text;
     return {};
-}
-
-std::string StatusHint(int id) {
-    const std::string& s = kv::LoadString(id);
-    const auto nl = s.find('\n');
-    return nl == std::string::npos ? s : s.substr(0, nl);
 }
 
 std::string TooltipFromMenuText(const std::string& text) {

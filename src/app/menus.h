@@ -68,9 +68,6 @@ QAction* FindMenuAction(QMenuBar* bar, int id);
 // The text of a command's menu item (UTF-8, as in the table), or empty.
 std::string MenuTextOf(int id);
 
-// The status-bar hint of a command: the string-table text with the command's id
-// up to its first line break (empty when there is none).
-std::string StatusHint(int id);
 // The tooltip of a command: the text of its menu item (cut at a tab, trailing
 // blanks and dots removed, a trailing "(&X)" removed, the first "&" removed);
 // for a command without a menu item the string-table text after the line break.

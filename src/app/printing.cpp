@@ -163,11 +163,11 @@ bool TPrinter::Print(QWidget* parent, TPrintout& printout, bool prompt) {
 
 // ---------------------------------------------------------------- the printout
 
-void APXPrintOut::GetDialogInfo(int& minPage, int& maxPage, int& selFromPage, int& selToPage) {
+void ChartPrintout::GetDialogInfo(int& minPage, int& maxPage, int& selFromPage, int& selToPage) {
     minPage = maxPage = selFromPage = selToPage = 0;
 }
 
-void APXPrintOut::PrintPage(int, TRect&, unsigned) {
+void ChartPrintout::PrintPage(int, TRect&, unsigned) {
     if (!DC || !ChartWindow || !ChartWindow->Env) return;
     TDC& dc = *DC;
     const TEnv& env = *ChartWindow->Env;

@@ -98,9 +98,9 @@ kv::PrinterSettings SettingsOf(const QPrinter& printer, const kv::PrinterSetting
 // The program's printout: the chart window's page on one sheet, the printable area
 // of the document mapped onto the printer's, on the paper colour, with the
 // header and footer.
-class APXPrintOut : public TPrintout {
+class ChartPrintout : public TPrintout {
 public:
-    APXPrintOut(std::string title, TChartWindow* chart) : TPrintout(std::move(title)), ChartWindow(chart) {}
+    ChartPrintout(std::string title, TChartWindow* chart) : TPrintout(std::move(title)), ChartWindow(chart) {}
     void GetDialogInfo(int& minPage, int& maxPage, int& selFromPage, int& selToPage) override;
     void BeginPrinting() override {}
     bool HasPage(int page) override { return page == 1; }

@@ -45,13 +45,14 @@ std::string ToDocumentBytes(const std::string& utf8) {
 }
 
 // The x of a margin text's origin for its position setting, given the printable
-// width W and the text's width w.
-long long MarginTextX(int position, long long W, long long w) {
+// width W and the text's width w; none for a position that names no place (-1
+// from a list left without a selection, or an edited profile's value).
+std::optional<long long> MarginTextX(int position, long long W, long long w) {
     switch (position) {
     case HeaderFooterCenter: return W / 2 - w / 2;
     case HeaderFooterLeft: return HeaderFooterMargin;
     case HeaderFooterRight: return W - w - HeaderFooterMargin;
-    default: return 0;
+    default: return std::nullopt;
     }
 }
 
@@ -115,10 +116,11 @@ void TChartWindow::DrawHeaderFooter(TDC& dc) {
 
         const long long w = (long long)text.BoundingBox.right - text.BoundingBox.left;
         const long long h = (long long)text.BoundingBox.bottom - text.BoundingBox.top;
-        const long long x = MarginTextX(m.position, W, w);
+        const std::optional<long long> x = MarginTextX(m.position, W, w);
+        if (!x) continue;
         const long long y = m.atFoot ? H - h - HeaderFooterMargin : HeaderFooterMargin;
         // Stored relative to the current axis set's frame, which DrawText adds back.
-        text.Position.x = TruncToIntSaturated(double(x) - Current->Frame.OriginX);
+        text.Position.x = TruncToIntSaturated(double(*x) - Current->Frame.OriginX);
         text.Position.y = TruncToIntSaturated(double(y) - Current->Frame.OriginY);
         Current->DrawText(OUT_DC, dc, &text, nullptr, nullptr);
     }

@@ -130,6 +130,7 @@ void BuildContextMenu(QMenu& menu, int menuId, kv::win::TCommandRouter& router,
         case ContextLineKind::Item: {
             QAction* action = into->addAction(QString::fromUtf8(line.Text));
             action->setData(line.Id);
+            action->setStatusTip(QString::fromStdString(kv::win::StatusHint(line.Id)));
             const kv::win::TCommandEnabler ce = router.QueryState(line.Id);
             bool enabled = ce.IsEnabled();
             if (states.Grayed && states.Grayed(line.Id)) enabled = false;
@@ -147,6 +148,17 @@ void BuildContextMenu(QMenu& menu, int menuId, kv::win::TCommandRouter& router,
         }
         }
     }
+}
+
+void ShowMenuHints(QMenu& menu, kv::win::TStatusBar* bar) {
+    if (!bar) return;
+    // A pop-up's hints have no frame to reach: the menu is a window of its own
+    // and is owned by the page view, not by the main frame.
+    const auto show = [bar](QAction* a) { bar->SetMessage(a->statusTip().toStdString()); };
+    QObject::connect(&menu, &QMenu::hovered, &menu, show);
+    for (QMenu* sub : menu.findChildren<QMenu*>()) QObject::connect(sub, &QMenu::hovered, sub, show);
+    QObject::connect(&menu, &QMenu::aboutToHide, &menu,
+                     [bar, before = bar->GetMessage()] { bar->SetMessage(before); });
 }
 
 PopupMenuRunner SetPopupMenuRunner(PopupMenuRunner runner) {
@@ -301,6 +313,7 @@ void ShowContextMenu(TChartWindow& w, int menuId, QPoint screenPos, const Contex
     }
     QMenu menu(static_cast<QWidget*>(&w));
     BuildContextMenu(menu, menuId, *router, states);
+    ShowMenuHints(menu, w.StatusBar);
     RunPopupMenu(menu, screenPos);
 }
 

@@ -14,6 +14,7 @@ class QMenu;
 
 namespace kv::win {
 class TCommandRouter;
+class TStatusBar;
 }
 
 // The menu resources.
@@ -49,9 +50,15 @@ struct ContextMenuStates {
 // Builds the pop-up of a menu resource into menu: every item an action that runs
 // its command through router when chosen, enabled and checked as the router's
 // state says (an item the router does not enable is greyed), then the states'
-// overrides. Each action's data() is its command id.
+// overrides. Each action's data() is its command id and its status tip the
+// command's hint (kv::win::StatusHint).
 void BuildContextMenu(QMenu& menu, int menuId, kv::win::TCommandRouter& router,
                       const ContextMenuStates& states = {});
+
+// While menu is open, the highlighted item's status tip is the status bar's
+// message; when the menu closes, the message it found (a read-out) comes back.
+// A null bar shows nothing.
+void ShowMenuHints(QMenu& menu, kv::win::TStatusBar* bar);
 
 // Shows a pop-up at a screen position and returns when it closed; a chosen item
 // has sent its command by then. The program's runner tracks the menu modally.

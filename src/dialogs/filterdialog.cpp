@@ -34,7 +34,7 @@ const PDialogTemplate kFilterTemplate{35, "ｴｸｽﾎﾟｰﾄ", kFilterRows};
 
 std::string Text(const PDialog& dlg, int id) { return dlg.ItemText(id).toStdString(); }
 
-// "フィルタ名とプログラム名にはカンマ (,) を使えません。"
+// "フィルタ名、プログラム名、オプションにはカンマ (,) を使えません。"
 constexpr int kCommaInFilterField = 1405;
 
 }  // namespace
@@ -94,13 +94,14 @@ void TFilterDialog::EvFilterSelChange() { ShowEntry(Filter->GetSelIndex()); }
 void TFilterDialog::CmAdd() {
     std::string name = Filter->GetText().toStdString();
     std::string program = Text(*this, 102);
-    // filter.ini separates the fields by the first two commas: a comma in either
-    // would read back as a different filter.
-    if (name.find(',') != std::string::npos || program.find(',') != std::string::npos) {
+    std::string option = Text(*this, 103);
+    // filter.ini separates the fields by commas and passes over a line with more
+    // than two: a filter with a comma anywhere would be lost at the next reading.
+    if ((name + program + option).find(',') != std::string::npos) {
         kv::MessageBox(this, kv::LoadString(kCommaInFilterField), nullptr, MB_OK | MB_ICONSTOP);
         return;
     }
-    FilterList.emplace_back(std::move(name), std::move(program), Text(*this, 103),
+    FilterList.emplace_back(std::move(name), std::move(program), std::move(option),
                             FilterExternalProgram);
     WriteFilterIni();
     FillFilterList();

@@ -27,11 +27,9 @@ void Fill(PComboBox* list, std::span<const char* const> items, int value) {
     list->SetSelIndex(value >= 0 && value < list->GetCount() ? value : -1);
 }
 
-// A list without a selection keeps the field as it was.
-void Take(const PComboBox* list, int& field) {
-    const int index = list->GetSelIndex();
-    if (index != CB_ERR) field = index;
-}
+// The selected position; -1 for a list without a selection, which then names
+// nothing to draw.
+void Take(const PComboBox* list, int& field) { field = list->GetSelIndex(); }
 
 }  // namespace
 

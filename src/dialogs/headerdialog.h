@@ -3,7 +3,8 @@
 // (nothing, the file name or the date) and where (centred, left or right). The
 // upper row edits the head text, kept in the chart window's Footer fields; the
 // lower row the foot text, kept in its Header fields, as the profile names them.
-// OK writes the four fields; Cancel leaves them.
+// OK writes the four fields (-1 for a list left without a selection); Cancel
+// leaves them.
 
 #include "dialogs/kit/pdialog.h"
 

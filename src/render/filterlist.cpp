@@ -55,7 +55,8 @@ bool ParseFilterLine(std::string_view line, FilterEntry& out) {
     const std::size_t first = line.find(',');
     if (first == std::string_view::npos) return false;
     const std::size_t second = line.find(',', first + 1);
-    if (second == std::string_view::npos) return false;
+    if (second == std::string_view::npos || line.find(',', second + 1) != std::string_view::npos)
+        return false;
     out = FilterEntry(std::string(line.substr(0, first)),
                       std::string(line.substr(first + 1, second - first - 1)),
                       std::string(line.substr(second + 1)), FilterExternalProgram);

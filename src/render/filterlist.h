@@ -4,11 +4,11 @@
 // "filter.ini" beside the program.
 //
 // filter.ini holds one filter per line, "Name,Program,Option" ending in CR LF
-// (LF alone is read too); blanks belong to the fields. The option is the rest of
-// the line, commas included, so an option with commas reads back as it was
-// written. Lines with fewer than two commas, lines holding a zero byte and lines
-// longer than kMaxFilterLineBytes are not filters and are passed over whole. The
-// texts are UTF-8 (program and option are local file names and arguments).
+// (LF alone is read too); blanks belong to the fields. A line has exactly two
+// commas: lines with fewer or more, lines holding a zero byte and lines longer
+// than kMaxFilterLineBytes are not filters and are passed over whole (so no field
+// of a filter can hold a comma). The texts are UTF-8 (program and option are
+// local file names and arguments).
 
 #include "platform/objstrm.h"
 

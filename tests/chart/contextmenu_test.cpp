@@ -5,6 +5,7 @@
 #include "chart_fixture.h"
 
 #include "chart/chartmenus.h"
+#include "chart/winlayer/commands.h"
 #include "chart/winlayer/keystate.h"
 #include "render/textlayout.h"
 
@@ -14,6 +15,7 @@
 #include <QMenu>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -31,6 +33,7 @@ struct ShownMenu {
     int count = 0;
     std::vector<std::string> lines;
     int choose = 0;  // the item the user picks, 0 none
+    std::function<void(QMenu&)> during;  // what the user does while it is open
 
     static void Read(const QMenu& menu, std::vector<std::string>& out) {
         for (QAction* a : menu.actions()) {
@@ -71,6 +74,7 @@ protected:
             ++shown.count;
             shown.lines.clear();
             ShownMenu::Read(menu, shown.lines);
+            if (shown.during) shown.during(menu);
             if (shown.choose)
                 if (QAction* a = ShownMenu::Find(menu, shown.choose)) a->trigger();
         });
@@ -246,6 +250,50 @@ TEST_F(ContextMenus, SeriesMenuGreysWhatTheSeriesKindCannotDo) {
     EXPECT_EQ(state(shown.lines, "402"), "402");
     EXPECT_EQ(state(shown.lines, "410"), "410");
     EXPECT_EQ(state(shown.lines, "411"), "411 off");
+}
+
+TEST_F(ContextMenus, HighlightedItemsShowTheirHintsAndTheReadoutComesBack) {
+    // The hint rule: the command's string up to its line break; the zoom ids are
+    // also the ids of messages, which are no hints.
+    const std::pair<int, const char*> hints[] = {
+        {411, "メモリデータをディスクに保存します。"}, {24340, "グラフイメージを全画面で表示します。"},
+        {148, "座標軸を複製します。"}, {1001, "ｵﾌﾞｼﾞｪｸﾄを選択します"},
+        {107, ""}, {108, ""}, {111, ""}, {112, ""}, {401, ""},
+    };
+    for (const auto& [id, hint] : hints) EXPECT_EQ(kv::win::StatusHint(id), hint) << id;
+
+    AddSeries(0);
+    std::vector<std::string> seen;
+    shown.during = [&](QMenu& menu) {
+        for (int id : {411, 412, 407}) {
+            QAction* a = ShownMenu::Find(menu, id);
+            ASSERT_NE(a, nullptr) << id;
+            EXPECT_EQ(a->statusTip().toStdString(), kv::win::StatusHint(id)) << id;
+            a->hover();
+            seen.push_back(app.StatusBar()->GetMessage());
+        }
+        emit menu.aboutToHide();
+    };
+    RightClick(PageOf(3, 3));
+    ASSERT_EQ(w->PlotSelected, 1);
+    // 412 sits in a sub-menu.
+    EXPECT_EQ(seen, (std::vector<std::string>{"メモリデータをディスクに保存します。", "", ""}));
+    EXPECT_EQ(app.StatusBar()->GetMessage().rfind("[ ", 0), 0u) << app.StatusBar()->GetMessage();
+
+    // The page menu: the preview's hint; a zoom item shows none.
+    w->ClearFeedback();
+    app.StatusBar()->SetMessage("before");
+    seen.clear();
+    shown.during = [&](QMenu& menu) {
+        for (int id : {24340, 107}) {
+            ShownMenu::Find(menu, id)->hover();
+            seen.push_back(app.StatusBar()->GetMessage());
+        }
+        emit menu.aboutToHide();
+    };
+    RightClick(TPoint(9000, 12000));
+    EXPECT_EQ(seen, (std::vector<std::string>{"グラフイメージを全画面で表示します。", ""}));
+    EXPECT_EQ(app.StatusBar()->GetMessage(), "before");
 }
 
 TEST_F(ContextMenus, AnExistingSelectionKeepsItsMenuWherever) {

@@ -113,7 +113,6 @@ TEST_F(HeaderFooter, EachTypeAndPositionOnThePrintableArea) {
         {HeaderFooterFilename, HeaderFooterRight, "/g/a.kv3", kW - 280 - 300},
         {HeaderFooterDate, HeaderFooterRight, today, kW - dateWidth - 300},
         {HeaderFooterDate, HeaderFooterCenter, today, kW / 2 - dateWidth / 2},
-        {HeaderFooterFilename, 7, "/g/a.kv3", 0},  // an edited profile's position
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text + " at " + std::to_string(c.position));
@@ -149,9 +148,18 @@ TEST_F(HeaderFooter, BothTogetherInTheirOwnFontFootFirst) {
     }
 }
 
-TEST_F(HeaderFooter, NothingShownWhenBothAreNone) {
+TEST_F(HeaderFooter, NothingShownForNoneAnUnknownTypeOrAPositionThatNamesNoPlace) {
     Set(HeaderFooterNone, HeaderFooterRight, 9, HeaderFooterLeft);  // 9: an unknown type
     EXPECT_TRUE(Draw().empty());
+    // -1: a list the dialog left without a selection; 3 and 7: an edited profile.
+    for (int position : {-1, 3, 7}) {
+        Set(HeaderFooterFilename, position, HeaderFooterDate, position);
+        EXPECT_TRUE(Draw().empty()) << position;
+    }
+    Set(HeaderFooterFilename, -1, HeaderFooterDate, HeaderFooterLeft);
+    const std::map<int, Line> lines = Draw();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines.begin()->first, kHeadBaseline);
 }
 
 TEST_F(HeaderFooter, MarkupCharactersOfTheFileNameAreDrawnAsThemselves) {

@@ -65,7 +65,7 @@ TEST_F(HeaderDialogTest, CancelKeepsTheFields) {
     EXPECT_EQ(chart.FooterPosition, 2);
 }
 
-TEST_F(HeaderDialogTest, AValueNoListItemNamesShowsNoSelectionAndIsKeptOnOk) {
+TEST_F(HeaderDialogTest, AValueNoListItemNamesShowsNoSelectionAndOkStoresMinusOne) {
     chart.HeaderType = 5;       // from an edited profile
     chart.FooterPosition = -3;
     THeaderDialog dlg(&chart);
@@ -74,9 +74,10 @@ TEST_F(HeaderDialogTest, AValueNoListItemNamesShowsNoSelectionAndIsKeptOnOk) {
     EXPECT_EQ(List(dlg, 104)->GetSelIndex(), -1);
     List(dlg, 102)->SetSelIndex(2);
     kvtest::Click(dlg, IDOK);
-    EXPECT_EQ(chart.HeaderType, 5);
-    EXPECT_EQ(chart.FooterPosition, -3);
+    EXPECT_EQ(chart.HeaderType, -1);
+    EXPECT_EQ(chart.FooterPosition, -1);
     EXPECT_EQ(chart.HeaderPosition, 2);
+    EXPECT_EQ(chart.FooterType, 1);
 }
 
 }  // namespace

@@ -35,7 +35,10 @@ TEST(FilterLine, FieldsAndLinesThatHoldNone) {
         {"EPS,conv.exe,-e", true, {"EPS", "conv.exe", "-e", 0}},
         {" EPS , conv , -e ", true, {" EPS ", " conv ", " -e ", 0}},  // blanks kept
         {",,", true, {"", "", "", 0}},
-        {"A,b,-r 1,2,3", true, {"A", "b", "-r 1,2,3", 0}},  // the option keeps its commas
+        // A third comma: more fields than a filter has.
+        {"A,b,c,d", false, {}},
+        {"A,b,-r 1,2,3", false, {}},
+        {"A,b,,", false, {}},
         {"", false, {}},
         {"just a name", false, {}},
         {"name,program", false, {}},
@@ -70,26 +73,25 @@ TEST(FilterIni, ReadsWritesAndKeepsWhatItCannotReplace) {
     EXPECT_EQ(fixed[1], FilterEntry("Korvida Vector Format", "", "", FilterVectorFile));
 
     // CR LF and LF lines, an empty line, a line too long (never read in pieces),
-    // a binary line and a last line without its end.
+    // a binary line, a line of four fields and a last line without its end.
     WriteAll(path, "EPS,conv,-e\r\n\r\nPNG,png.sh,\n" + std::string(5000, 'z') + ",a,b\r\n" +
-                       std::string("bad\0,x,y\n", 9) + "SVG,svg,-s 2,3");
+                       std::string("bad\0,x,y\n", 9) + "A,b,c,d\r\nSVG,svg,-s 2");
     list.clear();
     EXPECT_TRUE(ReadFilterIni(path, list));
     EXPECT_EQ(list, (std::vector<FilterEntry>{{"EPS", "conv", "-e", 0},
                                                {"PNG", "png.sh", "", 0},
-                                               {"SVG", "svg", "-s 2,3", 0}}));
+                                               {"SVG", "svg", "-s 2", 0}}));
 
     // Written back: only the external filters, CR LF, read back the same.
     auto all = MakeFilterList(path);
     ASSERT_EQ(all.size(), 5u);
-    all.emplace_back("Two\nlines", "p", "o,with,commas", 0);
+    all.emplace_back("Two\nlines", "p", "o", 0);
     EXPECT_TRUE(WriteFilterIni(path, all));
-    EXPECT_EQ(ReadAll(path),
-              "EPS,conv,-e\r\nPNG,png.sh,\r\nSVG,svg,-s 2,3\r\nTwo lines,p,o,with,commas\r\n");
+    EXPECT_EQ(ReadAll(path), "EPS,conv,-e\r\nPNG,png.sh,\r\nSVG,svg,-s 2\r\nTwo lines,p,o\r\n");
     list.clear();
     ReadFilterIni(path, list);
     ASSERT_EQ(list.size(), 4u);
-    EXPECT_EQ(list[3], FilterEntry("Two lines", "p", "o,with,commas", 0));
+    EXPECT_EQ(list[3], FilterEntry("Two lines", "p", "o", 0));
 
     // A folder that cannot take the new file: false, the old one as it was.
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);

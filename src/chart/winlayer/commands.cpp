@@ -1,5 +1,7 @@
 #include "chart/winlayer/commands.h"
 
+#include "platform/stringtable.h"
+
 #include <QAction>
 
 #include <algorithm>
@@ -83,6 +85,17 @@ bool TCommandRouter::IsChecked(int id) const {
     for (const auto& c : checks_)
         if (c.first == id) return c.second;
     return false;
+}
+
+std::string StatusHint(int id) {
+    // Messages whose string ids are also command ids: 107 and 108 of the export,
+    // 111 and 112 of the data mask (the zoom commands 25 %, 50 %, 150 %, 200 %).
+    static constexpr int kMessagesNotHints[] = {107, 108, 111, 112};
+    if (std::find(std::begin(kMessagesNotHints), std::end(kMessagesNotHints), id) !=
+        std::end(kMessagesNotHints))
+        return {};
+    const std::string& s = kv::LoadString(id);
+    return s.substr(0, s.find('\n'));
 }
 
 }  // namespace kv::win

@@ -13,11 +13,19 @@
 #include <QList>
 #include <QPointer>
 
+#include <string>
 #include <vector>
 
 class QAction;
 
 namespace kv::win {
+
+// The status-bar hint of a command (menu item, context-menu item or button): the
+// string-table text with the command's id up to its first line break; empty when
+// the table has none, or when the text of that id is one of the program's messages
+// rather than a hint (the zoom commands share their ids with export and mask
+// messages).
+std::string StatusHint(int id);
 
 // Check states of menu items and buttons.
 constexpr int MF_UNCHECKED = 0;
