@@ -5,6 +5,7 @@
 #include <QPaintDevice>
 
 #include <algorithm>
+#include <chrono>
 
 #include <climits>
 #include <cmath>
@@ -587,6 +588,22 @@ int TDC::GetDeviceCaps(int index) const {
 }
 
 bool TDC::NewPage() { return backend_ && backend_->NewPage(); }
+
+void TDC::SetAbortProc(std::function<bool()> proc) {
+    abortProc_ = std::move(proc);
+    abortCount_ = kAbortEvery;  // the first drawing asks at once
+    abortAsked_ = 0;
+}
+
+void TDC::AskAbortProc() {
+    abortCount_ = 0;
+    if (aborted_) return;
+    using namespace std::chrono;
+    const long long now = duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+    if (abortAsked_ != 0 && now - abortAsked_ < 30'000'000) return;
+    abortAsked_ = now;
+    if (!abortProc_()) aborted_ = true;
+}
 
 void TDC::Flush() {
     if (backend_) backend_->Flush();

@@ -19,6 +19,7 @@
 
 #include <QRegion>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -359,6 +360,12 @@ public:
 
     int GetDeviceCaps(int index) const;
     bool NewPage();  // paged devices (printer, PDF)
+    // The job's abort procedure, as a print job sets it: asked while the job draws
+    // (at most every few tens of milliseconds); once it answers false the job is
+    // aborted and nothing more reaches the device, so the drawing ends quickly.
+    // Null removes it.
+    void SetAbortProc(std::function<bool()> proc);
+    bool Aborted() const { return aborted_; }
     void Flush();
 
 private:
@@ -385,7 +392,15 @@ private:
                int npts = 0, std::string_view text = {}) const;
     TPoint ToDevice(const TPoint& p) const;
     TRect ToDeviceRect(int l, int t, int r, int b) const;
-    bool Drawing() const { return backend_ != nullptr; }
+    // Whether drawing reaches the device: there is one and no abort procedure
+    // stopped the job. Asks the abort procedure now and then.
+    bool Drawing() {
+        if (abortProc_ && ++abortCount_ >= kAbortEvery) [[unlikely]]
+            AskAbortProc();
+        return backend_ != nullptr && !aborted_;
+    }
+    void AskAbortProc();
+    static constexpr int kAbortEvery = 64;
 
     std::unique_ptr<TDCBackend> backend_;
     State st_;
@@ -394,6 +409,10 @@ private:
     std::optional<TBrush> initialBrush_;
     std::optional<TFont> initialFont_;
     mutable std::vector<TPoint> scratch_;
+    std::function<bool()> abortProc_;
+    int abortCount_ = 0;
+    long long abortAsked_ = 0;  // steady clock, ns
+    bool aborted_ = false;
 };
 
 namespace kv {

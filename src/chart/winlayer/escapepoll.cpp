@@ -108,9 +108,19 @@ public:
         if (!pumping_) loopRan_ = true;
     }
 
+    // A look for the operation's own window.
+    bool PumpFor(QWidget* window) {
+        if (pumping_ || !window) return false;
+        answering_ = window;
+        Pump();
+        answering_ = nullptr;
+        return true;
+    }
+
 protected:
     bool eventFilter(QObject* receiver, QEvent* e) override {
         if (!pumping_ || receiver == this) return false;
+        if (Answers(receiver)) return false;
         const QEvent::Type type = e->type();
         switch (type) {
         case QEvent::KeyPress:
@@ -202,6 +212,14 @@ protected:
     }
 
 private:
+    // Whether receiver is the window a look answers, or a part of it.
+    bool Answers(QObject* receiver) const {
+        QWidget* window = answering_;
+        if (!window) return false;
+        if (receiver == window || receiver == window->windowHandle()) return true;
+        return receiver->isWidgetType() && window->isAncestorOf(static_cast<QWidget*>(receiver));
+    }
+
     static QEvent::Type ResumeEvent() {
         static const auto type = QEvent::Type(QEvent::registerEventType());
         return type;
@@ -249,6 +267,7 @@ private:
     }
 
     bool pumping_ = false;
+    QPointer<QWidget> answering_;
     bool resumePosted_ = false;
     bool loopRan_ = true;
     Clock::time_point lastLook_{};
@@ -295,6 +314,11 @@ std::size_t EscapePollPendingKeys() {
 long long EscapePollLooks() {
     EscapePoll* poll = EscapePoll::Instance();
     return poll ? poll->Looks() : 0;
+}
+
+bool PumpWindowEvents(QWidget* window) {
+    EscapePoll* poll = EscapePoll::Instance();
+    return poll && poll->PumpFor(window);
 }
 
 void PostCall(QObject* context, std::function<void()> call) {

@@ -27,6 +27,7 @@
 #include <functional>
 
 class QObject;
+class QWidget;
 
 namespace kv::win {
 
@@ -45,6 +46,12 @@ bool EscapePollPumping();
 std::size_t EscapePollPendingKeys();
 // How many times the polls looked at the window system since installation.
 long long EscapePollLooks();
+
+// One look at the window system as an Escape poll takes it, except that window
+// (a modeless window of the running operation: a print job's printing window
+// with its Cancel button) and its children get their input and painting meanwhile.
+// Everything else is held as in a poll. Needs the installed poll; false without.
+bool PumpWindowEvents(QWidget* window);
 
 // Runs call from the event loop, after everything waiting now, and never inside an
 // Escape poll; nothing happens when context is gone by then. The program defers
