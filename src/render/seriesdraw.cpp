@@ -18,6 +18,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string_view>
 
 namespace seriesdraw {
@@ -166,7 +167,9 @@ private:
             plot.YData.GetItemsInContainer() < rows)
             return false;
 
-        if (c_.mapX.IsLinear() && c_.mapY.IsLinear())
+        if (c_.mapX.IsLinear() && c_.mapY.IsLinear() && Streams())
+            StreamLinearColumns(*xColumn, *yColumn);
+        else if (c_.mapX.IsLinear() && c_.mapY.IsLinear())
             WalkLinearColumns(*xColumn, *yColumn);
         else
             WalkColumns(*xColumn, *yColumn, c_.mapX, c_.mapY);
@@ -233,6 +236,95 @@ private:
         }
         c_.runCount = count;
         CloseRun();
+    }
+
+    // Whether each run may be drawn while it is walked, without being kept: on a
+    // device context, a polyline and nothing else of the series that reads the run
+    // again (filled forms, error bars, markers).
+    bool Streams() const {
+        const TPlotStyle& st = c_.style;
+        return c_.mode == OUT_DC && RasterLineReduction() && st.LineStyle != LineStyleNull &&
+               st.LineInterpolate == 0 &&
+               !(st.MarkerStyle >= 6 && st.MarkerStyle <= 13) && !MarkersVisible() &&
+               c_.plot.PlotFile.IsXErrorBar != 1 && c_.plot.PlotFile.IsYErrorBar != 1;
+    }
+
+    // WalkLinearColumns for a series whose runs are only lines: each block of
+    // mapped values goes straight on to the line, so no run is kept and a large
+    // series draws through a few kilobytes. The same drawing and polls as closing
+    // each run with its points.
+    void StreamLinearColumns(const TDataColumn& xColumn, const TDataColumn& yColumn) {
+        constexpr int kBlock = 100;  // a multiple of the Escape poll's interval
+        const TPlot& plot = c_.plot;
+        const TPlotStyle& st = c_.style;
+        const int mode = c_.mode;
+        TDC& dc = c_.dc;
+        const int rows = plot.XData.GetItemsInContainer();
+        const TDataElement* xs = xColumn.data();
+        const TDataElement* ys = yColumn.data();
+        const TDataElement* xFlags = plot.XData.data();
+        const TDataElement* yFlags = plot.YData.data();
+        const AxisValueMap& mapX = c_.mapX;
+        const AxisValueMap& mapY = c_.mapY;
+        std::optional<StyledPolylineStream> line;
+        auto add = [&](const double* px, const double* py, int n) {
+            if (n <= 0) return true;
+            if (!line) {
+                OutSelectPen(mode, dc, TColor(st.LineColor), c_.lineWidth, c_.file);
+                OutBeginPath(mode, dc, c_.file);
+                line.emplace(mode, dc, st.LineStyle, c_.lineWidth, st.Clipping == 1 ? 1 : 0, &c_.display,
+                             c_.file, c_.extent, rows);
+            }
+            return line->Add(px, py, n);
+        };
+        auto close = [&] {
+            if (!line) return;
+            line->End();
+            line.reset();
+            OutEndPath(mode, dc, c_.file);
+            OutStrokePath(mode, dc, c_.file);
+            OutRestorePen(mode, dc);
+        };
+        double bx[kBlock], by[kBlock];
+        std::uint8_t bf[kBlock];
+        for (int first = 0; first < rows; first += kBlock) {
+            if (c_.Escaped(first)) break;
+            const int m = std::min(kBlock, rows - first);
+            std::uint8_t any = 0;
+            for (int k = 0; k < m; ++k) {
+                bf[k] = xFlags[first + k].Flag | yFlags[first + k].Flag;
+                any |= bf[k];
+            }
+            for (int k = 0; k < m; ++k) {
+                const double v = xs[first + k].Value;
+                bx[k] = std::isfinite(v) ? v : kInf;
+            }
+            for (int k = 0; k < m; ++k) {
+                const double v = ys[first + k].Value;
+                by[k] = std::isfinite(v) ? v : kInf;
+            }
+            mapX.MapLinear(bx, m);
+            mapY.MapLinear(by, m);
+            if (any == 0) [[likely]] {
+                if (!add(bx, by, m)) break;
+                continue;
+            }
+            // Rows with flags: the points before a "*" row end their run there.
+            int kept = 0;
+            bool stopped = false;
+            for (int k = 0; k < m && !stopped; ++k) {
+                if (bf[k] == 0) {
+                    bx[kept] = bx[k];
+                    by[kept++] = by[k];
+                } else if (bf[k] & DataFlagStar) {
+                    stopped = !add(bx, by, kept);
+                    kept = 0;
+                    close();
+                }
+            }
+            if (stopped || !add(bx, by, kept)) break;
+        }
+        close();
     }
 
     template <class MapX, class MapY>
@@ -399,6 +491,11 @@ private:
         return DrawMarkers();
     }
 
+    bool MarkersVisible() const {
+        const TPlotStyle& st = c_.style;
+        return HasMarkerShape(st.MarkerStyle) || (st.MarkerCenterDot == 1 && st.MarkerStyle != MarkerNone);
+    }
+
     bool DrawMarkers() {
         const TPlotStyle& st = c_.style;
         const int mode = c_.mode;
@@ -415,8 +512,7 @@ private:
 
         // Codes without a shape and without the centre dot draw nothing at any
         // point, so their points are not walked.
-        const bool visible = HasMarkerShape(st.MarkerStyle) ||
-                             (st.MarkerCenterDot == 1 && st.MarkerStyle != MarkerNone);
+        const bool visible = MarkersVisible();
         bool ok = true;
         if (visible) {
             const TRect& d = c_.display;

@@ -9,6 +9,8 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #define KV_NOINLINE __attribute__((noinline))
@@ -475,76 +477,105 @@ __attribute__((always_inline)) inline void DrawSegment(Sink& out, const Pt& p1, 
     AdvancePhase(phase, len, period, belowPeriod);
 }
 
-// The polyline itself, for either sink.
-template <class Sink>
-void RunPolyline(Sink& out, const DoublePoint* points, int n, int style, const double* pattern,
-                 int count, double period, const TRect& clip) {
+inline Pt ToPt(const DoublePoint& p) { return Pt{p.X, p.Y}; }
+inline Pt ToPt(const Pt& p) { return p; }
+
+// The walk along a polyline, for either sink: its dashes, pen and polls carry on
+// from one call of Segments to the next, so the points may come a block at a time.
+struct PolylineWalk {
+    const double* pattern;
+    int count;
+    int style;
+    double period;
     // Below this a length or phase is less than one period also after the division
     // that wraps it.
-    const double belowPeriod = period * 0.999999;
+    double belowPeriod;
+    TRect clip;
 
     double phase = 0.0;
     bool started = false;
+    bool stopped = false;  // by an Escape poll
     int poll = 0;
     // When a segment's end lay inside the clip rectangle, the next segment starts
     // there: its start needs neither a test nor snapping again.
     bool carry = false;
     Pt carried{0, 0};
-    for (int i = 0; i < n; ++i, ++poll) {
-        if (poll == 100) poll = 0;
-        if (poll == 1 && CheckEscapeAbort() == 1) break;
-        Pt p1{points[i].X, points[i].Y}, p2{points[i + 1].X, points[i + 1].Y};
-        const bool wasCarried = carry;
-        carry = false;
-        if (wasCarried && Inside(p2, clip)) [[likely]] {
-            p1 = carried;
-            // Inside the clip rectangle a coordinate fits an int: snap it there.
-            p2.x = TruncToInt(p2.x + 0.5);
-            p2.y = TruncToInt(p2.y + 0.5);
-            const TPoint end(int(p2.x), int(p2.y));
-            if (SegmentCovered(out, end)) {
-                // Nothing new to draw: the pen and the dashes move on.
-                const double dx = p2.x - p1.x, dy = p2.y - p1.y;
-                AdvancePhase(phase, std::sqrt(dx * dx + dy * dy), period, belowPeriod);
-                SkipSegment(out, end);
+
+    PolylineWalk(const double* pattern_, int count_, int style_, double period_, const TRect& clip_)
+        : pattern(pattern_), count(count_), style(style_), period(period_), belowPeriod(period_ * 0.999999),
+          clip(clip_) {}
+
+    // The segments between points[0..n]; false once an Escape poll stopped the line.
+    template <class Sink, class P>
+    bool Segments(Sink& out, const P* points, int n) {
+        for (int i = 0; i < n && !stopped; ++i, ++poll) {
+            if (poll == 100) poll = 0;
+            if (poll == 1 && CheckEscapeAbort() == 1) {
+                stopped = true;
+                break;
+            }
+            Pt p1 = ToPt(points[i]), p2 = ToPt(points[i + 1]);
+            const bool wasCarried = carry;
+            carry = false;
+            if (wasCarried && Inside(p2, clip)) [[likely]] {
+                p1 = carried;
+                // Inside the clip rectangle a coordinate fits an int: snap it there.
+                p2.x = TruncToInt(p2.x + 0.5);
+                p2.y = TruncToInt(p2.y + 0.5);
+                const TPoint end(int(p2.x), int(p2.y));
+                if (SegmentCovered(out, end)) {
+                    // Nothing new to draw: the pen and the dashes move on.
+                    const double dx = p2.x - p1.x, dy = p2.y - p1.y;
+                    AdvancePhase(phase, std::sqrt(dx * dx + dy * dy), period, belowPeriod);
+                    SkipSegment(out, end);
+                } else {
+                    DrawSegment(out, p1, p2, phase, style, pattern, count, period, belowPeriod);
+                }
                 carry = true;
                 carried = p2;
                 continue;
             }
-            DrawSegment(out, p1, p2, phase, style, pattern, count, period, belowPeriod);
-            carry = true;
-            carried = p2;
-            continue;
-        }
-        const bool aUsable = Usable(p1), bUsable = Usable(p2);
-        if (!started) [[unlikely]] {
-            if (!aUsable) continue;
-            const TPoint p = Truncated(p1);
-            out.Move(p, clip.Contains(p));
-            started = true;
-        }
-        if (!aUsable || !bUsable) [[unlikely]] {
-            // A break: resume at the next usable point; the phase runs on.
-            if (bUsable) {
-                const TPoint p = Truncated(p2);
+            const bool aUsable = Usable(p1), bUsable = Usable(p2);
+            if (!started) [[unlikely]] {
+                if (!aUsable) continue;
+                const TPoint p = Truncated(p1);
                 out.Move(p, clip.Contains(p));
+                started = true;
             }
-            continue;
-        }
+            if (!aUsable || !bUsable) [[unlikely]] {
+                // A break: resume at the next usable point; the phase runs on.
+                if (bUsable) {
+                    const TPoint p = Truncated(p2);
+                    out.Move(p, clip.Contains(p));
+                }
+                continue;
+            }
 
-        const int r = ClipPts(p1, p2, clip);
-        if (r == ClipOutside) continue;
-        if (r == ClipMovedFirst || r == ClipMovedBoth) out.Move(Truncated(p1), true);
-        DrawSegment(out, p1, p2, phase, style, pattern, count, period, belowPeriod);
-        if (r == ClipInside || r == ClipMovedFirst) {
-            carry = true;
-            carried = p2;
+            const int r = ClipPts(p1, p2, clip);
+            if (r == ClipOutside) continue;
+            if (r == ClipMovedFirst || r == ClipMovedBoth) out.Move(Truncated(p1), true);
+            DrawSegment(out, p1, p2, phase, style, pattern, count, period, belowPeriod);
+            if (r == ClipInside || r == ClipMovedFirst) {
+                carry = true;
+                carried = p2;
+            }
         }
+        return !stopped;
     }
+};
+
+// The polyline itself, for either sink.
+template <class Sink>
+void RunPolyline(Sink& out, const DoublePoint* points, int n, int style, const double* pattern,
+                 int count, double period, const TRect& clip) {
+    PolylineWalk walk(pattern, count, style, period, clip);
+    walk.Segments(out, points, n);
     out.Finish();
 }
 
 }  // namespace
+
+bool RasterLineReduction() { return gRasterReduction; }
 
 bool SetRasterLineReduction(bool on) {
     bool old = gRasterReduction;
@@ -633,4 +664,73 @@ void DrawStyledPolyline(int mode, TDC& dc, const DoublePoint* points, int n, int
         DirectSink out(mode, dc, file, extent, width);
         RunPolyline(out, points, n, style, pattern, count, period, clip);
     }
+}
+
+struct StyledPolylineStream::Impl {
+    double pattern[MaxDashElements];
+    int count = 0;
+    std::optional<ReducingSink> reducing;
+    std::optional<DirectSink> direct;
+    std::optional<PolylineWalk> walk;
+    Pt last{0, 0};
+    bool haveLast = false;
+    bool any = false;  // a segment came
+    std::vector<Pt> block;
+};
+
+StyledPolylineStream::StyledPolylineStream(int mode, TDC& dc, int style, int width, int clipOn,
+                                           const TRect* clipRect, FILE* file, TRect* extent, int points)
+    : impl_(std::make_unique<Impl>()) {
+    Impl& m = *impl_;
+    m.count = DashPattern(style, m.pattern);
+    if (m.count == 0) return;
+    const double unit = DashUnit(width);
+    double period = 0.0;
+    for (int i = 0; i < m.count; ++i) {
+        m.pattern[i] *= unit;
+        period += m.pattern[i];
+    }
+    const TRect clip = clipOn && clipRect ? *clipRect : kPageLimit;
+    m.walk.emplace(m.pattern, m.count, style, period, clip);
+    if (mode == OUT_DC && MayReduce(dc)) {
+        m.reducing.emplace(dc);
+        m.reducing->Prepare(points);
+    } else {
+        m.direct.emplace(mode, dc, file, extent, width);
+    }
+}
+
+StyledPolylineStream::~StyledPolylineStream() { End(); }
+
+bool StyledPolylineStream::Add(const double* xs, const double* ys, int n) {
+    Impl& m = *impl_;
+    if (!m.walk || n <= 0) return !m.walk || !m.walk->stopped;
+    if (m.walk->stopped) return false;
+    m.block.resize(std::size_t(n) + 1);
+    Pt* b = m.block.data();
+    int first = 1;
+    if (m.haveLast) {
+        b[0] = m.last;
+        first = 0;
+    }
+    for (int k = 0; k < n; ++k) b[k + 1] = Pt{xs[k], ys[k]};
+    m.last = b[n];
+    m.haveLast = true;
+    const int segments = n - first;
+    if (segments <= 0) return true;
+    m.any = true;
+    return m.reducing ? m.walk->Segments(*m.reducing, b + first, segments)
+                      : m.walk->Segments(*m.direct, b + first, segments);
+}
+
+void StyledPolylineStream::End() {
+    Impl& m = *impl_;
+    if (m.any) {
+        if (m.reducing) m.reducing->Finish();
+        if (m.direct) m.direct->Finish();
+    }
+    m.any = false;
+    m.walk.reset();
+    m.reducing.reset();
+    m.direct.reset();
 }
