@@ -15,7 +15,8 @@
 //   (drawRects for squares, drawLines for crosses, its polygon and ellipse calls
 //   for the rest).
 // BM_DrawGraph_LineFirstRepaint is the first repaint after loading (the drawing's
-// kept memory given back before each), beside BM_DrawGraph_Line at the same scale.
+// kept memory given back before each), beside BM_DrawGraph_Line at the same scale;
+// BM_DrawGraph_LineWithoutEscapeCheck the same repaint with no check installed.
 //
 // Run: build/bench/bench_drawgraph   (or --benchmark_filter=Line/15 and the like)
 #include "chart/winlayer/escapepoll.h"
@@ -112,6 +113,13 @@ void Drawing(benchmark::State& state, int lineStyle, int markerStyle, int n) {
 }
 
 void BM_DrawGraph_Line(benchmark::State& state) { Drawing(state, LineStyleSolid, MarkerNone, kLinePoints); }
+// The same repaint without the Escape check installed: what the check costs.
+void BM_DrawGraph_LineWithoutEscapeCheck(benchmark::State& state) {
+    kv::win::UninstallEscapePoll();
+    Drawing(state, LineStyleSolid, MarkerNone, kLinePoints);
+    kv::win::InstallEscapePoll();
+}
+
 void BM_DrawGraph_DashedLine(benchmark::State& state) {
     Drawing(state, LineStyleDash, MarkerNone, kLinePoints);
 }
@@ -272,6 +280,7 @@ void Shapes(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(BM_DrawGraph_Line)->Apply(Scales);
+BENCHMARK(BM_DrawGraph_LineWithoutEscapeCheck)->Apply(Scales);
 BENCHMARK(BM_Ref_MapMinMax)->Apply(Scales);
 BENCHMARK(BM_Ref_QPainterPolyline)->Apply(Scales);
 BENCHMARK(BM_DrawGraph_DashedLine)->Apply(Scales);

@@ -97,9 +97,6 @@ public:
             s_.yMax.Fit(n);
             s_.yMin.Fit(n);
         }
-        // + 1: the closing point of a closed polyline.
-        if (s_.run.size() < n + 1) s_.run.resize(n + 1);
-        s_.runRows.Fit(n);
 
         const std::string_view xText = st.IsXFormula == 1 ? Cut(st.XFormula) : "x";
         const std::string_view yText = st.IsYFormula == 1 ? Cut(st.YFormula) : "y";
@@ -115,6 +112,7 @@ public:
         }
         if (WalkPlainColumns(xText, yText)) return;
 
+        FitRun();
         std::uint8_t* flags = s_.flags.data();
         if (!Pass(xText, BoxFrame::ComponentValue, s_.x.data())) return;
         CopyFlags(plot.XData, flags, false);
@@ -145,6 +143,15 @@ public:
     }
 
 private:
+    // Room in the run arrays for the whole series (a series drawn as it is walked
+    // needs none).
+    void FitRun() {
+        const std::size_t n = std::size_t(c_.plot.XData.GetItemsInContainer());
+        // + 1: the closing point of a closed polyline.
+        if (s_.run.size() < n + 1) s_.run.resize(n + 1);
+        s_.runRows.Fit(n);
+    }
+
     // When both processing formulas are a plain column and every column has all
     // the rows (what a series read from a file has), the values are mapped straight
     // from the columns into the runs: the same points as the passes and the walk
@@ -167,9 +174,12 @@ private:
             plot.YData.GetItemsInContainer() < rows)
             return false;
 
-        if (c_.mapX.IsLinear() && c_.mapY.IsLinear() && Streams())
+        if (c_.mapX.IsLinear() && c_.mapY.IsLinear() && Streams()) {
             StreamLinearColumns(*xColumn, *yColumn);
-        else if (c_.mapX.IsLinear() && c_.mapY.IsLinear())
+            return true;
+        }
+        FitRun();
+        if (c_.mapX.IsLinear() && c_.mapY.IsLinear())
             WalkLinearColumns(*xColumn, *yColumn);
         else
             WalkColumns(*xColumn, *yColumn, c_.mapX, c_.mapY);
