@@ -275,23 +275,20 @@ private:
 
     // The rows the vertical line from row a to row b draws, into the column's set.
     void AddPiece(int a, int b) {
-        int lo, hi;
-        if (wide_) {
-            lo = std::min(a, b), hi = std::max(a, b);
-        } else if (a < b) {
-            lo = a, hi = b - 1;
-        } else if (a > b) {
-            lo = b + 1, hi = a;
-        } else {
-            return;  // a thin line of no length draws nothing
+        if (a == b && !wide_) return;  // a thin line of no length draws nothing
+        // Chosen without branches: the direction of a line is as good as random.
+        int lo = std::min(a, b), hi = std::max(a, b);
+        if (!wide_) {
+            lo += a > b ? 1 : 0;
+            hi -= a < b ? 1 : 0;
         }
         // Thin rows unite when adjacent, a wide pen's closed intervals when they
-        // share a row.
+        // share a row. The lines of a column without moves always do, so the
+        // column holds one interval that only grows.
         const int join = wide_ ? 0 : 1;
         if (!rows_.empty()) [[likely]] {
             Rows& last = rows_[lastRows_];
-            if (lo >= last.lo && hi <= last.hi) return;
-            if (lo <= last.hi + join && hi + join >= last.lo && rows_.size() == 1) {
+            if (lo <= last.hi + join && hi + join >= last.lo && rows_.size() == 1) [[likely]] {
                 last.lo = std::min(last.lo, lo);
                 last.hi = std::max(last.hi, hi);
                 return;
@@ -523,7 +520,9 @@ struct PolylineWalk {
                 p2.x = TruncToInt(p2.x + 0.5);
                 p2.y = TruncToInt(p2.y + 0.5);
                 const TPoint end(int(p2.x), int(p2.y));
-                if (SegmentCovered(out, end)) {
+                // Only dashes have lines worth leaving out: a solid line's next
+                // piece is as quick to add as to test.
+                if (style != LineStyleSolid && SegmentCovered(out, end)) {
                     // Nothing new to draw: the pen and the dashes move on.
                     const double dx = p2.x - p1.x, dy = p2.y - p1.y;
                     AdvancePhase(phase, std::sqrt(dx * dx + dy * dy), period, belowPeriod);
