@@ -156,13 +156,16 @@ std::string FormatDCCall(const TDCCall& c) {
 
 TDC::TDC() = default;
 
-TDC::TDC(std::unique_ptr<TDCBackend> backend) : backend_(std::move(backend)) {}
+TDC::TDC(std::unique_ptr<TDCBackend> backend)
+    : backend_(std::move(backend)), traces_(backend_ && backend_->WantsTrace()) {}
 
 TDC::TDC(QPaintDevice* device, const TDeviceInfo& info)
-    : backend_(device ? kv::detail::MakePainterBackend(device, nullptr, info) : nullptr) {}
+    : backend_(device ? kv::detail::MakePainterBackend(device, nullptr, info) : nullptr),
+      traces_(backend_ && backend_->WantsTrace()) {}
 
 TDC::TDC(QPainter* painter, const TDeviceInfo& info)
-    : backend_(painter ? kv::detail::MakePainterBackend(nullptr, painter, info) : nullptr) {}
+    : backend_(painter ? kv::detail::MakePainterBackend(nullptr, painter, info) : nullptr),
+      traces_(backend_ && backend_->WantsTrace()) {}
 
 TDC::~TDC() {
     if (backend_) backend_->Flush();
@@ -170,7 +173,7 @@ TDC::~TDC() {
 
 void TDC::Trace(TDCOp op, std::initializer_list<int> args, const TPoint* pts, int npts,
                 std::string_view text) const {
-    if (!backend_) return;
+    if (!traces_) return;
     TDCCall c;
     c.op = op;
     for (int a : args) {

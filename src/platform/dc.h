@@ -225,7 +225,9 @@ class TDCBackend {
 public:
     virtual ~TDCBackend() = default;
     virtual int GetDeviceCaps(int index) const = 0;
-    // Every call reaching the context, before it acts.
+    // Every call reaching the context, before it acts, for backends that want
+    // them.
+    virtual bool WantsTrace() const { return true; }
     virtual void Trace(const TDCCall&) {}
 
     virtual void Line(const TDC&, TPoint, TPoint) {}
@@ -409,6 +411,7 @@ private:
     std::optional<TBrush> initialBrush_;
     std::optional<TFont> initialFont_;
     mutable std::vector<TPoint> scratch_;
+    bool traces_ = false;
     std::function<bool()> abortProc_;
     int abortCount_ = 0;
     long long abortAsked_ = 0;  // steady clock, ns

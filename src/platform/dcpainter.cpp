@@ -276,6 +276,7 @@ public:
     ~PainterBackend() override { Flush(); }
 
     int GetDeviceCaps(int index) const override;
+    bool WantsTrace() const override { return false; }
     void Line(const TDC& dc, TPoint a, TPoint b) override;
     void Polyline(const TDC& dc, const TPoint* pts, int n) override;
     void Polygon(const TDC& dc, const TPoint* pts, int n) override;
