@@ -5,6 +5,7 @@
 #include "app/history.h"
 #include "app/menus.h"
 #include "chart/chartwindow.h"
+#include "chart/winlayer/escapepoll.h"
 #include "platform/numconv.h"
 #include "platform/profile.h"
 
@@ -19,7 +20,6 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
@@ -149,8 +149,9 @@ void MainFrame::dropEvent(QDropEvent* e) {
         return;
     }
     e->acceptProposedAction();
-    // The dialogs the files may open run after the drag source has been answered.
-    QTimer::singleShot(0, this, [this, names = std::move(names)] { app_.EvDropFiles(names); });
+    // The dialogs the files may open run after the drag source has been answered,
+    // and never inside an Escape poll of a drawing under way.
+    kv::win::PostCall(this, [this, names = std::move(names)] { app_.EvDropFiles(names); });
 }
 
 // ---- Decorations.

@@ -4,11 +4,16 @@
 #include "app/printing.h"
 
 #include "chart/chartwindow.h"
+#include "chart/winlayer/escapepoll.h"
 #include "platform/messagebox.h"
 #include "platform/stringtable.h"
 #include "render/output.h"
 
 #include <QDoubleSpinBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
@@ -37,6 +42,23 @@ QPageLayout KeepMargins(const QPageLayout& chosen, const QPageLayout& before) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- the printing window
+
+PrintingWindow::PrintingWindow(QWidget* parent, const std::string& title, const std::string& where)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("PrintingWindow"));
+    setWindowTitle(ToQ(title));
+    setModal(false);
+    auto* layout = new QVBoxLayout(this);
+    auto* text = new QLabel(QStringLiteral("印刷中です。\n%1").arg(ToQ(where)), this);
+    layout->addWidget(text);
+    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    cancel->setObjectName(QString::number(IDCANCEL));
+    layout->addWidget(cancel, 0, Qt::AlignHCenter);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(this, &QDialog::rejected, this, [this] { cancelled_ = true; });
+}
 
 // ---------------------------------------------------------------- Qt printers
 
@@ -135,8 +157,18 @@ bool TPrinter::Print(QWidget* parent, TPrintout& printout, bool prompt) {
 
     QPainter painter;
     if (!painter.begin(printer.get())) return fail();
+    // The printing-in-progress window: its Cancel stops the job. The Escape key
+    // does not (the Escape poll is off for the whole job).
+    PrintingWindow window(parent, printout.GetTitle(),
+                          data_.toFile ? data_.outputFile : data_.device);
+    window.show();
+    bool cancelled = false;
     {
         TDC dc(&painter);
+        dc.SetAbortProc([&window] {
+            kv::win::PumpWindowEvents(&window);
+            return !window.Cancelled();
+        });
         const TSize size(dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES));
         printout.SetPrintParams(&dc, size);
         printout.BeginPrinting();
@@ -144,19 +176,29 @@ bool TPrinter::Print(QWidget* parent, TPrintout& printout, bool prompt) {
         while (last < kMaxPages && printout.HasPage(last + 1)) ++last;
         printout.BeginDocument(1, last, 0);
         bool first = true;
-        for (int c = 0; c < copies; ++c)
-            for (int page = 1; page <= last; ++page) {
+        for (int c = 0; c < copies && !dc.Aborted(); ++c)
+            for (int page = 1; page <= last && !dc.Aborted(); ++page) {
                 if (!first) dc.NewPage();
                 first = false;
                 TRect rect(0, 0, size.cx, size.cy);
                 printout.PrintPage(page, rect, 0);
             }
         printout.EndDocument();
+        cancelled = dc.Aborted() || window.Cancelled();
+        dc.SetAbortProc({});
         dc.Flush();
         printout.SetPrintParams(nullptr, size);
     }
+    // A cancelled job is taken back as far as the printer can; a file is not left
+    // half written.
+    if (cancelled) printer->abort();
     const bool written = painter.end();
     printout.EndPrinting();
+    window.hide();
+    if (cancelled) {
+        if (data_.toFile && !data_.outputFile.empty()) QFile::remove(ToQ(data_.outputFile));
+        return false;
+    }
     if (!written) return fail();
     return true;
 }

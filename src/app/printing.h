@@ -14,6 +14,8 @@
 #include "platform/geometry.h"
 #include "platform/printing.h"
 
+#include <QDialog>
+
 #include <memory>
 #include <string>
 
@@ -81,12 +83,27 @@ public:
     // whatever the dialog showed.
     bool Setup(QWidget* parent);
     // Runs one job: with prompt the print dialog first (a cancel ends the job
-    // quietly). False when nothing was printed; a job that could not be written
-    // or sent is reported (string 1411).
+    // quietly), then the pages with the printing window shown. False when nothing
+    // was printed; a job that could not be written or sent is reported (string
+    // 1411); a job cancelled in the printing window is not (a PDF file is removed;
+    // a printer takes back what its driver can).
     bool Print(QWidget* parent, TPrintout& printout, bool prompt);
 
 private:
     kv::PrinterSettings data_;
+};
+
+// The printing-in-progress window a job shows while it draws: the job's title,
+// its printer or file, and a Cancel button (id 2, also Escape in the window) that
+// stops the job. Input reaches it through the job's abort procedure, which asks
+// the window system for this window alone.
+class PrintingWindow : public QDialog {
+public:
+    PrintingWindow(QWidget* parent, const std::string& title, const std::string& where);
+    bool Cancelled() const { return cancelled_; }
+
+private:
+    bool cancelled_ = false;
 };
 
 // A Qt printer for the settings; never null, but not valid when the named

@@ -5,6 +5,7 @@
 #include <QPaintDevice>
 
 #include <algorithm>
+#include <chrono>
 
 #include <climits>
 #include <cmath>
@@ -25,6 +26,21 @@ constexpr long long kDeviceLimit = (1LL << 27) - 1;
 
 // round(org2 + (v - org1) * ext2 / ext1), halves upward, in exact integers.
 long long MapRound(long long v, long long org1, long long ext1, long long ext2, long long org2) {
+    // The same in 64 bits while the products stay well inside them (always, for
+    // the int coordinates and extents of a context).
+    long long prod;
+    if (!__builtin_mul_overflow(v - org1, ext2, &prod) && prod > -(1LL << 60) && prod < (1LL << 60) &&
+        ext1 > -(1LL << 40) && ext1 < (1LL << 40) && ext1 != 0) {
+        long long n = prod, d = ext1;
+        if (d < 0) {
+            n = -n;
+            d = -d;
+        }
+        const long long n2 = 2 * n + d, d2 = 2 * d;
+        long long q = n2 / d2;
+        if (n2 % d2 != 0 && n2 < 0) q -= 1;
+        return q + org2;
+    }
     __int128 num = (__int128)(v - org1) * ext2;
     __int128 den = ext1;
     if (den < 0) {
@@ -81,7 +97,7 @@ const char* TDCOpName(TDCOp op) {
         "SetTextColor", "SetBkColor", "SetBkMode", "SetTextAlign", "SetROP2",
         "SaveDC", "RestoreDC", "IntersectClipRect",
         "MoveToEx", "LineTo", "Polyline", "Polygon", "Rectangle", "Ellipse", "RoundRect",
-        "SetPixel", "TextOut",
+        "SetPixel", "TextOut", "DeviceLine",
     };
     return names[int(op)];
 }
@@ -140,13 +156,16 @@ std::string FormatDCCall(const TDCCall& c) {
 
 TDC::TDC() = default;
 
-TDC::TDC(std::unique_ptr<TDCBackend> backend) : backend_(std::move(backend)) {}
+TDC::TDC(std::unique_ptr<TDCBackend> backend)
+    : backend_(std::move(backend)), traces_(backend_ && backend_->WantsTrace()) {}
 
 TDC::TDC(QPaintDevice* device, const TDeviceInfo& info)
-    : backend_(device ? kv::detail::MakePainterBackend(device, nullptr, info) : nullptr) {}
+    : backend_(device ? kv::detail::MakePainterBackend(device, nullptr, info) : nullptr),
+      traces_(backend_ && backend_->WantsTrace()) {}
 
 TDC::TDC(QPainter* painter, const TDeviceInfo& info)
-    : backend_(painter ? kv::detail::MakePainterBackend(nullptr, painter, info) : nullptr) {}
+    : backend_(painter ? kv::detail::MakePainterBackend(nullptr, painter, info) : nullptr),
+      traces_(backend_ && backend_->WantsTrace()) {}
 
 TDC::~TDC() {
     if (backend_) backend_->Flush();
@@ -154,7 +173,7 @@ TDC::~TDC() {
 
 void TDC::Trace(TDCOp op, std::initializer_list<int> args, const TPoint* pts, int npts,
                 std::string_view text) const {
-    if (!backend_) return;
+    if (!traces_) return;
     TDCCall c;
     c.op = op;
     for (int a : args) {
@@ -422,6 +441,12 @@ bool TDC::LineTo(int x, int y) {
     return true;
 }
 
+bool TDC::DeviceLine(const TPoint& a, const TPoint& b) {
+    Trace(TDCOp::DeviceLine, {a.x, a.y, b.x, b.y});
+    if (Drawing()) backend_->Line(*this, a, b);
+    return true;
+}
+
 bool TDC::Polyline(const TPoint* pts, int count) {
     if (!pts || count < 2) return false;
     Trace(TDCOp::Polyline, {}, pts, count);
@@ -566,6 +591,22 @@ int TDC::GetDeviceCaps(int index) const {
 }
 
 bool TDC::NewPage() { return backend_ && backend_->NewPage(); }
+
+void TDC::SetAbortProc(std::function<bool()> proc) {
+    abortProc_ = std::move(proc);
+    abortCount_ = kAbortEvery;  // the first drawing asks at once
+    abortAsked_ = 0;
+}
+
+void TDC::AskAbortProc() {
+    abortCount_ = 0;
+    if (aborted_) return;
+    using namespace std::chrono;
+    const long long now = duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+    if (abortAsked_ != 0 && now - abortAsked_ < 30'000'000) return;
+    abortAsked_ = now;
+    if (!abortProc_()) aborted_ = true;
+}
 
 void TDC::Flush() {
     if (backend_) backend_->Flush();

@@ -19,6 +19,7 @@
 
 #include <QRegion>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -186,6 +187,7 @@ enum class TDCOp {
     SetTextColor, SetBkColor, SetBkMode, SetTextAlign, SetROP2,
     SaveDC, RestoreDC, IntersectClipRect,
     MoveToEx, LineTo, Polyline, Polygon, Rectangle, Ellipse, RoundRect, SetPixel, TextOut,
+    DeviceLine,
 };
 
 struct TDCCall {
@@ -223,7 +225,9 @@ class TDCBackend {
 public:
     virtual ~TDCBackend() = default;
     virtual int GetDeviceCaps(int index) const = 0;
-    // Every call reaching the context, before it acts.
+    // Every call reaching the context, before it acts, for backends that want
+    // them.
+    virtual bool WantsTrace() const { return true; }
     virtual void Trace(const TDCCall&) {}
 
     virtual void Line(const TDC&, TPoint, TPoint) {}
@@ -333,6 +337,11 @@ public:
     // The end point is not drawn.
     bool LineTo(int x, int y);
     bool LineTo(const TPoint& p) { return LineTo(p.x, p.y); }
+    // The line LineTo draws between two points that map to the device points a
+    // and b (device pixels, a drawn, b not on thin pens), with the same pen,
+    // raster operation and clip; the current position stays. For drawings that
+    // work out several lines' pixels per device column themselves.
+    bool DeviceLine(const TPoint& a, const TPoint& b);
     bool Polyline(const TPoint* points, int count);
     bool Polygon(const TPoint* points, int count);  // alternate fill
     bool Rectangle(int l, int t, int r, int b);     // right and bottom excluded
@@ -353,6 +362,12 @@ public:
 
     int GetDeviceCaps(int index) const;
     bool NewPage();  // paged devices (printer, PDF)
+    // The job's abort procedure, as a print job sets it: asked while the job draws
+    // (at most every few tens of milliseconds); once it answers false the job is
+    // aborted and nothing more reaches the device, so the drawing ends quickly.
+    // Null removes it.
+    void SetAbortProc(std::function<bool()> proc);
+    bool Aborted() const { return aborted_; }
     void Flush();
 
 private:
@@ -379,7 +394,15 @@ private:
                int npts = 0, std::string_view text = {}) const;
     TPoint ToDevice(const TPoint& p) const;
     TRect ToDeviceRect(int l, int t, int r, int b) const;
-    bool Drawing() const { return backend_ != nullptr; }
+    // Whether drawing reaches the device: there is one and no abort procedure
+    // stopped the job. Asks the abort procedure now and then.
+    bool Drawing() {
+        if (abortProc_ && ++abortCount_ >= kAbortEvery) [[unlikely]]
+            AskAbortProc();
+        return backend_ != nullptr && !aborted_;
+    }
+    void AskAbortProc();
+    static constexpr int kAbortEvery = 64;
 
     std::unique_ptr<TDCBackend> backend_;
     State st_;
@@ -388,6 +411,11 @@ private:
     std::optional<TBrush> initialBrush_;
     std::optional<TFont> initialFont_;
     mutable std::vector<TPoint> scratch_;
+    bool traces_ = false;
+    std::function<bool()> abortProc_;
+    int abortCount_ = 0;
+    long long abortAsked_ = 0;  // steady clock, ns
+    bool aborted_ = false;
 };
 
 namespace kv {

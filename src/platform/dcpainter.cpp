@@ -94,11 +94,20 @@ void ThinLinePixels(TPoint a, TPoint b, const QRect& window, Plot&& plot) {
     // at most D, so one correction of off keeps r in range. Far-off ends (a line
     // entering the window from millions of pixels away) start in wide arithmetic.
     const long long D = 2 * n, add = 2 * dv;
-    const Wide num = Wide(2) * first * dv - n;
-    Wide q = num / D;  // truncated toward zero
-    if (q * D < num) ++q;
-    long long off = (long long)q;
-    long long r = (long long)(num - q * D);
+    long long off, r;
+    if (first < (1LL << 28) && std::llabs(dv) < (1LL << 31)) {
+        const long long num = 2 * first * dv - n;
+        long long q = num / D;  // truncated toward zero
+        if (q * D < num) ++q;
+        off = q;
+        r = num - q * D;
+    } else {
+        const Wide num = Wide(2) * first * dv - n;
+        Wide q = num / D;  // truncated toward zero
+        if (q * D < num) ++q;
+        off = (long long)q;
+        r = (long long)(num - q * D);
+    }
     for (long long i = first; i <= last; ++i) {
         const long long v = v0 + off;
         if (v >= vLo && v <= vHi) {
@@ -118,6 +127,123 @@ void ThinLinePixels(TPoint a, TPoint b, const QRect& window, Plot&& plot) {
             --off;
             r += D;
         }
+    }
+}
+
+// Wide lines (pens of two device pixels and more) on raster devices are
+// rasterised here too, by an exact rule that depends only on the segment and the
+// pixel, so that a run of lines draws the union of what each line draws whatever
+// the lines are cut into:
+//
+// - pixel (x, y) is drawn when it lies nearer the segment than half the pen width,
+//   and of the pixels exactly half the width away, those whose offset from the
+//   nearest point of the segment points left, or straight up (so a vertical line
+//   of width w is w pixels across, a horizontal one w rows high);
+// - the ends are round (the nearest point of a segment may be an end), and a line
+//   of no length draws the round dot of the pen.
+
+// Whether pixel p is drawn by the wide line a-b of width w.
+struct WideLineRule {
+    long long ax, ay, bx, by, dx, dy;
+    Wide l2;     // squared length
+    Wide w2;     // squared width
+    WideLineRule(TPoint a, TPoint b, int w)
+        : ax(a.x), ay(a.y), bx(b.x), by(b.y), dx((long long)b.x - a.x), dy((long long)b.y - a.y),
+          l2(Wide(dx) * dx + Wide(dy) * dy), w2(Wide(w) * w) {}
+
+    static bool TieSide(long long ox, long long oy) { return ox < 0 || (ox == 0 && oy < 0); }
+
+    bool Inside(long long px, long long py) const {
+        const long long ux = px - ax, uy = py - ay;
+        const Wide dot = Wide(ux) * dx + Wide(uy) * dy;
+        if (l2 == 0 || dot <= 0) return Near(ux, uy);
+        if (dot >= l2) return Near(px - bx, py - by);
+        const Wide cross = Wide(ux) * dy - Wide(uy) * dx;
+        const Wide lhs = 4 * cross * cross, rhs = w2 * l2;
+        if (lhs != rhs) return lhs < rhs;
+        // The offset is cross / l2 times (dy, -dx).
+        const int sc = cross > 0 ? 1 : -1;
+        return TieSide(sc * (dy > 0 ? 1 : dy < 0 ? -1 : 0), -sc * (dx > 0 ? 1 : dx < 0 ? -1 : 0));
+    }
+
+    bool Near(long long ox, long long oy) const {
+        const Wide d = 4 * (Wide(ox) * ox + Wide(oy) * oy);
+        return d < w2 || (d == w2 && TieSide(ox, oy));
+    }
+};
+
+// The pixels of the wide line a-b of width w (>= 2) in window, a row at a time:
+// span(y, x0, x1) for the drawn pixels x0..x1 of row y.
+template <class Span>
+void WideLinePixels(TPoint a, TPoint b, int w, const QRect& window, Span&& span) {
+    const WideLineRule rule(a, b, w);
+    const double r = w / 2.0;
+    const long long reach = w / 2 + 1;
+    const long long yLo = std::max<long long>(std::min(a.y, b.y) - reach, window.top());
+    const long long yHi = std::min<long long>(std::max(a.y, b.y) + reach, window.bottom());
+    const double ax = a.x, ay = a.y, bx = b.x, by = b.y;
+    const double dx = bx - ax, dy = by - ay, len = std::sqrt(dx * dx + dy * dy);
+    // Rows strictly between the ends of a vertical line share one span.
+    bool haveMiddle = false;
+    long long middleLo = 0, middleHi = -1;
+    for (long long y = yLo; y <= yHi; ++y) {
+        const bool middle = dx == 0 && y > std::min(a.y, b.y) && y < std::max(a.y, b.y);
+        long long lo, hi;
+        if (middle && haveMiddle) {
+            lo = middleLo, hi = middleHi;
+        } else {
+            // The extent of the exact shape on this row, in doubles, then settled
+            // pixel by pixel with the rule.
+            double xl = HUGE_VAL, xr = -HUGE_VAL;
+            auto disk = [&](double cx, double cy) {
+                const double h = r * r - (y - cy) * (y - cy);
+                if (h < 0) return;
+                const double s = std::sqrt(h);
+                xl = std::min(xl, cx - s);
+                xr = std::max(xr, cx + s);
+            };
+            disk(ax, ay);
+            disk(bx, by);
+            if (len > 0) {
+                double sl = -HUGE_VAL, sr = HUGE_VAL;
+                const double t = (y - ay);
+                if (dy != 0) {
+                    const double u1 = ax + (t * dx - r * len) / dy, u2 = ax + (t * dx + r * len) / dy;
+                    sl = std::max(sl, std::min(u1, u2));
+                    sr = std::min(sr, std::max(u1, u2));
+                } else if (std::fabs(t * dx) > r * len) {
+                    sl = HUGE_VAL;
+                }
+                if (dx != 0) {
+                    const double v1 = ax - t * dy / dx, v2 = ax + (len * len - t * dy) / dx;
+                    sl = std::max(sl, std::min(v1, v2));
+                    sr = std::min(sr, std::max(v1, v2));
+                } else if (t * dy < 0 || t * dy > len * len) {
+                    sl = HUGE_VAL;
+                }
+                if (sl <= sr) {
+                    xl = std::min(xl, sl);
+                    xr = std::max(xr, sr);
+                }
+            }
+            // The disks are exact in doubles (small integers and quarters), and the
+            // band between them is never narrower than the pen: an empty row is
+            // empty.
+            if (!(xl <= xr)) continue;
+            lo = (long long)std::floor(xl) - 1;
+            hi = (long long)std::ceil(xr) + 1;
+            while (lo <= hi && !rule.Inside(lo, y)) ++lo;
+            while (hi >= lo && !rule.Inside(hi, y)) --hi;
+            while (rule.Inside(lo - 1, y)) --lo;
+            while (hi >= lo && rule.Inside(hi + 1, y)) ++hi;
+            if (middle) {
+                haveMiddle = true;
+                middleLo = lo, middleHi = hi;
+            }
+        }
+        lo = std::max<long long>(lo, window.left());
+        hi = std::min<long long>(hi, window.right());
+        if (lo <= hi) span(int(y), int(lo), int(hi));
     }
 }
 
@@ -150,6 +276,7 @@ public:
     ~PainterBackend() override { Flush(); }
 
     int GetDeviceCaps(int index) const override;
+    bool WantsTrace() const override { return false; }
     void Line(const TDC& dc, TPoint a, TPoint b) override;
     void Polyline(const TDC& dc, const TPoint* pts, int n) override;
     void Polygon(const TDC& dc, const TPoint* pts, int n) override;
@@ -173,12 +300,26 @@ private:
     // Whether the current pen draws thin lines through ThinPath: a one-pixel pen on
     // a raster device.
     bool ThinRaster(const TDC& dc);
+    // Whether the current pen draws lines through WideLine: a solid pen two device
+    // pixels wide or more on a raster device.
+    bool WideRaster(const TDC& dc);
+    // The wide line a-b with the current pen. Prepare must have succeeded.
+    void WideLine(const TDC& dc, TPoint a, TPoint b);
+    // The device, or the rectangles of the clip within it; empty when nothing is
+    // to be drawn.
+    void ClipWindows(const TDC& dc);
     // The thin outline through pts (closed: back to the first point too), each
     // segment without its end point, the pen's dashes running on across the
     // segments. Prepare must have succeeded.
     void ThinPath(const TDC& dc, const TPoint* pts, int n, bool closed);
     // The painter's image when its pixels can be written directly.
     QImage* DirectImage() const;
+    // A small filled and outlined shape (kind 0: the polygon pts[0..n-1]; kind 1:
+    // the ellipse in the rectangle pts[0]-pts[1]) drawn from its stamp: the pixels
+    // its fill and its outline cover were worked out once, by the drawing itself,
+    // and are written again wherever the same shape recurs (a series' markers).
+    // False when the shape or the device do not allow it; then nothing is drawn.
+    bool DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n);
 
     QPaintDevice* device_ = nullptr;
     QPainter* external_ = nullptr;
@@ -198,8 +339,20 @@ private:
     int fontFace_ = -1;
     double fontSize_ = -1.0;
     QFont font_;
+    // Stamps of small shapes by their geometry and pen and brush.
+    struct StampSpan {
+        int y, x0, x1;
+    };
+    struct Stamp {
+        std::vector<StampSpan> fill, outline;
+    };
+    std::map<std::vector<int>, Stamp> stamps_;
+    std::vector<int> stampKey_;
     // Scratch of the thin lines.
     std::vector<QRect> windows_;
+    bool windowsValid_ = false;
+    int windowsSerial_ = 0;
+    QSize windowsSize_;
     std::vector<QPoint> points_;
     std::vector<unsigned char> dashOn_;
 };
@@ -374,6 +527,60 @@ bool PainterBackend::ThinRaster(const TDC& dc) {
     return !dc.GetPen().IsNull() && dc.DevicePenWidth() == 0 && Begin() && raster_;
 }
 
+bool PainterBackend::WideRaster(const TDC& dc) {
+    const int style = dc.GetPen().GetStyle();
+    return (style == PS_SOLID || style == PS_INSIDEFRAME) && dc.DevicePenWidth() >= 2 && Begin() &&
+           raster_;
+}
+
+void PainterBackend::ClipWindows(const TDC& dc) {
+    // The same clip on the same device gives the same rectangles.
+    const int serial = dc.GetDeviceClip() ? dc.GetClipSerial() : -1;
+    const QSize size(device_->width(), device_->height());
+    if (windowsValid_ && serial == windowsSerial_ && size == windowsSize_) return;
+    windowsValid_ = true;
+    windowsSerial_ = serial;
+    windowsSize_ = size;
+    windows_.clear();
+    const QRect bounds(0, 0, device_->width(), device_->height());
+    if (const QRegion* clip = dc.GetDeviceClip()) {
+        for (const QRect& r : *clip)
+            if (QRect w = r & bounds; !w.isEmpty()) windows_.push_back(w);
+    } else if (!bounds.isEmpty()) {
+        windows_.push_back(bounds);
+    }
+}
+
+void PainterBackend::WideLine(const TDC& dc, TPoint a, TPoint b) {
+    ClipWindows(dc);
+    if (windows_.empty()) return;
+    const QRgb colour = ToQColor(dc.GetPen().GetColor()).rgb();
+    const int w = dc.DevicePenWidth();
+    if (QImage* image = DirectImage()) {
+        uchar* bits = image->bits();
+        const qsizetype stride = image->bytesPerLine();
+        const RopMasks m = MakeRopMasks(dc.GetROP2(), colour);
+        const bool copy = dc.GetROP2() == R2_COPYPEN;
+        for (const QRect& window : windows_)
+            WideLinePixels(a, b, w, window, [&](int y, int x0, int x1) {
+                auto* px = reinterpret_cast<std::uint32_t*>(bits + y * stride);
+                if (copy) {
+                    std::fill(px + x0, px + x1 + 1, std::uint32_t(colour | 0xFF000000u));
+                    return;
+                }
+                for (int x = x0; x <= x1; ++x) px[x] = (~px[x] & m.k0) | (px[x] & m.k1) | 0xFF000000u;
+            });
+        return;
+    }
+    // Other raster devices: the same spans through the painter, with its raster
+    // operation and clip.
+    painter_->setPen(Qt::NoPen);
+    painter_->setBrush(Qt::NoBrush);
+    for (const QRect& window : windows_)
+        WideLinePixels(a, b, w, window,
+                       [&](int y, int x0, int x1) { painter_->fillRect(QRect(x0, y, x1 - x0 + 1, 1), QColor(colour)); });
+}
+
 QImage* PainterBackend::DirectImage() const {
     if (!painter_ || device_->devType() != QInternal::Image) return nullptr;
     auto* image = static_cast<QImage*>(device_);
@@ -408,14 +615,7 @@ void PainterBackend::ThinPath(const TDC& dc, const TPoint* pts, int n, bool clos
 
     // The device, and within it each rectangle of the clip: the rectangles do not
     // overlap, so every pixel is reached once.
-    windows_.clear();
-    const QRect bounds(0, 0, device_->width(), device_->height());
-    if (const QRegion* clip = dc.GetDeviceClip()) {
-        for (const QRect& r : *clip)
-            if (QRect w = r & bounds; !w.isEmpty()) windows_.push_back(w);
-    } else if (!bounds.isEmpty()) {
-        windows_.push_back(bounds);
-    }
+    ClipWindows(dc);
     if (windows_.empty()) return;
 
     auto run = [&](auto&& plot) {
@@ -464,6 +664,10 @@ void PainterBackend::Line(const TDC& dc, TPoint a, TPoint b) {
         if (a != b && Prepare(dc)) ThinPath(dc, ends, 2, false);
         return;
     }
+    if (WideRaster(dc)) {
+        if (Prepare(dc)) WideLine(dc, a, b);
+        return;
+    }
     QPen pen = MakePen(dc);
     if (pen.style() == Qt::NoPen) return;
     if (a == b && dc.DevicePenWidth() == 0) return;  // a thin line of no length
@@ -485,8 +689,113 @@ void PainterBackend::Polyline(const TDC& dc, const TPoint* pts, int n) {
     painter_->drawPolyline(ToPolygon(pts, n));
 }
 
+bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n) {
+    constexpr int kMaxSide = 64, kMaxPoints = 16;
+    if (n < 2 || n > kMaxPoints) return false;
+    QImage* image = DirectImage();
+    if (!image) return false;
+    const TPen& pen = dc.GetPen();
+    const TBrush& brush = dc.GetBrush();
+    // Thin outlines only: Qt's stroke of a wide one is not the same wherever the
+    // shape stands.
+    if (!pen.IsNull() && (pen.GetStyle() != PS_SOLID || dc.DevicePenWidth() != 0)) return false;
+    // Hatches are laid from the device's corner: a shape does not carry them along.
+    if (!brush.IsNull() && brush.GetStyle() != BS_SOLID) return false;
+    int left = pts[0].x, top = pts[0].y, right = left, bottom = top;
+    for (int i = 1; i < n; ++i) {
+        left = std::min(left, pts[i].x), right = std::max(right, pts[i].x);
+        top = std::min(top, pts[i].y), bottom = std::max(bottom, pts[i].y);
+    }
+    if ((long long)right - left > kMaxSide || (long long)bottom - top > kMaxSide) return false;
+    const int penWidth = pen.IsNull() ? -1 : dc.DevicePenWidth();
+    stampKey_.clear();
+    stampKey_.push_back(kind);
+    stampKey_.push_back(penWidth);
+    stampKey_.push_back(brush.IsNull() ? 0 : 1);
+    for (int i = 0; i < n; ++i) {
+        stampKey_.push_back(pts[i].x - left);
+        stampKey_.push_back(pts[i].y - top);
+    }
+    auto it = stamps_.find(stampKey_);
+    if (it == stamps_.end()) {
+        // Drawn on an image of its own, fill and outline apart, by the same code
+        // as any shape (that image is 16-bit, so it is drawn directly, not stamped).
+        const int margin = std::max(penWidth, 0) + 2;
+        const int w = right - left + 1 + 2 * margin, h = bottom - top + 1 + 2 * margin;
+        TDeviceInfo info = info_;
+        info.logPixelsX = dpiX_;
+        info.logPixelsY = dpiY_;
+        info.technology = DT_RASDISPLAY;
+        std::vector<TPoint> shifted(pts, pts + n);
+        for (TPoint& p : shifted) p = TPoint(p.x - left + margin, p.y - top + margin);
+        auto cover = [&](bool fill, std::vector<StampSpan>& spans) {
+            QImage scratch(w, h, QImage::Format_RGB16);
+            scratch.fill(Qt::white);
+            {
+                TDC sdc(&scratch, info);
+                if (fill) {
+                    if (brush.IsNull()) return;
+                    sdc.SelectStockObject(NULL_PEN);
+                    sdc.SelectObject(TBrush(RGB(0, 0, 0)));
+                } else {
+                    if (pen.IsNull()) return;
+                    sdc.SelectObject(TPen(RGB(0, 0, 0), std::max(penWidth, 0)));
+                    sdc.SelectStockObject(NULL_BRUSH);
+                }
+                if (kind == 0)
+                    sdc.Polygon(shifted.data(), n);
+                else
+                    sdc.Ellipse(shifted[0].x, shifted[0].y, shifted[1].x, shifted[1].y);
+            }
+            for (int y = 0; y < h; ++y) {
+                int x = 0;
+                while (x < w) {
+                    while (x < w && (scratch.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF) ++x;
+                    const int x0 = x;
+                    while (x < w && (scratch.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) ++x;
+                    if (x > x0) spans.push_back({y - margin, x0 - margin, x - 1 - margin});
+                }
+            }
+        };
+        Stamp stamp;
+        cover(true, stamp.fill);
+        cover(false, stamp.outline);
+        if (stamps_.size() >= 256) stamps_.clear();
+        it = stamps_.emplace(stampKey_, std::move(stamp)).first;
+    }
+
+    ClipWindows(dc);
+    uchar* bits = image->bits();
+    const qsizetype stride = image->bytesPerLine();
+    auto put = [&](const std::vector<StampSpan>& spans, COLORREF c) {
+        if (spans.empty()) return;
+        const QRgb colour = ToQColor(c).rgb();
+        const RopMasks m = MakeRopMasks(dc.GetROP2(), colour);
+        const bool copy = dc.GetROP2() == R2_COPYPEN;
+        for (const QRect& window : windows_) {
+            for (const StampSpan& sp : spans) {
+                const long long y = (long long)top + sp.y;
+                if (y < window.top() || y > window.bottom()) continue;
+                const long long x0 = std::max<long long>((long long)left + sp.x0, window.left());
+                const long long x1 = std::min<long long>((long long)left + sp.x1, window.right());
+                if (x0 > x1) continue;
+                auto* px = reinterpret_cast<std::uint32_t*>(bits + y * stride);
+                if (copy) {
+                    std::fill(px + x0, px + x1 + 1, std::uint32_t(colour | 0xFF000000u));
+                    continue;
+                }
+                for (long long x = x0; x <= x1; ++x) px[x] = (~px[x] & m.k0) | (px[x] & m.k1) | 0xFF000000u;
+            }
+        }
+    };
+    put(it->second.fill, brush.GetColor());
+    put(it->second.outline, pen.GetColor());
+    return true;
+}
+
 void PainterBackend::Polygon(const TDC& dc, const TPoint* pts, int n) {
     if (!Prepare(dc)) return;
+    if (DrawStamped(dc, 0, pts, n)) return;
     QPolygon poly = ToPolygon(pts, n);
     QBrush brush = MakeBrush(dc);
     if (brush.style() != Qt::NoBrush) {
@@ -537,6 +846,8 @@ void PainterBackend::Rectangle(const TDC& dc, const TRect& r) {
 
 void PainterBackend::Ellipse(const TDC& dc, const TRect& r) {
     if (r.Width() <= 0 || r.Height() <= 0 || !Prepare(dc)) return;
+    const TPoint corners[2] = {TPoint(r.left, r.top), TPoint(r.right, r.bottom)};
+    if (DrawStamped(dc, 1, corners, 2)) return;
     const QRectF box(r.left, r.top, r.Width() - 1, r.Height() - 1);
     QBrush brush = MakeBrush(dc);
     if (brush.style() != Qt::NoBrush) {

@@ -50,6 +50,10 @@ struct GraphViewSettings {
 void DrawGraphView(const TIArrayAsVector<BoxFrame>& axisSets, TDC& dc,
                    const GraphViewSettings& view);
 
+// Gives back the working memory that series drawing keeps from one drawing to the
+// next (room for the largest series drawn so far); the next drawing takes it anew.
+void ReleaseSeriesScratch();
+
 // The page rectangle the document occupies, estimated from stored rectangles only:
 // every frame, figure bounds, laid-out text and numeric-label box, united and
 // inflated by 100 twips on every side. Series, ticks and line widths are not

@@ -6,6 +6,7 @@
 #include "numerics/splines.h"
 #include "platform/escape.h"
 #include "platform/winmath.h"
+#include "render/graphdraw.h"
 #include "render/markers.h"
 #include "render/output.h"
 #include "render/seriesrun.h"
@@ -17,6 +18,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string_view>
 
 namespace seriesdraw {
@@ -95,9 +97,6 @@ public:
             s_.yMax.Fit(n);
             s_.yMin.Fit(n);
         }
-        // + 1: the closing point of a closed polyline.
-        if (s_.run.size() < n + 1) s_.run.resize(n + 1);
-        s_.runRows.Fit(n);
 
         const std::string_view xText = st.IsXFormula == 1 ? Cut(st.XFormula) : "x";
         const std::string_view yText = st.IsYFormula == 1 ? Cut(st.YFormula) : "y";
@@ -113,6 +112,7 @@ public:
         }
         if (WalkPlainColumns(xText, yText)) return;
 
+        FitRun();
         std::uint8_t* flags = s_.flags.data();
         if (!Pass(xText, BoxFrame::ComponentValue, s_.x.data())) return;
         CopyFlags(plot.XData, flags, false);
@@ -143,6 +143,15 @@ public:
     }
 
 private:
+    // Room in the run arrays for the whole series (a series drawn as it is walked
+    // needs none).
+    void FitRun() {
+        const std::size_t n = std::size_t(c_.plot.XData.GetItemsInContainer());
+        // + 1: the closing point of a closed polyline.
+        if (s_.run.size() < n + 1) s_.run.resize(n + 1);
+        s_.runRows.Fit(n);
+    }
+
     // When both processing formulas are a plain column and every column has all
     // the rows (what a series read from a file has), the values are mapped straight
     // from the columns into the runs: the same points as the passes and the walk
@@ -165,6 +174,11 @@ private:
             plot.YData.GetItemsInContainer() < rows)
             return false;
 
+        if (c_.mapX.IsLinear() && c_.mapY.IsLinear() && Streams()) {
+            StreamLinearColumns(*xColumn, *yColumn);
+            return true;
+        }
+        FitRun();
         if (c_.mapX.IsLinear() && c_.mapY.IsLinear())
             WalkLinearColumns(*xColumn, *yColumn);
         else
@@ -232,6 +246,95 @@ private:
         }
         c_.runCount = count;
         CloseRun();
+    }
+
+    // Whether each run may be drawn while it is walked, without being kept: on a
+    // device context, a polyline and nothing else of the series that reads the run
+    // again (filled forms, error bars, markers).
+    bool Streams() const {
+        const TPlotStyle& st = c_.style;
+        return c_.mode == OUT_DC && RasterLineReduction() && st.LineStyle != LineStyleNull &&
+               st.LineInterpolate == 0 &&
+               !(st.MarkerStyle >= 6 && st.MarkerStyle <= 13) && !MarkersVisible() &&
+               c_.plot.PlotFile.IsXErrorBar != 1 && c_.plot.PlotFile.IsYErrorBar != 1;
+    }
+
+    // WalkLinearColumns for a series whose runs are only lines: each block of
+    // mapped values goes straight on to the line, so no run is kept and a large
+    // series draws through a few kilobytes. The same drawing and polls as closing
+    // each run with its points.
+    void StreamLinearColumns(const TDataColumn& xColumn, const TDataColumn& yColumn) {
+        constexpr int kBlock = 100;  // a multiple of the Escape poll's interval
+        const TPlot& plot = c_.plot;
+        const TPlotStyle& st = c_.style;
+        const int mode = c_.mode;
+        TDC& dc = c_.dc;
+        const int rows = plot.XData.GetItemsInContainer();
+        const TDataElement* xs = xColumn.data();
+        const TDataElement* ys = yColumn.data();
+        const TDataElement* xFlags = plot.XData.data();
+        const TDataElement* yFlags = plot.YData.data();
+        const AxisValueMap& mapX = c_.mapX;
+        const AxisValueMap& mapY = c_.mapY;
+        std::optional<StyledPolylineStream> line;
+        auto add = [&](const double* px, const double* py, int n) {
+            if (n <= 0) return true;
+            if (!line) {
+                OutSelectPen(mode, dc, TColor(st.LineColor), c_.lineWidth, c_.file);
+                OutBeginPath(mode, dc, c_.file);
+                line.emplace(mode, dc, st.LineStyle, c_.lineWidth, st.Clipping == 1 ? 1 : 0, &c_.display,
+                             c_.file, c_.extent, rows);
+            }
+            return line->Add(px, py, n);
+        };
+        auto close = [&] {
+            if (!line) return;
+            line->End();
+            line.reset();
+            OutEndPath(mode, dc, c_.file);
+            OutStrokePath(mode, dc, c_.file);
+            OutRestorePen(mode, dc);
+        };
+        double bx[kBlock], by[kBlock];
+        std::uint8_t bf[kBlock];
+        for (int first = 0; first < rows; first += kBlock) {
+            if (c_.Escaped(first)) break;
+            const int m = std::min(kBlock, rows - first);
+            std::uint8_t any = 0;
+            for (int k = 0; k < m; ++k) {
+                bf[k] = xFlags[first + k].Flag | yFlags[first + k].Flag;
+                any |= bf[k];
+            }
+            for (int k = 0; k < m; ++k) {
+                const double v = xs[first + k].Value;
+                bx[k] = std::isfinite(v) ? v : kInf;
+            }
+            for (int k = 0; k < m; ++k) {
+                const double v = ys[first + k].Value;
+                by[k] = std::isfinite(v) ? v : kInf;
+            }
+            mapX.MapLinear(bx, m);
+            mapY.MapLinear(by, m);
+            if (any == 0) [[likely]] {
+                if (!add(bx, by, m)) break;
+                continue;
+            }
+            // Rows with flags: the points before a "*" row end their run there.
+            int kept = 0;
+            bool stopped = false;
+            for (int k = 0; k < m && !stopped; ++k) {
+                if (bf[k] == 0) {
+                    bx[kept] = bx[k];
+                    by[kept++] = by[k];
+                } else if (bf[k] & DataFlagStar) {
+                    stopped = !add(bx, by, kept);
+                    kept = 0;
+                    close();
+                }
+            }
+            if (stopped || !add(bx, by, kept)) break;
+        }
+        close();
     }
 
     template <class MapX, class MapY>
@@ -398,6 +501,11 @@ private:
         return DrawMarkers();
     }
 
+    bool MarkersVisible() const {
+        const TPlotStyle& st = c_.style;
+        return HasMarkerShape(st.MarkerStyle) || (st.MarkerCenterDot == 1 && st.MarkerStyle != MarkerNone);
+    }
+
     bool DrawMarkers() {
         const TPlotStyle& st = c_.style;
         const int mode = c_.mode;
@@ -414,8 +522,7 @@ private:
 
         // Codes without a shape and without the centre dot draw nothing at any
         // point, so their points are not walked.
-        const bool visible = HasMarkerShape(st.MarkerStyle) ||
-                             (st.MarkerCenterDot == 1 && st.MarkerStyle != MarkerNone);
+        const bool visible = MarkersVisible();
         bool ok = true;
         if (visible) {
             const TRect& d = c_.display;
@@ -466,6 +573,9 @@ public:
     ScratchLease(const ScratchLease&) = delete;
     ScratchLease& operator=(const ScratchLease&) = delete;
     seriesdraw::SeriesScratch& Get() { return own_ ? *own_ : Shared(); }
+    static void Release() {
+        if (!inUse_) Shared() = seriesdraw::SeriesScratch();
+    }
 
 private:
     static seriesdraw::SeriesScratch& Shared() {
@@ -478,6 +588,8 @@ private:
 };
 
 }  // namespace
+
+void ReleaseSeriesScratch() { ScratchLease::Release(); }
 
 void BoxFrame::DrawPlot(int mode, int quality, TDC& dc, const TPlot* plot, int seriesNo, FILE* file,
                         TRect* extent) {

@@ -9,6 +9,9 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <memory>
+#include <optional>
+#include <vector>
 
 #define KV_NOINLINE __attribute__((noinline))
 
@@ -165,73 +168,154 @@ struct AxisMap {
 };
 
 // Whether the moves and lines may reach this context reduced per pixel column: a
-// raster display, a solid one-pixel pen, plain copying.
+// raster display, a solid pen of any width, plain copying.
 bool MayReduce(TDC& dc) {
     return gRasterReduction && dc.GetBackend() && dc.GetDeviceCaps(TECHNOLOGY) == DT_RASDISPLAY &&
-           dc.GetROP2() == R2_COPYPEN && !dc.GetPen().IsNull() &&
-           dc.GetPen().GetStyle() == PS_SOLID && dc.DevicePenWidth() == 0;
+           dc.GetROP2() == R2_COPYPEN && !dc.GetPen().IsNull() && dc.GetPen().GetStyle() == PS_SOLID;
 }
 
-// The moves and lines on a raster display, reduced per device pixel column. The
-// points of a run of lines that fall in one column are joined by vertical device
-// segments. A one-pixel line draws its first pixel and never its last, and one of
-// no length draws nothing, so together they draw the span from the column's highest
-// to its lowest row: every row of it is passed through or left from, except that
-// the last point's row, when it is the highest or the lowest, is drawn only if the
-// path left it after first reaching it. The first point, the two extremes in their
-// order and the last point draw the same span; where they would leave out the last
-// point's row and the column did not, the extreme in that row and the other
-// extreme go before the last point. The segments between columns stay as they are.
+// The moves and lines on a raster display, reduced per device pixel column.
 //
-// Device coordinates are worked out per column, not per point: a column's range of
-// logical x, and the ranges of logical y of its highest and lowest device rows, are
-// found once, and each point is compared with them. The mapping is monotonic, so the extremes
-// in device y are the extremes in logical y.
+// Every point of a column maps to the same device x, so a line between two points
+// of one column is a vertical device line, and what such lines draw is a set of
+// rows of that column: a one-pixel line from row a to row b draws the rows from a
+// up to b, b left out; a wide line covers the closed rows a..b with the round
+// ends of the pen, whose pixels depend only on the segment (platform/dcpainter).
+// The column's lines therefore draw exactly the union of their row intervals,
+// drawn here once per maximal interval at the column's end (as touching or
+// overlapping intervals of a wide pen, and adjacent ones of a thin pen, unite).
+// Lines from one column to another, and moves, reach the device as they are. On
+// plain copying the order does not matter, so the picture is the same pixel for
+// pixel as with every line drawn, for every solid pen width and for dashes alike;
+// a line whose rows the column already holds need not be worked out at all.
+//
+// Device coordinates are the context's own mapping, worked out once per column
+// for x and once per point for y.
 class ReducingSink {
 public:
-    explicit ReducingSink(TDC& dc) : dc_(dc) { SetUpMapping(); }
+    ReducingSink(TDC& dc) : dc_(dc), wide_(dc.DevicePenWidth() >= 2) { SetUpMapping(); }
 
-    KV_NOINLINE void Move(TPoint p, bool) {
+    void Move(TPoint p, bool) {
         ++PathPointCount;
-        // A move to where the pen stands (a zero-length gap, a path restart)
-        // changes nothing on the device.
-        if (inRun_ && p == last_) return;
-        EndRun();
-        inRun_ = true;
-        startKind_ = StartMove;
-        StartColumn(p);
+        Goto(p);
     }
 
-    void Line(TPoint p) {
+    KV_NOINLINE void Line(TPoint p) {
         ++PathPointCount;
-        Add(p);
+        if (!started_) [[unlikely]]
+            Goto(dc_.GetCurrentPosition());  // lines from wherever the caller left the pen
+        const int row = Dev(p.y, false);
+        if (p.x >= colLo_ && p.x <= colHi_) [[likely]] {
+            AddPiece(curRow_, row);
+        } else {
+            // Into another column: drawn as it is.
+            const TPoint from(colX_, curRow_);
+            EndColumn();
+            StartColumn(p.x);
+            dc_.DeviceLine(from, TPoint(colX_, row));
+        }
+        cur_ = p;
+        curRow_ = row;
     }
 
     void Restart(TPoint p) {
         PathPointCount = 0;  // what the path end and begin do on a device context
-        Move(p, true);
+        Goto(p);
     }
 
-    void Finish() { EndRun(); }
+    // Worth it from this many points on.
+    static constexpr int kRowTablePoints = 20000;
+    void Prepare(int points) {
+        if (points >= kRowTablePoints) PrepareRows();
+    }
+
+    void Finish() {
+        EndColumn();
+        // The pen ends where the lines left it.
+        if (started_) dc_.MoveToEx(cur_.x, cur_.y);
+    }
+
+    // Whether a segment from the pen to b, dashed or not, draws nothing the column
+    // does not hold already; then Skip(b) stands for it.
+    bool Covers(TPoint b) {
+        if (!started_ || b.x < colLo_ || b.x > colHi_) return false;
+        nextRow_ = Dev(b.y, false);
+        const int lo = std::min(curRow_, nextRow_), hi = std::max(curRow_, nextRow_);
+        if (!wide_ && lo == hi) return true;  // a thin line of no length
+        for (const Rows& r : rows_)
+            if (r.lo <= lo && hi <= r.hi) return true;
+        return false;
+    }
+    void Skip(TPoint b) {
+        PathPointCount += 1;
+        cur_ = b;
+        curRow_ = nextRow_;
+    }
 
 private:
-    enum StartKind { StartMove, StartNone, StartLine };
+    struct Rows {
+        int lo, hi;
+    };
 
-    void Add(TPoint p) {
-        if (!inRun_ || p.x < colLo_ || p.x > colHi_) [[unlikely]] {
-            NextColumn(p);
-            return;
+    void Goto(TPoint p) {
+        if (started_ && p == cur_) return;
+        if (!started_ || p.x < colLo_ || p.x > colHi_) {
+            EndColumn();
+            StartColumn(p.x);
         }
-        if (n_ < 4) head_[n_] = p;
-        const long long key = ySign_ * (long long)p.y;
-        if (key < minKey_) [[unlikely]]
-            NewExtreme(p, key, false);
-        if (key > maxKey_) [[unlikely]]
-            NewExtreme(p, key, true);
-        leftMax_ |= p.y < maxRowLo_ || p.y > maxRowHi_;
-        leftMin_ |= p.y < minRowLo_ || p.y > minRowHi_;
-        last_ = p;
-        ++n_;
+        started_ = true;
+        cur_ = p;
+        curRow_ = Dev(p.y, false);
+    }
+
+    void StartColumn(int x) {
+        Range(x, true, colLo_, colHi_);
+        colX_ = Dev(x, true);
+    }
+
+    // The rows the vertical line from row a to row b draws, into the column's set.
+    void AddPiece(int a, int b) {
+        if (a == b && !wide_) return;  // a thin line of no length draws nothing
+        // Chosen without branches: the direction of a line is as good as random.
+        int lo = std::min(a, b), hi = std::max(a, b);
+        if (!wide_) {
+            lo += a > b ? 1 : 0;
+            hi -= a < b ? 1 : 0;
+        }
+        // Thin rows unite when adjacent, a wide pen's closed intervals when they
+        // share a row. The lines of a column without moves always do, so the
+        // column holds one interval that only grows.
+        const int join = wide_ ? 0 : 1;
+        if (!rows_.empty()) [[likely]] {
+            Rows& last = rows_[lastRows_];
+            if (lo <= last.hi + join && hi + join >= last.lo && rows_.size() == 1) [[likely]] {
+                last.lo = std::min(last.lo, lo);
+                last.hi = std::max(last.hi, hi);
+                return;
+            }
+        }
+        Insert(lo, hi, join);
+    }
+
+    KV_NOINLINE void Insert(int lo, int hi, int join) {
+        std::size_t i = 0;
+        while (i < rows_.size() && rows_[i].hi + join < lo) ++i;
+        std::size_t k = i;
+        while (k < rows_.size() && rows_[k].lo <= hi + join) {
+            lo = std::min(lo, rows_[k].lo);
+            hi = std::max(hi, rows_[k].hi);
+            ++k;
+        }
+        rows_.erase(rows_.begin() + std::ptrdiff_t(i), rows_.begin() + std::ptrdiff_t(k));
+        rows_.insert(rows_.begin() + std::ptrdiff_t(i), Rows{lo, hi});
+        lastRows_ = i;
+    }
+
+    void EndColumn() {
+        for (const Rows& r : rows_)
+            dc_.DeviceLine(TPoint(colX_, r.lo), TPoint(colX_, wide_ ? r.hi : r.hi + 1));
+        rows_.clear();
+        lastRows_ = 0;
     }
 
     void SetUpMapping() {
@@ -250,10 +334,8 @@ private:
             dc_.LPtoDP(&exact, 1);
             fastMap_ = mapX_.Map(v, fast.x) && mapY_.Map(-v, fast.y) && fast == exact;
         }
-        // How many logical units one device unit spans, for the range searches.
+        // How many logical units one device unit spans, for the range search.
         spanX_ = Span(we.cx, ve.cx);
-        spanY_ = Span(we.cy, ve.cy);
-        ySign_ = (double(ve.cy) / double(we.cy)) < 0 ? -1 : 1;
     }
 
     static long long Span(int logical, int device) {
@@ -261,9 +343,36 @@ private:
         return std::min<long long>(l / std::max<long long>(d, 1) + 2, 1LL << 30);
     }
 
+    // For a long polyline: the device row of every logical y the device shows,
+    // looked up instead of worked out point by point.
+    void PrepareRows() {
+        if (!fastMap_ || !dc_.GetBackend()) return;
+        const int rows = dc_.GetDeviceCaps(VERTRES);
+        TPoint ends[2] = {TPoint(0, -2), TPoint(0, rows + 2)};
+        if (rows <= 0 || !dc_.DPtoLP(ends, 2)) return;
+        const long long lo = std::min(ends[0].y, ends[1].y) - 2, hi = std::max(ends[0].y, ends[1].y) + 2;
+        if (hi - lo > (1 << 20)) return;  // so fine a mapping that the points are few a row anyway
+        rowTable_.resize(std::size_t(hi - lo + 1));
+        for (long long v = lo; v <= hi; ++v) {
+            int out;
+            if (!mapY_.Map(int(v), out)) {
+                rowTable_.clear();
+                return;
+            }
+            rowTable_[std::size_t(v - lo)] = out;
+        }
+        rowTableLo_ = lo;
+    }
+
     int Dev(int v, bool xAxis) const {
+        if (!xAxis) {
+            const unsigned long long k = (unsigned long long)((long long)v - rowTableLo_);
+            if (k < rowTable_.size()) [[likely]]
+                return rowTable_[std::size_t(k)];
+        }
         int out;
-        if (fastMap_ && (xAxis ? mapX_ : mapY_).Map(v, out)) return out;
+        if (fastMap_ && (xAxis ? mapX_ : mapY_).Map(v, out)) [[likely]]
+            return out;
         TPoint d = xAxis ? TPoint(v, 0) : TPoint(0, v);
         dc_.LPtoDP(&d, 1);
         return xAxis ? d.x : d.y;
@@ -274,7 +383,7 @@ private:
     // context's limits) only splits a column, which stays exact.
     void Range(int v, bool xAxis, long long& lo, long long& hi) const {
         const int c = Dev(v, xAxis);
-        const long long span = xAxis ? spanX_ : spanY_;
+        const long long span = spanX_;
         auto same = [&](long long u) {
             return u >= INT_MIN && u <= INT_MAX && Dev(int(u), xAxis) == c;
         };
@@ -293,145 +402,43 @@ private:
         hi = a;
     }
 
-    KV_NOINLINE void NextColumn(TPoint p) {
-        if (!inRun_) {
-            // Lines from wherever the caller left the pen.
-            inRun_ = true;
-            startKind_ = StartNone;
-            StartColumn(dc_.GetCurrentPosition());
-            Add(p);
-            return;
-        }
-        EmitColumn();
-        StartColumn(p);
-    }
-
-    // Column statistics: the first four points as they came, the first points at
-    // the extremes of device y, the last point, and for the highest and the lowest
-    // device row whether a point outside it came after the path first reached it.
-    void StartColumn(TPoint p) {
-        Range(p.x, true, colLo_, colHi_);
-        head_[0] = min_ = max_ = last_ = p;
-        minKey_ = maxKey_ = ySign_ * (long long)p.y;
-        iMin_ = iMax_ = 0;
-        Range(p.y, false, maxRowLo_, maxRowHi_);
-        minRowLo_ = maxRowLo_;
-        minRowHi_ = maxRowHi_;
-        leftMin_ = leftMax_ = false;
-        n_ = 1;
-    }
-
-    KV_NOINLINE void NewExtreme(TPoint p, long long key, bool lowest) {
-        (lowest ? max_ : min_) = p;
-        (lowest ? maxKey_ : minKey_) = key;
-        (lowest ? iMax_ : iMin_) = n_;
-        long long& lo = lowest ? maxRowLo_ : minRowLo_;
-        long long& hi = lowest ? maxRowHi_ : minRowHi_;
-        if (p.y < lo || p.y > hi) {
-            Range(p.y, false, lo, hi);
-            (lowest ? leftMax_ : leftMin_) = false;
-        }
-    }
-
-    void EndRun() {
-        if (!inRun_) return;
-        EmitColumn();
-        inRun_ = false;
-    }
-
-    // Emits the current column and empties it; the next column's first point is
-    // reached by a line.
-    void EmitColumn() {
-        if (n_ <= 4) {
-            for (int i = 0; i < n_; ++i) Emit(head_[i], i == 0);
-        } else {
-            const bool minFirst = iMin_ < iMax_;
-            TPoint order[6] = {head_[0], minFirst ? min_ : max_, minFirst ? max_ : min_, last_};
-            int count = 4;
-            const int top = Dev(min_.y, false), bottom = Dev(max_.y, false);
-            const int lastRow = Dev(last_.y, false);
-            // A last point inside the span is passed through either way; on an
-            // extreme row the column draws it if it left that row after first
-            // reaching it, the picks if one of them did.
-            const bool onExtreme = top != bottom && (lastRow == top || lastRow == bottom);
-            if (onExtreme && (lastRow == bottom ? leftMax_ : leftMin_) &&
-                !PicksDrawLast(order, count, lastRow)) {
-                order[5] = order[3];
-                order[3] = lastRow == bottom ? max_ : min_;
-                order[4] = lastRow == bottom ? min_ : max_;
-                count = 6;
-            }
-            // Successive picks on one device point would add zero-length segments,
-            // which draw nothing: keep one, at the later logical point.
-            TPoint picked[6];
-            int rows[6];
-            int m = 0;
-            for (int i = 0; i < count; ++i) {
-                const int row = Dev(order[i].y, false);
-                if (m > 0 && rows[m - 1] == row) {
-                    picked[m - 1] = order[i];
-                } else {
-                    picked[m] = order[i];
-                    rows[m++] = row;
-                }
-            }
-            for (int i = 0; i < m; ++i) Emit(picked[i], i == 0);
-        }
-        n_ = 0;
-        startKind_ = StartLine;
-    }
-
-    // Whether the path through picks draws the row of its last point, an extreme
-    // row: a point in that row followed by one outside it.
-    bool PicksDrawLast(const TPoint* picks, int count, int lastRow) const {
-        bool inRow = false;
-        for (int i = 0; i < count - 1; ++i) {
-            const bool here = Dev(picks[i].y, false) == lastRow;
-            if (inRow && !here) return true;
-            inRow = inRow || here;
-        }
-        return inRow && Dev(picks[count - 1].y, false) != lastRow;
-    }
-
-    void Emit(TPoint p, bool columnFirst) {
-        if (columnFirst) {
-            if (startKind_ == StartMove) {
-                dc_.MoveToEx(p.x, p.y);
-                return;
-            }
-            if (startKind_ == StartNone) return;
-        }
-        dc_.LineTo(p.x, p.y);
-    }
-
     TDC& dc_;
+    bool wide_;
     bool fastMap_ = false;
     AxisMap mapX_, mapY_;
-    long long spanX_ = 2, spanY_ = 2;
-    int ySign_ = 1;
-    bool inRun_ = false;
-    StartKind startKind_ = StartMove;
+    long long spanX_ = 2;
+    bool started_ = false;
+    TPoint cur_;
+    int curRow_ = 0, nextRow_ = 0;
     long long colLo_ = 0, colHi_ = -1;  // logical x of the current column
-    // Logical y of its highest and lowest device rows.
-    long long minRowLo_ = 0, minRowHi_ = -1, maxRowLo_ = 0, maxRowHi_ = -1;
-    int n_ = 0;
-    TPoint head_[4];
-    TPoint min_, max_, last_;
-    long long minKey_ = 0, maxKey_ = 0;
-    int iMin_ = 0, iMax_ = 0;
-    bool leftMin_ = false, leftMax_ = false;
+    int colX_ = 0;                      // its device x
+    std::vector<Rows> rows_;            // its rows drawn so far, sorted, apart
+    std::size_t lastRows_ = 0;
+    std::vector<int> rowTable_;
+    long long rowTableLo_ = 0;
 };
+
+// The direct sink never skips a segment.
+inline bool SegmentCovered(DirectSink&, TPoint) { return false; }
+inline void SkipSegment(DirectSink&, TPoint) {}
+inline bool SegmentCovered(ReducingSink& out, TPoint b) { return out.Covers(b); }
+inline void SkipSegment(ReducingSink& out, TPoint b) { out.Skip(b); }
+
+// The dash phase after a segment of length len (> 0): phase + len modulo the
+// period, whose division is left out where the quotient is certainly below 1.
+inline void AdvancePhase(double& phase, double len, double period, double belowPeriod) {
+    if (!(len > 0.0)) return;
+    auto wrap = [&](double x) {
+        return x < belowPeriod && x >= 0.0 ? x : x - std::floor(x / period) * period;
+    };
+    phase = wrap(phase + wrap(len));
+}
 
 // One clipped and snapped segment p1-p2, dashed from phase on; the pen stands at
 // p1. Advances the phase by the segment's length.
 template <class Sink>
 __attribute__((always_inline)) inline void DrawSegment(Sink& out, const Pt& p1, const Pt& p2, double& phase, int style,
                         const double* pattern, int count, double period, double belowPeriod) {
-    // x - floor(x / period) * period, whose division is left out where the
-    // quotient is certainly below 1.
-    auto wrap = [&](double x) {
-        return x < belowPeriod && x >= 0.0 ? x : x - std::floor(x / period) * period;
-    };
     auto restartIfLong = [&](TPoint at) {
         if (PathPointCount + 2 >= 1000) [[unlikely]]
             out.Restart(at);
@@ -464,69 +471,110 @@ __attribute__((always_inline)) inline void DrawSegment(Sink& out, const Pt& p1, 
         out.Move(end, true);
     restartIfLong(end);
 
-    phase = wrap(phase + wrap(len));
+    AdvancePhase(phase, len, period, belowPeriod);
 }
 
-// The polyline itself, for either sink.
-template <class Sink>
-void RunPolyline(Sink& out, const DoublePoint* points, int n, int style, const double* pattern,
-                 int count, double period, const TRect& clip) {
+inline Pt ToPt(const DoublePoint& p) { return Pt{p.X, p.Y}; }
+inline Pt ToPt(const Pt& p) { return p; }
+
+// The walk along a polyline, for either sink: its dashes, pen and polls carry on
+// from one call of Segments to the next, so the points may come a block at a time.
+struct PolylineWalk {
+    const double* pattern;
+    int count;
+    int style;
+    double period;
     // Below this a length or phase is less than one period also after the division
     // that wraps it.
-    const double belowPeriod = period * 0.999999;
+    double belowPeriod;
+    TRect clip;
 
     double phase = 0.0;
     bool started = false;
+    bool stopped = false;  // by an Escape poll
     int poll = 0;
     // When a segment's end lay inside the clip rectangle, the next segment starts
     // there: its start needs neither a test nor snapping again.
     bool carry = false;
     Pt carried{0, 0};
-    for (int i = 0; i < n; ++i, ++poll) {
-        if (poll == 100) poll = 0;
-        if (poll == 1 && CheckEscapeAbort() == 1) break;
-        Pt p1{points[i].X, points[i].Y}, p2{points[i + 1].X, points[i + 1].Y};
-        const bool wasCarried = carry;
-        carry = false;
-        if (wasCarried && Inside(p2, clip)) [[likely]] {
-            p1 = carried;
-            // Inside the clip rectangle a coordinate fits an int: snap it there.
-            p2.x = TruncToInt(p2.x + 0.5);
-            p2.y = TruncToInt(p2.y + 0.5);
-            DrawSegment(out, p1, p2, phase, style, pattern, count, period, belowPeriod);
-            carry = true;
-            carried = p2;
-            continue;
-        }
-        const bool aUsable = Usable(p1), bUsable = Usable(p2);
-        if (!started) [[unlikely]] {
-            if (!aUsable) continue;
-            const TPoint p = Truncated(p1);
-            out.Move(p, clip.Contains(p));
-            started = true;
-        }
-        if (!aUsable || !bUsable) [[unlikely]] {
-            // A break: resume at the next usable point; the phase runs on.
-            if (bUsable) {
-                const TPoint p = Truncated(p2);
-                out.Move(p, clip.Contains(p));
-            }
-            continue;
-        }
 
-        const int r = ClipPts(p1, p2, clip);
-        if (r == ClipOutside) continue;
-        if (r == ClipMovedFirst || r == ClipMovedBoth) out.Move(Truncated(p1), true);
-        DrawSegment(out, p1, p2, phase, style, pattern, count, period, belowPeriod);
-        if (r == ClipInside || r == ClipMovedFirst) {
-            carry = true;
-            carried = p2;
+    PolylineWalk(const double* pattern_, int count_, int style_, double period_, const TRect& clip_)
+        : pattern(pattern_), count(count_), style(style_), period(period_), belowPeriod(period_ * 0.999999),
+          clip(clip_) {}
+
+    // The segments between points[0..n]; false once an Escape poll stopped the line.
+    template <class Sink, class P>
+    bool Segments(Sink& out, const P* points, int n) {
+        for (int i = 0; i < n && !stopped; ++i, ++poll) {
+            if (poll == 100) poll = 0;
+            if (poll == 1 && CheckEscapeAbort() == 1) {
+                stopped = true;
+                break;
+            }
+            Pt p1 = ToPt(points[i]), p2 = ToPt(points[i + 1]);
+            const bool wasCarried = carry;
+            carry = false;
+            if (wasCarried && Inside(p2, clip)) [[likely]] {
+                p1 = carried;
+                // Inside the clip rectangle a coordinate fits an int: snap it there.
+                p2.x = TruncToInt(p2.x + 0.5);
+                p2.y = TruncToInt(p2.y + 0.5);
+                const TPoint end(int(p2.x), int(p2.y));
+                // Only dashes have lines worth leaving out: a solid line's next
+                // piece is as quick to add as to test.
+                if (style != LineStyleSolid && SegmentCovered(out, end)) {
+                    // Nothing new to draw: the pen and the dashes move on.
+                    const double dx = p2.x - p1.x, dy = p2.y - p1.y;
+                    AdvancePhase(phase, std::sqrt(dx * dx + dy * dy), period, belowPeriod);
+                    SkipSegment(out, end);
+                } else {
+                    DrawSegment(out, p1, p2, phase, style, pattern, count, period, belowPeriod);
+                }
+                carry = true;
+                carried = p2;
+                continue;
+            }
+            const bool aUsable = Usable(p1), bUsable = Usable(p2);
+            if (!started) [[unlikely]] {
+                if (!aUsable) continue;
+                const TPoint p = Truncated(p1);
+                out.Move(p, clip.Contains(p));
+                started = true;
+            }
+            if (!aUsable || !bUsable) [[unlikely]] {
+                // A break: resume at the next usable point; the phase runs on.
+                if (bUsable) {
+                    const TPoint p = Truncated(p2);
+                    out.Move(p, clip.Contains(p));
+                }
+                continue;
+            }
+
+            const int r = ClipPts(p1, p2, clip);
+            if (r == ClipOutside) continue;
+            if (r == ClipMovedFirst || r == ClipMovedBoth) out.Move(Truncated(p1), true);
+            DrawSegment(out, p1, p2, phase, style, pattern, count, period, belowPeriod);
+            if (r == ClipInside || r == ClipMovedFirst) {
+                carry = true;
+                carried = p2;
+            }
         }
+        return !stopped;
     }
+};
+
+// The polyline itself, for either sink.
+template <class Sink>
+void RunPolyline(Sink& out, const DoublePoint* points, int n, int style, const double* pattern,
+                 int count, double period, const TRect& clip) {
+    PolylineWalk walk(pattern, count, style, period, clip);
+    walk.Segments(out, points, n);
     out.Finish();
 }
 
 }  // namespace
+
+bool RasterLineReduction() { return gRasterReduction; }
 
 bool SetRasterLineReduction(bool on) {
     bool old = gRasterReduction;
@@ -609,9 +657,79 @@ void DrawStyledPolyline(int mode, TDC& dc, const DoublePoint* points, int n, int
 
     if (mode == OUT_DC && MayReduce(dc)) {
         ReducingSink out(dc);
+        out.Prepare(n);
         RunPolyline(out, points, n, style, pattern, count, period, clip);
     } else {
         DirectSink out(mode, dc, file, extent, width);
         RunPolyline(out, points, n, style, pattern, count, period, clip);
     }
+}
+
+struct StyledPolylineStream::Impl {
+    double pattern[MaxDashElements];
+    int count = 0;
+    std::optional<ReducingSink> reducing;
+    std::optional<DirectSink> direct;
+    std::optional<PolylineWalk> walk;
+    Pt last{0, 0};
+    bool haveLast = false;
+    bool any = false;  // a segment came
+    std::vector<Pt> block;
+};
+
+StyledPolylineStream::StyledPolylineStream(int mode, TDC& dc, int style, int width, int clipOn,
+                                           const TRect* clipRect, FILE* file, TRect* extent, int points)
+    : impl_(std::make_unique<Impl>()) {
+    Impl& m = *impl_;
+    m.count = DashPattern(style, m.pattern);
+    if (m.count == 0) return;
+    const double unit = DashUnit(width);
+    double period = 0.0;
+    for (int i = 0; i < m.count; ++i) {
+        m.pattern[i] *= unit;
+        period += m.pattern[i];
+    }
+    const TRect clip = clipOn && clipRect ? *clipRect : kPageLimit;
+    m.walk.emplace(m.pattern, m.count, style, period, clip);
+    if (mode == OUT_DC && MayReduce(dc)) {
+        m.reducing.emplace(dc);
+        m.reducing->Prepare(points);
+    } else {
+        m.direct.emplace(mode, dc, file, extent, width);
+    }
+}
+
+StyledPolylineStream::~StyledPolylineStream() { End(); }
+
+bool StyledPolylineStream::Add(const double* xs, const double* ys, int n) {
+    Impl& m = *impl_;
+    if (!m.walk || n <= 0) return !m.walk || !m.walk->stopped;
+    if (m.walk->stopped) return false;
+    m.block.resize(std::size_t(n) + 1);
+    Pt* b = m.block.data();
+    int first = 1;
+    if (m.haveLast) {
+        b[0] = m.last;
+        first = 0;
+    }
+    for (int k = 0; k < n; ++k) b[k + 1] = Pt{xs[k], ys[k]};
+    m.last = b[n];
+    m.haveLast = true;
+    const int segments = n - first;
+    if (segments <= 0) return true;
+    m.any = true;
+    return m.reducing ? m.walk->Segments(*m.reducing, b + first, segments)
+                      : m.walk->Segments(*m.direct, b + first, segments);
+}
+
+void StyledPolylineStream::End() {
+    Impl& m = *impl_;
+    if (m.any) {
+        if (m.reducing) m.reducing->Finish();
+        if (m.direct) m.direct->Finish();
+    }
+    m.any = false;
+    m.walk.reset();
+    m.reducing.reset();
+    m.direct.reset();
 }

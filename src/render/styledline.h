@@ -10,6 +10,7 @@
 #include "platform/geometry.h"
 
 #include <cstdio>
+#include <memory>
 
 // Line styles, as stored in series, figures and grid lines.
 constexpr int LineStyleNull = 0;
@@ -80,6 +81,28 @@ int ClipSegment(DoublePoint& p1, DoublePoint& p2, const TRect& clipRect);
 void DrawStyledPolyline(int mode, TDC& dc, const DoublePoint* points, int n, int style, int width,
                         int clipOn, const TRect* clipRect, FILE* file, TRect* extent);
 
-// Switches the raster reduction of DrawStyledPolyline on or off (on at start);
-// returns the previous setting. For comparisons in tests and benchmarks.
+// DrawStyledPolyline with its points coming a block at a time (a series mapped as
+// it is walked): the same drawing, polls included, as one call with all of them.
+// points is how many there will be about, for the device's preparation.
+class StyledPolylineStream {
+public:
+    StyledPolylineStream(int mode, TDC& dc, int style, int width, int clipOn, const TRect* clipRect,
+                         FILE* file, TRect* extent, int points);
+    ~StyledPolylineStream();
+    StyledPolylineStream(const StyledPolylineStream&) = delete;
+    StyledPolylineStream& operator=(const StyledPolylineStream&) = delete;
+    // The next n points of the line; false once an Escape poll stopped it.
+    bool Add(const double* xs, const double* ys, int n);
+    // The line is complete (also by the destructor).
+    void End();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Switches the raster reduction of DrawStyledPolyline, and the drawing of series
+// lines as they are walked, on or off (on at start); returns the previous setting.
+// For comparisons in tests and benchmarks.
 bool SetRasterLineReduction(bool on);
+bool RasterLineReduction();

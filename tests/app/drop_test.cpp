@@ -7,13 +7,19 @@
 #include "dialogs/kit/controls.h"
 #include "platform/stringtable.h"
 
+#include "chart/winlayer/escapepoll.h"
+#include "render/output.h"
+
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QImage>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 
 #include <fstream>
+#include <memory>
 
 namespace {
 
@@ -184,6 +190,52 @@ TEST_F(Drop, TheFrameHandsDroppedLocalFilesOnAfterTheDrop) {
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(chart()->FileName, "Untitled.kv3");  // not yet: after the drop
     QCoreApplication::processEvents();
+    EXPECT_EQ(chart()->FileName, graph);
+    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 3);
+}
+
+// A file dropped and a timer due while a long drawing polls the Escape check: the
+// drawing looks at the window system (so the drop reaches the frame meanwhile),
+// but the graph is opened and the timer fires only once the drawing is over.
+TEST_F(Drop, ADropAndATimerDuringALongDrawingTakeEffectAfterIt) {
+    kv::win::InstallEscapePoll();  // as the program does at start-up
+    Start();
+    const std::string graph = WriteGraph("dropped.kv3", 3);
+    auto plot = std::make_unique<TPlot>();
+    for (int i = 0; i < 100000; ++i) {
+        plot->AddX(TDataElement(i * 1e-4));
+        plot->AddY(TDataElement((i % 7) * 1.3));
+    }
+    chart()->Current->PlotList.Add(plot.release());
+    QCoreApplication::processEvents();
+
+    auto mime = std::make_unique<QMimeData>();
+    mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(graph))});
+    QCoreApplication::postEvent(app->Frame, new QDragEnterEvent(QPoint(10, 10), Qt::CopyAction, mime.get(),
+                                                                Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(app->Frame, new QDropEvent(QPointF(10, 10), Qt::CopyAction, mime.get(),
+                                                           Qt::LeftButton, Qt::NoModifier));
+    bool fired = false;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&] { fired = true; });
+    timer.start(0);
+
+    const long long looks = kv::win::EscapePollLooks();
+    QImage image(800, 600, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        TDC dc(&image);
+        chart()->DrawGraph(OUT_DC, dc, nullptr, nullptr);
+    }
+    EXPECT_GT(kv::win::EscapePollLooks(), looks);
+    EXPECT_FALSE(fired);
+    EXPECT_EQ(chart()->FileName, "Untitled.kv3");
+    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 1);
+
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(fired);
     EXPECT_EQ(chart()->FileName, graph);
     EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 3);
 }

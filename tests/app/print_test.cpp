@@ -7,6 +7,7 @@
 #include "app/menus.h"
 #include "app/prevwindow.h"
 #include "app/printing.h"
+#include "chart/winlayer/escapepoll.h"
 #include "platform/escape.h"
 #include "platform/printing.h"
 #include "platform/stringtable.h"
@@ -14,6 +15,9 @@
 #include "render/textlayout.h"
 
 #include <QDoubleSpinBox>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QFile>
 #include <QLabel>
 #include <QPageSize>
@@ -176,6 +180,67 @@ TEST_F(PrintTest, PaperMismatchAsksAndCancelChangesNothing) {
     EXPECT_EQ(AbortPollEnabled, 1);
     EXPECT_EQ(chart()->Modified, 0);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(dialogs.Shown()[1].settings.outputFile)));
+}
+
+// Presses the Cancel button of the printing window once it shows: the click is
+// posted, so it arrives while the job draws and asks the window system.
+class CancelWhenPrinting : public QObject {
+public:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Show && o->objectName() == "PrintingWindow") {
+            shown = true;
+            if (auto* button = o->findChild<QWidget*>(QString::number(IDCANCEL))) {
+                for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                    QCoreApplication::postEvent(
+                        button, new QMouseEvent(t, QPointF(3, 3), button->mapToGlobal(QPointF(3, 3)), Qt::LeftButton,
+                                                t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                Qt::NoModifier));
+            }
+        }
+        return false;
+    }
+    bool shown = false;
+};
+
+// A long job stops at Cancel in its printing window: no file is left, nothing is
+// reported, the Escape poll is on again; Escape alone never stops a job.
+TEST_F(PrintTest, CancelInThePrintingWindowStopsTheJob) {
+    kv::win::InstallEscapePoll();  // as the program does at start-up
+    StartPrinting();
+    auto plot = std::make_unique<TPlot>();
+    for (int i = 0; i < 300000; ++i) {
+        plot->AddX(TDataElement(i * 3e-5));
+        plot->AddY(TDataElement((i % 13) * 0.7));
+    }
+    chart()->Current->PlotList.Add(plot.release());
+    dialogs.Accept();
+    ASSERT_TRUE(Run(CM_FILEPRINTSETUP));
+
+    CancelWhenPrinting cancel;
+    qApp->installEventFilter(&cancel);
+    const std::string pdf = PathIn("cancelled.pdf");
+    dialogs.Accept([&](kv::PrinterSettings& s) { s.outputFile = pdf; });
+    const long long looks = kv::win::EscapePollLooks();
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(Run(CM_FILEPRINT));
+    const qint64 cancelledIn = clock.elapsed();
+    qApp->removeEventFilter(&cancel);
+    EXPECT_TRUE(cancel.shown);
+    EXPECT_GT(kv::win::EscapePollLooks(), looks);  // the job asked the window system
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(pdf)));
+    EXPECT_EQ(AbortPollEnabled, 1);
+
+    // The same job without Cancel, an Escape waiting meanwhile: printed whole, and
+    // it took longer than the cancelled one.
+    QCoreApplication::postEvent(chart()->ClientWidget(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    dialogs.Accept([&](kv::PrinterSettings& s) { s.outputFile = pdf; });
+    clock.restart();
+    ASSERT_TRUE(Run(CM_FILEPRINT));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(pdf)));
+    EXPECT_GT(clock.elapsed(), cancelledIn);
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 TEST_F(PrintTest, EnablersFollowThePrinterObjectAndTheDefaultPrinter) {

@@ -13,9 +13,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -133,6 +136,54 @@ TEST_F(EscapeCheck, NoPaintRunsDuringAPoll) {
     EXPECT_EQ(win.paints, before);
     QCoreApplication::processEvents();
     EXPECT_EQ(win.paints, before + 1);
+}
+
+// A poll reads a clock; the window system is looked at by the first poll after the
+// event loop ran, and then at most once per look interval, however often the
+// operation polls.
+TEST_F(EscapeCheck, PollsLookAtTheWindowSystemOnlyNowAndThen) {
+    const long long before = kv::win::EscapePollLooks();
+    QElapsedTimer clock;
+    clock.start();
+    int polls = 0;
+    while (clock.elapsed() < 60) {
+        EXPECT_EQ(CheckEscapeAbort(), 0);
+        ++polls;
+    }
+    const long long looks = kv::win::EscapePollLooks() - before;
+    EXPECT_GE(looks, 1);
+    EXPECT_LE(looks, 1 + clock.elapsed() / kv::win::EscapeLookInterval.count() + 1);
+    EXPECT_GT(polls, 1000);
+    // An Escape pressed meanwhile is seen at the next look.
+    PostKey(Qt::Key_Escape);
+    clock.restart();
+    while (CheckEscapeAbort() == 0 && clock.elapsed() < 5000) {
+    }
+    EXPECT_EQ(AbortRequested, 1);
+}
+
+// Nothing of the program runs inside a poll: its timers, deferred calls, paint
+// requests and the window's repaint all wait for the event loop.
+TEST_F(EscapeCheck, TimersCallsAndPaintsWaitForTheEventLoop) {
+    QCoreApplication::processEvents();
+    std::vector<std::string> ran;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&] { ran.push_back("timer"); });
+    timer.start(0);
+    kv::win::PostCall(&win, [&] { ran.push_back("call"); });
+    const int paints = win.paints;
+    win.Invalidate();
+    QCoreApplication::postEvent(win.ClientWidget(), new QEvent(QEvent::UpdateRequest));
+    EXPECT_EQ(CheckEscapeAbort(), 0);  // the first poll looks
+    EXPECT_EQ(kv::win::EscapePollPendingKeys(), 0u);
+    EXPECT_TRUE(ran.empty());
+    EXPECT_EQ(win.paints, paints);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    std::sort(ran.begin(), ran.end());
+    EXPECT_EQ(ran, (std::vector<std::string>{"call", "timer"}));
+    EXPECT_EQ(win.paints, paints + 1);
 }
 
 }  // namespace

@@ -91,9 +91,10 @@ TEST(PlotButton, SolidAndDashedLinesUseATwoPixelUnit) {
     for (int y = 1; y < H - 1; ++y) thick += Px(img, CX, y) == Q(kLine);
     EXPECT_EQ(thick, 2);
 
-    // Dashes: the style's pattern in units of 2 pixels from left + 4; the round
-    // ends of the two-pixel pen add a pixel to each dash and take one from each
-    // gap at both sides.
+    // Dashes: the style's pattern in units of 2 pixels from left + 4; on the row
+    // through the dashes' points the round ends of the two-pixel pen add a pixel
+    // to each dash at both sides (the left one by its tie rule) and take one from
+    // each gap.
     struct Case {
         int style;
         std::vector<int> units;  // the pattern's first dashes and gaps
@@ -109,8 +110,9 @@ TEST(PlotButton, SolidAndDashedLinesUseATwoPixelUnit) {
     for (const Case& c : cases) {
         TPlotStyle st = Style(0, c.style);
         img = Draw(&st);
+        // The lower of the pen's two rows, through the dashes' own points.
         int row = -1;
-        for (int y = CY - 1; y <= CY + 1 && row < 0; ++y)
+        for (int y = CY + 1; y >= CY - 1 && row < 0; --y)
             if (Px(img, 4, y) == Q(kLine)) row = y;
         ASSERT_GE(row, 0) << c.style;
         const auto runs = Runs(img, row, 1, 98);

@@ -8,6 +8,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -300,3 +301,118 @@ TEST(ThinLines, DashesLeaveOutTheEndAndRunOnAlongAPolyline) {
 }
 
 }  // namespace
+
+namespace {
+
+// The pixels of lines drawn one after another with a pen w pixels wide (1:1
+// mapping), on a plain or a painted image.
+Pixels WidePixels(const std::vector<std::pair<TPoint, TPoint>>& lines, int w, QImage::Format format = QImage::Format_RGB32) {
+    QImage img = WhiteImage(60, 60, format);
+    {
+        TDC dc(&img);
+        dc.SelectObject(TPen(RGB(0, 0, 0), w));
+        for (const auto& l : lines) {
+            dc.MoveToEx(l.first.x, l.first.y);
+            dc.LineTo(l.second.x, l.second.y);
+        }
+    }
+    return NotWhite(img);
+}
+
+// The rule worked out on its own with doubles: nearer the segment than w / 2, or
+// exactly w / 2 away with the offset pointing left or straight up.
+Pixels WideExpected(TPoint a, TPoint b, int w) {
+    Pixels p;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 60; ++x) {
+            const double dx = b.x - a.x, dy = b.y - a.y, l2 = dx * dx + dy * dy;
+            double t = l2 > 0 ? ((x - a.x) * dx + (y - a.y) * dy) / l2 : 0;
+            t = std::clamp(t, 0.0, 1.0);
+            const double ox = x - (a.x + t * dx), oy = y - (a.y + t * dy);
+            const double d = std::sqrt(ox * ox + oy * oy);
+            const bool tie = std::fabs(d - w / 2.0) < 1e-9;
+            if (d < w / 2.0 - 1e-9 || (tie && (ox < -1e-9 || (std::fabs(ox) < 1e-9 && oy < 0)))) p.insert({x, y});
+        }
+    return p;
+}
+
+}  // namespace
+
+// Wide lines: every pixel nearer the segment than half the width, round ends, ties
+// to the left and upward; so a line drawn in pieces covers what it covers whole.
+TEST(WideLines, RoundEndedBandsOfThePenWidth) {
+    for (int w : {2, 3, 4, 7}) {
+        SCOPED_TRACE(w);
+        // Across a vertical line exactly w pixels, a horizontal one w rows high.
+        const Pixels v = WidePixels({{{30, 10}, {30, 40}}}, w);
+        int across = 0;
+        for (int x = 0; x < 60; ++x) across += v.count({x, 25});
+        EXPECT_EQ(across, w);
+        const Pixels h = WidePixels({{{10, 30}, {40, 30}}}, w);
+        int high = 0;
+        for (int y = 0; y < 60; ++y) high += h.count({25, y});
+        EXPECT_EQ(high, w);
+        for (auto [a, b] : {std::pair{TPoint(5, 7), TPoint(50, 31)}, std::pair{TPoint(40, 50), TPoint(12, 9)},
+                            std::pair{TPoint(20, 20), TPoint(20, 20)}, std::pair{TPoint(9, 30), TPoint(50, 31)}}) {
+            EXPECT_EQ(WidePixels({{a, b}}, w), WideExpected(a, b, w));
+            EXPECT_EQ(WidePixels({{a, b}}, w, QImage::Format_RGB16), WideExpected(a, b, w));  // through the painter
+        }
+        // Pieces, out and back, and a dot on the way: the union of the whole.
+        EXPECT_EQ(WidePixels({{{30, 10}, {30, 22}}, {{30, 40}, {30, 22}}, {{30, 17}, {30, 17}}}, w),
+                  WidePixels({{{30, 10}, {30, 40}}}, w));
+        EXPECT_EQ(WidePixels({{{5, 7}, {50, 31}}, {{50, 31}, {5, 7}}}, w), WidePixels({{{5, 7}, {50, 31}}}, w));
+    }
+}
+
+// Small shapes that recur (a series' markers) are drawn from stamps of their
+// pixels on 32-bit images: the same pixels as the drawing itself gives on any
+// other image, clipped alike, filled and hollow (wide outlines are not stamped:
+// Qt strokes them a little differently from place to place).
+TEST(ShapeStamps, DrawTheSamePixelsAsTheShapesThemselves) {
+    auto draw = [](QImage::Format format, int penWidth, bool hollow) {
+        QImage img = WhiteImage(200, 150, format);
+        {
+            TDC dc(&img);
+            dc.IntersectClipRect(10, 10, 190, 140);
+            dc.SelectObject(TPen(RGB(0, 0, 255), penWidth));
+            if (hollow)
+                dc.SelectStockObject(NULL_BRUSH);
+            else
+                dc.SelectObject(TBrush(RGB(255, 0, 0)));
+            unsigned seed = 7;
+            for (int i = 0; i < 400; ++i) {
+                seed = seed * 1103515245u + 12345u;
+                const int x = int(seed >> 8) % 210 - 5;
+                const int y = int(seed >> 18) % 160 - 5;
+                const int s = 2 + i % 9;
+                switch (i % 4) {
+                case 0: {
+                    const TPoint sq[4] = {{x - s, y - s}, {x + s, y - s}, {x + s, y + s}, {x - s, y + s}};
+                    dc.Polygon(sq, 4);
+                    break;
+                }
+                case 1: {
+                    const TPoint tri[3] = {{x, y - s}, {x + s, y + s / 2}, {x - s, y + s / 2}};
+                    dc.Polygon(tri, 3);
+                    break;
+                }
+                case 2: {
+                    const TPoint dia[4] = {{x, y - s}, {x + s, y}, {x, y + s}, {x - s, y}};
+                    dc.Polygon(dia, 4);
+                    break;
+                }
+                default: dc.Ellipse(x - s, y - s, x + s, y + s);
+                }
+            }
+        }
+        return img.convertToFormat(QImage::Format_RGB32);
+    };
+    for (int penWidth : {0, 3}) {
+        for (bool hollow : {false, true}) {
+            const QImage stamped = draw(QImage::Format_RGB32, penWidth, hollow);
+            const QImage drawn = draw(QImage::Format_RGB16, penWidth, hollow);
+            EXPECT_EQ(Changed(stamped, drawn).size(), 0u) << penWidth << " " << hollow;
+            EXPECT_GT(NotWhite(stamped).size(), 1000u);
+        }
+    }
+}

@@ -8,10 +8,13 @@
 #include "platform/escape.h"
 #include "render/markers.h"
 #include "render/output.h"
+#include "render/styledline.h"
 #include "render/valuemap.h"
 #include "support/helpers/recording_dc.h"
 
 #include <gtest/gtest.h>
+
+#include <QImage>
 
 #include <algorithm>
 #include <cmath>
@@ -530,6 +533,66 @@ TEST_F(SeriesDraw, PollsEveryHundredRowsAndStopsOnEscape) {
         ASSERT_GE(calls.size(), 2u);
         EXPECT_EQ(calls[calls.size() - 2].substr(0, 12), "RestoreBrush");
         EXPECT_EQ(calls.back().substr(0, 10), "RestorePen");
+    }
+}
+
+// On an image the line of a large series is drawn reduced per pixel column (and,
+// on linear axes, as it is walked): the same pixels as every segment drawn, on
+// each of the five scalings, either way up, with thin and wide pens, over "*"
+// and "|" rows, values that are not finite and points beyond the frame.
+TEST_F(SeriesDraw, ReducedLinesDrawTheSamePixelsAsEverySegmentOnEveryScaling) {
+    TPlot& p = Add({});
+    unsigned seed = 99;
+    for (int i = 0; i < 30000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        std::uint8_t fx = 0;
+        double x = 0.2 + 9.6 * i / 30000, y = 0.3 + 9.5 * (((seed >> 8) & 0xFFFF) / 65535.0);
+        if (i % 4999 == 7) fx = kStar;
+        if (i % 3001 == 5) fx = DataFlagBar;
+        if (i % 2503 == 11) y = kInf;
+        if (i % 1777 == 3) y = 14;  // above the frame
+        p.AddX(TDataElement(x, fx));
+        p.AddY(TDataElement(y));
+    }
+    auto draw = [&](bool reduce) {
+        QImage img(700, 900, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        const bool old = SetRasterLineReduction(reduce);
+        {
+            TDC dc(&img);
+            dc.SetMapMode(MM_ANISOTROPIC);
+            dc.SetWindowExt(TSize(10500, 13500));
+            dc.SetViewportExt(TSize(700, 900));  // 15 twips a pixel
+            set.DrawPlot(OUT_DC, 1, dc, &p, 1, nullptr, nullptr);
+        }
+        SetRasterLineReduction(old);
+        return img;
+    };
+    for (int scaling = 0; scaling <= 4; ++scaling) {
+        for (int inverted : {0, 1}) {
+            for (AxisUnit* u : {&set.BottomAxis, &set.LeftAxis}) {
+                u->Scaling = scaling;
+                u->ScaleInv = inverted;
+                u->RangeStart = scaling == 0 ? 0 : 0.2;
+            }
+            for (int width : {100, 300}) {  // 20 twips (one pixel) and 60 (four)
+                for (int clipping : {0, 1}) {
+                    SCOPED_TRACE(testing::Message() << "scaling " << scaling << " inverted " << inverted
+                                                    << " width " << width << " clipping " << clipping);
+                    p.Style.LineWidth = width;
+                    p.Style.Clipping = clipping;
+                    const QImage reduced = draw(true), every = draw(false);
+                    int differ = 0, drawn = 0;
+                    for (int y = 0; y < every.height(); ++y)
+                        for (int x = 0; x < every.width(); ++x) {
+                            differ += reduced.pixel(x, y) != every.pixel(x, y);
+                            drawn += every.pixel(x, y) != qRgb(255, 255, 255);
+                        }
+                    EXPECT_EQ(differ, 0);
+                    EXPECT_GT(drawn, 5000);
+                }
+            }
+        }
     }
 }
 

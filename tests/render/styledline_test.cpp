@@ -348,7 +348,7 @@ void MapHuge(TDC& dc) {
 }
 
 QImage Draw(const std::vector<DoublePoint>& pts, int style, bool reduce, int rop = R2_COPYPEN,
-            const TRect* clip = nullptr, void (*map)(TDC&) = MapTwips) {
+            const TRect* clip = nullptr, void (*map)(TDC&) = MapTwips, int width = 0) {
     QImage img(kW, kH, QImage::Format_RGB32);
     img.fill(Qt::white);
     const bool old = SetRasterLineReduction(reduce);
@@ -356,8 +356,8 @@ QImage Draw(const std::vector<DoublePoint>& pts, int style, bool reduce, int rop
         TDC dc(&img);
         map(dc);
         dc.SetROP2(rop);
-        dc.SelectObject(TPen(RGB(0, 0, 160), 0));
-        DrawStyledPolyline(OUT_DC, dc, pts.data(), int(pts.size()) - 1, style, 0, clip ? 1 : 0,
+        dc.SelectObject(TPen(RGB(0, 0, 160), width));
+        DrawStyledPolyline(OUT_DC, dc, pts.data(), int(pts.size()) - 1, style, width, clip ? 1 : 0,
                            clip, nullptr, nullptr);
     }
     SetRasterLineReduction(old);
@@ -460,11 +460,24 @@ TEST(RasterReduction, DrawsTheSamePixelsAsEveryLine) {
         d.style = LineStyleDash;
         sets.push_back(std::move(d));
     }
-    for (const Data& d : sets) {
-        const QImage all = Draw(d.pts, d.style, false, d.rop);
-        const QImage reduced = Draw(d.pts, d.style, true, d.rop);
-        EXPECT_EQ(DifferentPixels(all, reduced), 0) << d.name;
-        EXPECT_NE(all.pixel(0, 0), 0u) << d.name;  // something white is left
+    // Thin pens, and pens of 2, 3 and 5 pixels (30, 45 and 75 twips).
+    for (int width : {0, 30, 45, 75}) {
+        for (const Data& whole : sets) {
+            // Every wide line drawn alone is slow: a part of each set shows it.
+            Data d = whole;
+            if (width > 0 && d.pts.size() > 12000) d.pts.resize(12000);
+            const QImage all = Draw(d.pts, d.style, false, d.rop, nullptr, MapTwips, width);
+            const QImage reduced = Draw(d.pts, d.style, true, d.rop, nullptr, MapTwips, width);
+            EXPECT_EQ(DifferentPixels(all, reduced), 0) << d.name << " width " << width;
+            EXPECT_NE(all.pixel(0, 0), 0u) << d.name;  // something white is left
+        }
+    }
+    // Every dash pattern on a wide pen.
+    for (int style = LineStyleLongDash; style <= LineStyleDashDotDotDash; ++style) {
+        const std::vector<DoublePoint> part(sets[0].pts.begin(), sets[0].pts.begin() + 12000);
+        const QImage all = Draw(part, style, false, R2_COPYPEN, nullptr, MapTwips, 30);
+        const QImage reduced = Draw(part, style, true, R2_COPYPEN, nullptr, MapTwips, 30);
+        EXPECT_EQ(DifferentPixels(all, reduced), 0) << "style " << style;
     }
     // Clipped to a rectangle; other mappings.
     const TRect clip(2000, 2000, 12000, 8000);
@@ -475,9 +488,11 @@ TEST(RasterReduction, DrawsTheSamePixelsAsEveryLine) {
         EXPECT_NE(all, Draw({}, LineStyleSolid, false));  // something was drawn
     }
     for (auto map : {MapUpward, MapHuge}) {
-        const QImage all = Draw(sets[2].pts, LineStyleSolid, false, R2_COPYPEN, nullptr, map);
-        const QImage reduced = Draw(sets[2].pts, LineStyleSolid, true, R2_COPYPEN, nullptr, map);
-        EXPECT_EQ(DifferentPixels(all, reduced), 0);
+        for (int width : {0, 45}) {
+            const QImage all = Draw(sets[2].pts, LineStyleSolid, false, R2_COPYPEN, nullptr, map, width);
+            const QImage reduced = Draw(sets[2].pts, LineStyleSolid, true, R2_COPYPEN, nullptr, map, width);
+            EXPECT_EQ(DifferentPixels(all, reduced), 0);
+        }
     }
 }
 
@@ -494,24 +509,31 @@ TEST(RasterReduction, ReachesTheDeviceReducedOnlyWhereItDrawsTheSame) {
         dc.Clear();
         DrawStyledPolyline(mode, dc, pts.data(), n - 1, style, penWidth, 0, nullptr, nullptr,
                            nullptr);
-        return dc.Calls("LineTo").size();
+        return dc.Calls("LineTo").size() + dc.Calls("DeviceLine").size();
     };
-    // Solid one-pixel lines on a raster display: at most about four points a column.
-    EXPECT_LE(lines(R2_COPYPEN, 0, LineStyleSolid), 4u * 1000 + 10);
-    EXPECT_LE(lines(R2_COPYPEN, 15, LineStyleSolid), 4u * 1000 + 10);  // one pixel wide
-    // NOT-XOR feedback and wider pens get every line (and the solid pattern's
-    // zero-length gaps every 10000 pen widths).
+    // On a raster display with plain copying, a column of a hundred points comes
+    // to its rows and the line into the next column, whatever the pen width; the
+    // dashes of a dashed line fill their columns too.
+    for (int width : {0, 15, 45, 300}) {
+        SCOPED_TRACE(width);
+        EXPECT_LE(lines(R2_COPYPEN, width, LineStyleSolid), 2u * 1000 + 10);
+    }
+    EXPECT_LE(lines(R2_COPYPEN, 0, LineStyleDash), 4u * 1000);
+    // NOT-XOR feedback gets every line (and the solid pattern's zero-length gaps
+    // every 10000 pen widths).
     EXPECT_GE(lines(R2_NOTXORPEN, 0, LineStyleSolid), size_t(n - 1));
-    EXPECT_GE(lines(R2_COPYPEN, 45, LineStyleSolid), size_t(n - 1));
+    EXPECT_GE(lines(R2_NOTXORPEN, 45, LineStyleSolid), size_t(n - 1));
 
-    // A few points a column reach the device as they are.
+    // Three points of one column (x = 7 at 15 twips a pixel) and a line to the
+    // right: the column's rows 7 to 200 at once, the line out of it as it is, and
+    // the pen left at the last point.
     RecordingDC dc;
     raster::MapTwips(dc);
     dc.Clear();
     const std::vector<DoublePoint> few{{100, 100}, {110, 3000}, {112, 200}, {3000, 200}};
     DrawStyledPolyline(OUT_DC, dc, few.data(), 3, LineStyleSolid, 0, 0, nullptr, nullptr, nullptr);
-    EXPECT_EQ(dc.Calls(), (std::vector<std::string>{"MoveToEx(100,100)", "LineTo(110,3000)",
-                                                    "LineTo(112,200)", "LineTo(3000,200)"}));
+    EXPECT_EQ(dc.Calls(), (std::vector<std::string>{"DeviceLine(7,7,7,201)", "DeviceLine(7,13,200,13)",
+                                                    "MoveToEx(3000,200)"}));
 
     // Extents and vector files carry every point.
     kvxtest::ScratchFile f;

@@ -3,11 +3,15 @@
 #include "chart/winlayer/keys.h"
 #include "platform/escape.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QObject>
+#include <QPaintEvent>
 #include <QPointer>
+#include <QRegion>
+#include <QWidget>
 #include <QWindow>
 
 #include <deque>
@@ -19,9 +23,57 @@ namespace kv::win {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+// A call of the program's, waiting for the event loop.
+class DeferredCallEvent final : public QEvent {
+public:
+    DeferredCallEvent(QPointer<QObject> context, std::function<void()> call)
+        : QEvent(Type()), context_(std::move(context)), call_(std::move(call)) {}
+
+    static QEvent::Type Type() {
+        static const auto type = QEvent::Type(QEvent::registerEventType());
+        return type;
+    }
+    // The same call in a new event; this one is left empty.
+    DeferredCallEvent* TakeOver() { return new DeferredCallEvent(std::move(context_), std::move(call_)); }
+    void Run() {
+        if (context_ && call_) call_();
+    }
+
+private:
+    QPointer<QObject> context_;
+    std::function<void()> call_;
+};
+
+// Receives the deferred calls and runs them.
+class CallRunner final : public QObject {
+public:
+    static CallRunner* Instance() {
+        static QPointer<CallRunner> runner;
+        if (!runner && QCoreApplication::instance()) runner = new CallRunner(QCoreApplication::instance());
+        return runner;
+    }
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() != DeferredCallEvent::Type()) return QObject::event(e);
+        static_cast<DeferredCallEvent*>(e)->Run();
+        return true;
+    }
+
+private:
+    explicit CallRunner(QObject* parent) : QObject(parent) {}
+};
+
 struct HeldEvent {
     QPointer<QObject> receiver;
     std::unique_ptr<QEvent> event;
+};
+
+struct HeldPaint {
+    QPointer<QWidget> widget;
+    QRegion region;
 };
 
 struct RecordedKey {
@@ -39,25 +91,43 @@ public:
 
     bool Pumping() const { return pumping_; }
     std::size_t Pending() const { return keys_.size(); }
+    long long Looks() const { return looks_; }
 
     // The key source of CheckEscapeAbort: one recorded message per call.
     bool Take(KeyMessage* out) {
-        if (keys_.empty()) Pump();
+        if (keys_.empty() && DueForLook()) Pump();
         if (keys_.empty()) return false;
         *out = keys_.front().message;
         keys_.pop_front();
         return true;
     }
 
+    // The event loop ran: what waited then was delivered, so the next poll looks
+    // at once.
+    void LoopRan() {
+        if (!pumping_) loopRan_ = true;
+    }
+
+    // A look for the operation's own window.
+    bool PumpFor(QWidget* window) {
+        if (pumping_ || !window) return false;
+        answering_ = window;
+        Pump();
+        answering_ = nullptr;
+        return true;
+    }
+
 protected:
     bool eventFilter(QObject* receiver, QEvent* e) override {
-        if (!pumping_) return false;
-        switch (e->type()) {
+        if (!pumping_ || receiver == this) return false;
+        if (Answers(receiver)) return false;
+        const QEvent::Type type = e->type();
+        switch (type) {
         case QEvent::KeyPress:
         case QEvent::KeyRelease: {
             auto* key = static_cast<QKeyEvent*>(e);
             RecordedKey r;
-            r.message.message = e->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP;
+            r.message.message = type == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP;
             r.message.key = int(VirtualKeyFromQt(key->key(), key->modifiers()));
             r.receiver = receiver;
             r.event.reset(e->clone());
@@ -76,6 +146,11 @@ protected:
         case QEvent::MouseButtonDblClick:
         case QEvent::MouseMove:
         case QEvent::Wheel:
+        case QEvent::Enter:
+        case QEvent::Leave:
+        case QEvent::HoverEnter:
+        case QEvent::HoverLeave:
+        case QEvent::HoverMove:
         case QEvent::TabletPress:
         case QEvent::TabletRelease:
         case QEvent::TabletMove:
@@ -86,6 +161,17 @@ protected:
         case QEvent::NativeGesture:
         case QEvent::ContextMenu:
         case QEvent::Close:
+        case QEvent::Timer:
+        case QEvent::UpdateRequest:
+        case QEvent::Expose:
+            Hold(receiver, e);
+            return true;
+        case QEvent::Paint:
+            // Painted again once the operation is over.
+            if (receiver->isWidgetType()) {
+                paints_.push_back({static_cast<QWidget*>(receiver), static_cast<QPaintEvent*>(e)->region()});
+                return true;
+            }
             Hold(receiver, e);
             return true;
         case QEvent::Resize:
@@ -94,15 +180,19 @@ protected:
             if (!receiver->isWindowType()) return false;
             Hold(receiver, e);
             return true;
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop:
-            // A drag answers at once or not at all: nothing is dropped meanwhile.
-            e->ignore();
-            return true;
         default:
-            return false;
+            break;
         }
+        if (type == DeferredCallEvent::Type()) {
+            held_.push_back({receiver, std::unique_ptr<QEvent>(static_cast<DeferredCallEvent*>(e)->TakeOver())});
+            return true;
+        }
+        // The program's own events (a window's paint request, for one) wait too.
+        if (type >= QEvent::User && type <= QEvent::MaxUser) {
+            Hold(receiver, e);
+            return true;
+        }
+        return false;
     }
 
     bool event(QEvent* e) override {
@@ -122,9 +212,25 @@ protected:
     }
 
 private:
+    // Whether receiver is the window a look answers, or a part of it.
+    bool Answers(QObject* receiver) const {
+        QWidget* window = answering_;
+        if (!window) return false;
+        if (receiver == window || receiver == window->windowHandle()) return true;
+        return receiver->isWidgetType() && window->isAncestorOf(static_cast<QWidget*>(receiver));
+    }
+
     static QEvent::Type ResumeEvent() {
         static const auto type = QEvent::Type(QEvent::registerEventType());
         return type;
+    }
+
+    bool DueForLook() {
+        const Clock::time_point now = Clock::now();
+        if (!loopRan_ && now - lastLook_ < EscapeLookInterval) return false;
+        loopRan_ = false;
+        lastLook_ = now;
+        return true;
     }
 
     void Hold(QObject* receiver, QEvent* e) {
@@ -141,22 +247,34 @@ private:
 
     void Pump() {
         if (pumping_ || !QCoreApplication::instance()) return;
+        ++looks_;
         pumping_ = true;
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        // Timers and socket notifiers stay due and fire once the event loop runs.
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::ExcludeSocketNotifiers |
+                                        QEventLoop::X11ExcludeTimers);
         pumping_ = false;
-        // Held events queue up again behind what is waiting; the next poll holds
+        // Held events queue up again behind what is waiting; the next look holds
         // them once more, the resumed event loop delivers them.
         std::vector<HeldEvent> held = std::move(held_);
         held_.clear();
         for (HeldEvent& h : held)
             if (h.receiver) QCoreApplication::postEvent(h.receiver, h.event.release());
+        std::vector<HeldPaint> paints = std::move(paints_);
+        paints_.clear();
+        for (HeldPaint& p : paints)
+            if (p.widget) p.widget->update(p.region);
         if (!keys_.empty()) PostResume();
     }
 
     bool pumping_ = false;
+    QPointer<QWidget> answering_;
     bool resumePosted_ = false;
+    bool loopRan_ = true;
+    Clock::time_point lastLook_{};
+    long long looks_ = 0;
     std::deque<RecordedKey> keys_;
     std::vector<HeldEvent> held_;
+    std::vector<HeldPaint> paints_;
 };
 
 }  // namespace
@@ -166,6 +284,8 @@ void InstallEscapePoll() {
     if (poll || !QCoreApplication::instance()) return;
     poll = new EscapePoll;
     QCoreApplication::instance()->installEventFilter(poll);
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, poll, [poll] { poll->LoopRan(); });
     SetKeyMessageSource([](KeyMessage* out) {
         EscapePoll* p = EscapePoll::Instance();
         return p && p->Take(out);
@@ -189,6 +309,22 @@ bool EscapePollPumping() {
 std::size_t EscapePollPendingKeys() {
     EscapePoll* poll = EscapePoll::Instance();
     return poll ? poll->Pending() : 0;
+}
+
+long long EscapePollLooks() {
+    EscapePoll* poll = EscapePoll::Instance();
+    return poll ? poll->Looks() : 0;
+}
+
+bool PumpWindowEvents(QWidget* window) {
+    EscapePoll* poll = EscapePoll::Instance();
+    return poll && poll->PumpFor(window);
+}
+
+void PostCall(QObject* context, std::function<void()> call) {
+    CallRunner* runner = CallRunner::Instance();
+    if (!runner || !context || !call) return;
+    QCoreApplication::postEvent(runner, new DeferredCallEvent(context, std::move(call)));
 }
 
 }  // namespace kv::win
