@@ -12,6 +12,7 @@
 #include "chart/winlayer/commands.h"
 #include "chart/winlayer/services.h"
 #include "chart/winlayer/window.h"
+#include "dialogs/dialoghost.h"
 #include "model/boxframe.h"
 #include "model/chartsettings.h"
 #include "model/defaults.h"
@@ -101,11 +102,23 @@ bool ComputePageMapping(int w, int h, int lpx, int lpy, int zoom, TPoint viewCen
                         TPageMapping& out);
 void ApplyPageMapping(TDC& dc, const TPageMapping& m);
 
-class TChartWindow : public kv::win::TWindow, public kv::win::TCommandTarget {
+class TChartWindow : public kv::win::TWindow, public kv::win::TCommandTarget, public kv::DialogHost {
     Q_OBJECT
 public:
     explicit TChartWindow(QWidget* parent = nullptr);
     ~TChartWindow() override;
+
+    // ---- What the dialogs see of the page view (charthost.cpp).
+    QWidget* HostWindow() override;
+    GraphDocument& HostDocument() override;
+    DefaultStyles& HostDefaults() override;
+    ChartSettings& HostSettings() override;
+    int HostSelectedSeries() const override;
+    FitColumnSet& HostFitColumns() override;
+    void HostSetDataDrive(const char* drive) override;
+    void HostSetReadoutFormat() override;
+    void HostUpdateAxisLabels(BoxFrame* set) override;
+    void HostRepaint() override;
 
     // ---- Window overrides.
     bool CanClose() override;
