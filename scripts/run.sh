@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Builds Korvida and starts it. Arguments are passed to the program.
+# Builds Korvida (the build in build/ that scripts/test.sh shares) and starts it.
+# Arguments are passed to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-cmake -S . -B build-app -G Ninja -DKORVIDA_TESTS=OFF -DKORVIDA_BENCH=OFF >/dev/null
-cmake --build build-app -j "$(nproc)"
-if [[ ! -x build-app/korvida ]]; then
+scripts/build.sh program
+if [[ ! -x build/korvida ]]; then
   echo "korvida: the program itself is not built yet; only its libraries and tests exist." >&2
   exit 1
 fi
-exec build-app/korvida "$@"
+exec build/korvida "$@"

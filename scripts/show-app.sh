@@ -54,7 +54,10 @@ build=${1:-build}
 for tool in xvfb-run xauth xdotool import; do
   command -v "$tool" >/dev/null || { echo "show-app: $tool is missing (apt-get install xvfb xauth xdotool imagemagick)" >&2; exit 1; }
 done
-[[ -f "$build/CMakeCache.txt" ]] || cmake -S . -B "$build" -G Ninja -DKORVIDA_BENCH=OFF >/dev/null
+# The shared build gets its tests first when scripts/run.sh made it without them.
+if [[ "$build" == build ]] && ! grep -qs '^KORVIDA_TESTS:BOOL=ON' "$build/CMakeCache.txt"; then
+  scripts/build.sh tests
+fi
 cmake --build "$build" --target korvida test_app test_chart test_dialogs
 export KORVIDA_SHOT_DIR=${KORVIDA_SHOT_DIR:-$PWD/$build/shots}
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}

@@ -228,7 +228,7 @@ void MainFrame::SetupStatusBar() {
     f.setPixelSize(15);
     f.setWeight(QFont::Normal);
     bar->setFont(f);
-    status_ = std::make_unique<kv::win::TQtStatusBar>(bar, 2);
+    status_ = std::make_unique<kv::win::TQtStatusBar>(bar);
 }
 
 void MainFrame::SetupMenu(kv::win::TCommandRouter& router) {

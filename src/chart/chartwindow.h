@@ -12,7 +12,9 @@
 #include "chart/winlayer/commands.h"
 #include "chart/winlayer/services.h"
 #include "chart/winlayer/window.h"
+#include "dialogs/dialoghost.h"
 #include "model/boxframe.h"
+#include "model/chartsettings.h"
 #include "model/defaults.h"
 #include "model/graphfile.h"
 #include "model/records.h"
@@ -100,11 +102,23 @@ bool ComputePageMapping(int w, int h, int lpx, int lpy, int zoom, TPoint viewCen
                         TPageMapping& out);
 void ApplyPageMapping(TDC& dc, const TPageMapping& m);
 
-class TChartWindow : public kv::win::TWindow, public kv::win::TCommandTarget {
+class TChartWindow : public kv::win::TWindow, public kv::win::TCommandTarget, public kv::DialogHost {
     Q_OBJECT
 public:
     explicit TChartWindow(QWidget* parent = nullptr);
     ~TChartWindow() override;
+
+    // ---- What the dialogs see of the page view (charthost.cpp).
+    QWidget* HostWindow() override;
+    GraphDocument& HostDocument() override;
+    DefaultStyles& HostDefaults() override;
+    ChartSettings& HostSettings() override;
+    int HostSelectedSeries() const override;
+    FitColumnSet& HostFitColumns() override;
+    void HostSetDataDrive(const char* drive) override;
+    void HostSetReadoutFormat() override;
+    void HostUpdateAxisLabels(BoxFrame* set) override;
+    void HostRepaint() override;
 
     // ---- Window overrides.
     bool CanClose() override;
@@ -441,15 +455,24 @@ public:
     int CurrentOnly = 0;
     std::string FileName;
 
-    // ---- View and settings.
-    int HandleSizeSetting = 100;
+    // ---- The program's settings; the names below are the page view's for them.
+    ChartSettings Settings;
+    int& HandleSizeSetting = Settings.HandleSizeSetting;
+    int& DataHitAlgorithm = Settings.DataHitAlgorithm;
+    char (&DataDrive)[3] = Settings.DataDrive;
+    char (&Editor)[MAX_PATH] = Settings.Editor;
+    int& ReloadDataBeforePlot = Settings.ReloadDataBeforePlot;
+    int& WMFMargin = Settings.WMFMargin;
+    int& AutoScaleMargin = Settings.AutoScaleMargin;
+    int& DataPrecision = Settings.DataPrecision;
+    int& HeaderType = Settings.HeaderType;
+    int& HeaderPosition = Settings.HeaderPosition;
+    int& FooterType = Settings.FooterType;
+    int& FooterPosition = Settings.FooterPosition;
+
+    // ---- View.
     int HandleSize = 2;
     int InvalidateMarginBase = 100;
-    int DataHitAlgorithm = 0;
-    char DataDrive[3] = "A:";
-    char Editor[MAX_PATH] = "";
-    int ReloadDataBeforePlot = 0;
-    int WMFMargin = 60;
     std::unique_ptr<BoxFrame> ScalingStore;
     int LogPixelsX = 0;
     int LogPixelsY = 0;
@@ -482,10 +505,6 @@ public:
     TPoint Anchor;
     SCROLLINFO HScrollInfo = InitialScrollInfo();
     SCROLLINFO VScrollInfo = InitialScrollInfo();
-    int HeaderType = 0;
-    int HeaderPosition = 0;
-    int FooterType = 0;
-    int FooterPosition = 0;
     int CurrentHit = 0;
     int DragHit = 0;
     TPoint DragStart;
@@ -521,10 +540,8 @@ public:
     int ManualRefresh = 0;
     // Work columns of the non-linear fit: the function value and nine derivatives.
     std::array<TArrayAsVector<double>, 10> FitColumns = MakeFitColumns();
-    int AutoScaleMargin = 10;
     char PlotReadoutFormat[256] = "[ %s ] %%i=%d %%c=%d (%.15lG, %.15lG)";
     char WatchReadoutFormat[256] = "X=%.15lG Y=%.15lG";
-    int DataPrecision = 0;
 
 private:
     // Branches of the button release and the pan step (chartmouse.cpp,

@@ -1,9 +1,9 @@
 #include "dialogs/autoscaledialog.h"
 
-#include "chart/chartwindow.h"
-#include "dialogs/chartlink.h"
+#include "dialogs/dialoghost.h"
 #include "dialogs/kit/controls.h"
 #include "model/boxframe.h"
+#include "model/chartsettings.h"
 
 #include <algorithm>
 
@@ -63,14 +63,14 @@ void TAutoscaleDialog::SetupWindow() {
 }
 
 void TAutoscaleDialog::CmOk() {
-    const TChartWindow* chart = kv::FindChartWindow(this);
+    kv::DialogHost* host = kv::FindDialogHost(this);
     for (int i = 0; i < AutoscaleChoiceCount; ++i)
         AutoscaleChoice[i] = IsItemChecked(kAutoscaleBoxes[i]) == BF_CHECKED ? 1 : 0;
     using namespace AutoscaleEntry;
     if (AxisSet)
         AxisSet->AutoScale(AutoscaleChoice[X], AutoscaleChoice[Y], AutoscaleChoice[Top],
                            AutoscaleChoice[Right], AutoscaleChoice[Margin],
-                           chart ? chart->AutoScaleMargin : FallbackAutoScaleMargin);
+                           host ? host->HostSettings().AutoScaleMargin : FallbackAutoScaleMargin);
     CloseWindow(IDOK);
 }
 

@@ -1,16 +1,16 @@
 #include "dialogs/axisdialog.h"
 
-#include "chart/chartwindow.h"
-#include "dialogs/chartlink.h"
 #include "dialogs/controls/colorbutton.h"
 #include "dialogs/controls/combopercent.h"
 #include "dialogs/controls/selectcolor.h"
+#include "dialogs/dialoghost.h"
 #include "dialogs/fontchooser.h"
 #include "dialogs/kit/controls.h"
 #include "dialogs/kit/conventions.h"
 #include "dialogs/kit/dlgtext.h"
 #include "dialogs/labelmore.h"
 #include "model/boxframe.h"
+#include "model/defaults.h"
 #include "platform/messagebox.h"
 #include "platform/stringtable.h"
 #include "render/syncaxes.h"
@@ -347,9 +347,10 @@ void TAxisDialog::CmDefault() {
         return;
     }
     TransferControlsToAxis();
-    TChartWindow* chart = kv::FindChartWindow(this);
-    if (!chart) return;
-    for (int n = AxisNoX; n <= AxisNoRight; ++n) *chart->DefaultAxes[n - 1] = *WorkAxis(n);
+    kv::DialogHost* host = kv::FindDialogHost(this);
+    if (!host) return;
+    // The default axes are kept bottom, left, top, right: the axis numbers' order.
+    for (int n = AxisNoX; n <= AxisNoRight; ++n) host->HostDefaults().DefaultAxes[n - 1] = *WorkAxis(n);
 }
 
 void TAxisDialog::CmOk() {

@@ -1,13 +1,13 @@
 #include "dialogs/axisframe.h"
 
-#include "chart/chartwindow.h"
-#include "dialogs/chartlink.h"
 #include "dialogs/controls/colorbutton.h"
 #include "dialogs/controls/selectcolor.h"
+#include "dialogs/dialoghost.h"
 #include "dialogs/kit/controls.h"
 #include "dialogs/kit/conventions.h"
 #include "dialogs/kit/dlgtext.h"
 #include "model/boxframe.h"
+#include "model/defaults.h"
 #include "platform/cformat.h"
 #include "platform/messagebox.h"
 #include "platform/stringtable.h"
@@ -147,9 +147,9 @@ void TAxisFrameDialog::CmDefault() {
     Frame read = Work;
     if (!TransferFromControls(read)) return;
     if (!kv::ConfirmSaveAsDefault(this)) return;
-    TChartWindow* chart = kv::FindChartWindow(this);
-    if (!chart) return;
-    Frame* d = chart->DefaultFrame;
+    kv::DialogHost* host = kv::FindDialogHost(this);
+    if (!host) return;
+    Frame* d = &host->HostDefaults().DefaultFrame;
     d->FrameBackPaint = read.FrameBackPaint;
     d->FrameType = read.FrameType;
     d->OriginX = read.OriginX;
@@ -208,9 +208,10 @@ void TAxisBaseDialog::CmDefault() {
     int sizes[7];
     if (!ReadSizes(sizes)) return;
     if (!kv::ConfirmSaveAsDefault(this)) return;
-    TChartWindow* chart = kv::FindChartWindow(this);
-    if (!chart) return;
-    for (int i = 0; i < 7; ++i) *SizeField(*chart->DefaultFrame, i) = sizes[i];
-    chart->DefaultIsOnlyParameter = IsItemChecked(110);
-    chart->DefaultPaintOrder = IsItemChecked(111) == BF_CHECKED ? 1 : 2;
+    kv::DialogHost* host = kv::FindDialogHost(this);
+    if (!host) return;
+    DefaultStyles& defaults = host->HostDefaults();
+    for (int i = 0; i < 7; ++i) *SizeField(defaults.DefaultFrame, i) = sizes[i];
+    defaults.DefaultIsOnlyParameter = IsItemChecked(110);
+    defaults.DefaultPaintOrder = IsItemChecked(111) == BF_CHECKED ? 1 : 2;
 }

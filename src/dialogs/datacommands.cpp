@@ -1,53 +1,57 @@
 #include "dialogs/datacommands.h"
 
-#include "chart/chartwindow.h"
-#include "dialogs/chartlink.h"
 #include "dialogs/dataselect.h"
+#include "dialogs/dialoghost.h"
 #include "dialogs/fitdialogs.h"
 #include "dialogs/formuladialogs.h"
 #include "dialogs/mesdialog.h"
 #include "dialogs/userdialogs.h"
 #include "model/boxframe.h"
+#include "model/chartsettings.h"
+#include "model/defaults.h"
+#include "model/graphfile.h"
 
 namespace {
 
-QWidget* AsParent(TChartWindow& chart) { return static_cast<QWidget*>(&chart); }
+QWidget* AsParent(kv::DialogHost& host) { return host.HostWindow(); }
 
-void Repaint(TChartWindow& chart) { chart.Invalidate(true); }
+void Repaint(kv::DialogHost& host) { host.HostRepaint(); }
 
 bool NamesSeries(const BoxFrame* set, int plotNo) {
     return set && plotNo >= 1 && plotNo <= set->PlotList.GetItemsInContainer();
 }
 
-int FitChosen(TChartWindow& chart, FitCommandKind kind) {
-    FitHost host = MakeFitHost(chart);
-    return RunChosenSeriesFits(AsParent(chart), kind, host, chart.Current, &chart.Modified,
-                               [&chart] { Repaint(chart); });
+int FitChosen(kv::DialogHost& host, FitCommandKind kind) {
+    FitHost fit = MakeFitHost(host);
+    GraphDocument& document = host.HostDocument();
+    return RunChosenSeriesFits(AsParent(host), kind, fit, document.Current, &document.Modified,
+                               [&host] { Repaint(host); });
 }
 
-int FitSelected(TChartWindow& chart, FitCommandKind kind) {
+int FitSelected(kv::DialogHost& host, FitCommandKind kind) {
     // A selection number of 0 or below names no series either.
-    if (!NamesSeries(chart.Current, chart.SelectedPlot)) return 0;
-    FitHost host = MakeFitHost(chart);
-    if (!RunSeriesFitDialog(AsParent(chart), kind, host, chart.Current, chart.SelectedPlot,
-                            &chart.Modified))
+    GraphDocument& document = host.HostDocument();
+    const int plotNo = host.HostSelectedSeries();
+    if (!NamesSeries(document.Current, plotNo)) return 0;
+    FitHost fit = MakeFitHost(host);
+    if (!RunSeriesFitDialog(AsParent(host), kind, fit, document.Current, plotNo, &document.Modified))
         return 0;
-    Repaint(chart);
+    Repaint(host);
     return 1;
 }
 
 }  // namespace
 
-FitHost MakeFitHost(TChartWindow& chart) {
-    FitHost host;
-    host.Owner = AsParent(chart);
-    host.MemoryPlotStyle = chart.DefaultMemoryPlotStyle;
-    host.FitColumns = &chart.FitColumns;
-    host.ShowReport = [](void* owner, const std::string& report, const char* caption) {
+FitHost MakeFitHost(kv::DialogHost& host) {
+    FitHost fit;
+    fit.Owner = AsParent(host);
+    fit.MemoryPlotStyle = &host.HostDefaults().DefaultMemoryPlotStyle;
+    fit.FitColumns = &host.HostFitColumns();
+    fit.ShowReport = [](void* owner, const std::string& report, const char* caption) {
         TMesDialog dlg(static_cast<QWidget*>(owner), report.c_str(), caption);
         dlg.Execute();
     };
-    return host;
+    return fit;
 }
 
 bool RunSeriesFitDialog(QWidget* parent, FitCommandKind kind, FitHost& host, BoxFrame* set,
@@ -89,74 +93,74 @@ int RunChosenSeriesFits(QWidget* parent, FitCommandKind kind, FitHost& host, Box
     return done;
 }
 
-int RunLinearFitCommandDialog(TChartWindow& chart) { return FitChosen(chart, FitCommandKind::Linear); }
+int RunLinearFitCommandDialog(kv::DialogHost& host) { return FitChosen(host, FitCommandKind::Linear); }
 
-int RunNonLinearFitCommandDialog(TChartWindow& chart) {
-    return FitChosen(chart, FitCommandKind::NonLinear);
+int RunNonLinearFitCommandDialog(kv::DialogHost& host) {
+    return FitChosen(host, FitCommandKind::NonLinear);
 }
 
-int RunPlotLinearFitCommandDialog(TChartWindow& chart) {
-    return FitSelected(chart, FitCommandKind::Linear);
+int RunPlotLinearFitCommandDialog(kv::DialogHost& host) {
+    return FitSelected(host, FitCommandKind::Linear);
 }
 
-int RunPlotNonLinearFitCommandDialog(TChartWindow& chart) {
-    return FitSelected(chart, FitCommandKind::NonLinear);
+int RunPlotNonLinearFitCommandDialog(kv::DialogHost& host) {
+    return FitSelected(host, FitCommandKind::NonLinear);
 }
 
-int RunUserConstCommandDialog(TChartWindow& chart) {
-    TUserConst dlg(AsParent(chart), chart.Current);
+int RunUserConstCommandDialog(kv::DialogHost& host) {
+    TUserConst dlg(AsParent(host), host.HostDocument().Current);
     const int answer = dlg.Execute();
     if (answer == IDOK) {
-        chart.Modified = 1;
-        Repaint(chart);
+        host.HostDocument().Modified = 1;
+        Repaint(host);
     }
     return answer;
 }
 
-int RunUserFunctionCommandDialog(TChartWindow& chart) {
-    TUserFunctionDialog dlg(AsParent(chart), chart.Current);
+int RunUserFunctionCommandDialog(kv::DialogHost& host) {
+    TUserFunctionDialog dlg(AsParent(host), host.HostDocument().Current);
     const int answer = dlg.Execute();
     if (answer == IDOK) {
-        chart.Modified = 1;
-        Repaint(chart);
+        host.HostDocument().Modified = 1;
+        Repaint(host);
     }
     return answer;
 }
 
-int RunCalcCurveCommandDialog(TChartWindow& chart, const std::function<void()>& clearFeedback) {
-    BoxFrame* set = chart.Current;
+int RunCalcCurveCommandDialog(kv::DialogHost& host, const std::function<void()>& clearFeedback) {
+    BoxFrame* set = host.HostDocument().Current;
     if (!set) return IDCANCEL;
     const bool hadNoSeries = set->PlotList.IsEmpty();
-    TDataGenDialog dlg(AsParent(chart), set, chart.DefaultMemoryPlotStyle);
+    TDataGenDialog dlg(AsParent(host), set, &host.HostDefaults().DefaultMemoryPlotStyle);
     const int answer = dlg.Execute();
     if (answer != IDOK) return answer;
     if (hadNoSeries) {
-        set->AutoScale(1, 1, 1, 1, 1, chart.AutoScaleMargin);
-        chart.Modified = 1;
+        set->AutoScale(1, 1, 1, 1, 1, host.HostSettings().AutoScaleMargin);
+        host.HostDocument().Modified = 1;
         if (clearFeedback) clearFeedback();
-        chart.UpdateAxisLabels(set);
+        host.HostUpdateAxisLabels(set);
     }
-    chart.Modified = 1;
-    Repaint(chart);
+    host.HostDocument().Modified = 1;
+    Repaint(host);
     return answer;
 }
 
-int RunEvaluateCommandDialog(TChartWindow& chart) {
-    TEvaluateDialog dlg(AsParent(chart), chart.Current);
+int RunEvaluateCommandDialog(kv::DialogHost& host) {
+    TEvaluateDialog dlg(AsParent(host), host.HostDocument().Current);
     return dlg.Execute();
 }
 
 void InstallFormulaDialogRunners() {
     kv::SetUserConstDialogRunner([](QWidget* parent) {
-        TChartWindow* chart = kv::FindChartWindow(parent);
-        if (!chart || !chart->Current) return;
-        TUserConst dlg(parent, chart->Current);
+        kv::DialogHost* host = kv::FindDialogHost(parent);
+        if (!host || !host->HostDocument().Current) return;
+        TUserConst dlg(parent, host->HostDocument().Current);
         dlg.Execute();
     });
     kv::SetUserFunctionDialogRunner([](QWidget* parent) {
-        TChartWindow* chart = kv::FindChartWindow(parent);
-        if (!chart || !chart->Current) return;
-        TUserFunctionDialog dlg(parent, chart->Current);
+        kv::DialogHost* host = kv::FindDialogHost(parent);
+        if (!host || !host->HostDocument().Current) return;
+        TUserFunctionDialog dlg(parent, host->HostDocument().Current);
         dlg.Execute();
     });
 }

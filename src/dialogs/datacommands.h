@@ -1,8 +1,8 @@
 #pragma once
-// The bodies of the chart window's fit and formula commands: each runs its dialog
-// on the current axis set with the chart window as parent and then does the
-// chart window's part (the modified flag, the autoscale of an axis set that had no
-// series, the repaint). The chart window's handlers call these:
+// The bodies of the page view's fit and formula commands: each runs its dialog on
+// the current axis set with the host's window as parent and then does the host's
+// part (the modified flag, the autoscale of an axis set that had no series, the
+// repaint). The page view (a kv::DialogHost) calls these from its handlers:
 //
 //   CM_LINEARFIT (128)        RunLinearFitCommandDialog(*this)
 //   CM_NONLINEARFIT (129)     RunNonLinearFitCommandDialog(*this)
@@ -15,7 +15,7 @@
 //
 // and the application calls InstallFormulaDialogRunners() once at start-up, so that
 // the "C" and "F" buttons of the other dialogs open the user-constant and
-// user-function dialogs of the chart window's current axis set.
+// user-function dialogs of the host's current axis set.
 
 #include "fitting/fitrun.h"
 
@@ -23,14 +23,17 @@
 
 class BoxFrame;
 class QWidget;
-class TChartWindow;
+
+namespace kv {
+class DialogHost;
+}
 
 enum class FitCommandKind { Linear, NonLinear };
 
-// What a fit needs of the chart window: the owner of its messages and report, the
-// default style of memory series, the non-linear fit's work columns, and the report
-// window (TMesDialog).
-FitHost MakeFitHost(TChartWindow& chart);
+// What a fit needs of the host: the owner of its messages and report, the default
+// style of memory series, the non-linear fit's work columns, and the report window
+// (TMesDialog).
+FitHost MakeFitHost(kv::DialogHost& host);
 
 // One series: the fit dialog of its kind on series plotNo (from 1) of set, and on
 // OK *modified = 1 (before the fit, so also when it fails) and the fit with its
@@ -45,25 +48,25 @@ bool RunSeriesFitDialog(QWidget* parent, FitCommandKind kind, FitHost& host, Box
 int RunChosenSeriesFits(QWidget* parent, FitCommandKind kind, FitHost& host, BoxFrame* set,
                         int* modified, const std::function<void()>& repaint);
 
-// ---- The chart window's commands. The fit commands return how many fits
+// ---- The page view's commands. The fit commands return how many fits
 // answered 1; the dialog commands return the dialog's result.
-int RunLinearFitCommandDialog(TChartWindow& chart);
-int RunNonLinearFitCommandDialog(TChartWindow& chart);
-// The series context menu: series SelectedPlot of the current axis set, when it
-// names one.
-int RunPlotLinearFitCommandDialog(TChartWindow& chart);
-int RunPlotNonLinearFitCommandDialog(TChartWindow& chart);
+int RunLinearFitCommandDialog(kv::DialogHost& host);
+int RunNonLinearFitCommandDialog(kv::DialogHost& host);
+// The series context menu: the host's selected series of the current axis set,
+// when it names one.
+int RunPlotLinearFitCommandDialog(kv::DialogHost& host);
+int RunPlotNonLinearFitCommandDialog(kv::DialogHost& host);
 // OK marks the graph modified and repaints, changed or not.
-int RunUserConstCommandDialog(TChartWindow& chart);
-int RunUserFunctionCommandDialog(TChartWindow& chart);
+int RunUserConstCommandDialog(kv::DialogHost& host);
+int RunUserFunctionCommandDialog(kv::DialogHost& host);
 // OK: an axis set that had no series is autoscaled on all four axes with the
 // margin, clearFeedback runs (the selection marks go) and its labels are rebuilt;
 // then the graph is marked modified and repainted.
-int RunCalcCurveCommandDialog(TChartWindow& chart, const std::function<void()>& clearFeedback = {});
+int RunCalcCurveCommandDialog(kv::DialogHost& host, const std::function<void()>& clearFeedback = {});
 // Changes nothing in the document.
-int RunEvaluateCommandDialog(TChartWindow& chart);
+int RunEvaluateCommandDialog(kv::DialogHost& host);
 
 // Installs the runners of kv::RunUserConstDialog and kv::RunUserFunctionDialog
-// (dialogs/userdialogs.h): the dialogs of the current axis set of the chart window
-// found from the parent (kv::FindChartWindow); nothing opens without one.
+// (dialogs/userdialogs.h): the dialogs of the current axis set of the host found
+// from the parent (kv::FindDialogHost); nothing opens without one.
 void InstallFormulaDialogRunners();

@@ -1,15 +1,16 @@
 #include "dialogs/datamanager.h"
 
-#include "chart/chartwindow.h"
-#include "dialogs/chartlink.h"
 #include "dialogs/controls/plotbutton.h"
 #include "dialogs/dataread.h"
+#include "dialogs/dialoghost.h"
 #include "dialogs/kit/dlgtext.h"
 #include "dialogs/mesdialog.h"
 #include "dialogs/plotdialog.h"
 #include "dialogs/styleitems.h"
 #include "model/boxframe.h"
+#include "model/chartsettings.h"
 #include "model/datafile.h"
+#include "model/graphfile.h"
 #include "model/plot.h"
 #include "platform/cformat.h"
 #include "platform/folderdialog.h"
@@ -227,8 +228,9 @@ TPlotManageDialog::TPlotManageDialog(QWidget* parent, BoxFrame* set, const char*
     : PDialog(parent, kManageTemplate), Set(set) {
     if (editor) {
         Editor = editor;
-    } else if (TChartWindow* chart = kv::FindChartWindow(parent)) {
-        Editor.assign(chart->Editor, ::strnlen(chart->Editor, sizeof chart->Editor));
+    } else if (kv::DialogHost* host = kv::FindDialogHost(parent)) {
+        const char* own = host->HostSettings().Editor;
+        Editor.assign(own, ::strnlen(own, sizeof host->HostSettings().Editor));
     }
     List = Control<PListBox>(101);
     List->setMinimumSize(360, 240);
@@ -591,12 +593,13 @@ void TPlotManageDialog::CmChangeDataPath() {
     ReportReadFailures();
 }
 
-int RunDataManagerCommandDialog(TChartWindow& chart, const std::function<void()>& clearFeedback) {
+int RunDataManagerCommandDialog(kv::DialogHost& host, const std::function<void()>& clearFeedback) {
     if (clearFeedback) clearFeedback();
-    TPlotManageDialog dlg(static_cast<QWidget*>(&chart), chart.Current, chart.Editor);
+    GraphDocument& document = host.HostDocument();
+    TPlotManageDialog dlg(host.HostWindow(), document.Current, host.HostSettings().Editor);
     const int answer = dlg.Execute();
     // Every command of the dialog changes the document at once.
-    chart.Modified = 1;
-    chart.Invalidate(true);
+    document.Modified = 1;
+    host.HostRepaint();
     return answer;
 }

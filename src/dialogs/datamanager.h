@@ -27,7 +27,9 @@
 #include <vector>
 
 class BoxFrame;
-class TChartWindow;
+namespace kv {
+class DialogHost;
+}
 class TPlot;
 class TPlotButton;
 class TPlotFile;
@@ -67,8 +69,8 @@ class TPlotManageDialog : public PDialog {
     Q_OBJECT
 public:
     // set: the axis set whose series are managed (not owned). editor: the external
-    // editor's command (the chart window's Editor setting); null takes it from the
-    // chart window that parent belongs to.
+    // editor's command (the program settings' Editor); null takes it from the
+    // dialog host that parent belongs to (kv::FindDialogHost).
     TPlotManageDialog(QWidget* parent, BoxFrame* set, const char* editor = nullptr);
 
     // Refill: one line per series, the caret put back and its line alone selected
@@ -121,8 +123,8 @@ private:
     std::vector<std::string> ReadFailures;  // stored names of series not read again
 };
 
-// The chart window's data-manager command (CM_DATAMANAGER, Ctrl+M): clearFeedback
+// The page view's data-manager command (CM_DATAMANAGER, Ctrl+M): clearFeedback
 // (the selection marks go), the data manager on the current axis set with the
-// chart window's editor, then, whatever its result, the graph marked modified and
-// the whole page repainted. Returns the dialog's result.
-int RunDataManagerCommandDialog(TChartWindow& chart, const std::function<void()>& clearFeedback = {});
+// host's editor, then, whatever its result, the graph marked modified and the
+// whole page repainted. Returns the dialog's result.
+int RunDataManagerCommandDialog(kv::DialogHost& host, const std::function<void()>& clearFeedback = {});

@@ -1,12 +1,15 @@
 #include "dialogs/filterdialog.h"
 
-#include "chart/chartwindow.h"
+#include "dialogs/dialoghost.h"
 #include "dialogs/kit/dlgtext.h"
+#include "model/chartsettings.h"
+#include "model/graphfile.h"
 #include "platform/cformat.h"
 #include "platform/filedialog.h"
 #include "platform/messagebox.h"
 #include "platform/paths.h"
 #include "platform/stringtable.h"
+#include "render/graphdraw.h"
 
 #include <QFile>
 
@@ -163,26 +166,27 @@ void TFilterDialog::CmOk() {
     CloseWindow(IDOK);
 }
 
-ExportPage MakeChartExportPage(TChartWindow* chart, int graphFileVersion) {
+ExportPage MakeChartExportPage(kv::DialogHost* host, int graphFileVersion) {
     ExportPage page;
-    if (!chart) return page;
-    page.DrawGraph = [chart](int mode, TDC& dc, FILE* file, TRect* extent) {
-        chart->DrawGraph(mode, dc, file, extent);
+    if (!host) return page;
+    GraphDocument& document = host->HostDocument();
+    page.DrawGraph = [&document](int mode, TDC& dc, FILE* file, TRect* extent) {
+        ::DrawGraph(document.AxisSets, mode, dc, file, extent);
     };
-    if (chart->Env) {
-        page.PrintableWidth = chart->Env->PrintableWidth;
-        page.PrintableHeight = chart->Env->PrintableHeight;
+    if (document.Env) {
+        page.PrintableWidth = document.Env->PrintableWidth;
+        page.PrintableHeight = document.Env->PrintableHeight;
     }
-    page.WMFMargin = chart->WMFMargin;
+    page.WMFMargin = host->HostSettings().WMFMargin;
     page.GraphFileVersion = graphFileVersion;
-    page.Owner = chart;
+    page.Owner = host->HostWindow();
     return page;
 }
 
-int RunFileExport(TChartWindow* chart, const std::string& appDirectory, int graphFileVersion) {
-    TFilterDialog dlg(chart, appDirectory);
+int RunFileExport(kv::DialogHost* host, const std::string& appDirectory, int graphFileVersion) {
+    TFilterDialog dlg(host ? host->HostWindow() : nullptr, appDirectory);
     if (dlg.Execute() != IDOK) return 0;
-    const ExportPage page = MakeChartExportPage(chart, graphFileVersion);
+    const ExportPage page = MakeChartExportPage(host, graphFileVersion);
     switch (LastFilterType) {
     case FilterExternalProgram:
         return RunExportFilter(page, LastFilterProgram, LastOutputFile, LastFilterOption);

@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
-class TChartWindow;
+namespace kv {
+class DialogHost;
+}
 
 // The export choice of the run (UTF-8; names are kept whole, however long).
 extern int LastFilterIndex;           // list position chosen at the last OK (0)
@@ -56,12 +58,13 @@ private:
     PComboBox* Filter = nullptr;
 };
 
-// The page of the chart window's document, drawn through its DrawGraph, with its
-// WMF margin; messages owned by the chart window.
-ExportPage MakeChartExportPage(TChartWindow* chart, int graphFileVersion = 1340);
+// The page of the host's document, drawn as the page view draws it (DrawGraph
+// over its axis sets), with the settings' WMF margin; messages owned by the host's
+// window.
+ExportPage MakeChartExportPage(kv::DialogHost* host, int graphFileVersion = 1340);
 
-// Command 133: runs the export dialog over the chart window and, after OK, the
+// Command 133: runs the export dialog over the host's window and, after OK, the
 // writer the choice names (the filter with "-o" and the output file, then the
 // option). Returns the writer's result; 0 when the dialog was cancelled.
-int RunFileExport(TChartWindow* chart, const std::string& appDirectory,
+int RunFileExport(kv::DialogHost* host, const std::string& appDirectory,
                   int graphFileVersion = 1340);

@@ -162,15 +162,38 @@ TChooseFontDialog::TChooseFontDialog(QWidget* parent, TChooseFontData& data)
     connect(Size, &QComboBox::editTextChanged, this, [this] { UpdateSample(); });
 }
 
+std::vector<QString> TChooseFontDialog::OneEntryPerFamily(const QStringList& families) {
+    std::vector<QString> out;
+    for (QString family : families) {
+        // Qt names the foundry in brackets where one family has several.
+        if (family.endsWith(QLatin1Char(']'))) {
+            const qsizetype open = family.lastIndexOf(QLatin1String(" ["));
+            if (open > 0) family.truncate(open);
+        }
+        if (std::none_of(out.begin(), out.end(), [&](const QString& f) {
+                return f.compare(family, Qt::CaseInsensitive) == 0;
+            }))
+            out.push_back(family);
+    }
+    return out;
+}
+
 std::vector<QString> TChooseFontDialog::InstalledFaces(DWORD flags) {
     std::vector<QString> faces;
     std::string bytes;
-    for (const QString& family : QFontDatabase::families()) {
+    for (const QString& family : OneEntryPerFamily(QFontDatabase::families())) {
         if (QFontDatabase::isPrivateFamily(family)) continue;
         if ((flags & CF_TTONLY) && !QFontDatabase::isSmoothlyScalable(family)) continue;
         if (!FaceBytes(family, &bytes)) continue;
         faces.push_back(family);
     }
+    for (const QString& face : kv::OfferedWindowFaces())
+        if (std::none_of(faces.begin(), faces.end(),
+                         [&](const QString& f) { return f.compare(face, Qt::CaseInsensitive) == 0; }))
+            faces.push_back(face);
+    std::stable_sort(faces.begin(), faces.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
     return faces;
 }
 

@@ -10,9 +10,10 @@
 // Units: the record's lfHeight is in points (the document's twentieths of a point
 // divided by 20); below 0 it is the character height, above 0 the cell height.
 // Face names are CP932 bytes as the document keeps them; the faces offered are the
-// installed scalable families whose names CP932 can hold, plus the face the record
-// starts with when it is not installed (a document's Windows face keeps its name
-// and shows through the program's face mapping).
+// installed scalable families whose names CP932 can hold, one entry each, the
+// Windows faces the program maps to installed fonts, and the face the record
+// starts with when it is none of these (a document's face keeps its name and shows
+// through the program's face mapping).
 //
 // What the user did not change comes back exactly as it went in: a font confirmed
 // unchanged keeps its weight, character set, pitch and every other member. A new
@@ -21,6 +22,8 @@
 
 #include "dialogs/kit/pdialog.h"
 #include "platform/wintypes.h"
+
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -77,8 +80,15 @@ public:
     // data: read at set-up, written only by a successful OK.
     TChooseFontDialog(QWidget* parent, TChooseFontData& data);
 
-    // The faces the chooser offers for these flags (installed families).
+    // The faces the chooser offers for these flags, sorted without regard to
+    // case: one entry per installed family and the Windows faces the program maps
+    // to installed fonts (kv::OfferedWindowFaces).
     static std::vector<QString> InstalledFaces(DWORD flags);
+    // One name per family of a font database's list, in its order: the foundry
+    // that tells apart the same family from several foundries ("Nimbus Sans
+    // [urw]", "Nimbus Sans [UKWN]") is dropped, and a family met again (in any
+    // case) is left out.
+    static std::vector<QString> OneEntryPerFamily(const QStringList& families);
     // The sixteen colours of the colour list.
     static const COLORREF StandardColors[16];
 

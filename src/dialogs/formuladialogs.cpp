@@ -1,5 +1,5 @@
 #include "dialogs/formuladialogs.h"
-#include "dialogs/chartlink.h"
+#include "dialogs/dialoghost.h"
 
 #include "dialogs/kit/dlgtext.h"
 #include "model/boxframe.h"

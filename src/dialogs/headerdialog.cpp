@@ -1,8 +1,9 @@
 #include "dialogs/headerdialog.h"
 
-#include "chart/chartwindow.h"
+#include "dialogs/dialoghost.h"
 #include "dialogs/kit/controls.h"
 #include "dialogs/kit/dlgtext.h"
+#include "model/chartsettings.h"
 
 namespace {
 
@@ -33,26 +34,29 @@ void Take(const PComboBox* list, int& field) { field = list->GetSelIndex(); }
 
 }  // namespace
 
-THeaderDialog::THeaderDialog(TChartWindow* parent) : PDialog(parent, kHeaderTemplate), Chart(parent) {}
+THeaderDialog::THeaderDialog(kv::DialogHost* host)
+    : PDialog(host ? host->HostWindow() : nullptr, kHeaderTemplate), Host(host) {}
 
 void THeaderDialog::SetupWindow() {
     PDialog::SetupWindow();
-    if (!Chart) {
+    if (!Host) {
         CloseWindow(IDCANCEL);
         return;
     }
-    Fill(Control<PComboBox>(101), kTypes, Chart->HeaderType);
-    Fill(Control<PComboBox>(102), kPositions, Chart->HeaderPosition);
-    Fill(Control<PComboBox>(103), kTypes, Chart->FooterType);
-    Fill(Control<PComboBox>(104), kPositions, Chart->FooterPosition);
+    const ChartSettings& s = Host->HostSettings();
+    Fill(Control<PComboBox>(101), kTypes, s.HeaderType);
+    Fill(Control<PComboBox>(102), kPositions, s.HeaderPosition);
+    Fill(Control<PComboBox>(103), kTypes, s.FooterType);
+    Fill(Control<PComboBox>(104), kPositions, s.FooterPosition);
 }
 
 void THeaderDialog::CmOk() {
-    if (Chart) {
-        Take(Control<PComboBox>(101), Chart->HeaderType);
-        Take(Control<PComboBox>(102), Chart->HeaderPosition);
-        Take(Control<PComboBox>(103), Chart->FooterType);
-        Take(Control<PComboBox>(104), Chart->FooterPosition);
+    if (Host) {
+        ChartSettings& s = Host->HostSettings();
+        Take(Control<PComboBox>(101), s.HeaderType);
+        Take(Control<PComboBox>(102), s.HeaderPosition);
+        Take(Control<PComboBox>(103), s.FooterType);
+        Take(Control<PComboBox>(104), s.FooterPosition);
     }
     CloseWindow(IDOK);
 }

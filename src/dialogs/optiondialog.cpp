@@ -1,9 +1,9 @@
 #include "dialogs/optiondialog.h"
 
-#include "chart/chartwindow.h"
-#include "dialogs/chartlink.h"
+#include "dialogs/dialoghost.h"
 #include "dialogs/kit/controls.h"
 #include "dialogs/kit/dlgtext.h"
+#include "model/chartsettings.h"
 #include "platform/cformat.h"
 #include "platform/cp932.h"
 #include "platform/messagebox.h"
@@ -69,12 +69,12 @@ TOptionDialog::TOptionDialog(QWidget* parent) : PDialog(parent, kOptionTemplate)
 
 void TOptionDialog::SetupWindow() {
     PDialog::SetupWindow();
-    Chart = kv::FindChartWindow(this);
-    if (!Chart) {
+    Host = kv::FindDialogHost(this);
+    if (!Host) {
         CloseWindow(IDCANCEL);
         return;
     }
-    const TChartWindow& c = *Chart;
+    const ChartSettings& c = Host->HostSettings();
     SetItemInt(101, c.HandleSizeSetting);
 
     auto* hit = Control<PComboBox>(103);
@@ -119,14 +119,14 @@ int TOptionDialog::Validate() {
 }
 
 void TOptionDialog::CmOk() {
-    if (!Chart || !Validate()) return;
-    TChartWindow& c = *Chart;
+    if (!Host || !Validate()) return;
+    ChartSettings& c = Host->HostSettings();
     c.HandleSizeSetting = ItemInt(101);
     const int hit = Control<PComboBox>(103)->GetSelIndex();
     if (hit != CB_ERR) c.DataHitAlgorithm = hit;
     const int drive = Control<PComboBox>(102)->GetSelIndex();
     if (drive != CB_ERR)
-        c.SetDataDrive(Control<PComboBox>(102)->GetString(drive).toLatin1().constData());
+        Host->HostSetDataDrive(Control<PComboBox>(102)->GetString(drive).toLatin1().constData());
     const std::string editor = CutCp932(ItemDocText(105), sizeof c.Editor - 1);
     std::memcpy(c.Editor, editor.c_str(), editor.size() + 1);
     c.ReloadDataBeforePlot = IsItemChecked(106);
@@ -134,6 +134,6 @@ void TOptionDialog::CmOk() {
     c.WMFMargin = ItemInt(104) * kTwipsPerFifth;
     const int precision = Control<PComboBox>(108)->GetSelIndex();
     if (precision != CB_ERR) c.DataPrecision = precision;
-    c.SetReadoutFormat();
+    Host->HostSetReadoutFormat();
     CloseWindow(IDOK);
 }

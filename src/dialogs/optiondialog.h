@@ -3,12 +3,14 @@
 // used when a data point is picked, the data drive, the external editor, reading
 // file series again before each drawing, the metafile margin (typed in fifths of
 // a point, kept in twips) and the precision of the data read-outs. OK checks the
-// numbers, then writes the chart window's settings in memory; the profile gets
-// them when the application writes its settings.
+// numbers, then writes the host's settings in memory; the profile gets them when
+// the application writes its settings.
 
 #include "dialogs/kit/pdialog.h"
 
-class TChartWindow;
+namespace kv {
+class DialogHost;
+}
 
 // The largest handle size the dialog accepts, in screen dots: far beyond any
 // screen, and small enough that the handle's twips never overflow.
@@ -17,8 +19,8 @@ constexpr int MaxHandleSizeSetting = 9999;
 class TOptionDialog : public PDialog {
     Q_OBJECT
 public:
-    // parent: the chart window (or a child of it) whose settings are edited. A
-    // dialog without one closes at set-up with IDCANCEL.
+    // parent: the dialog host (or a child of it) whose settings are edited
+    // (kv::FindDialogHost). A dialog without one closes at set-up with IDCANCEL.
     explicit TOptionDialog(QWidget* parent);
 
     // The handle size from 1 to MaxHandleSizeSetting and the autoscale margin
@@ -31,5 +33,5 @@ protected:
     void CmOk() override;
 
 private:
-    TChartWindow* Chart = nullptr;
+    kv::DialogHost* Host = nullptr;
 };

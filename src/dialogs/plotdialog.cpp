@@ -1,16 +1,17 @@
 #include "dialogs/plotdialog.h"
 
-#include "chart/chartwindow.h"
-#include "dialogs/chartlink.h"
 #include "dialogs/controls/colorbutton.h"
 #include "dialogs/controls/combopercent.h"
 #include "dialogs/controls/plotbutton.h"
 #include "dialogs/controls/selectcolor.h"
+#include "dialogs/dialoghost.h"
 #include "dialogs/interset.h"
 #include "dialogs/kit/controls.h"
 #include "dialogs/kit/dlgtext.h"
 #include "dialogs/userdialogs.h"
 #include "model/boxframe.h"
+#include "model/defaults.h"
+#include "model/graphfile.h"
 #include "model/plot.h"
 #include "platform/messagebox.h"
 #include "platform/stringtable.h"
@@ -234,9 +235,9 @@ void TPlotDialog::GetControls() {
 }
 
 bool TPlotDialog::CheckFormula(int editId, int stringId) {
-    TChartWindow* chart = kv::FindChartWindow(this);
+    kv::DialogHost* host = kv::FindDialogHost(this);
     std::unique_ptr<BoxFrame> scratch;
-    BoxFrame* set = chart ? chart->Current : nullptr;
+    BoxFrame* set = host ? host->HostDocument().Current : nullptr;
     if (!set) {
         scratch = std::make_unique<BoxFrame>();
         set = scratch.get();
@@ -318,12 +319,12 @@ void TPlotDialog::CmDefault() {
     const int choice = TSelectDefaultDataType(this).Execute();
     // The controls reach the edited style whatever the choice, unchecked.
     GetControls();
-    TChartWindow* chart = kv::FindChartWindow(this);
-    if (!chart) return;
+    kv::DialogHost* host = kv::FindDialogHost(this);
+    if (!host) return;
     if (choice == DefaultTypeDiskFile)
-        *chart->DefaultPlotStyle = Plot->Style;
+        host->HostDefaults().DefaultPlotStyle = Plot->Style;
     else if (choice == DefaultTypeMemory)
-        *chart->DefaultMemoryPlotStyle = Plot->Style;
+        host->HostDefaults().DefaultMemoryPlotStyle = Plot->Style;
 }
 
 void TPlotDialog::CmUserConstants() { kv::RunUserConstDialog(this); }

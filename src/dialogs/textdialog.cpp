@@ -1,14 +1,14 @@
 #include "dialogs/textdialog.h"
 
-#include "chart/chartwindow.h"
-#include "dialogs/chartlink.h"
 #include "dialogs/controls/colorbutton.h"
 #include "dialogs/controls/combopercent.h"
 #include "dialogs/controls/selectcolor.h"
+#include "dialogs/dialoghost.h"
 #include "dialogs/kit/controls.h"
 #include "dialogs/kit/conventions.h"
 #include "dialogs/kit/dlgtext.h"
 #include "dialogs/styleitems.h"
+#include "model/defaults.h"
 #include "model/text.h"
 #include "platform/messagebox.h"
 #include "platform/stringtable.h"
@@ -207,9 +207,9 @@ void TTextDialog::CmDefault() {
     LONG angle = 0;
     if (!ReadAngle(&angle)) return;
     if (!kv::ConfirmSaveAsDefault(this)) return;
-    TChartWindow* chart = kv::FindChartWindow(this);
-    if (!chart) return;
-    TText& d = *chart->DefaultText;
+    kv::DialogHost* host = kv::FindDialogHost(this);
+    if (!host) return;
+    TText& d = host->HostDefaults().DefaultText;
     d.Font = WorkFont;
     d.Font.lfHeight = PointsToDocHeight(WorkFont.lfHeight);
     d.BackPaint = IsItemChecked(105);

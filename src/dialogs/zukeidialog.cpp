@@ -1,15 +1,15 @@
 #include "dialogs/zukeidialog.h"
 
-#include "chart/chartwindow.h"
-#include "dialogs/chartlink.h"
 #include "dialogs/controls/brushbutton.h"
 #include "dialogs/controls/colorbutton.h"
 #include "dialogs/controls/combopercent.h"
 #include "dialogs/controls/selectcolor.h"
+#include "dialogs/dialoghost.h"
 #include "dialogs/kit/controls.h"
 #include "dialogs/kit/conventions.h"
 #include "dialogs/kit/dlgtext.h"
 #include "dialogs/styleitems.h"
+#include "model/defaults.h"
 #include "model/zukei.h"
 
 #include <cstdint>
@@ -196,7 +196,7 @@ void TZukeiDialog::UpdateBrushSample() {
 
 void TZukeiDialog::CmDefault() {
     if (!kv::ConfirmSaveAsDefault(this)) return;
-    TChartWindow* chart = kv::FindChartWindow(this);
-    if (!chart) return;
-    TransferTo(*chart->DefaultZukei);
+    kv::DialogHost* host = kv::FindDialogHost(this);
+    if (!host) return;
+    TransferTo(host->HostDefaults().DefaultZukei);
 }

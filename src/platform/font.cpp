@@ -19,28 +19,30 @@ namespace {
 struct FaceAlias {
     const char* windows;  // UTF-8
     const char* installed;
+    bool offered;         // the name a font chooser lists for the face
 };
 
 // Metric twins of the faces documents name. Japanese faces also under their
-// Japanese names (full-width "ＭＳ" with an ASCII blank, as Windows spells them).
+// Japanese names (full-width "ＭＳ" with an ASCII blank, as Windows spells them),
+// which are the names a chooser offers; the other spellings only resolve.
 constexpr FaceAlias kFaceAliases[] = {
-    {"Times New Roman", "Liberation Serif"},
-    {"Times", "Liberation Serif"},
-    {"Arial", "Liberation Sans"},
-    {"Helvetica", "Liberation Sans"},
-    {"Courier New", "Liberation Mono"},
-    {"Courier", "Liberation Mono"},
-    {"MS Gothic", "IPAGothic"},
-    {"\xEF\xBC\xAD\xEF\xBC\xB3 \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF", "IPAGothic"},
-    {"MS PGothic", "IPAPGothic"},
+    {"Times New Roman", "Liberation Serif", true},
+    {"Times", "Liberation Serif", false},
+    {"Arial", "Liberation Sans", true},
+    {"Helvetica", "Liberation Sans", false},
+    {"Courier New", "Liberation Mono", true},
+    {"Courier", "Liberation Mono", false},
+    {"MS Gothic", "IPAGothic", false},
+    {"\xEF\xBC\xAD\xEF\xBC\xB3 \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF", "IPAGothic", true},
+    {"MS PGothic", "IPAPGothic", false},
     {"\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF",
-     "IPAPGothic"},
-    {"MS UI Gothic", "IPAPGothic"},
-    {"MS Mincho", "IPAMincho"},
-    {"\xEF\xBC\xAD\xEF\xBC\xB3 \xE6\x98\x8E\xE6\x9C\x9D", "IPAMincho"},
-    {"MS PMincho", "IPAPMincho"},
-    {"\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE6\x98\x8E\xE6\x9C\x9D", "IPAPMincho"},
-    {"Symbol", "Liberation Serif"},
+     "IPAPGothic", true},
+    {"MS UI Gothic", "IPAPGothic", true},
+    {"MS Mincho", "IPAMincho", false},
+    {"\xEF\xBC\xAD\xEF\xBC\xB3 \xE6\x98\x8E\xE6\x9C\x9D", "IPAMincho", true},
+    {"MS PMincho", "IPAPMincho", false},
+    {"\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE6\x98\x8E\xE6\x9C\x9D", "IPAPMincho", true},
+    {"Symbol", "Liberation Serif", true},
 };
 
 // The Symbol encoding: byte -> Unicode. Zero marks a code the encoding leaves empty.
@@ -130,6 +132,14 @@ bool IsSerifFamily(const QString& family, BYTE pitchAndFamily) {
 using FontKey = std::tuple<QString, int, bool, bool, int>;
 
 }  // namespace
+
+std::vector<QString> OfferedWindowFaces() {
+    std::vector<QString> faces;
+    for (const FaceAlias& a : kFaceAliases)
+        if (a.offered && QFontDatabase::hasFamily(QString::fromUtf8(a.installed)))
+            faces.push_back(QString::fromUtf8(a.windows));
+    return faces;
+}
 
 QString MapFaceName(const QString& face) {
     for (const FaceAlias& a : kFaceAliases)

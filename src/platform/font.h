@@ -41,6 +41,11 @@ namespace kv {
 // case); other names come back unchanged.
 QString MapFaceName(const QString& face);
 
+// The Windows faces a font chooser offers beside the installed families: those
+// whose twin is installed, each under the one name Windows lists it by ("Times
+// New Roman", "ＭＳ Ｐゴシック", ..., and "Symbol").
+std::vector<QString> OfferedWindowFaces();
+
 // Registers the face mapping with QFont, for widgets and dialogs that name the
 // Windows faces directly. Drawing through TDC does not need it.
 void InstallFontSubstitutions();

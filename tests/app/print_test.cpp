@@ -14,11 +14,13 @@
 #include "platform/winmath.h"
 #include "render/textlayout.h"
 
+#include <QApplication>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPageSize>
 #include <QPointer>
@@ -26,6 +28,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTest>
 
 #include <QRegularExpression>
@@ -376,6 +379,12 @@ TEST(AboutBox, TextsFollowWhatTheVersionResourceHolds) {
     for (const Case& c : cases) {
         korvidaAboutDlg dlg(nullptr, c.module);
         ASSERT_TRUE(dlg.Create());
+        // It opens wide enough for its whole title beside the title bar's buttons.
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        dlg.adjustSize();
+        EXPECT_GE(dlg.width(), QFontMetrics(bold).horizontalAdvance(dlg.windowTitle()) +
+                                   4 * dlg.style()->pixelMetric(QStyle::PM_TitleBarHeight));
         EXPECT_EQ(dlg.ItemText(22001).toStdString(), c.line1);
         EXPECT_EQ(dlg.ItemText(22002).toStdString(), c.line2);
         EXPECT_EQ(dlg.ItemText(22003).toStdString(), c.line3);

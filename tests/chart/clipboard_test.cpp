@@ -8,6 +8,7 @@
 #include "chart/chartclip.h"
 #include "dialogs/datamanager.h"
 #include "dialogs/kit/controls.h"
+#include "model/datafile.h"
 #include "platform/cp932.h"
 #include "platform/escape.h"
 #include "platform/filedialog.h"
@@ -360,20 +361,30 @@ TEST_F(ClipboardCommands, ShowHideAndOptionsDialogs) {
     EXPECT_EQ(w->TextSelected, 0);
 
     // Options belong to the profile, not the document; the handle size takes
-    // effect at the present zoom.
+    // effect at the present zoom, the drive in the data-file reader and the
+    // precision in the read-out formats.
     w->Modified = 0;
+    w->DataPrecision = 1;
+    w->SetReadoutFormat();
     w->UpdateWindow();
     const int before = w->HandleSize;
     {
         ModalScript script;
         script.Then(20, [](PDialog& d) {
             d.Control<PEdit>(101)->setText("30");
+            d.Control<PComboBox>(102)->SetSelIndex(6);  // G:
+            d.Control<PComboBox>(108)->SetSelIndex(0);  // short read-outs
             ModalScript::Ok()(d);
         });
         w->ProcessCommand(CM_OPTIONS);
     }
     EXPECT_EQ(w->HandleSizeSetting, 30);
     EXPECT_NE(w->HandleSize, before);
+    EXPECT_STREQ(w->DataDrive, "G:");
+    EXPECT_STREQ(GetDataDrive(), "G:");
+    ::SetDataDrive("A:");
+    EXPECT_STREQ(w->PlotReadoutFormat, "[ %s ] %%i=%d %%c=%d (%G, %G)");
+    EXPECT_STREQ(w->WatchReadoutFormat, "X=%G Y=%G");
     EXPECT_EQ(w->Modified, 0);
     EXPECT_TRUE(w->GetInvalidRegion().contains(QRect(0, 0, 800, 600)));
 }

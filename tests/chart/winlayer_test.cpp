@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -319,7 +320,7 @@ TEST(Input, CaptureAndCursors) {
 
 TEST(Services, StatusBarOnAQtStatusBar) {
     QStatusBar bar;
-    kv::win::TQtStatusBar status(&bar, 2);
+    kv::win::TQtStatusBar status(&bar);
     status.SetGadgetText(1, " 25%");
     status.SetGadgetText(2, "Axis 3");
     status.SetGadgetText(7, "ignored");
@@ -334,6 +335,43 @@ TEST(Services, StatusBarOnAQtStatusBar) {
     status.SetMessage("");
     EXPECT_TRUE(bar.currentMessage().isEmpty());
     EXPECT_EQ(status.GetMessage(), "");
+}
+
+TEST(Services, StatusGadgetsAreCentredAndTwoAndFourCharactersOfTheBarsFontWide) {
+    QStatusBar bar;
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPixelSize(15);
+    bar.setFont(font);
+    kv::win::TQtStatusBar status(&bar);
+    status.SetGadgetText(1, " 25%");
+    status.SetGadgetText(2, "Axis 3");
+    bar.resize(600, 30);
+    bar.show();
+    QCoreApplication::processEvents();
+    const int em = kv::win::TQtStatusBar::CharacterWidth(font);
+    EXPECT_GE(em, 12);  // a full-width character, not an average one
+    QLabel* zoom = bar.findChild<QLabel*>(QStringLiteral("gadget1"));
+    QLabel* axis = bar.findChild<QLabel*>(QStringLiteral("gadget2"));
+    ASSERT_TRUE(zoom && axis);
+    for (QLabel* l : {zoom, axis}) {
+        EXPECT_EQ(l->alignment(), Qt::AlignCenter);
+        EXPECT_EQ(l->font().pixelSize(), 15);
+        EXPECT_EQ(l->frameShadow(), QFrame::Sunken);
+    }
+    EXPECT_EQ(axis->contentsRect().width(), 4 * em);
+    EXPECT_EQ(zoom->contentsRect().width(), std::max(2 * em, zoom->fontMetrics().horizontalAdvance(" 25%")));
+    EXPECT_LT(zoom->x(), axis->x());  // the zoom left of the axis set
+
+    // A text wider than its gadget widens it instead of being cut, and the
+    // gadget keeps that width when a narrower text follows.
+    const int wide = axis->fontMetrics().horizontalAdvance("Axis 123456");
+    ASSERT_GT(wide, 4 * em);
+    status.SetGadgetText(2, "Axis 123456");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(axis->contentsRect().width(), wide);
+    status.SetGadgetText(2, "Axis 3");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(axis->contentsRect().width(), wide);
 }
 
 TEST(Services, ToolPaletteHasOneExclusiveButtonDown) {

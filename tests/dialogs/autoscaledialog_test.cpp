@@ -1,12 +1,12 @@
 // The autoscale and trimming choices: kept for the run, changed by OK only; the
 // autoscale of the ticked axes with or without the chart window's margin.
 
-#include "chart/chartwindow.h"
 #include "dialogs/autoscaledialog.h"
 #include "dialogs/kit/controls.h"
 #include "dialogs/support/driver.h"
-#include "support/helpers/sample_document.h"
+#include "dialogs/support/fakechart.h"
 #include "model/boxframe.h"
+#include "support/helpers/sample_document.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ int Ticks(PDialog& dlg, std::initializer_list<int> ids) {
 
 TEST(AutoscaleDialog, KeepsTheLastChoiceAndScalesTheTickedAxes) {
     ResetAxisChoices();
-    TChartWindow chart;
+    kvtest::FakeChart chart;
     chart.AutoScaleMargin = 10;
     auto set = SetWithData();
     {

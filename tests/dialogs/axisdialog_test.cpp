@@ -3,7 +3,6 @@
 // frame type and axis, OK and Cancel, the Default button, the label font through
 // the font chooser and the label details on the working copy.
 
-#include "chart/chartwindow.h"
 #include "dialogs/axisdialog.h"
 #include "dialogs/controls/colorbutton.h"
 #include "dialogs/controls/combopercent.h"
@@ -12,6 +11,7 @@
 #include "dialogs/kit/controls.h"
 #include "dialogs/labelmore.h"
 #include "dialogs/support/driver.h"
+#include "dialogs/support/fakechart.h"
 #include "model/boxframe.h"
 #include "platform/messagebox.h"
 
@@ -453,7 +453,7 @@ TEST(AxisDialog, LabelFontGoesThroughTheChooserInPoints) {
 }
 
 TEST(AxisDialog, DefaultReplacesTheChartWindowsAxes) {
-    TChartWindow chart;
+    kvtest::FakeChart chart;
     BoxFrame set;
     set.TopAxis.RangeEnd = 77;  // the copies are stored without synchronising
     TAxisDialog dlg(&chart, &set, AxisNoX);

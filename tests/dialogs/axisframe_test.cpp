@@ -1,11 +1,11 @@
 // The frame dialog (millimetres shown, twips kept) and the base-size dialog
 // (fifths of a point shown, twips kept), with their Default buttons.
 
-#include "chart/chartwindow.h"
 #include "dialogs/axisframe.h"
 #include "dialogs/controls/colorbutton.h"
 #include "dialogs/kit/controls.h"
 #include "dialogs/support/driver.h"
+#include "dialogs/support/fakechart.h"
 #include "model/boxframe.h"
 #include "model/plot.h"
 #include "platform/messagebox.h"
@@ -119,7 +119,7 @@ TEST(AxisFrameDialog, RefusesANumberBeyondADoubleAndCancelKeepsAll) {
 }
 
 TEST(AxisFrameDialog, DefaultStoresTheShownFieldsIntoTheChartWindow) {
-    TChartWindow chart;
+    kvtest::FakeChart chart;
     Frame* d = chart.DefaultFrame;
     d->FrameLineColor = RGB(7, 7, 7);
     d->TickThickRate = 33;
@@ -201,7 +201,7 @@ TEST(AxisBaseDialog, ShowsFifthsOfAPointAndStoresTimesFour) {
 TEST(AxisBaseDialog, ParameterOnlyWithMemoryDataIsRefused) {
     for (int fileData : {0, 1}) {
         auto set = SetWithSeries(fileData);
-        TChartWindow chart;
+        kvtest::FakeChart chart;
         chart.DefaultIsOnlyParameter = 0;
         TAxisBaseDialog dlg(&chart, set.get());
         dlg.Create();
@@ -235,7 +235,7 @@ TEST(AxisBaseDialog, ParameterOnlyWithMemoryDataIsRefused) {
 }
 
 TEST(AxisBaseDialog, DefaultStoresSizesAndSwitchesOnly) {
-    TChartWindow chart;
+    kvtest::FakeChart chart;
     Frame* d = chart.DefaultFrame;
     d->OriginX = 1234;
     d->FrameType = 2;

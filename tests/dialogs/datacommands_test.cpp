@@ -1,18 +1,18 @@
 // The chart window's fit and formula commands: the dialogs they run one after
 // another and what they do to the document afterwards.
 
-#include "chart/chartwindow.h"
 #include "dialogs/datacommands.h"
 #include "dialogs/dataselect.h"
 #include "dialogs/fitdialogs.h"
 #include "dialogs/formuladialogs.h"
 #include "dialogs/mesdialog.h"
 #include "dialogs/support/driver.h"
+#include "dialogs/support/fakechart.h"
 #include "dialogs/userdialogs.h"
 #include "fitting/fitsettings.h"
-#include "support/helpers/sample_document.h"
 #include "model/boxframe.h"
 #include "platform/messagebox.h"
+#include "support/helpers/sample_document.h"
 
 #include <gtest/gtest.h>
 
@@ -182,7 +182,7 @@ TEST_F(FitCommands, AFailedFitShowsTheCommandsMessageAndStillMarksTheGraph) {
 }
 
 TEST_F(FitCommands, TheSeriesMenuFitsTheSelectedSeriesAndShowsTheReport) {
-    TChartWindow chart;
+    kvtest::FakeChart chart;
     for (int i = 0; i < 2; ++i) chart.Current->PlotList.Add(kvtest::MakeSampleSeries(10, i).release());
     for (int n : {0, 3}) {
         chart.SelectedPlot = n;  // names no series: nothing opens
@@ -203,7 +203,7 @@ TEST_F(FitCommands, TheSeriesMenuFitsTheSelectedSeriesAndShowsTheReport) {
 
 TEST(FormulaCommands, CalculatedCurveAutoscalesOnlyAnAxisSetWithoutSeries) {
     TDataGenDialogXfer = {};
-    TChartWindow chart;
+    kvtest::FakeChart chart;
     BoxFrame* set = chart.Current;
     int cleared = 0;
     {
@@ -216,6 +216,8 @@ TEST(FormulaCommands, CalculatedCurveAutoscalesOnlyAnAxisSetWithoutSeries) {
     }
     EXPECT_EQ(cleared, 1);
     EXPECT_EQ(chart.Modified, 1);
+    EXPECT_EQ(chart.LabelledSets, (std::vector<BoxFrame*>{set}));
+    EXPECT_EQ(chart.Repaints, 1);
     ASSERT_EQ(set->PlotList.GetItemsInContainer(), 1);
     EXPECT_GE(set->LeftAxis.RangeEnd, 100);  // y reaches 100
     EXPECT_LE(set->LeftAxis.RangeStart, 0);
@@ -232,6 +234,8 @@ TEST(FormulaCommands, CalculatedCurveAutoscalesOnlyAnAxisSetWithoutSeries) {
     }
     EXPECT_EQ(cleared, 1);
     EXPECT_EQ(chart.Modified, 1);
+    EXPECT_EQ(chart.LabelledSets.size(), 1u);  // the set had a series: no new labels
+    EXPECT_EQ(chart.Repaints, 2);
     EXPECT_EQ(set->LeftAxis.RangeStart, start);
     EXPECT_EQ(set->LeftAxis.RangeEnd, end);
     {
@@ -244,7 +248,7 @@ TEST(FormulaCommands, CalculatedCurveAutoscalesOnlyAnAxisSetWithoutSeries) {
 }
 
 TEST(FormulaCommands, ConstantsAndFunctionsMarkTheGraphOnOkEvaluationNever) {
-    TChartWindow chart;
+    kvtest::FakeChart chart;
     {
         ModalScript script({Press(IDCANCEL), Press(IDCANCEL)});
         EXPECT_EQ(RunUserConstCommandDialog(chart), IDCANCEL);
@@ -278,7 +282,7 @@ TEST(FormulaCommands, ConstantsAndFunctionsMarkTheGraphOnOkEvaluationNever) {
 }
 
 TEST(FormulaCommands, OtherDialogsOpenTheConstantsOfTheChartWindowsCurrentAxisSet) {
-    TChartWindow chart;
+    kvtest::FakeChart chart;
     auto* child = new QWidget(&chart);  // a dialog's parent inside the chart window
     auto previousConst = kv::SetUserConstDialogRunner({});
     auto previousFunction = kv::SetUserFunctionDialogRunner({});

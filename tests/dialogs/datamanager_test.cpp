@@ -2,7 +2,6 @@
 // selection, the change of data folder, the editor and the folder browser service.
 
 #include "dialogs/datamanager.h"
-#include "chart/chartwindow.h"
 #include "dialogs/controls/plotbutton.h"
 #include "dialogs/dataread.h"
 #include "dialogs/kit/dlgtext.h"
@@ -11,6 +10,7 @@
 #include "dialogs/plotdialog.h"
 #include "dialogs/styleitems.h"
 #include "dialogs/support/driver.h"
+#include "dialogs/support/fakechart.h"
 #include "model/boxframe.h"
 #include "model/plot.h"
 #include "platform/cformat.h"
@@ -917,7 +917,7 @@ TEST_F(DataManagerTest, EditorStartsTheProfilesEditorOnTheOneSelectedFile) {
 
 TEST_F(DataManagerTest, TheChartCommandRunsOnTheCurrentAxisSetAndAlwaysMarksTheGraphModified) {
     const std::string a = Write("a.dat", Rows(1, 3));
-    TChartWindow chart;
+    kvtest::FakeChart chart;
     ASSERT_NE(chart.Current, nullptr);
     AddFile(*chart.Current, a);
     lstrcpynA(chart.Editor, "profile-editor", MAX_PATH);

@@ -3,8 +3,8 @@
 
 #include "dialogs/filterdialog.h"
 
-#include "chart/chartwindow.h"
 #include "dialogs/support/driver.h"
+#include "dialogs/support/fakechart.h"
 #include "platform/filedialog.h"
 #include "platform/messagebox.h"
 #include "platform/metafile.h"
@@ -235,7 +235,7 @@ TEST_F(FilterDialog, Browse) {
 }
 
 TEST_F(FilterDialog, ExportCommandFromTheChartWindow) {
-    TChartWindow chart;
+    kvtest::FakeChart chart;
     chart.AxisSets.Flush();
     chart.AxisSets.Add(kvtest::MakeSampleBoxFrame().release());
     chart.Env->PrintableWidth = 11338;

@@ -119,16 +119,43 @@ TEST(FontChooser, OpensOnTheRecordAndGivesItBackUnchanged) {
     }
 }
 
-TEST(FontChooser, OffersInstalledScalableFacesAndTheRecordsOwn) {
+TEST(FontChooser, OneEntryPerFamilyWhateverTheFoundries) {
+    const QStringList families = {"DejaVu Sans", "Nimbus Sans [urw]", "Nimbus Sans [UKWN]",
+                                  "nimbus sans", "Noto Sans [GOOG]", "Odd [Name] Sans", "[x]"};
+    EXPECT_EQ(TChooseFontDialog::OneEntryPerFamily(families),
+              (std::vector<QString>{"DejaVu Sans", "Nimbus Sans", "Noto Sans", "Odd [Name] Sans", "[x]"}));
+}
+
+TEST(FontChooser, OffersInstalledFamiliesTheMappedWindowFacesAndTheRecordsOwn) {
     const std::vector<QString> faces = TChooseFontDialog::InstalledFaces(ChooseFontFlags);
     ASSERT_FALSE(faces.empty());
-    EXPECT_NE(std::find(faces.begin(), faces.end(), QStringLiteral("Liberation Serif")), faces.end());
+    auto has = [&](const char* face) {
+        return std::find(faces.begin(), faces.end(), QString::fromUtf8(face)) != faces.end();
+    };
+    EXPECT_TRUE(has("Liberation Serif"));
+    // The Windows faces under the names Windows lists, where their twins are installed.
+    const std::pair<const char*, const char*> windows[] = {
+        {"Times New Roman", "Liberation Serif"}, {"Arial", "Liberation Sans"},
+        {"Courier New", "Liberation Mono"},      {"ＭＳ Ｐゴシック", "IPAPGothic"},
+        {"ＭＳ 明朝", "IPAMincho"},               {"Symbol", "Liberation Serif"},
+    };
+    for (const auto& [face, twin] : windows)
+        EXPECT_EQ(has(face), QFontDatabase::hasFamily(QString::fromUtf8(twin))) << face;
+    EXPECT_FALSE(has("MS PGothic"));  // only one name per face
+    EXPECT_FALSE(has("Helvetica"));
+    // One entry per family, sorted, no foundry names.
+    for (std::size_t i = 1; i < faces.size(); ++i)
+        EXPECT_LT(faces[i - 1].compare(faces[i], Qt::CaseInsensitive), 0) << faces[i].toStdString();
+    for (const QString& f : faces) EXPECT_FALSE(f.endsWith(QLatin1Char(']'))) << f.toStdString();
+
+    // A record's face that is neither installed nor mapped gets a line of its own.
     TChooseFontData d = AxisLabelRecord();
+    std::strcpy(d.LogFont.lfFaceName, "Old Face");
     TChooseFontDialog dlg(nullptr, d);
     dlg.Create();
     PComboBox* list = Combo(dlg, FontFaceId);
-    EXPECT_EQ(list->GetCount(), int(faces.size()) + 1);  // + "Times New Roman"
-    EXPECT_GE(LineOf(list, QStringLiteral("Times New Roman")), 0);
+    EXPECT_EQ(list->GetCount(), int(faces.size()) + 1);
+    EXPECT_EQ(list->GetSelIndex(), LineOf(list, QStringLiteral("Old Face")));
 }
 
 TEST(FontChooser, ChangedAttributesOnly) {

@@ -1,10 +1,10 @@
 // The margin-text settings: the lists filled from the chart window's four fields
 // (upper row the head text, kept in the Footer fields), copied back on OK only.
 
-#include "chart/chartwindow.h"
 #include "dialogs/headerdialog.h"
 #include "dialogs/kit/controls.h"
 #include "dialogs/support/driver.h"
+#include "dialogs/support/fakechart.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ struct HeaderDialogTest : ::testing::Test {
         chart.FooterPosition = 2;
     }
     PComboBox* List(THeaderDialog& d, int id) { return d.Control<PComboBox>(id); }
-    TChartWindow chart;
+    kvtest::FakeChart chart;
 };
 
 TEST_F(HeaderDialogTest, ListsShowTheFieldsAndOkCopiesThemBack) {

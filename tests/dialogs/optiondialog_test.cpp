@@ -1,11 +1,11 @@
 // The environment options: filled from the chart window's settings, the checks of
 // OK in order, the settings written on OK only, the data drive list.
 
-#include "chart/chartwindow.h"
 #include "dialogs/kit/controls.h"
 #include "dialogs/kit/dlgtext.h"
 #include "dialogs/optiondialog.h"
 #include "dialogs/support/driver.h"
+#include "dialogs/support/fakechart.h"
 #include "model/datafile.h"
 #include "platform/messagebox.h"
 
@@ -13,6 +13,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -30,10 +31,9 @@ struct OptionDialogTest : ::testing::Test {
         chart.ReloadDataBeforePlot = 1;
         chart.WMFMargin = 62;
         chart.DataPrecision = 1;
-        chart.SetReadoutFormat();
     }
     void TearDown() override { ::SetDataDrive("A:"); }
-    TChartWindow chart;
+    kvtest::FakeChart chart;
 };
 
 TEST_F(OptionDialogTest, FillsItsControlsFromTheSettings) {
@@ -147,8 +147,8 @@ TEST_F(OptionDialogTest, OkWritesTheSettingsAndCancelNone) {
     EXPECT_EQ(chart.ReloadDataBeforePlot, 0);
     EXPECT_EQ(chart.WMFMargin, 60);  // 62 shown as 15, back as 60
     EXPECT_EQ(chart.DataPrecision, 0);
-    EXPECT_STREQ(chart.WatchReadoutFormat, "X=%G Y=%G");
-    EXPECT_STREQ(chart.PlotReadoutFormat, "[ %s ] %%i=%d %%c=%d (%G, %G)");
+    // The host makes its read-out formats again once the precision is stored.
+    EXPECT_EQ(chart.ReadoutPrecisions, (std::vector<int>{0}));
 }
 
 TEST_F(OptionDialogTest, ADriveNoEntryMatchesIsKeptAsItIs) {

@@ -3,8 +3,6 @@
 // at OK, the Default button through the default-type choice, the chosen-items
 // array of a multiple selection.
 
-#include "chart/chartwindow.h"
-#include "dialogs/chartlink.h"
 #include "dialogs/controls/colorbutton.h"
 #include "dialogs/controls/combopercent.h"
 #include "dialogs/controls/plotbutton.h"
@@ -12,8 +10,9 @@
 #include "dialogs/interset.h"
 #include "dialogs/plotdialog.h"
 #include "dialogs/styleitems.h"
-#include "dialogs/userdialogs.h"
 #include "dialogs/support/driver.h"
+#include "dialogs/support/fakechart.h"
+#include "dialogs/userdialogs.h"
 #include "model/plot.h"
 #include "platform/messagebox.h"
 
@@ -52,7 +51,7 @@ struct PlotDialogTest : ::testing::Test {
         DefaultDataTypeChoice[0] = 1;
         DefaultDataTypeChoice[1] = 0;
     }
-    TChartWindow chart;
+    kvtest::FakeChart chart;
     TPlot plot;
 };
 
@@ -479,7 +478,7 @@ TEST_F(PlotDialogTest, FormulasCompileOnTheChartWindowsCurrentAxisSet) {
     // ... also from a dialog that is no child of the chart window: it is then the
     // client of the main window.
     {
-        auto* client = new TChartWindow;
+        auto* client = new kvtest::FakeChart;
         client->Current->UserConsts.Add(TUserConstElement("offset", 1.0));
         QMainWindow main;
         main.setCentralWidget(client);

@@ -4,8 +4,8 @@
 // KORVIDA_SHOW_SECONDS sets how long it stays (default 5); KORVIDA_SHOW_PNG names
 // a file that receives the dialog's own picture.
 
-#include "chart/chartwindow.h"
 #include "dialogs/plotdialog.h"
+#include "dialogs/support/fakechart.h"
 #include "model/plot.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@ namespace {
 TEST(ShowPlotDialog, SampleSeriesOnTheDisplay) {
     if (!std::getenv("KORVIDA_SHOW_DIALOG")) GTEST_SKIP() << "set KORVIDA_SHOW_DIALOG to show the dialog";
     if (QGuiApplication::platformName() == "offscreen") GTEST_SKIP() << "needs a display";
-    TChartWindow chart;
+    kvtest::FakeChart chart;
     TPlot plot;
     lstrcpynA(plot.DataFileName, "C:\\data\\sample1.dat", MAX_PATH);
     TPlotStyle& st = plot.Style;

@@ -3,13 +3,13 @@
 // template of a multiple selection, the Default button; the font chooser of the
 // multiple-selection font command with its greyed controls.
 
-#include "chart/chartwindow.h"
 #include "dialogs/controls/colorbutton.h"
 #include "dialogs/controls/combopercent.h"
 #include "dialogs/fontchooser.h"
 #include "dialogs/kit/controls.h"
 #include "dialogs/styleitems.h"
 #include "dialogs/support/driver.h"
+#include "dialogs/support/fakechart.h"
 #include "dialogs/textdialog.h"
 #include "model/text.h"
 #include "platform/messagebox.h"
@@ -259,7 +259,7 @@ TEST(TextDialog, TemplateOfAMultipleSelection) {
 }
 
 TEST(TextDialog, DefaultWritesTheLookIntoTheDefaultTextAtOnce) {
-    TChartWindow chart;
+    kvtest::FakeChart chart;
     TText* d = chart.DefaultText;
     d->String = "keep";
     TText t = StyledText();

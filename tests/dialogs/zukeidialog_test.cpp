@@ -2,7 +2,6 @@
 // coding of OK, the live brush sample, the template of a multiple selection, and
 // the Default button into the chart window's default figure.
 
-#include "chart/chartwindow.h"
 #include "dialogs/controls/brushbutton.h"
 #include "dialogs/controls/colorbutton.h"
 #include "dialogs/controls/combopercent.h"
@@ -10,6 +9,7 @@
 #include "dialogs/kit/controls.h"
 #include "dialogs/styleitems.h"
 #include "dialogs/support/driver.h"
+#include "dialogs/support/fakechart.h"
 #include "dialogs/zukeidialog.h"
 #include "model/zukei.h"
 #include "platform/messagebox.h"
@@ -196,7 +196,7 @@ TEST(ZukeiDialog, OkWritesEveryAttributeAndCancelNone) {
 
 TEST(ZukeiDialog, TemplateOfAMultipleSelection) {
     BYTE items[ZukeiStyleItemCount] = {1, 1, 1, 0, 1, 0, 1, 1, 0};
-    TChartWindow chart;
+    kvtest::FakeChart chart;
     TZukei templ = *chart.DefaultZukei;
     TZukei scratch;
     TZukeiDialog dlg(&chart, &templ, &scratch, items);
@@ -240,7 +240,7 @@ TEST(ZukeiDialog, TemplateOfAMultipleSelection) {
 }
 
 TEST(ZukeiDialog, DefaultWritesTheChartWindowsDefaultFigureAtOnce) {
-    TChartWindow chart;
+    kvtest::FakeChart chart;
     TZukei* d = chart.DefaultZukei;
     const TZukei before = *d;
     TZukei z = StyledFigure();

@@ -3,6 +3,7 @@
 #include "platform/messagebox.h"
 #include "platform/stringtable.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QStatusBar>
 
@@ -15,14 +16,22 @@ std::string TStatusBar::GetGadgetText(int gadget) const {
     return it == gadgets_.end() ? std::string() : it->second;
 }
 
-TQtStatusBar::TQtStatusBar(QStatusBar* bar, int gadgets) : bar_(bar) {
-    for (int i = 1; i <= gadgets; ++i) {
+TQtStatusBar::TQtStatusBar(QStatusBar* bar, std::span<const int> widths) : bar_(bar) {
+    int gadget = 0;
+    for (int characters : widths) {
         auto* label = new QLabel(bar);
+        label->setObjectName(QStringLiteral("gadget%1").arg(++gadget));
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setMinimumWidth(60);
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(characters * CharacterWidth(label->font()) + 2 * label->frameWidth());
         bar->addPermanentWidget(label);
-        labels_[i] = label;
+        labels_[gadget] = label;
     }
+}
+
+int TQtStatusBar::CharacterWidth(const QFont& font) {
+    // The ideographic space: a full-width character of the Japanese faces.
+    return QFontMetrics(font).horizontalAdvance(QChar(0x3000));
 }
 
 void TQtStatusBar::SetMessage(const std::string& text) {
@@ -34,7 +43,12 @@ void TQtStatusBar::SetMessage(const std::string& text) {
 void TQtStatusBar::SetGadgetText(int gadget, const std::string& text) {
     TStatusBar::SetGadgetText(gadget, text);
     auto it = labels_.find(gadget);
-    if (it != labels_.end()) it->second->setText(QString::fromStdString(text));
+    if (it == labels_.end()) return;
+    QLabel* label = it->second;
+    const QString shown = QString::fromStdString(text);
+    label->setText(shown);
+    const int needed = label->fontMetrics().horizontalAdvance(shown) + 2 * label->frameWidth();
+    if (needed > label->minimumWidth()) label->setMinimumWidth(needed);
 }
 
 TToolPalette::TToolPalette() = default;

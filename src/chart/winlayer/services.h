@@ -11,8 +11,10 @@
 
 #include <map>
 #include <set>
+#include <span>
 #include <string>
 
+class QFont;
 class QLabel;
 class QStatusBar;
 
@@ -34,10 +36,20 @@ private:
 };
 
 // A status bar shown on a QStatusBar: the message in its message area, gadgets
-// 1..count as labels at its right end.
+// 1..n as recessed labels at its right end with their text centred. Gadget i is
+// widths[i - 1] characters of the bar's font wide, a character being the font's
+// full-width character (one em). A text wider than that (the zoom's "100%" in a
+// proportional face) widens its gadget for the rest of the run rather than being
+// cut, so the gadgets do not jump as the zoom changes. The bar's font is set
+// before.
 class TQtStatusBar : public TStatusBar {
 public:
-    TQtStatusBar(QStatusBar* bar, int gadgets = 2);
+    // The zoom (2 characters) and the current axis set (4).
+    static constexpr int kGadgetCharacters[] = {2, 4};
+
+    explicit TQtStatusBar(QStatusBar* bar, std::span<const int> widths = kGadgetCharacters);
+    // The width of one character of a font, in pixels.
+    static int CharacterWidth(const QFont& font);
     void SetMessage(const std::string& text) override;
     void SetGadgetText(int gadget, const std::string& text) override;
 

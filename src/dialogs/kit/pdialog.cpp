@@ -4,12 +4,17 @@
 #include "dialogs/kit/dlgtext.h"
 #include "dialogs/kit/ownerdraw.h"
 
+#include <QApplication>
 #include <QButtonGroup>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 // ---- PControl ----
 
@@ -190,6 +195,21 @@ bool PDialog::Create() {
     creating_ = false;
     created_ = true;
     return !closed_;
+}
+
+QSize PDialog::sizeHint() const {
+    QSize size = QDialog::sizeHint();
+    size.setWidth(std::max(size.width(), CaptionWidth()));
+    return size;
+}
+
+int PDialog::CaptionWidth() const {
+    // The window manager draws the title; most draw it bold in about the
+    // application's font, beside an icon and up to three buttons.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const int bar = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    return QFontMetrics(font).horizontalAdvance(windowTitle()) + 4 * bar;
 }
 
 int PDialog::Execute() {
