@@ -7,51 +7,16 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdint>
-#include <cstdlib>
-#include <new>
+#include <cstddef>
 
 #include "fit_series.h"
-
-// While a test sets this, every allocation of at least that many bytes fails. It
-// replaces the global allocation functions of this test program (every plain,
-// array and nothrow form, so that each allocation is freed by its own kind also
-// under a sanitizer); otherwise they behave as usual.
-static std::atomic<std::size_t> g_failAllocationsFrom{SIZE_MAX};
-
-static void* Allocate(std::size_t n) noexcept {
-    if (n >= g_failAllocationsFrom.load(std::memory_order_relaxed)) return nullptr;
-    return std::malloc(n ? n : 1);
-}
-void* operator new(std::size_t n) {
-    if (void* p = Allocate(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-    if (void* p = Allocate(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return Allocate(n); }
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return Allocate(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+#include "support/failing_allocations.h"
 
 namespace {
 
 // Allocations from this size on fail: a curve of 25001 points needs a column of
 // 400 KB, while the fit's own lists stay below it.
-class NoMemoryForTheCurve {
-public:
-    NoMemoryForTheCurve() { g_failAllocationsFrom = 300 * 1024; }
-    ~NoMemoryForTheCurve() { g_failAllocationsFrom = SIZE_MAX; }
-    NoMemoryForTheCurve(const NoMemoryForTheCurve&) = delete;
-    NoMemoryForTheCurve& operator=(const NoMemoryForTheCurve&) = delete;
-};
+constexpr std::size_t kNoMemoryForTheCurve = 300 * 1024;
 
 TEST(FitMemory, ACurveThatCannotBeMadeFailsTheFitAndKeepsTheParameters) {
     fittest::FitStateGuard guard;
@@ -72,7 +37,7 @@ TEST(FitMemory, ACurveThatCannotBeMadeFailsTheFitAndKeepsTheParameters) {
     kv::ScriptedMessageBoxes boxes;
     int linear = -1, nonLinear = -1;
     {
-        NoMemoryForTheCurve scarce;
+        kvtest::FailingAllocations scarce(kNoMemoryForTheCurve);
         linear = RunLinearFitCommand(host, &set, source, 1);
         nonLinear = RunNonLinearFitCommand(host, &set, source, 1);
     }

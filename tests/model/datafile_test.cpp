@@ -3,6 +3,7 @@
 #include "model/datafile.h"
 #include "model/plot.h"
 #include "platform/largealloc.h"
+#include "support/failing_allocations.h"
 
 #include <gtest/gtest.h>
 
@@ -20,34 +21,6 @@
 #include <new>
 #include <string>
 #include <vector>
-
-// While a test sets this, every allocation of at least that many bytes fails, so
-// a column that cannot grow can be made to happen. It replaces the global
-// allocation functions of this test program (every plain, array and nothrow form,
-// so that each allocation is freed by its own kind also under a sanitizer);
-// otherwise they behave as usual.
-static std::atomic<std::size_t> g_failAllocationsFrom{SIZE_MAX};
-
-static void* Allocate(std::size_t n) noexcept {
-    if (n >= g_failAllocationsFrom.load(std::memory_order_relaxed)) return nullptr;
-    return std::malloc(n ? n : 1);
-}
-void* operator new(std::size_t n) {
-    if (void* p = Allocate(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-    if (void* p = Allocate(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return Allocate(n); }
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return Allocate(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
@@ -361,9 +334,10 @@ TEST_F(DataFileTest, AColumnThatCannotGrowEmptiesTheColumnsAndTheRange) {
     p.AddX(TDataElement(42));
     p.AddY(TDataElement(43));
     kv::ReleaseKeptBlocks();  // a block kept from an earlier read would need no allocation
-    g_failAllocationsFrom = 256 * 1024;
-    const int result = p.ReadData();
-    g_failAllocationsFrom = SIZE_MAX;
+    const int result = [&] {
+        kvtest::FailingAllocations scarce(256 * 1024);
+        return p.ReadData();
+    }();
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(p.XData.IsEmpty());
     EXPECT_TRUE(p.YData.IsEmpty());
