@@ -438,7 +438,10 @@ private:
         }
         s_.splineX.Flush();
         s_.splineY.Flush();
-        const int divisions = c_.style.LineInterpolatePara;
+        // The stored count, drawn within the limits every sampled curve keeps to
+        // (the closed curves have a segment more, back to the first point).
+        const bool closed = method == 4 || method == 6;
+        const int divisions = kv::DrawnSplineDivisions(c_.style.LineInterpolatePara, closed ? n : n - 1);
         // Whatever a routine appended is drawn, also after a failure.
         switch (method) {
         case 2: kv::SplineCurve(inX, inY, s_.splineX, s_.splineY, divisions); break;

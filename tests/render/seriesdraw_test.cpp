@@ -5,6 +5,9 @@
 #include "axis_test_support.h"
 #include "kvx_records.h"
 #include "model/boxframe.h"
+#include "model/graphfile.h"
+#include "numerics/splines.h"
+#include "platform/messagebox.h"
 #include "platform/escape.h"
 #include "render/markers.h"
 #include "render/output.h"
@@ -16,10 +19,13 @@
 
 #include <QImage>
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <cstdint>
+#include <filesystem>
 #include <initializer_list>
 #include <limits>
 #include <memory>
@@ -204,6 +210,55 @@ TEST_F(SeriesDraw, ConnectionMethods) {
         EXPECT_EQ(Count(r, "LNT"), c.lines) << c.method;
         EXPECT_EQ(Count(r, "ELS"), int(c.rows.size())) << c.method;  // markers always
     }
+}
+
+// A spline connection is sampled within the limits every drawn curve keeps to,
+// whatever division count the style holds: a tiny file whose series stores ten
+// million divisions (a repaint of seconds otherwise) opens, keeps its count and
+// draws the curve of the limit, for every spline method.
+TEST_F(SeriesDraw, SplineDivisionsBeyondTheLimitDrawTheLimit) {
+    char folder[] = "/tmp/kv-series-spline-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/spline.kv3";
+    constexpr int kStored = 10000000;
+    for (int method = 2; method <= 6; ++method) {
+        SCOPED_TRACE(method);
+        kv::ScriptedMessageBoxes boxes;
+        GraphDocument doc;
+        {
+            BoxFrame& written = *doc.AxisSets[1];
+            axistest::SetRoundFrame(written);
+            auto p = std::make_unique<TPlot>();
+            for (int i = 0; i < 9; ++i) {
+                p->AddX(TDataElement(1 + i));
+                p->AddY(TDataElement(1 + (i * 7) % 5));
+            }
+            p->Style.LineInterpolate = method;
+            p->Style.LineInterpolatePara = kStored;
+            written.PlotList.Add(p.release());
+        }
+        ASSERT_EQ(WriteGraphFile(doc, path, {}), 1);
+        EXPECT_LT(std::filesystem::file_size(path), 4096u);
+
+        GraphDocument read;
+        ASSERT_EQ(ReadGraphFile(read, path, {}), 1);
+        BoxFrame& opened = *read.AxisSets[1];
+        TPlot& plot = *opened.PlotList[1];
+        EXPECT_EQ(plot.Style.LineInterpolatePara, kStored);
+        auto draw = [&] {
+            kvxtest::ScratchFile f;
+            TDC dc;
+            OutPageInfo(20000, 20000, nullptr);
+            opened.DrawPlot(OUT_VECTOR, 1, dc, &plot, 1, f, nullptr);
+            return kvxtest::Records(f.Text());
+        };
+        const Recs stored = draw();
+        plot.Style.LineInterpolatePara = kv::kSplineMaxDivisions;
+        const Recs limit = draw();
+        EXPECT_GT(Count(limit, "LNT"), 4 * kv::kSplineMaxDivisions);
+        EXPECT_EQ(stored, limit);
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(SeriesDraw, ClosedPolylineClosesEachRunOnItself) {
