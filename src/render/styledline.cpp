@@ -11,6 +11,7 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 #define KV_NOINLINE __attribute__((noinline))
@@ -253,6 +254,8 @@ public:
     }
 
 private:
+    friend struct PolylineWalk;
+
     struct Rows {
         int lo, hi;
     };
@@ -502,10 +505,106 @@ struct PolylineWalk {
         : pattern(pattern_), count(count_), style(style_), period(period_), belowPeriod(period_ * 0.999999),
           clip(clip_) {}
 
+    // Solid lines on the reducing sink, segment after segment while each is the
+    // common case of a long series: its start carried from the segment before,
+    // its end inside the clip rectangle and in the pen's device column, no break
+    // of the solid pattern in it, and its rows joining the column's one interval.
+    // Such a segment only grows that interval, so it is worked out here with the
+    // pen, the pattern's phase and the path's point count held in registers; the
+    // same arithmetic as DrawSegment and ReducingSink::Line, so the same pixels
+    // and the same state after it. The first segment that is anything else, and
+    // every segment that polls the Escape check, is left to the general walk.
+    // Returns the index of that segment.
+    template <class P>
+    int SolidRun(ReducingSink& out, const P* points, int i, int n) {
+        // The segments up to the next that polls: the poll counts 0 .. 99, and
+        // the segment that finds 1 asks.
+        const int e = poll == 100 ? 0 : poll;
+        if (e == 1 || out.rows_.size() > 1) return i;
+        const int end = std::min(n, i + (e == 0 ? 1 : 101 - e));
+
+        const bool wide = out.wide_;
+        const int join = wide ? 0 : 1;
+        const long long colLo = out.colLo_, colHi = out.colHi_;
+        const int* table = out.rowTable_.data();
+        const unsigned long long tableSize = out.rowTable_.size();
+        const long long tableLo = out.rowTableLo_;
+        const double pattern0 = pattern[0];
+        const TRect r = clip;
+        double ph = phase;
+        int points2 = PathPointCount;
+        int cx = int(carried.x), cy = int(carried.y), curRow = out.curRow_;
+        bool have = !out.rows_.empty();
+        int ilo = have ? out.rows_[0].lo : 0, ihi = have ? out.rows_[0].hi : -1;
+        bool moved = false;
+
+        int j = i;
+        for (; j < end; ++j) {
+            const Pt p2 = ToPt(points[j + 1]);
+            if (!Inside(p2, r)) break;
+            // Inside the rectangle the snapped coordinates fit an int.
+            const int sx = int(p2.x + 0.5), sy = int(p2.y + 0.5);
+            const double dx = double(sx) - double(cx), dy = double(sy) - double(cy);
+            const double len = std::sqrt(dx * dx + dy * dy);
+            if (!(len > 0.0)) continue;  // draws nothing; the pen stays
+            if (pattern0 - ph < len || sx < colLo || sx > colHi) break;
+            const unsigned long long k = (unsigned long long)((long long)sy - tableLo);
+            const int row = k < tableSize ? table[k] : out.Dev(sy, false);
+            if (wide || row != curRow) {
+                int lo = std::min(curRow, row), hi = std::max(curRow, row);
+                if (!wide) {
+                    lo += curRow > row ? 1 : 0;
+                    hi -= curRow < row ? 1 : 0;
+                }
+                if (have) {
+                    if (!(lo <= ihi + join && hi + join >= ilo)) break;
+                    ilo = std::min(ilo, lo);
+                    ihi = std::max(ihi, hi);
+                } else {
+                    have = true;
+                    ilo = lo;
+                    ihi = hi;
+                }
+            }
+            // The line is drawn (into the interval): the path counts its point and
+            // restarts before a thousand, and the pattern runs on.
+            if (++points2 + 2 >= 1000) [[unlikely]]
+                points2 = 0;
+            AdvancePhase(ph, len, period, belowPeriod);
+            cx = sx;
+            cy = sy;
+            curRow = row;
+            moved = true;
+        }
+        const int done = j - i;
+        poll = e + done > 100 ? e + done - 100 : e + done;
+        phase = ph;
+        PathPointCount = points2;
+        if (moved) {
+            carried = Pt{double(cx), double(cy)};
+            out.cur_ = TPoint(cx, cy);
+            out.curRow_ = curRow;
+            if (have) {
+                if (out.rows_.empty())
+                    out.rows_.push_back({ilo, ihi});
+                else
+                    out.rows_[0] = {ilo, ihi};
+                out.lastRows_ = 0;
+            }
+        }
+        return j;
+    }
+
     // The segments between points[0..n]; false once an Escape poll stopped the line.
     template <class Sink, class P>
     bool Segments(Sink& out, const P* points, int n) {
         for (int i = 0; i < n && !stopped; ++i, ++poll) {
+            if constexpr (std::is_same_v<Sink, ReducingSink>) {
+                if (carry && style == LineStyleSolid) {
+                    i = SolidRun(out, points, i, n);
+                    if (i >= n) break;
+                }
+            }
             if (poll == 100) poll = 0;
             if (poll == 1 && CheckEscapeAbort() == 1) {
                 stopped = true;
