@@ -529,8 +529,8 @@ struct PolylineWalk {
         const int* table = out.rowTable_.data();
         const unsigned long long tableSize = out.rowTable_.size();
         const long long tableLo = out.rowTableLo_;
-        const double pattern0 = pattern[0];
-        const TRect r = clip;
+        const double pattern0 = pattern[0], per = period, below = belowPeriod;
+        const double left = clip.left, right = clip.right, top = clip.top, bottom = clip.bottom;
         double ph = phase;
         int points2 = PathPointCount;
         int cx = int(carried.x), cy = int(carried.y), curRow = out.curRow_;
@@ -541,12 +541,21 @@ struct PolylineWalk {
         int j = i;
         for (; j < end; ++j) {
             const Pt p2 = ToPt(points[j + 1]);
-            if (!Inside(p2, r)) break;
+            if (!(p2.x >= left && p2.x <= right && p2.y >= top && p2.y <= bottom)) break;
             // Inside the rectangle the snapped coordinates fit an int.
             const int sx = int(p2.x + 0.5), sy = int(p2.y + 0.5);
-            const double dx = double(sx) - double(cx), dy = double(sy) - double(cy);
-            const double len = std::sqrt(dx * dx + dy * dy);
-            if (!(len > 0.0)) continue;  // draws nothing; the pen stays
+            const long long dyi = (long long)sy - cy;
+            double len;
+            if (sx == cx && dyi < (1 << 26) && dyi > -(1 << 26)) [[likely]] {
+                // Along a column (most segments of a dense series, whose points
+                // share their snapped x): the root of the exact square is exact.
+                if (dyi == 0) continue;  // no length: draws nothing, the pen stays
+                len = double(dyi < 0 ? -dyi : dyi);
+            } else {
+                const double dx = double(sx) - double(cx), dy = double(dyi);
+                len = std::sqrt(dx * dx + dy * dy);
+                if (!(len > 0.0)) continue;
+            }
             if (pattern0 - ph < len || sx < colLo || sx > colHi) break;
             const unsigned long long k = (unsigned long long)((long long)sy - tableLo);
             const int row = k < tableSize ? table[k] : out.Dev(sy, false);
@@ -556,7 +565,7 @@ struct PolylineWalk {
                     lo += curRow > row ? 1 : 0;
                     hi -= curRow < row ? 1 : 0;
                 }
-                if (have) {
+                if (have) [[likely]] {
                     if (!(lo <= ihi + join && hi + join >= ilo)) break;
                     ilo = std::min(ilo, lo);
                     ihi = std::max(ihi, hi);
@@ -568,9 +577,9 @@ struct PolylineWalk {
             }
             // The line is drawn (into the interval): the path counts its point and
             // restarts before a thousand, and the pattern runs on.
-            if (++points2 + 2 >= 1000) [[unlikely]]
-                points2 = 0;
-            AdvancePhase(ph, len, period, belowPeriod);
+            ++points2;
+            points2 = points2 + 2 >= 1000 ? 0 : points2;
+            AdvancePhase(ph, len, per, below);
             cx = sx;
             cy = sy;
             curRow = row;
