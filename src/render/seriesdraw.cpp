@@ -277,7 +277,7 @@ private:
         const AxisValueMap& mapX = c_.mapX;
         const AxisValueMap& mapY = c_.mapY;
         std::optional<StyledPolylineStream> line;
-        auto add = [&](const double* px, const double* py, int n) {
+        auto add = [&](const LinePoint* points, int n) {
             if (n <= 0) return true;
             if (!line) {
                 OutSelectPen(mode, dc, TColor(st.LineColor), c_.lineWidth, c_.file);
@@ -285,7 +285,7 @@ private:
                 line.emplace(mode, dc, st.LineStyle, c_.lineWidth, st.Clipping == 1 ? 1 : 0, &c_.display,
                              c_.file, c_.extent, rows);
             }
-            return line->Add(px, py, n);
+            return line->Add(points, n);
         };
         auto close = [&] {
             if (!line) return;
@@ -295,28 +295,27 @@ private:
             OutStrokePath(mode, dc, c_.file);
             OutRestorePen(mode, dc);
         };
-        double bx[kBlock], by[kBlock];
+        // A value that is not finite maps as +INF (no position), as in the walk.
+        auto finite = [](double v) { return std::fabs(v) <= std::numeric_limits<double>::max() ? v : kInf; };
+        LinePoint pts[kBlock];
         std::uint8_t bf[kBlock];
         for (int first = 0; first < rows; first += kBlock) {
             if (c_.Escaped(first)) break;
             const int m = std::min(kBlock, rows - first);
+            const TDataElement* bx = xs + first;
+            const TDataElement* by = ys + first;
+            const TDataElement* fx = xFlags + first;
+            const TDataElement* fy = yFlags + first;
             std::uint8_t any = 0;
             for (int k = 0; k < m; ++k) {
-                bf[k] = xFlags[first + k].Flag | yFlags[first + k].Flag;
+                bf[k] = fx[k].Flag | fy[k].Flag;
                 any |= bf[k];
+                pts[k].x = finite(bx[k].Value);
+                pts[k].y = finite(by[k].Value);
             }
-            for (int k = 0; k < m; ++k) {
-                const double v = xs[first + k].Value;
-                bx[k] = std::isfinite(v) ? v : kInf;
-            }
-            for (int k = 0; k < m; ++k) {
-                const double v = ys[first + k].Value;
-                by[k] = std::isfinite(v) ? v : kInf;
-            }
-            mapX.MapLinear(bx, m);
-            mapY.MapLinear(by, m);
+            AxisValueMap::MapLinearPoints(mapX, mapY, pts, m);
             if (any == 0) [[likely]] {
-                if (!add(bx, by, m)) break;
+                if (!add(pts, m)) break;
                 continue;
             }
             // Rows with flags: the points before a "*" row end their run there.
@@ -324,15 +323,14 @@ private:
             bool stopped = false;
             for (int k = 0; k < m && !stopped; ++k) {
                 if (bf[k] == 0) {
-                    bx[kept] = bx[k];
-                    by[kept++] = by[k];
+                    pts[kept++] = pts[k];
                 } else if (bf[k] & DataFlagStar) {
-                    stopped = !add(bx, by, kept);
+                    stopped = !add(pts, kept);
                     kept = 0;
                     close();
                 }
             }
-            if (stopped || !add(bx, by, kept)) break;
+            if (stopped || !add(pts, kept)) break;
         }
         close();
     }

@@ -279,12 +279,11 @@ private:
     // The rows the vertical line from row a to row b draws, into the column's set.
     void AddPiece(int a, int b) {
         if (a == b && !wide_) return;  // a thin line of no length draws nothing
-        // Chosen without branches: the direction of a line is as good as random.
-        int lo = std::min(a, b), hi = std::max(a, b);
-        if (!wide_) {
-            lo += a > b ? 1 : 0;
-            hi -= a < b ? 1 : 0;
-        }
+        // A wide line covers a..b, a thin one a..b without b: min(a, b + 1) ..
+        // max(a, b - 1) either way up, chosen without a branch (the direction of
+        // a line is as good as random).
+        const int thin = wide_ ? 0 : 1;
+        const int lo = std::min(a, b + thin), hi = std::max(a, b - thin);
         // Thin rows unite when adjacent, a wide pen's closed intervals when they
         // share a row. The lines of a column without moves always do, so the
         // column holds one interval that only grows.
@@ -479,6 +478,7 @@ __attribute__((always_inline)) inline void DrawSegment(Sink& out, const Pt& p1, 
 
 inline Pt ToPt(const DoublePoint& p) { return Pt{p.X, p.Y}; }
 inline Pt ToPt(const Pt& p) { return p; }
+inline Pt ToPt(const LinePoint& p) { return Pt{p.x, p.y}; }
 
 // The walk along a polyline, for either sink: its dashes, pen and polls carry on
 // from one call of Segments to the next, so the points may come a block at a time.
@@ -524,7 +524,7 @@ struct PolylineWalk {
         const int end = std::min(n, i + (e == 0 ? 1 : 101 - e));
 
         const bool wide = out.wide_;
-        const int join = wide ? 0 : 1;
+        const int join = wide ? 0 : 1, thin = wide ? 0 : 1;
         const long long colLo = out.colLo_, colHi = out.colHi_;
         const int* table = out.rowTable_.data();
         const unsigned long long tableSize = out.rowTable_.size();
@@ -560,11 +560,9 @@ struct PolylineWalk {
             const unsigned long long k = (unsigned long long)((long long)sy - tableLo);
             const int row = k < tableSize ? table[k] : out.Dev(sy, false);
             if (wide || row != curRow) {
-                int lo = std::min(curRow, row), hi = std::max(curRow, row);
-                if (!wide) {
-                    lo += curRow > row ? 1 : 0;
-                    hi -= curRow < row ? 1 : 0;
-                }
+                // The rows of the piece, without a branch on its direction (as
+                // good as random): see AddPiece.
+                const int lo = std::min(curRow, row + thin), hi = std::max(curRow, row - thin);
                 if (have) [[likely]] {
                     if (!(lo <= ihi + join && hi + join >= ilo)) break;
                     ilo = std::min(ilo, lo);
@@ -782,7 +780,6 @@ struct StyledPolylineStream::Impl {
     Pt last{0, 0};
     bool haveLast = false;
     bool any = false;  // a segment came
-    std::vector<Pt> block;
 };
 
 StyledPolylineStream::StyledPolylineStream(int mode, TDC& dc, int style, int width, int clipOn,
@@ -809,25 +806,24 @@ StyledPolylineStream::StyledPolylineStream(int mode, TDC& dc, int style, int wid
 
 StyledPolylineStream::~StyledPolylineStream() { End(); }
 
-bool StyledPolylineStream::Add(const double* xs, const double* ys, int n) {
+bool StyledPolylineStream::Add(const LinePoint* points, int n) {
     Impl& m = *impl_;
     if (!m.walk || n <= 0) return !m.walk || !m.walk->stopped;
     if (m.walk->stopped) return false;
-    m.block.resize(std::size_t(n) + 1);
-    Pt* b = m.block.data();
-    int first = 1;
+    // The segment from the last point before, then those within the block.
+    auto segments = [&](const auto* pts, int count) {
+        m.any = true;
+        return m.reducing ? m.walk->Segments(*m.reducing, pts, count) : m.walk->Segments(*m.direct, pts, count);
+    };
+    bool going = true;
     if (m.haveLast) {
-        b[0] = m.last;
-        first = 0;
+        const Pt joining[2] = {m.last, ToPt(points[0])};
+        going = segments(joining, 1);
     }
-    for (int k = 0; k < n; ++k) b[k + 1] = Pt{xs[k], ys[k]};
-    m.last = b[n];
+    if (going && n >= 2) going = segments(points, n - 1);
+    m.last = ToPt(points[n - 1]);
     m.haveLast = true;
-    const int segments = n - first;
-    if (segments <= 0) return true;
-    m.any = true;
-    return m.reducing ? m.walk->Segments(*m.reducing, b + first, segments)
-                      : m.walk->Segments(*m.direct, b + first, segments);
+    return going;
 }
 
 void StyledPolylineStream::End() {

@@ -67,6 +67,25 @@ public:
         for (; k < n; ++k) values[k] = end + sign * (span * ((values[k] - base) / divisor));
     }
 
+    // MapLinear of two linear maps over n points in place, x by mx and y by my:
+    // both coordinates of a point in one vector, each lane with its own map's
+    // operands, so every result is the one MapLinear gives.
+    template <class Point>
+    static void MapLinearPoints(const AxisValueMap& mx, const AxisValueMap& my, Point* points, int n) {
+        static_assert(sizeof(Point) == 2 * sizeof(double));
+        using Pair = double __attribute__((vector_size(16)));
+        const Pair base = {mx.base_, my.base_}, divisor = {mx.divisor_, my.divisor_};
+        const Pair span = {mx.span_, my.span_};
+        const Pair end = {mx.flip_ ? mx.startPlusSpan_ : mx.start_, my.flip_ ? my.startPlusSpan_ : my.start_};
+        const Pair sign = {mx.flip_ ? -1.0 : 1.0, my.flip_ ? -1.0 : 1.0};
+        for (int k = 0; k < n; ++k) {
+            Pair v;
+            std::memcpy(&v, &points[k], sizeof v);
+            v = end + sign * (span * ((v - base) / divisor));
+            std::memcpy(&points[k], &v, sizeof v);
+        }
+    }
+
     double operator()(double value) const {
         double f;
         switch (kind_) {
