@@ -297,6 +297,7 @@ private:
         };
         // A value that is not finite maps as +INF (no position), as in the walk.
         auto finite = [](double v) { return std::fabs(v) <= std::numeric_limits<double>::max() ? v : kInf; };
+        const LinearPointMap map(mapX, mapY);
         LinePoint pts[kBlock];
         std::uint8_t bf[kBlock];
         for (int first = 0; first < rows; first += kBlock) {
@@ -310,10 +311,8 @@ private:
             for (int k = 0; k < m; ++k) {
                 bf[k] = fx[k].Flag | fy[k].Flag;
                 any |= bf[k];
-                pts[k].x = finite(bx[k].Value);
-                pts[k].y = finite(by[k].Value);
+                map(finite(bx[k].Value), finite(by[k].Value), pts[k]);
             }
-            AxisValueMap::MapLinearPoints(mapX, mapY, pts, m);
             if (any == 0) [[likely]] {
                 if (!add(pts, m)) break;
                 continue;

@@ -67,25 +67,6 @@ public:
         for (; k < n; ++k) values[k] = end + sign * (span * ((values[k] - base) / divisor));
     }
 
-    // MapLinear of two linear maps over n points in place, x by mx and y by my:
-    // both coordinates of a point in one vector, each lane with its own map's
-    // operands, so every result is the one MapLinear gives.
-    template <class Point>
-    static void MapLinearPoints(const AxisValueMap& mx, const AxisValueMap& my, Point* points, int n) {
-        static_assert(sizeof(Point) == 2 * sizeof(double));
-        using Pair = double __attribute__((vector_size(16)));
-        const Pair base = {mx.base_, my.base_}, divisor = {mx.divisor_, my.divisor_};
-        const Pair span = {mx.span_, my.span_};
-        const Pair end = {mx.flip_ ? mx.startPlusSpan_ : mx.start_, my.flip_ ? my.startPlusSpan_ : my.start_};
-        const Pair sign = {mx.flip_ ? -1.0 : 1.0, my.flip_ ? -1.0 : 1.0};
-        for (int k = 0; k < n; ++k) {
-            Pair v;
-            std::memcpy(&v, &points[k], sizeof v);
-            v = end + sign * (span * ((v - base) / divisor));
-            std::memcpy(&points[k], &v, sizeof v);
-        }
-    }
-
     double operator()(double value) const {
         double f;
         switch (kind_) {
@@ -99,9 +80,36 @@ public:
     }
 
 private:
+    friend class LinearPointMap;
     enum Kind { kNone, kLinear, kLog, kInverse };
     Kind kind_ = kNone;
     double base_ = 0.0, divisor_ = 1.0;
     double start_ = 0.0, span_ = 0.0, startPlusSpan_ = 0.0;
     bool flip_ = false;
+};
+
+// Two linear maps applied to a point at once, x by one and y by the other: both
+// coordinates in one vector, each lane with its own map's operands, so every
+// result is the one MapLinear gives.
+class LinearPointMap {
+public:
+    LinearPointMap(const AxisValueMap& mx, const AxisValueMap& my)
+        : base_{mx.base_, my.base_}, divisor_{mx.divisor_, my.divisor_}, span_{mx.span_, my.span_},
+          end_{mx.flip_ ? mx.startPlusSpan_ : mx.start_, my.flip_ ? my.startPlusSpan_ : my.start_},
+          sign_{mx.flip_ ? -1.0 : 1.0, my.flip_ ? -1.0 : 1.0} {}
+
+    // The page point of the values x and y, written whole into out (a pair of
+    // doubles): a point stored in halves and read back whole would wait for the
+    // halves on every point.
+    template <class Point>
+    void operator()(double x, double y, Point& out) const {
+        static_assert(sizeof(Point) == 2 * sizeof(double));
+        Pair v = {x, y};
+        v = end_ + sign_ * (span_ * ((v - base_) / divisor_));
+        std::memcpy(&out, &v, sizeof v);
+    }
+
+private:
+    using Pair = double __attribute__((vector_size(16)));
+    Pair base_, divisor_, span_, end_, sign_;
 };
