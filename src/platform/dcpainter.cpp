@@ -172,10 +172,57 @@ struct WideLineRule {
     }
 };
 
+// The round dot of a pen of width w (2 .. kMaxDotWidth) by the rule: for each row
+// offset dy from -(w / 2 + 1) to w / 2 + 1 the pixel offsets lo..hi from its
+// centre (lo > hi where the row is empty). Worked out once per width.
+constexpr int kMaxDotWidth = 256;
+struct DotRow {
+    int lo, hi;
+};
+const std::vector<DotRow>& PenDot(int w) {
+    thread_local std::vector<std::vector<DotRow>> dots(kMaxDotWidth + 1);
+    std::vector<DotRow>& rows = dots[std::size_t(w)];
+    if (rows.empty()) {
+        const WideLineRule rule(TPoint(0, 0), TPoint(0, 0), w);
+        const int reach = w / 2 + 1;
+        for (int dy = -reach; dy <= reach; ++dy) {
+            DotRow row{0, -1};
+            int x = -reach;
+            while (x <= reach && !rule.Near(x, dy)) ++x;
+            if (x <= reach) {
+                row.lo = x;
+                while (x + 1 <= reach && rule.Near(x + 1, dy)) ++x;
+                row.hi = x;
+            }
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
 // The pixels of the wide line a-b of width w (>= 2) in window, a row at a time:
 // span(y, x0, x1) for the drawn pixels x0..x1 of row y.
 template <class Span>
 void WideLinePixels(TPoint a, TPoint b, int w, const QRect& window, Span&& span) {
+    if (a.x == b.x && w <= kMaxDotWidth) {
+        // A vertical line (each pixel column of a reduced series draws one) is
+        // the pen's dot at its ends and the dot's middle row between them: its
+        // nearest point is the upper end on rows up to that end's, the lower end
+        // on rows from the lower end's, and straight across on the rows between.
+        const std::vector<DotRow>& dot = PenDot(w);
+        const long long reach = w / 2 + 1;
+        const long long top = std::min(a.y, b.y), bottom = std::max(a.y, b.y);
+        const long long yLo = std::max<long long>(top - reach, window.top());
+        const long long yHi = std::min<long long>(bottom + reach, window.bottom());
+        for (long long y = yLo; y <= yHi; ++y) {
+            const long long dy = y < top ? y - top : y > bottom ? y - bottom : 0;
+            const DotRow& row = dot[std::size_t(dy + reach)];
+            const long long lo = std::max<long long>((long long)a.x + row.lo, window.left());
+            const long long hi = std::min<long long>((long long)a.x + row.hi, window.right());
+            if (lo <= hi) span(int(y), int(lo), int(hi));
+        }
+        return;
+    }
     const WideLineRule rule(a, b, w);
     const double r = w / 2.0;
     const long long reach = w / 2 + 1;

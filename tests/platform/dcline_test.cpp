@@ -353,7 +353,8 @@ TEST(WideLines, RoundEndedBandsOfThePenWidth) {
         for (int y = 0; y < 60; ++y) high += h.count({25, y});
         EXPECT_EQ(high, w);
         for (auto [a, b] : {std::pair{TPoint(5, 7), TPoint(50, 31)}, std::pair{TPoint(40, 50), TPoint(12, 9)},
-                            std::pair{TPoint(20, 20), TPoint(20, 20)}, std::pair{TPoint(9, 30), TPoint(50, 31)}}) {
+                            std::pair{TPoint(20, 20), TPoint(20, 20)}, std::pair{TPoint(9, 30), TPoint(50, 31)},
+                            std::pair{TPoint(30, 40), TPoint(30, 12)}}) {
             EXPECT_EQ(WidePixels({{a, b}}, w), WideExpected(a, b, w));
             EXPECT_EQ(WidePixels({{a, b}}, w, QImage::Format_RGB16), WideExpected(a, b, w));  // through the painter
         }
