@@ -230,6 +230,9 @@ void WideLinePixels(TPoint a, TPoint b, int w, const QRect& window, Span&& span)
     const long long yHi = std::min<long long>(std::max(a.y, b.y) + reach, window.bottom());
     const double ax = a.x, ay = a.y, bx = b.x, by = b.y;
     const double dx = bx - ax, dy = by - ay, len = std::sqrt(dx * dx + dy * dy);
+    // Far more than the error of the edges worked out below in doubles (a few
+    // units in the last place of the largest magnitude they involve).
+    const double eps = 1e-7 * (1.0 + std::fabs(ax) + std::fabs(bx) + std::fabs(dx) + std::fabs(dy) + w);
     // Rows strictly between the ends of a vertical line share one span.
     bool haveMiddle = false;
     long long middleLo = 0, middleHi = -1;
@@ -277,12 +280,22 @@ void WideLinePixels(TPoint a, TPoint b, int w, const QRect& window, Span&& span)
             // band between them is never narrower than the pen: an empty row is
             // empty.
             if (!(xl <= xr)) continue;
-            lo = (long long)std::floor(xl) - 1;
-            hi = (long long)std::ceil(xr) + 1;
-            while (lo <= hi && !rule.Inside(lo, y)) ++lo;
-            while (hi >= lo && !rule.Inside(hi, y)) --hi;
-            while (rule.Inside(lo - 1, y)) --lo;
-            while (hi >= lo && rule.Inside(hi + 1, y)) ++hi;
+            // The pixels strictly between the edges are the row's: where neither
+            // edge comes near a pixel (by far more than the doubles' error), that
+            // is all; otherwise the rule settles each pixel at the edges.
+            const double fl = std::floor(xl), fr = std::floor(xr);
+            if (xl - fl > eps && fl + 1 - xl > eps && xr - fr > eps && fr + 1 - xr > eps) {
+                lo = (long long)fl + 1;
+                hi = (long long)fr;
+                if (lo > hi) continue;
+            } else {
+                lo = (long long)std::floor(xl) - 1;
+                hi = (long long)std::ceil(xr) + 1;
+                while (lo <= hi && !rule.Inside(lo, y)) ++lo;
+                while (hi >= lo && !rule.Inside(hi, y)) --hi;
+                while (rule.Inside(lo - 1, y)) --lo;
+                while (hi >= lo && rule.Inside(hi + 1, y)) ++hi;
+            }
             if (middle) {
                 haveMiddle = true;
                 middleLo = lo, middleHi = hi;

@@ -358,6 +358,16 @@ TEST(WideLines, RoundEndedBandsOfThePenWidth) {
             EXPECT_EQ(WidePixels({{a, b}}, w), WideExpected(a, b, w));
             EXPECT_EQ(WidePixels({{a, b}}, w, QImage::Format_RGB16), WideExpected(a, b, w));  // through the painter
         }
+        // Lines of every slope, ends on and off the pixel grid's diagonals.
+        unsigned seed = 17 + unsigned(w);
+        for (int i = 0; i < 60; ++i) {
+            auto next = [&] {
+                seed = seed * 1103515245u + 12345u;
+                return 8 + int((seed >> 8) % 44);
+            };
+            const TPoint a(next(), next()), b(next(), next());
+            EXPECT_EQ(WidePixels({{a, b}}, w), WideExpected(a, b, w)) << a.x << "," << a.y << " " << b.x << "," << b.y;
+        }
         // Pieces, out and back, and a dot on the way: the union of the whole.
         EXPECT_EQ(WidePixels({{{30, 10}, {30, 22}}, {{30, 40}, {30, 22}}, {{30, 17}, {30, 17}}}, w),
                   WidePixels({{{30, 10}, {30, 40}}}, w));
