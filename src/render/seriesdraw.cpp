@@ -299,7 +299,6 @@ private:
         auto finite = [](double v) { return std::fabs(v) <= std::numeric_limits<double>::max() ? v : kInf; };
         const LinearPointMap map(mapX, mapY);
         LinePoint pts[kBlock];
-        std::uint8_t bf[kBlock];
         for (int first = 0; first < rows; first += kBlock) {
             if (c_.Escaped(first)) break;
             const int m = std::min(kBlock, rows - first);
@@ -307,10 +306,11 @@ private:
             const TDataElement* by = ys + first;
             const TDataElement* fx = xFlags + first;
             const TDataElement* fy = yFlags + first;
-            std::uint8_t any = 0;
+            // The flags are only or-ed together here; a rare block that has some
+            // reads them again.
+            unsigned any = 0;
             for (int k = 0; k < m; ++k) {
-                bf[k] = fx[k].Flag | fy[k].Flag;
-                any |= bf[k];
+                any |= fx[k].Flag | fy[k].Flag;
                 map(finite(bx[k].Value), finite(by[k].Value), pts[k]);
             }
             if (any == 0) [[likely]] {
@@ -321,9 +321,10 @@ private:
             int kept = 0;
             bool stopped = false;
             for (int k = 0; k < m && !stopped; ++k) {
-                if (bf[k] == 0) {
+                const unsigned flag = fx[k].Flag | fy[k].Flag;
+                if (flag == 0) {
                     pts[kept++] = pts[k];
-                } else if (bf[k] & DataFlagStar) {
+                } else if (flag & DataFlagStar) {
                     stopped = !add(pts, kept);
                     kept = 0;
                     close();
