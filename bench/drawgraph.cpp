@@ -273,9 +273,10 @@ void Scales(benchmark::internal::Benchmark* b) {
 }
 
 void Shapes(benchmark::internal::Benchmark* b) {
-    for (int shape : {MarkerRectangle, MarkerTriangle, MarkerRevTriangle, MarkerDiamond, MarkerCircle,
-                      MarkerCross, MarkerDiagCross})
-        b->Args({15, shape});
+    for (int s : {15, 13, 7})
+        for (int shape : {MarkerRectangle, MarkerTriangle, MarkerRevTriangle, MarkerDiamond, MarkerCircle,
+                          MarkerCross, MarkerDiagCross})
+            b->Args({s, shape});
     b->Unit(benchmark::kMillisecond);
 }
 
