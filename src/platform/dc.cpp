@@ -457,6 +457,30 @@ bool TDC::Polyline(const TPoint* pts, int count) {
     return true;
 }
 
+bool TDC::Strokes(const TPoint* pts, const int* counts, int groups) {
+    if (!pts || !counts || groups <= 0) return false;
+    long long total = 0;
+    for (int g = 0; g < groups; ++g) {
+        if (counts[g] < 1) return false;
+        total += counts[g];
+    }
+    if (traces_ || !backend_ || total > 64) {
+        for (int g = 0; g < groups; pts += counts[g++]) {
+            MoveToEx(pts[0].x, pts[0].y);
+            for (int k = 1; k < counts[g]; ++k) LineTo(pts[k].x, pts[k].y);
+        }
+        return true;
+    }
+    st_.cp = pts[total - 1];
+    // The abort procedure counts every line, as it would one at a time.
+    abortCount_ += int(total) - groups - 1;
+    if (!Drawing()) return true;
+    scratch_.assign(pts, pts + total);
+    LPtoDP(scratch_.data(), int(total));
+    backend_->Strokes(*this, scratch_.data(), counts, groups);
+    return true;
+}
+
 bool TDC::Polygon(const TPoint* pts, int count) {
     if (!pts || count < 2) return false;
     Trace(TDCOp::Polygon, {}, pts, count);

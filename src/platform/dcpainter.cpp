@@ -340,6 +340,7 @@ public:
     void Line(const TDC& dc, TPoint a, TPoint b) override;
     void Polyline(const TDC& dc, const TPoint* pts, int n) override;
     void Polygon(const TDC& dc, const TPoint* pts, int n) override;
+    void Strokes(const TDC& dc, const TPoint* pts, const int* counts, int groups) override;
     void Rectangle(const TDC& dc, const TRect& r) override;
     void Ellipse(const TDC& dc, const TRect& r) override;
     void RoundRect(const TDC& dc, const TRect& r, TSize corner) override;
@@ -365,6 +366,11 @@ private:
     bool WideRaster(const TDC& dc);
     // The wide line a-b with the current pen. Prepare must have succeeded.
     void WideLine(const TDC& dc, TPoint a, TPoint b);
+    // The wide outline through pts (closed: back to the first point too): the
+    // union of its edges' wide lines, each pixel drawn once whatever the raster
+    // operation, so that the joints are round and the same wherever the shape
+    // stands. Prepare must have succeeded.
+    void WideOutline(const TDC& dc, const TPoint* pts, int n, bool closed);
     // The device, or the rectangles of the clip within it; empty when nothing is
     // to be drawn.
     void ClipWindows(const TDC& dc);
@@ -375,11 +381,14 @@ private:
     // The painter's image when its pixels can be written directly.
     QImage* DirectImage() const;
     // A small filled and outlined shape (kind 0: the polygon pts[0..n-1]; kind 1:
-    // the ellipse in the rectangle pts[0]-pts[1]) drawn from its stamp: the pixels
+    // the ellipse in the rectangle pts[0]-pts[1]; kind 2: the strokes of
+    // TDC::Strokes, counts[0..groups-1] points each, no fill; kind 3: the fill of
+    // the ellipse alone) drawn from its stamp: the pixels
     // its fill and its outline cover were worked out once, by the drawing itself,
     // and are written again wherever the same shape recurs (a series' markers).
     // False when the shape or the device do not allow it; then nothing is drawn.
-    bool DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n);
+    bool DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n, const int* counts = nullptr,
+                     int groups = 0);
 
     QPaintDevice* device_ = nullptr;
     QPainter* external_ = nullptr;
@@ -415,6 +424,7 @@ private:
     QSize windowsSize_;
     std::vector<QPoint> points_;
     std::vector<unsigned char> dashOn_;
+    std::vector<StampSpan> outline_;
 };
 
 QPainter* PainterBackend::Begin() {
@@ -658,6 +668,53 @@ QImage* PainterBackend::DirectImage() const {
     return image;
 }
 
+void PainterBackend::WideOutline(const TDC& dc, const TPoint* pts, int n, bool closed) {
+    if (n < 1) return;
+    ClipWindows(dc);
+    if (windows_.empty()) return;
+    const int w = dc.DevicePenWidth();
+    outline_.clear();
+    const int edges = closed ? n : std::max(n - 1, 1);
+    for (int i = 0; i < edges; ++i) {
+        const TPoint a = pts[i], b = pts[n > 1 ? (i + 1) % n : 0];
+        for (const QRect& window : windows_)
+            WideLinePixels(a, b, w, window, [&](int y, int x0, int x1) { outline_.push_back({y, x0, x1}); });
+    }
+    std::sort(outline_.begin(), outline_.end(), [](const StampSpan& l, const StampSpan& r) {
+        return l.y != r.y ? l.y < r.y : l.x0 < r.x0;
+    });
+    // Overlapping and touching spans of a row become one.
+    std::size_t kept = 0;
+    for (const StampSpan& sp : outline_) {
+        if (kept > 0 && outline_[kept - 1].y == sp.y && (long long)sp.x0 <= (long long)outline_[kept - 1].x1 + 1) {
+            outline_[kept - 1].x1 = std::max(outline_[kept - 1].x1, sp.x1);
+            continue;
+        }
+        outline_[kept++] = sp;
+    }
+    outline_.resize(kept);
+
+    const QRgb colour = ToQColor(dc.GetPen().GetColor()).rgb();
+    if (QImage* image = DirectImage()) {
+        uchar* bits = image->bits();
+        const qsizetype stride = image->bytesPerLine();
+        const RopMasks m = MakeRopMasks(dc.GetROP2(), colour);
+        const bool copy = dc.GetROP2() == R2_COPYPEN;
+        for (const StampSpan& sp : outline_) {
+            auto* px = reinterpret_cast<std::uint32_t*>(bits + sp.y * stride);
+            if (copy) {
+                std::fill(px + sp.x0, px + sp.x1 + 1, std::uint32_t(colour | 0xFF000000u));
+                continue;
+            }
+            for (int x = sp.x0; x <= sp.x1; ++x) px[x] = (~px[x] & m.k0) | (px[x] & m.k1) | 0xFF000000u;
+        }
+        return;
+    }
+    painter_->setPen(Qt::NoPen);
+    painter_->setBrush(Qt::NoBrush);
+    for (const StampSpan& sp : outline_) painter_->fillRect(QRect(sp.x0, sp.y, sp.x1 - sp.x0 + 1, 1), QColor(colour));
+}
+
 void PainterBackend::ThinPath(const TDC& dc, const TPoint* pts, int n, bool closed) {
     if (n < 2) return;
     const QRgb colour = ToQColor(dc.GetPen().GetColor()).rgb();
@@ -749,16 +806,22 @@ void PainterBackend::Polyline(const TDC& dc, const TPoint* pts, int n) {
     painter_->drawPolyline(ToPolygon(pts, n));
 }
 
-bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n) {
+bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n, const int* counts,
+                                 int groups) {
     constexpr int kMaxSide = 64, kMaxPoints = 16;
     if (n < 2 || n > kMaxPoints) return false;
     QImage* image = DirectImage();
     if (!image) return false;
     const TPen& pen = dc.GetPen();
-    const TBrush& brush = dc.GetBrush();
-    // Thin outlines only: Qt's stroke of a wide one is not the same wherever the
-    // shape stands.
-    if (!pen.IsNull() && (pen.GetStyle() != PS_SOLID || dc.DevicePenWidth() != 0)) return false;
+    // Strokes have no fill.
+    const TBrush brush = kind == 2 ? TBrush::Stock(NULL_BRUSH) : dc.GetBrush();
+    // Solid outlines drawn by the exact rules of this backend: thin ones, and wide
+    // ones of polygons and strokes (Qt strokes the wide outline of an ellipse,
+    // not the same wherever the shape stands); the fill of an ellipse alone
+    // whatever its outline.
+    if (kind != 3 && !pen.IsNull() &&
+        (pen.GetStyle() != PS_SOLID || (dc.DevicePenWidth() != 0 && (kind == 1 || !WideRaster(dc)))))
+        return false;
     // Hatches are laid from the device's corner: a shape does not carry them along.
     if (!brush.IsNull() && brush.GetStyle() != BS_SOLID) return false;
     int left = pts[0].x, top = pts[0].y, right = left, bottom = top;
@@ -772,6 +835,7 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
     stampKey_.push_back(kind);
     stampKey_.push_back(penWidth);
     stampKey_.push_back(brush.IsNull() ? 0 : 1);
+    for (int g = 0; g < groups; ++g) stampKey_.push_back(counts[g]);
     for (int i = 0; i < n; ++i) {
         stampKey_.push_back(pts[i].x - left);
         stampKey_.push_back(pts[i].y - top);
@@ -798,14 +862,21 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
                     sdc.SelectStockObject(NULL_PEN);
                     sdc.SelectObject(TBrush(RGB(0, 0, 0)));
                 } else {
-                    if (pen.IsNull()) return;
+                    if (pen.IsNull() || kind == 3) return;
                     sdc.SelectObject(TPen(RGB(0, 0, 0), std::max(penWidth, 0)));
                     sdc.SelectStockObject(NULL_BRUSH);
                 }
-                if (kind == 0)
+                if (kind == 0) {
                     sdc.Polygon(shifted.data(), n);
-                else
+                } else if (kind == 1 || kind == 3) {
                     sdc.Ellipse(shifted[0].x, shifted[0].y, shifted[1].x, shifted[1].y);
+                } else {
+                    const TPoint* p = shifted.data();
+                    for (int g = 0; g < groups; p += counts[g++]) {
+                        sdc.MoveToEx(p[0].x, p[0].y);
+                        for (int k = 1; k < counts[g]; ++k) sdc.LineTo(p[k].x, p[k].y);
+                    }
+                }
             }
             for (int y = 0; y < h; ++y) {
                 int x = 0;
@@ -867,12 +938,27 @@ void PainterBackend::Polygon(const TDC& dc, const TPoint* pts, int n) {
         ThinPath(dc, pts, n, true);
         return;
     }
+    if (WideRaster(dc)) {
+        WideOutline(dc, pts, n, true);
+        return;
+    }
     QPen pen = MakePen(dc);
     if (pen.style() != Qt::NoPen) {
         painter_->setPen(pen);
         painter_->setBrush(Qt::NoBrush);
         painter_->drawPolygon(poly);
     }
+}
+
+void PainterBackend::Strokes(const TDC& dc, const TPoint* pts, const int* counts, int groups) {
+    int total = 0;
+    for (int g = 0; g < groups; ++g) total += counts[g];
+    // Drawn whole from a stamp where each pixel drawn once is what drawing the
+    // lines one after another gives: plain copying with a solid pen.
+    if (dc.GetROP2() == R2_COPYPEN && !dc.GetPen().IsNull() && dc.GetPen().GetStyle() == PS_SOLID &&
+        (ThinRaster(dc) || WideRaster(dc)) && Prepare(dc) && DrawStamped(dc, 2, pts, total, counts, groups))
+        return;
+    TDCBackend::Strokes(dc, pts, counts, groups);
 }
 
 void PainterBackend::Rectangle(const TDC& dc, const TRect& r) {
@@ -909,7 +995,9 @@ void PainterBackend::Ellipse(const TDC& dc, const TRect& r) {
     const TPoint corners[2] = {TPoint(r.left, r.top), TPoint(r.right, r.bottom)};
     if (DrawStamped(dc, 1, corners, 2)) return;
     const QRectF box(r.left, r.top, r.Width() - 1, r.Height() - 1);
-    QBrush brush = MakeBrush(dc);
+    // A wide outline is Qt's stroke, drawn where the ellipse stands; its fill
+    // can still come from a stamp.
+    QBrush brush = DrawStamped(dc, 3, corners, 2) ? QBrush(Qt::NoBrush) : MakeBrush(dc);
     if (brush.style() != Qt::NoBrush) {
         painter_->setPen(Qt::NoPen);
         painter_->setBrush(brush);
