@@ -57,6 +57,31 @@ long long MapRound(long long v, long long org1, long long ext1, long long ext2, 
     return (long long)q;
 }
 
+// MapRound for one axis of a mapping, for many values: the quotient estimated
+// with a reciprocal worked out once and corrected to the exact floor, so that a
+// shape's points cost no integer division each; values whose products are large
+// go to MapRound.
+struct AxisRound {
+    long long org1, ext1, ext2, org2, d, d2;
+    double inv;
+    AxisRound(long long o1, long long e1, long long e2, long long o2)
+        : org1(o1), ext1(e1), ext2(e2), org2(o2), d(e1 < 0 ? -e1 : e1), d2(2 * d),
+          inv(e1 != 0 ? 1.0 / double(2 * d) : 0.0) {}
+    long long operator()(long long v) const {
+        long long prod;
+        if (ext1 != 0 && !__builtin_mul_overflow(v - org1, ext2, &prod) && prod > -(1LL << 52) &&
+            prod < (1LL << 52)) {
+            const long long n = ext1 < 0 ? -prod : prod;
+            const long long n2 = 2 * n + d;
+            long long q = (long long)std::floor(double(n2) * inv);
+            while (q * d2 > n2) --q;
+            while ((q + 1) * d2 <= n2) ++q;
+            return q + org2;
+        }
+        return MapRound(v, org1, ext1, ext2, org2);
+    }
+};
+
 int Clamp(long long v, long long limit) {
     return int(v > limit ? limit : (v < -limit ? -limit : v));
 }
@@ -238,9 +263,10 @@ bool TDC::SetViewportExt(const TSize& s, TSize* old) {
 bool TDC::LPtoDP(TPoint* pts, int count) const {
     if (!pts || count < 0) return false;
     TSize we = GetWindowExt(), ve = GetViewportExt();
+    const AxisRound mx(st_.winOrg.x, we.cx, ve.cx, st_.vpOrg.x), my(st_.winOrg.y, we.cy, ve.cy, st_.vpOrg.y);
     for (int i = 0; i < count; ++i) {
-        pts[i].x = Clamp(MapRound(pts[i].x, st_.winOrg.x, we.cx, ve.cx, st_.vpOrg.x), kDeviceLimit);
-        pts[i].y = Clamp(MapRound(pts[i].y, st_.winOrg.y, we.cy, ve.cy, st_.vpOrg.y), kDeviceLimit);
+        pts[i].x = Clamp(mx(pts[i].x), kDeviceLimit);
+        pts[i].y = Clamp(my(pts[i].y), kDeviceLimit);
     }
     return true;
 }
@@ -354,8 +380,16 @@ void TDC::RestoreObjects() {
 int TDC::DevicePenWidth() const {
     int w = st_.pen.GetWidth();
     if (w <= 0) return 0;
+    // Asked several times for every shape drawn: kept for the last width and
+    // horizontal mapping.
+    const TSize we = GetWindowExt(), ve = GetViewportExt();
+    if (penWidthFor_[0] == w && penWidthFor_[1] == we.cx && penWidthFor_[2] == ve.cx) return penWidth_;
     int d = RoundScaled(w, ScaleX());
-    return d <= 1 ? 0 : d;
+    penWidth_ = d <= 1 ? 0 : d;
+    penWidthFor_[0] = w;
+    penWidthFor_[1] = we.cx;
+    penWidthFor_[2] = ve.cx;
+    return penWidth_;
 }
 
 // -- attributes --

@@ -424,6 +424,9 @@ private:
     std::optional<TBrush> initialBrush_;
     std::optional<TFont> initialFont_;
     mutable std::vector<TPoint> scratch_;
+    // DevicePenWidth for a pen width and the horizontal extents (window, viewport).
+    mutable int penWidthFor_[3] = {0, 0, 0};
+    mutable int penWidth_ = 0;
     bool traces_ = false;
     std::function<bool()> abortProc_;
     int abortCount_ = 0;

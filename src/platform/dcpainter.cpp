@@ -416,6 +416,8 @@ private:
         std::vector<StampSpan> fill, outline;
     };
     std::map<std::vector<int>, Stamp> stamps_;
+    std::map<std::vector<int>, Stamp>::iterator lastStamp_;
+    bool lastStampValid_ = false;
     std::vector<int> stampKey_;
     // Scratch of the thin lines.
     std::vector<QRect> windows_;
@@ -840,7 +842,8 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
         stampKey_.push_back(pts[i].x - left);
         stampKey_.push_back(pts[i].y - top);
     }
-    auto it = stamps_.find(stampKey_);
+    // Markers of a series mostly repeat the stamp before.
+    auto it = lastStampValid_ && stampKey_ == lastStamp_->first ? lastStamp_ : stamps_.find(stampKey_);
     if (it == stamps_.end()) {
         // Drawn on an image of its own, fill and outline apart, by the same code
         // as any shape (that image is 16-bit, so it is drawn directly, not stamped).
@@ -894,13 +897,16 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
         if (stamps_.size() >= 256) stamps_.clear();
         it = stamps_.emplace(stampKey_, std::move(stamp)).first;
     }
+    lastStamp_ = it;
+    lastStampValid_ = true;
 
     ClipWindows(dc);
     uchar* bits = image->bits();
     const qsizetype stride = image->bytesPerLine();
     auto put = [&](const std::vector<StampSpan>& spans, COLORREF c) {
         if (spans.empty()) return;
-        const QRgb colour = ToQColor(c).rgb();
+        const COLORREF rgb = ResolveColor(c);
+        const QRgb colour = qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
         const RopMasks m = MakeRopMasks(dc.GetROP2(), colour);
         const bool copy = dc.GetROP2() == R2_COPYPEN;
         for (const QRect& window : windows_) {

@@ -111,7 +111,9 @@ TEST(Markers, CrossesReachAContextAsMovesAndLines) {
                 const QImage together = draw(code, pen, rop, false);
                 EXPECT_EQ(together, draw(code, pen, rop, true)) << code << " " << pen << " " << rop;
                 // (A wide stroke out and back inverts its pixels twice.)
-                if (rop == R2_COPYPEN || pen == 0) EXPECT_NE(together, draw(MarkerNone, pen, rop, false));
+                if (rop == R2_COPYPEN || pen == 0) {
+                    EXPECT_NE(together, draw(MarkerNone, pen, rop, false));
+                }
             }
 }
 
