@@ -64,9 +64,9 @@ long long MapRound(long long v, long long org1, long long ext1, long long ext2, 
 struct AxisRound {
     long long org1, ext1, ext2, org2, d, d2;
     double inv;
-    AxisRound(long long o1, long long e1, long long e2, long long o2)
-        : org1(o1), ext1(e1), ext2(e2), org2(o2), d(e1 < 0 ? -e1 : e1), d2(2 * d),
-          inv(e1 != 0 ? 1.0 / double(2 * d) : 0.0) {}
+    // inv: 1 / (2 |e1|), 0 for e1 0.
+    AxisRound(long long o1, long long e1, long long e2, long long o2, double inv_)
+        : org1(o1), ext1(e1), ext2(e2), org2(o2), d(e1 < 0 ? -e1 : e1), d2(2 * d), inv(inv_) {}
     long long operator()(long long v) const {
         long long prod;
         if (ext1 != 0 && !__builtin_mul_overflow(v - org1, ext2, &prod) && prod > -(1LL << 52) &&
@@ -263,7 +263,15 @@ bool TDC::SetViewportExt(const TSize& s, TSize* old) {
 bool TDC::LPtoDP(TPoint* pts, int count) const {
     if (!pts || count < 0) return false;
     TSize we = GetWindowExt(), ve = GetViewportExt();
-    const AxisRound mx(st_.winOrg.x, we.cx, ve.cx, st_.vpOrg.x), my(st_.winOrg.y, we.cy, ve.cy, st_.vpOrg.y);
+    // The reciprocals are kept for the window extents they were worked out for.
+    if (invFor_[0] != we.cx || invFor_[1] != we.cy) {
+        invFor_[0] = we.cx;
+        invFor_[1] = we.cy;
+        inv_[0] = we.cx != 0 ? 1.0 / (2.0 * std::fabs(double(we.cx))) : 0.0;
+        inv_[1] = we.cy != 0 ? 1.0 / (2.0 * std::fabs(double(we.cy))) : 0.0;
+    }
+    const AxisRound mx(st_.winOrg.x, we.cx, ve.cx, st_.vpOrg.x, inv_[0]);
+    const AxisRound my(st_.winOrg.y, we.cy, ve.cy, st_.vpOrg.y, inv_[1]);
     for (int i = 0; i < count; ++i) {
         pts[i].x = Clamp(mx(pts[i].x), kDeviceLimit);
         pts[i].y = Clamp(my(pts[i].y), kDeviceLimit);

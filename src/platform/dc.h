@@ -427,6 +427,9 @@ private:
     // DevicePenWidth for a pen width and the horizontal extents (window, viewport).
     mutable int penWidthFor_[3] = {0, 0, 0};
     mutable int penWidth_ = 0;
+    // LPtoDP's reciprocals 1 / (2 |extent|) for the window extents in invFor_.
+    mutable int invFor_[2] = {0, 0};
+    mutable double inv_[2] = {0.0, 0.0};
     bool traces_ = false;
     std::function<bool()> abortProc_;
     int abortCount_ = 0;

@@ -396,6 +396,7 @@ private:
     std::unique_ptr<QPainter> own_;
     bool failed_ = false;
     bool raster_ = false;
+    bool systemClipped_ = false;
     QPagedPaintDevice* paged_ = nullptr;
     TDeviceInfo info_;
     int dpiX_ = 96;
@@ -450,6 +451,8 @@ QPainter* PainterBackend::Begin() {
     painter_->setBrushOrigin(0, 0);
     painter_->setBackgroundMode(Qt::TransparentMode);
     raster_ = painter_->paintEngine() && painter_->paintEngine()->type() == QPaintEngine::Raster;
+    // Set by the window system when painting begins.
+    systemClipped_ = !painter_->paintEngine() || !painter_->paintEngine()->systemClip().isEmpty();
     appliedClip_ = -1;
     return painter_;
 }
@@ -665,8 +668,7 @@ QImage* PainterBackend::DirectImage() const {
     // A shared image would be copied by bits(), away from the painter's buffer;
     // a scaled image or a system clip are the painter's to handle.
     if (image->devicePixelRatio() != 1.0 || !image->isDetached()) return nullptr;
-    if (!painter_->paintEngine() || !painter_->paintEngine()->systemClip().isEmpty())
-        return nullptr;
+    if (systemClipped_) return nullptr;
     return image;
 }
 
