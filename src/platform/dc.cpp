@@ -73,7 +73,7 @@ struct AxisRound {
             prod < (1LL << 52)) {
             const long long n = ext1 < 0 ? -prod : prod;
             const long long n2 = 2 * n + d;
-            long long q = (long long)std::floor(double(n2) * inv);
+            long long q = (long long)(double(n2) * inv);  // off by at most one: corrected below
             while (q * d2 > n2) --q;
             while ((q + 1) * d2 <= n2) ++q;
             return q + org2;
