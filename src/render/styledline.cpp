@@ -426,14 +426,28 @@ inline void SkipSegment(DirectSink&, TPoint) {}
 inline bool SegmentCovered(ReducingSink& out, TPoint b) { return out.Covers(b); }
 inline void SkipSegment(ReducingSink& out, TPoint b) { out.Skip(b); }
 
+// x - floor(x / period) * period, to the bit. The division is left out where
+// its quotient is certainly below 1, and where a reciprocal's estimate of it
+// stands so far from a whole number (its error is below 1e-9 up to a million
+// periods) that its floor is certain: the same whole number then multiplies the
+// period, so the result is the same double.
+inline double WrapToPeriod(double x, double period, double belowPeriod) {
+    if (x < belowPeriod && x >= 0.0) [[likely]]
+        return x;
+    const double t = x * (1.0 / period);
+    if (t >= 0.0 && t < 1e6) {
+        const double k = double((long long)t);
+        const double f = t - k;
+        if (f > 1e-9 && f < 1.0 - 1e-9) return x - k * period;
+    }
+    return x - std::floor(x / period) * period;
+}
+
 // The dash phase after a segment of length len (> 0): phase + len modulo the
-// period, whose division is left out where the quotient is certainly below 1.
+// period.
 inline void AdvancePhase(double& phase, double len, double period, double belowPeriod) {
     if (!(len > 0.0)) return;
-    auto wrap = [&](double x) {
-        return x < belowPeriod && x >= 0.0 ? x : x - std::floor(x / period) * period;
-    };
-    phase = wrap(phase + wrap(len));
+    phase = WrapToPeriod(phase + WrapToPeriod(len, period, belowPeriod), period, belowPeriod);
 }
 
 // One clipped and snapped segment p1-p2, dashed from phase on; the pen stands at
@@ -602,13 +616,80 @@ struct PolylineWalk {
         return j;
     }
 
+    // Dashed lines on the reducing sink: segment after segment while each one's
+    // start is carried from the segment before, its end lies inside the clip
+    // rectangle and in the pen's device column, and the column already holds
+    // every row between its ends, so that it draws nothing new: the pen and the
+    // dashes only move on (as the general walk does with a covered segment),
+    // with the phase held in a register. What is anything else, and every
+    // segment that polls, is left to the general walk. Returns the index of that
+    // segment.
+    template <class P>
+    int CoveredDashRun(ReducingSink& out, const P* points, int i, int n) {
+        const int e = poll == 100 ? 0 : poll;
+        if (e == 1 || out.rows_.empty()) return i;
+        const int end = std::min(n, i + (e == 0 ? 1 : 101 - e));
+
+        const bool wide = out.wide_;
+        const long long colLo = out.colLo_, colHi = out.colHi_;
+        const int* table = out.rowTable_.data();
+        const unsigned long long tableSize = out.rowTable_.size();
+        const long long tableLo = out.rowTableLo_;
+        const double per = period, below = belowPeriod;
+        const double left = clip.left, right = clip.right, top = clip.top, bottom = clip.bottom;
+        const ReducingSink::Rows* rows = out.rows_.data();
+        const std::size_t rowCount = out.rows_.size();
+        double ph = phase;
+        int skipped = 0;
+        int cx = int(carried.x), cy = int(carried.y), curRow = out.curRow_;
+
+        int j = i;
+        for (; j < end; ++j) {
+            const Pt p2 = ToPt(points[j + 1]);
+            if (!(p2.x >= left && p2.x <= right && p2.y >= top && p2.y <= bottom)) break;
+            const int sx = int(p2.x + 0.5), sy = int(p2.y + 0.5);
+            if (sx < colLo || sx > colHi) break;
+            const unsigned long long k = (unsigned long long)((long long)sy - tableLo);
+            const int row = k < tableSize ? table[k] : out.Dev(sy, false);
+            const int lo = std::min(curRow, row), hi = std::max(curRow, row);
+            if (wide || lo != hi) {
+                std::size_t r = 0;
+                while (r < rowCount && !(rows[r].lo <= lo && hi <= rows[r].hi)) ++r;
+                if (r == rowCount) break;  // draws something: the general walk
+            }
+            const long long dyi = (long long)sy - cy;
+            double len;
+            if (sx == cx && dyi < (1 << 26) && dyi > -(1 << 26)) {
+                len = double(dyi < 0 ? -dyi : dyi);  // the root of an exact square
+            } else {
+                const double dx = double(sx) - double(cx), dy = double(dyi);
+                len = std::sqrt(dx * dx + dy * dy);
+            }
+            AdvancePhase(ph, len, per, below);
+            ++skipped;
+            cx = sx;
+            cy = sy;
+            curRow = row;
+        }
+        const int done = j - i;
+        poll = e + done > 100 ? e + done - 100 : e + done;
+        phase = ph;
+        if (skipped > 0) {
+            PathPointCount += skipped;
+            carried = Pt{double(cx), double(cy)};
+            out.cur_ = TPoint(cx, cy);
+            out.curRow_ = curRow;
+        }
+        return j;
+    }
+
     // The segments between points[0..n]; false once an Escape poll stopped the line.
     template <class Sink, class P>
     bool Segments(Sink& out, const P* points, int n) {
         for (int i = 0; i < n && !stopped; ++i, ++poll) {
             if constexpr (std::is_same_v<Sink, ReducingSink>) {
-                if (carry && style == LineStyleSolid) {
-                    i = SolidRun(out, points, i, n);
+                if (carry) {
+                    i = style == LineStyleSolid ? SolidRun(out, points, i, n) : CoveredDashRun(out, points, i, n);
                     if (i >= n) break;
                 }
             }
