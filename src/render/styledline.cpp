@@ -431,9 +431,24 @@ inline void SkipSegment(ReducingSink& out, TPoint b) { out.Skip(b); }
 // stands so far from a whole number (its error is below 1e-9 up to a million
 // periods) that its floor is certain: the same whole number then multiplies the
 // period, so the result is the same double.
+//
+// Below the period, or between one and two periods clear of both (a phase plus
+// a wrapped length is one or the other), the floor is 0 or 1. With Dashes set,
+// which of the two is as good as random (short dashes), so it is not branched
+// on: x - 0.0 and x - 1.0 * period are what the general formula gives. A solid
+// line's phase stays below its long period, which a branch foresees.
+template <bool Dashes = false>
 inline double WrapToPeriod(double x, double period, double belowPeriod) {
-    if (x < belowPeriod && x >= 0.0) [[likely]]
-        return x;
+    const bool below = x < belowPeriod && x >= 0.0;
+    if constexpr (Dashes) {
+        const bool once = x > period * (1.0 + 1e-9) && x < period * (2.0 - 1e-9);
+        if (below | once) [[likely]]
+            return x - period * double(once);
+    } else {
+        if (below) [[likely]]
+            return x;
+        if (x > period * (1.0 + 1e-9) && x < period * (2.0 - 1e-9)) return x - 1.0 * period;
+    }
     const double t = x * (1.0 / period);
     if (t >= 0.0 && t < 1e6) {
         const double k = double((long long)t);
@@ -445,9 +460,10 @@ inline double WrapToPeriod(double x, double period, double belowPeriod) {
 
 // The dash phase after a segment of length len (> 0): phase + len modulo the
 // period.
+template <bool Dashes = false>
 inline void AdvancePhase(double& phase, double len, double period, double belowPeriod) {
     if (!(len > 0.0)) return;
-    phase = WrapToPeriod(phase + WrapToPeriod(len, period, belowPeriod), period, belowPeriod);
+    phase = WrapToPeriod<Dashes>(phase + WrapToPeriod<Dashes>(len, period, belowPeriod), period, belowPeriod);
 }
 
 // One clipped and snapped segment p1-p2, dashed from phase on; the pen stands at
@@ -616,18 +632,19 @@ struct PolylineWalk {
         return j;
     }
 
-    // Dashed lines on the reducing sink: segment after segment while each one's
-    // start is carried from the segment before, its end lies inside the clip
-    // rectangle and in the pen's device column, and the column already holds
-    // every row between its ends, so that it draws nothing new: the pen and the
-    // dashes only move on (as the general walk does with a covered segment),
-    // with the phase held in a register. What is anything else, and every
-    // segment that polls, is left to the general walk. Returns the index of that
-    // segment.
+    // Dashed lines on the reducing sink, segment after segment while each one's
+    // start is carried from the segment before and its end lies inside the clip
+    // rectangle and in the pen's device column. A segment whose rows the column
+    // already holds only moves the pen and the dashes on (as the general walk
+    // does with a covered one); any other is cut into its dashes as DrawSegment
+    // cuts it, and the lines of those dashes join the column's rows, so long as
+    // every dash ends in the column too. The phase is held in a register. What
+    // is anything else, and every segment that polls, is left to the general
+    // walk. Returns the index of that segment.
     template <class P>
-    int CoveredDashRun(ReducingSink& out, const P* points, int i, int n) {
+    int DashRun(ReducingSink& out, const P* points, int i, int n) {
         const int e = poll == 100 ? 0 : poll;
-        if (e == 1 || out.rows_.empty()) return i;
+        if (e == 1) return i;
         const int end = std::min(n, i + (e == 0 ? 1 : 101 - e));
 
         const bool wide = out.wide_;
@@ -637,11 +654,20 @@ struct PolylineWalk {
         const long long tableLo = out.rowTableLo_;
         const double per = period, below = belowPeriod;
         const double left = clip.left, right = clip.right, top = clip.top, bottom = clip.bottom;
-        const ReducingSink::Rows* rows = out.rows_.data();
-        const std::size_t rowCount = out.rows_.size();
+        auto rowOf = [&](int y) {
+            const unsigned long long k = (unsigned long long)((long long)y - tableLo);
+            return k < tableSize ? table[k] : out.Dev(y, false);
+        };
         double ph = phase;
-        int skipped = 0;
+        int points2 = PathPointCount;
         int cx = int(carried.x), cy = int(carried.y), curRow = out.curRow_;
+        bool moved = false;
+        // The dashes of one segment: their ends, and whether each is drawn to.
+        constexpr int kMaxDashes = 64;
+        struct Dash {
+            int x, y;
+            bool line;
+        } dashes[kMaxDashes + 1];
 
         int j = i;
         for (; j < end; ++j) {
@@ -649,14 +675,7 @@ struct PolylineWalk {
             if (!(p2.x >= left && p2.x <= right && p2.y >= top && p2.y <= bottom)) break;
             const int sx = int(p2.x + 0.5), sy = int(p2.y + 0.5);
             if (sx < colLo || sx > colHi) break;
-            const unsigned long long k = (unsigned long long)((long long)sy - tableLo);
-            const int row = k < tableSize ? table[k] : out.Dev(sy, false);
-            const int lo = std::min(curRow, row), hi = std::max(curRow, row);
-            if (wide || lo != hi) {
-                std::size_t r = 0;
-                while (r < rowCount && !(rows[r].lo <= lo && hi <= rows[r].hi)) ++r;
-                if (r == rowCount) break;  // draws something: the general walk
-            }
+            const int row = rowOf(sy);
             const long long dyi = (long long)sy - cy;
             double len;
             if (sx == cx && dyi < (1 << 26) && dyi > -(1 << 26)) {
@@ -665,17 +684,59 @@ struct PolylineWalk {
                 const double dx = double(sx) - double(cx), dy = double(dyi);
                 len = std::sqrt(dx * dx + dy * dy);
             }
-            AdvancePhase(ph, len, per, below);
-            ++skipped;
+            const int lo = std::min(curRow, row), hi = std::max(curRow, row);
+            bool covered = !wide && lo == hi;
+            for (std::size_t r = 0; !covered && r < out.rows_.size(); ++r)
+                covered = out.rows_[r].lo <= lo && hi <= out.rows_[r].hi;
+            if (covered) {
+                ++points2;  // a skipped line still counts its point
+                AdvancePhase<true>(ph, len, per, below);
+            } else if (len > 0.0) {
+                // DrawSegment's dashes from the pen at (cx, cy).
+                int k = PatternIndex(pattern, count, ph, style);
+                if (k < 0) k = 0;
+                double d = PatternRemainder(pattern, k, ph);
+                int m = 0;
+                if (d < len) {
+                    const double ux = (double(sx) - double(cx)) / len, uy = double(dyi) / len;
+                    do {
+                        if (m == kMaxDashes) break;
+                        dashes[m++] = {TruncToInt(cx + d * ux), TruncToInt(cy + d * uy), k % 2 == 0};
+                        k = (k + 1) % count;
+                        d += pattern[k];
+                    } while (d < len);
+                    if (d < len) break;  // too many dashes: the general walk
+                }
+                dashes[m++] = {sx, sy, k % 2 == 0};
+                bool inColumn = true;
+                for (int q = 0; q < m; ++q) inColumn = inColumn && dashes[q].x >= colLo && dashes[q].x <= colHi;
+                if (!inColumn) break;
+                // Lines join the column's rows; moves only move the pen.
+                for (int q = 0; q < m; ++q) {
+                    const Dash& dash = dashes[q];
+                    ++points2;
+                    if (dash.line) {
+                        const int to = rowOf(dash.y);
+                        out.AddPiece(curRow, to);
+                        cx = dash.x, cy = dash.y, curRow = to;
+                    } else if (dash.x != cx || dash.y != cy) {
+                        cx = dash.x, cy = dash.y, curRow = rowOf(dash.y);
+                    }
+                    if (points2 + 2 >= 1000) points2 = 0;  // the path restarts where the pen is
+                }
+                AdvancePhase<true>(ph, len, per, below);
+            }
+            // (A segment of no length that the column does not hold draws nothing.)
             cx = sx;
             cy = sy;
             curRow = row;
+            moved = true;
         }
         const int done = j - i;
         poll = e + done > 100 ? e + done - 100 : e + done;
         phase = ph;
-        if (skipped > 0) {
-            PathPointCount += skipped;
+        PathPointCount = points2;
+        if (moved) {
             carried = Pt{double(cx), double(cy)};
             out.cur_ = TPoint(cx, cy);
             out.curRow_ = curRow;
@@ -689,7 +750,7 @@ struct PolylineWalk {
         for (int i = 0; i < n && !stopped; ++i, ++poll) {
             if constexpr (std::is_same_v<Sink, ReducingSink>) {
                 if (carry) {
-                    i = style == LineStyleSolid ? SolidRun(out, points, i, n) : CoveredDashRun(out, points, i, n);
+                    i = style == LineStyleSolid ? SolidRun(out, points, i, n) : DashRun(out, points, i, n);
                     if (i >= n) break;
                 }
             }
