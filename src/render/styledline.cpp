@@ -458,6 +458,35 @@ inline double WrapToPeriod(double x, double period, double belowPeriod) {
     return x - std::floor(x / period) * period;
 }
 
+// AdvancePhase for short dashes, where a segment is often longer than the
+// period and the phase wraps at random: the length is wrapped through the
+// reciprocal (off the phase's chain of dependencies, with a branch that almost
+// always goes one way), the phase plus it (below two periods) without a branch.
+// The same doubles as AdvancePhase.
+struct DashPhase {
+    double period, below, inv, once, twice;
+    DashPhase(double period_, double below_)
+        : period(period_), below(below_), inv(1.0 / period_), once(period_ * (1.0 + 1e-9)),
+          twice(period_ * (2.0 - 1e-9)) {}
+    void Advance(double& phase, double len) const {
+        if (!(len > 0.0)) return;
+        double w;
+        const double t = len * inv;
+        const double k = double((long long)(t < 1e6 ? t : 0.0));
+        const double f = t - k;
+        if (t < 1e6 && f > 1e-9 && f < 1.0 - 1e-9) [[likely]]
+            w = len - k * period;  // len below the period: len - 0.0
+        else
+            w = WrapToPeriod(len, period, below);
+        const double y = phase + w;
+        const bool low = y < below && y >= 0.0, one = y > once && y < twice;
+        if (low | one) [[likely]]
+            phase = y - (one ? period : 0.0);
+        else
+            phase = WrapToPeriod(y, period, below);
+    }
+};
+
 // The dash phase after a segment of length len (> 0): phase + len modulo the
 // period.
 template <bool Dashes = false>
@@ -658,6 +687,7 @@ struct PolylineWalk {
             const unsigned long long k = (unsigned long long)((long long)y - tableLo);
             return k < tableSize ? table[k] : out.Dev(y, false);
         };
+        const DashPhase dashPhase(per, below);
         double ph = phase;
         int points2 = PathPointCount;
         int cx = int(carried.x), cy = int(carried.y), curRow = out.curRow_;
@@ -690,7 +720,7 @@ struct PolylineWalk {
                 covered = out.rows_[r].lo <= lo && hi <= out.rows_[r].hi;
             if (covered) {
                 ++points2;  // a skipped line still counts its point
-                AdvancePhase<true>(ph, len, per, below);
+                dashPhase.Advance(ph, len);
             } else if (len > 0.0) {
                 // DrawSegment's dashes from the pen at (cx, cy).
                 int k = PatternIndex(pattern, count, ph, style);
@@ -724,7 +754,7 @@ struct PolylineWalk {
                     }
                     if (points2 + 2 >= 1000) points2 = 0;  // the path restarts where the pen is
                 }
-                AdvancePhase<true>(ph, len, per, below);
+                dashPhase.Advance(ph, len);
             }
             // (A segment of no length that the column does not hold draws nothing.)
             cx = sx;
