@@ -442,7 +442,7 @@ inline double WrapToPeriod(double x, double period, double belowPeriod) {
     const bool below = x < belowPeriod && x >= 0.0;
     if constexpr (Dashes) {
         const bool once = x > period * (1.0 + 1e-9) && x < period * (2.0 - 1e-9);
-        if (below | once) [[likely]]
+        if (int(below) | int(once)) [[likely]]
             return x - period * double(once);
     } else {
         if (below) [[likely]]
@@ -480,7 +480,7 @@ struct DashPhase {
             w = WrapToPeriod(len, period, below);
         const double y = phase + w;
         const bool low = y < below && y >= 0.0, one = y > once && y < twice;
-        if (low | one) [[likely]]
+        if (int(low) | int(one)) [[likely]]
             phase = y - (one ? period : 0.0);
         else
             phase = WrapToPeriod(y, period, below);
