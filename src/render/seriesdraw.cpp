@@ -309,10 +309,14 @@ private:
             // The flags are only or-ed together here; a rare block that has some
             // reads them again.
             unsigned any = 0;
+            unsigned allFinite = 1;
             for (int k = 0; k < m; ++k) {
                 any |= fx[k].Flag | fy[k].Flag;
-                map(finite(bx[k].Value), finite(by[k].Value), pts[k]);
+                allFinite &= map.MapIfFinite(bx[k].Value, by[k].Value, pts[k]) ? 1u : 0u;
             }
+            // Rarely: the block again, values that are not finite as +INF.
+            if (!allFinite)
+                for (int k = 0; k < m; ++k) map(finite(bx[k].Value), finite(by[k].Value), pts[k]);
             if (any == 0) [[likely]] {
                 if (!add(pts, m)) break;
                 continue;

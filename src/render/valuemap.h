@@ -109,6 +109,25 @@ public:
         std::memcpy(&out, &v, sizeof v);
     }
 
+    // The same for values that may not be finite, answering whether both are:
+    // where one is not, out is not its point (the caller maps +INF instead).
+    template <class Point>
+    bool MapIfFinite(double x, double y, Point& out) const {
+        static_assert(sizeof(Point) == 2 * sizeof(double));
+        using Bits = long long __attribute__((vector_size(16)));
+        Pair v = {x, y};
+        // Both magnitudes at most DBL_MAX at once (NaN compares false).
+        Bits bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        bits &= Bits{0x7FFFFFFFFFFFFFFFLL, 0x7FFFFFFFFFFFFFFFLL};
+        Pair magnitude;
+        std::memcpy(&magnitude, &bits, sizeof magnitude);
+        const Bits finite = magnitude <= Pair{1.7976931348623157e308, 1.7976931348623157e308};
+        v = end_ + sign_ * (span_ * ((v - base_) / divisor_));
+        std::memcpy(&out, &v, sizeof v);
+        return (finite[0] & finite[1]) != 0;
+    }
+
 private:
     using Pair = double __attribute__((vector_size(16)));
     Pair base_, divisor_, span_, end_, sign_;
