@@ -605,6 +605,8 @@ TEST_F(SeriesDraw, ReducedLinesDrawTheSamePixelsAsEverySegmentOnEveryScaling) {
         if (i % 4999 == 7) fx = kStar;
         if (i % 3001 == 5) fx = DataFlagBar;
         if (i % 2503 == 11) y = kInf;
+        if (i % 2707 == 13) y = -kInf;
+        if (i % 2909 == 17) x = std::nan("");
         if (i % 1777 == 3) y = 14;  // above the frame
         p.AddX(TDataElement(x, fx));
         p.AddY(TDataElement(y));
