@@ -9,6 +9,8 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <type_traits>
@@ -468,22 +470,36 @@ struct DashPhase {
     DashPhase(double period_, double below_)
         : period(period_), below(below_), inv(1.0 / period_), once(period_ * (1.0 + 1e-9)),
           twice(period_ * (2.0 - 1e-9)) {}
-    void Advance(double& phase, double len) const {
+    __attribute__((always_inline)) void Advance(double& phase, double len) const {
         if (!(len > 0.0)) return;
+        // Conditions are combined as integers, so that only their rare failure
+        // is a branch.
         double w;
         const double t = len * inv;
-        const double k = double((long long)(t < 1e6 ? t : 0.0));
+        const bool small = t < 1e6;
+        const double k = double((long long)(small ? t : 0.0));
         const double f = t - k;
-        if (t < 1e6 && f > 1e-9 && f < 1.0 - 1e-9) [[likely]]
+        if (int(small) & int(f > 1e-9) & int(f < 1.0 - 1e-9)) [[likely]]
             w = len - k * period;  // len below the period: len - 0.0
         else
             w = WrapToPeriod(len, period, below);
         const double y = phase + w;
-        const bool low = y < below && y >= 0.0, one = y > once && y < twice;
-        if (int(low) | int(one)) [[likely]]
-            phase = y - (one ? period : 0.0);
-        else
+        const int low = int(y < below) & int(y >= 0.0), one = int(y > once) & int(y < twice);
+        int usual = low | one;
+        // Kept whole: the compiler would otherwise test the two apart, and
+        // which of them holds is as good as random.
+        __asm__("" : "+r"(usual));
+        if (usual) [[likely]] {
+            // y - 0.0 or y - period, chosen by a mask.
+            std::uint64_t bits;
+            std::memcpy(&bits, &period, sizeof bits);
+            bits &= std::uint64_t(0) - std::uint64_t(one);
+            double minus;
+            std::memcpy(&minus, &bits, sizeof minus);
+            phase = y - minus;
+        } else {
             phase = WrapToPeriod(y, period, below);
+        }
     }
 };
 
