@@ -515,7 +515,7 @@ bool TDC::Strokes(const TPoint* pts, const int* counts, int groups) {
     }
     st_.cp = pts[total - 1];
     // The abort procedure counts every line, as it would one at a time.
-    abortCount_ += int(total) - groups - 1;
+    if (abortProc_) abortCount_ += int(total) - groups - 1;
     if (!Drawing()) return true;
     scratch_.assign(pts, pts + total);
     LPtoDP(scratch_.data(), int(total));
