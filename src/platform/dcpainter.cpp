@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <map>
+#include <unordered_map>
 #include <tuple>
 #include <vector>
 
@@ -416,9 +417,16 @@ private:
     struct Stamp {
         std::vector<StampSpan> fill, outline;
     };
-    std::map<std::vector<int>, Stamp> stamps_;
-    std::map<std::vector<int>, Stamp>::iterator lastStamp_;
-    bool lastStampValid_ = false;
+    struct StampKeyHash {
+        std::size_t operator()(const std::vector<int>& key) const {
+            std::size_t h = 1469598103934665603ULL;
+            for (int v : key) h = (h ^ std::size_t(unsigned(v))) * 1099511628211ULL;
+            return h;
+        }
+    };
+    std::unordered_map<std::vector<int>, Stamp, StampKeyHash> stamps_;
+    // The stamp used last (markers of a series mostly repeat it).
+    std::pair<const std::vector<int>, Stamp>* lastStamp_ = nullptr;
     std::vector<int> stampKey_;
     // Scratch of the thin lines.
     std::vector<QRect> windows_;
@@ -845,8 +853,12 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
         stampKey_.push_back(pts[i].y - top);
     }
     // Markers of a series mostly repeat the stamp before.
-    auto it = lastStampValid_ && stampKey_ == lastStamp_->first ? lastStamp_ : stamps_.find(stampKey_);
-    if (it == stamps_.end()) {
+    std::pair<const std::vector<int>, Stamp>* it = lastStamp_;
+    if (!it || it->first != stampKey_) {
+        auto found = stamps_.find(stampKey_);
+        it = found == stamps_.end() ? nullptr : &*found;
+    }
+    if (!it) {
         // Drawn on an image of its own, fill and outline apart, by the same code
         // as any shape (that image is 16-bit, so it is drawn directly, not stamped).
         const int margin = std::max(penWidth, 0) + 2;
@@ -897,10 +909,9 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
         cover(true, stamp.fill);
         cover(false, stamp.outline);
         if (stamps_.size() >= 256) stamps_.clear();
-        it = stamps_.emplace(stampKey_, std::move(stamp)).first;
+        it = &*stamps_.emplace(stampKey_, std::move(stamp)).first;
     }
     lastStamp_ = it;
-    lastStampValid_ = true;
 
     ClipWindows(dc);
     uchar* bits = image->bits();
