@@ -130,6 +130,44 @@ TEST(AxisValueMap, GivesExactlyWhatValueToPageGives) {
             }
 }
 
+// Both linear maps of a point at once give each coordinate's own map to the bit,
+// either way up, and tell whether both values were finite.
+TEST(AxisValueMap, PointsMapAsTheirCoordinatesDo) {
+    BoxFrame set;
+    set.Frame.OriginX = 1234.5;
+    set.Frame.OriginY = 987.25;
+    set.Frame.FrameLengthX = 7001.3;
+    set.Frame.FrameLengthY = 4999.9;
+    const double values[] = {0.0, 1e-300, 0.3, 2.5, 7.0, 13.0, -3.0, 1e300, kInf, -kInf, std::nan("")};
+    for (int inverted = 0; inverted <= 1; ++inverted) {
+        for (AxisUnit* a : {&set.BottomAxis, &set.LeftAxis}) {
+            a->ScaleInv = inverted;
+            a->RangeStart = 0.7;
+            a->RangeEnd = 13.0;
+            a->DispRegionStart = 7;
+            a->DispRegionEnd = 91;
+        }
+        const AxisValueMap mx(set, BottomAxisNo), my(set, LeftAxisNo);
+        const LinearPointMap map(mx, my);
+        for (double x : values)
+            for (double y : values) {
+                LinePoint p{}, q{};
+                map(x, y, p);
+                const bool finite = map.MapIfFinite(x, y, q);
+                const double want[2] = {mx(x), my(y)}, got[2] = {p.x, p.y}, also[2] = {q.x, q.y};
+                EXPECT_EQ(finite, std::isfinite(x) && std::isfinite(y)) << x << " " << y;
+                for (int k = 0; k < 2; ++k) {
+                    if (std::isnan(want[k])) {
+                        EXPECT_TRUE(std::isnan(got[k]) && std::isnan(also[k]));
+                        continue;
+                    }
+                    EXPECT_EQ(std::memcmp(&want[k], &got[k], sizeof(double)), 0) << x << " " << y;
+                    EXPECT_EQ(std::memcmp(&want[k], &also[k], sizeof(double)), 0) << x << " " << y;
+                }
+            }
+    }
+}
+
 TEST_F(SeriesDraw, RunsEndAtStarRowsAndGoOnOverBarAndMaskedRows) {
     TPlot& p = Add({{1, 1}, {2, 2}, {3, 0, 0, kStar}, {4, 4}, {5, 5, 0, DataFlagBar},
                     {6, 6, DataFlagMasked}, {7, 7}, {8, 0, kStar}, {9, 0, 0, kStar}, {9, 9}});
