@@ -90,6 +90,15 @@ inline int FindInterval(double s, const double* t, int last) {
 
 }  // namespace
 
+int DrawnSplineDivisions(int m, long long segments) {
+    if (m < 1) return m;
+    m = std::min(m, kSplineMaxDivisions);
+    segments = std::max(segments, 1LL);
+    if (segments * m + 1 > kSplineMaxCurvePoints)
+        m = int(std::max<long long>(1, (kSplineMaxCurvePoints - 1) / segments));
+    return m;
+}
+
 int SplineSolve(const double* t, const double* v, double* z, int n) {
     if (n < 2) return 0;
     z[0] = 0.0;

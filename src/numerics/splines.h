@@ -24,6 +24,19 @@ constexpr double kSplineFail = 1.7976931348623157e308;  // DBL_MAX
 // more (a damaged style or document) makes the call fail with nothing appended.
 constexpr long long kSplineMaxSamples = 100000000;
 
+// What the drawings sample a curve with, whatever division count is stored: at
+// most this many divisions between two points, and at most this many points in
+// the whole curve. Ten times the usual 100 divisions already lie far closer than
+// a device pixel on any page; a count beyond these (only a damaged or hand-made
+// file holds one) would make every repaint take seconds.
+constexpr int kSplineMaxDivisions = 1000;
+constexpr int kSplineMaxCurvePoints = 1 << 20;
+
+// The divisions a curve of `segments` segments (from point to point; at least 1
+// is assumed) is drawn with for the stored count m: m within the two limits above,
+// at least 1; a count below 1 stays as it is (the routines refuse it).
+int DrawnSplineDivisions(int m, long long segments);
+
 // --- Natural cubic spline through y(x) -------------------------------------
 
 // Samples the spline through the valid points at (n - 1) * m + 1 evenly spaced

@@ -57,6 +57,31 @@ long long MapRound(long long v, long long org1, long long ext1, long long ext2, 
     return (long long)q;
 }
 
+// MapRound for one axis of a mapping, for many values: the quotient estimated
+// with a reciprocal worked out once and corrected to the exact floor, so that a
+// shape's points cost no integer division each; values whose products are large
+// go to MapRound.
+struct AxisRound {
+    long long org1, ext1, ext2, org2, d, d2;
+    double inv;
+    // inv: 1 / (2 |e1|), 0 for e1 0.
+    AxisRound(long long o1, long long e1, long long e2, long long o2, double inv_)
+        : org1(o1), ext1(e1), ext2(e2), org2(o2), d(e1 < 0 ? -e1 : e1), d2(2 * d), inv(inv_) {}
+    long long operator()(long long v) const {
+        long long prod;
+        if (ext1 != 0 && !__builtin_mul_overflow(v - org1, ext2, &prod) && prod > -(1LL << 52) &&
+            prod < (1LL << 52)) {
+            const long long n = ext1 < 0 ? -prod : prod;
+            const long long n2 = 2 * n + d;
+            long long q = (long long)(double(n2) * inv);  // off by at most one: corrected below
+            while (q * d2 > n2) --q;
+            while ((q + 1) * d2 <= n2) ++q;
+            return q + org2;
+        }
+        return MapRound(v, org1, ext1, ext2, org2);
+    }
+};
+
 int Clamp(long long v, long long limit) {
     return int(v > limit ? limit : (v < -limit ? -limit : v));
 }
@@ -238,9 +263,18 @@ bool TDC::SetViewportExt(const TSize& s, TSize* old) {
 bool TDC::LPtoDP(TPoint* pts, int count) const {
     if (!pts || count < 0) return false;
     TSize we = GetWindowExt(), ve = GetViewportExt();
+    // The reciprocals are kept for the window extents they were worked out for.
+    if (invFor_[0] != we.cx || invFor_[1] != we.cy) {
+        invFor_[0] = we.cx;
+        invFor_[1] = we.cy;
+        inv_[0] = we.cx != 0 ? 1.0 / (2.0 * std::fabs(double(we.cx))) : 0.0;
+        inv_[1] = we.cy != 0 ? 1.0 / (2.0 * std::fabs(double(we.cy))) : 0.0;
+    }
+    const AxisRound mx(st_.winOrg.x, we.cx, ve.cx, st_.vpOrg.x, inv_[0]);
+    const AxisRound my(st_.winOrg.y, we.cy, ve.cy, st_.vpOrg.y, inv_[1]);
     for (int i = 0; i < count; ++i) {
-        pts[i].x = Clamp(MapRound(pts[i].x, st_.winOrg.x, we.cx, ve.cx, st_.vpOrg.x), kDeviceLimit);
-        pts[i].y = Clamp(MapRound(pts[i].y, st_.winOrg.y, we.cy, ve.cy, st_.vpOrg.y), kDeviceLimit);
+        pts[i].x = Clamp(mx(pts[i].x), kDeviceLimit);
+        pts[i].y = Clamp(my(pts[i].y), kDeviceLimit);
     }
     return true;
 }
@@ -354,8 +388,16 @@ void TDC::RestoreObjects() {
 int TDC::DevicePenWidth() const {
     int w = st_.pen.GetWidth();
     if (w <= 0) return 0;
+    // Asked several times for every shape drawn: kept for the last width and
+    // horizontal mapping.
+    const TSize we = GetWindowExt(), ve = GetViewportExt();
+    if (penWidthFor_[0] == w && penWidthFor_[1] == we.cx && penWidthFor_[2] == ve.cx) return penWidth_;
     int d = RoundScaled(w, ScaleX());
-    return d <= 1 ? 0 : d;
+    penWidth_ = d <= 1 ? 0 : d;
+    penWidthFor_[0] = w;
+    penWidthFor_[1] = we.cx;
+    penWidthFor_[2] = ve.cx;
+    return penWidth_;
 }
 
 // -- attributes --
@@ -454,6 +496,30 @@ bool TDC::Polyline(const TPoint* pts, int count) {
     scratch_.assign(pts, pts + count);
     LPtoDP(scratch_.data(), count);
     backend_->Polyline(*this, scratch_.data(), count);
+    return true;
+}
+
+bool TDC::Strokes(const TPoint* pts, const int* counts, int groups) {
+    if (!pts || !counts || groups <= 0) return false;
+    long long total = 0;
+    for (int g = 0; g < groups; ++g) {
+        if (counts[g] < 1) return false;
+        total += counts[g];
+    }
+    if (traces_ || !backend_ || total > 64) {
+        for (int g = 0; g < groups; pts += counts[g++]) {
+            MoveToEx(pts[0].x, pts[0].y);
+            for (int k = 1; k < counts[g]; ++k) LineTo(pts[k].x, pts[k].y);
+        }
+        return true;
+    }
+    st_.cp = pts[total - 1];
+    // The abort procedure counts every line, as it would one at a time.
+    if (abortProc_) abortCount_ += int(total) - groups - 1;
+    if (!Drawing()) return true;
+    scratch_.assign(pts, pts + total);
+    LPtoDP(scratch_.data(), int(total));
+    backend_->Strokes(*this, scratch_.data(), counts, groups);
     return true;
 }
 

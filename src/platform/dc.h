@@ -233,6 +233,12 @@ public:
     virtual void Line(const TDC&, TPoint, TPoint) {}
     virtual void Polyline(const TDC&, const TPoint*, int) {}
     virtual void Polygon(const TDC&, const TPoint*, int) {}
+    // The lines of TDC::Strokes: each group of counts[g] device points joined
+    // one after another. By default one Line after another.
+    virtual void Strokes(const TDC& dc, const TPoint* points, const int* counts, int groups) {
+        for (int g = 0; g < groups; points += counts[g++])
+            for (int k = 1; k < counts[g]; ++k) Line(dc, points[k - 1], points[k]);
+    }
     virtual void Rectangle(const TDC&, const TRect&) {}
     virtual void Ellipse(const TDC&, const TRect&) {}
     virtual void RoundRect(const TDC&, const TRect&, TSize) {}
@@ -343,6 +349,13 @@ public:
     // work out several lines' pixels per device column themselves.
     bool DeviceLine(const TPoint& a, const TPoint& b);
     bool Polyline(const TPoint* points, int count);
+    // Moves and lines in groups: for each of the groups, a move to its first
+    // point and a line to each next one, the same calls and pixels as MoveToEx
+    // and LineTo one after another (a recording backend sees those calls); the
+    // current position ends at the last point. Other backends may draw the lines
+    // together, as a raster device does with a series' cross markers. False for
+    // no groups or a group without points.
+    bool Strokes(const TPoint* points, const int* counts, int groups);
     bool Polygon(const TPoint* points, int count);  // alternate fill
     bool Rectangle(int l, int t, int r, int b);     // right and bottom excluded
     bool Rectangle(const TRect& r) { return Rectangle(r.left, r.top, r.right, r.bottom); }
@@ -411,6 +424,12 @@ private:
     std::optional<TBrush> initialBrush_;
     std::optional<TFont> initialFont_;
     mutable std::vector<TPoint> scratch_;
+    // DevicePenWidth for a pen width and the horizontal extents (window, viewport).
+    mutable int penWidthFor_[3] = {0, 0, 0};
+    mutable int penWidth_ = 0;
+    // LPtoDP's reciprocals 1 / (2 |extent|) for the window extents in invFor_.
+    mutable int invFor_[2] = {0, 0};
+    mutable double inv_[2] = {0.0, 0.0};
     bool traces_ = false;
     std::function<bool()> abortProc_;
     int abortCount_ = 0;

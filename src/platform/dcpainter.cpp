@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <map>
+#include <unordered_map>
 #include <tuple>
 #include <vector>
 
@@ -172,10 +173,57 @@ struct WideLineRule {
     }
 };
 
+// The round dot of a pen of width w (2 .. kMaxDotWidth) by the rule: for each row
+// offset dy from -(w / 2 + 1) to w / 2 + 1 the pixel offsets lo..hi from its
+// centre (lo > hi where the row is empty). Worked out once per width.
+constexpr int kMaxDotWidth = 256;
+struct DotRow {
+    int lo, hi;
+};
+const std::vector<DotRow>& PenDot(int w) {
+    thread_local std::vector<std::vector<DotRow>> dots(kMaxDotWidth + 1);
+    std::vector<DotRow>& rows = dots[std::size_t(w)];
+    if (rows.empty()) {
+        const WideLineRule rule(TPoint(0, 0), TPoint(0, 0), w);
+        const int reach = w / 2 + 1;
+        for (int dy = -reach; dy <= reach; ++dy) {
+            DotRow row{0, -1};
+            int x = -reach;
+            while (x <= reach && !rule.Near(x, dy)) ++x;
+            if (x <= reach) {
+                row.lo = x;
+                while (x + 1 <= reach && rule.Near(x + 1, dy)) ++x;
+                row.hi = x;
+            }
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
 // The pixels of the wide line a-b of width w (>= 2) in window, a row at a time:
 // span(y, x0, x1) for the drawn pixels x0..x1 of row y.
 template <class Span>
 void WideLinePixels(TPoint a, TPoint b, int w, const QRect& window, Span&& span) {
+    if (a.x == b.x && w <= kMaxDotWidth) {
+        // A vertical line (each pixel column of a reduced series draws one) is
+        // the pen's dot at its ends and the dot's middle row between them: its
+        // nearest point is the upper end on rows up to that end's, the lower end
+        // on rows from the lower end's, and straight across on the rows between.
+        const std::vector<DotRow>& dot = PenDot(w);
+        const long long reach = w / 2 + 1;
+        const long long top = std::min(a.y, b.y), bottom = std::max(a.y, b.y);
+        const long long yLo = std::max<long long>(top - reach, window.top());
+        const long long yHi = std::min<long long>(bottom + reach, window.bottom());
+        for (long long y = yLo; y <= yHi; ++y) {
+            const long long dy = y < top ? y - top : y > bottom ? y - bottom : 0;
+            const DotRow& row = dot[std::size_t(dy + reach)];
+            const long long lo = std::max<long long>((long long)a.x + row.lo, window.left());
+            const long long hi = std::min<long long>((long long)a.x + row.hi, window.right());
+            if (lo <= hi) span(int(y), int(lo), int(hi));
+        }
+        return;
+    }
     const WideLineRule rule(a, b, w);
     const double r = w / 2.0;
     const long long reach = w / 2 + 1;
@@ -183,6 +231,9 @@ void WideLinePixels(TPoint a, TPoint b, int w, const QRect& window, Span&& span)
     const long long yHi = std::min<long long>(std::max(a.y, b.y) + reach, window.bottom());
     const double ax = a.x, ay = a.y, bx = b.x, by = b.y;
     const double dx = bx - ax, dy = by - ay, len = std::sqrt(dx * dx + dy * dy);
+    // Far more than the error of the edges worked out below in doubles (a few
+    // units in the last place of the largest magnitude they involve).
+    const double eps = 1e-7 * (1.0 + std::fabs(ax) + std::fabs(bx) + std::fabs(dx) + std::fabs(dy) + w);
     // Rows strictly between the ends of a vertical line share one span.
     bool haveMiddle = false;
     long long middleLo = 0, middleHi = -1;
@@ -230,12 +281,22 @@ void WideLinePixels(TPoint a, TPoint b, int w, const QRect& window, Span&& span)
             // band between them is never narrower than the pen: an empty row is
             // empty.
             if (!(xl <= xr)) continue;
-            lo = (long long)std::floor(xl) - 1;
-            hi = (long long)std::ceil(xr) + 1;
-            while (lo <= hi && !rule.Inside(lo, y)) ++lo;
-            while (hi >= lo && !rule.Inside(hi, y)) --hi;
-            while (rule.Inside(lo - 1, y)) --lo;
-            while (hi >= lo && rule.Inside(hi + 1, y)) ++hi;
+            // The pixels strictly between the edges are the row's: where neither
+            // edge comes near a pixel (by far more than the doubles' error), that
+            // is all; otherwise the rule settles each pixel at the edges.
+            const double fl = std::floor(xl), fr = std::floor(xr);
+            if (xl - fl > eps && fl + 1 - xl > eps && xr - fr > eps && fr + 1 - xr > eps) {
+                lo = (long long)fl + 1;
+                hi = (long long)fr;
+                if (lo > hi) continue;
+            } else {
+                lo = (long long)std::floor(xl) - 1;
+                hi = (long long)std::ceil(xr) + 1;
+                while (lo <= hi && !rule.Inside(lo, y)) ++lo;
+                while (hi >= lo && !rule.Inside(hi, y)) --hi;
+                while (rule.Inside(lo - 1, y)) --lo;
+                while (hi >= lo && rule.Inside(hi + 1, y)) ++hi;
+            }
             if (middle) {
                 haveMiddle = true;
                 middleLo = lo, middleHi = hi;
@@ -280,6 +341,7 @@ public:
     void Line(const TDC& dc, TPoint a, TPoint b) override;
     void Polyline(const TDC& dc, const TPoint* pts, int n) override;
     void Polygon(const TDC& dc, const TPoint* pts, int n) override;
+    void Strokes(const TDC& dc, const TPoint* pts, const int* counts, int groups) override;
     void Rectangle(const TDC& dc, const TRect& r) override;
     void Ellipse(const TDC& dc, const TRect& r) override;
     void RoundRect(const TDC& dc, const TRect& r, TSize corner) override;
@@ -305,6 +367,11 @@ private:
     bool WideRaster(const TDC& dc);
     // The wide line a-b with the current pen. Prepare must have succeeded.
     void WideLine(const TDC& dc, TPoint a, TPoint b);
+    // The wide outline through pts (closed: back to the first point too): the
+    // union of its edges' wide lines, each pixel drawn once whatever the raster
+    // operation, so that the joints are round and the same wherever the shape
+    // stands. Prepare must have succeeded.
+    void WideOutline(const TDC& dc, const TPoint* pts, int n, bool closed);
     // The device, or the rectangles of the clip within it; empty when nothing is
     // to be drawn.
     void ClipWindows(const TDC& dc);
@@ -315,11 +382,14 @@ private:
     // The painter's image when its pixels can be written directly.
     QImage* DirectImage() const;
     // A small filled and outlined shape (kind 0: the polygon pts[0..n-1]; kind 1:
-    // the ellipse in the rectangle pts[0]-pts[1]) drawn from its stamp: the pixels
+    // the ellipse in the rectangle pts[0]-pts[1]; kind 2: the strokes of
+    // TDC::Strokes, counts[0..groups-1] points each, no fill; kind 3: the fill of
+    // the ellipse alone) drawn from its stamp: the pixels
     // its fill and its outline cover were worked out once, by the drawing itself,
     // and are written again wherever the same shape recurs (a series' markers).
     // False when the shape or the device do not allow it; then nothing is drawn.
-    bool DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n);
+    bool DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n, const int* counts = nullptr,
+                     int groups = 0);
 
     QPaintDevice* device_ = nullptr;
     QPainter* external_ = nullptr;
@@ -327,6 +397,7 @@ private:
     std::unique_ptr<QPainter> own_;
     bool failed_ = false;
     bool raster_ = false;
+    bool systemClipped_ = false;
     QPagedPaintDevice* paged_ = nullptr;
     TDeviceInfo info_;
     int dpiX_ = 96;
@@ -346,7 +417,16 @@ private:
     struct Stamp {
         std::vector<StampSpan> fill, outline;
     };
-    std::map<std::vector<int>, Stamp> stamps_;
+    struct StampKeyHash {
+        std::size_t operator()(const std::vector<int>& key) const {
+            std::size_t h = 1469598103934665603ULL;
+            for (int v : key) h = (h ^ std::size_t(unsigned(v))) * 1099511628211ULL;
+            return h;
+        }
+    };
+    std::unordered_map<std::vector<int>, Stamp, StampKeyHash> stamps_;
+    // The stamp used last (markers of a series mostly repeat it).
+    std::pair<const std::vector<int>, Stamp>* lastStamp_ = nullptr;
     std::vector<int> stampKey_;
     // Scratch of the thin lines.
     std::vector<QRect> windows_;
@@ -355,6 +435,7 @@ private:
     QSize windowsSize_;
     std::vector<QPoint> points_;
     std::vector<unsigned char> dashOn_;
+    std::vector<StampSpan> outline_;
 };
 
 QPainter* PainterBackend::Begin() {
@@ -378,6 +459,8 @@ QPainter* PainterBackend::Begin() {
     painter_->setBrushOrigin(0, 0);
     painter_->setBackgroundMode(Qt::TransparentMode);
     raster_ = painter_->paintEngine() && painter_->paintEngine()->type() == QPaintEngine::Raster;
+    // Set by the window system when painting begins.
+    systemClipped_ = !painter_->paintEngine() || !painter_->paintEngine()->systemClip().isEmpty();
     appliedClip_ = -1;
     return painter_;
 }
@@ -593,9 +676,55 @@ QImage* PainterBackend::DirectImage() const {
     // A shared image would be copied by bits(), away from the painter's buffer;
     // a scaled image or a system clip are the painter's to handle.
     if (image->devicePixelRatio() != 1.0 || !image->isDetached()) return nullptr;
-    if (!painter_->paintEngine() || !painter_->paintEngine()->systemClip().isEmpty())
-        return nullptr;
+    if (systemClipped_) return nullptr;
     return image;
+}
+
+void PainterBackend::WideOutline(const TDC& dc, const TPoint* pts, int n, bool closed) {
+    if (n < 1) return;
+    ClipWindows(dc);
+    if (windows_.empty()) return;
+    const int w = dc.DevicePenWidth();
+    outline_.clear();
+    const int edges = closed ? n : std::max(n - 1, 1);
+    for (int i = 0; i < edges; ++i) {
+        const TPoint a = pts[i], b = pts[n > 1 ? (i + 1) % n : 0];
+        for (const QRect& window : windows_)
+            WideLinePixels(a, b, w, window, [&](int y, int x0, int x1) { outline_.push_back({y, x0, x1}); });
+    }
+    std::sort(outline_.begin(), outline_.end(), [](const StampSpan& l, const StampSpan& r) {
+        return l.y != r.y ? l.y < r.y : l.x0 < r.x0;
+    });
+    // Overlapping and touching spans of a row become one.
+    std::size_t kept = 0;
+    for (const StampSpan& sp : outline_) {
+        if (kept > 0 && outline_[kept - 1].y == sp.y && (long long)sp.x0 <= (long long)outline_[kept - 1].x1 + 1) {
+            outline_[kept - 1].x1 = std::max(outline_[kept - 1].x1, sp.x1);
+            continue;
+        }
+        outline_[kept++] = sp;
+    }
+    outline_.resize(kept);
+
+    const QRgb colour = ToQColor(dc.GetPen().GetColor()).rgb();
+    if (QImage* image = DirectImage()) {
+        uchar* bits = image->bits();
+        const qsizetype stride = image->bytesPerLine();
+        const RopMasks m = MakeRopMasks(dc.GetROP2(), colour);
+        const bool copy = dc.GetROP2() == R2_COPYPEN;
+        for (const StampSpan& sp : outline_) {
+            auto* px = reinterpret_cast<std::uint32_t*>(bits + sp.y * stride);
+            if (copy) {
+                std::fill(px + sp.x0, px + sp.x1 + 1, std::uint32_t(colour | 0xFF000000u));
+                continue;
+            }
+            for (int x = sp.x0; x <= sp.x1; ++x) px[x] = (~px[x] & m.k0) | (px[x] & m.k1) | 0xFF000000u;
+        }
+        return;
+    }
+    painter_->setPen(Qt::NoPen);
+    painter_->setBrush(Qt::NoBrush);
+    for (const StampSpan& sp : outline_) painter_->fillRect(QRect(sp.x0, sp.y, sp.x1 - sp.x0 + 1, 1), QColor(colour));
 }
 
 void PainterBackend::ThinPath(const TDC& dc, const TPoint* pts, int n, bool closed) {
@@ -689,16 +818,22 @@ void PainterBackend::Polyline(const TDC& dc, const TPoint* pts, int n) {
     painter_->drawPolyline(ToPolygon(pts, n));
 }
 
-bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n) {
+bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n, const int* counts,
+                                 int groups) {
     constexpr int kMaxSide = 64, kMaxPoints = 16;
     if (n < 2 || n > kMaxPoints) return false;
     QImage* image = DirectImage();
     if (!image) return false;
     const TPen& pen = dc.GetPen();
-    const TBrush& brush = dc.GetBrush();
-    // Thin outlines only: Qt's stroke of a wide one is not the same wherever the
-    // shape stands.
-    if (!pen.IsNull() && (pen.GetStyle() != PS_SOLID || dc.DevicePenWidth() != 0)) return false;
+    // Strokes have no fill.
+    const TBrush brush = kind == 2 ? TBrush::Stock(NULL_BRUSH) : dc.GetBrush();
+    // Solid outlines drawn by the exact rules of this backend: thin ones, and wide
+    // ones of polygons and strokes (Qt strokes the wide outline of an ellipse,
+    // not the same wherever the shape stands); the fill of an ellipse alone
+    // whatever its outline.
+    if (kind != 3 && !pen.IsNull() &&
+        (pen.GetStyle() != PS_SOLID || (dc.DevicePenWidth() != 0 && (kind == 1 || !WideRaster(dc)))))
+        return false;
     // Hatches are laid from the device's corner: a shape does not carry them along.
     if (!brush.IsNull() && brush.GetStyle() != BS_SOLID) return false;
     int left = pts[0].x, top = pts[0].y, right = left, bottom = top;
@@ -712,12 +847,18 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
     stampKey_.push_back(kind);
     stampKey_.push_back(penWidth);
     stampKey_.push_back(brush.IsNull() ? 0 : 1);
+    for (int g = 0; g < groups; ++g) stampKey_.push_back(counts[g]);
     for (int i = 0; i < n; ++i) {
         stampKey_.push_back(pts[i].x - left);
         stampKey_.push_back(pts[i].y - top);
     }
-    auto it = stamps_.find(stampKey_);
-    if (it == stamps_.end()) {
+    // Markers of a series mostly repeat the stamp before.
+    std::pair<const std::vector<int>, Stamp>* it = lastStamp_;
+    if (!it || it->first != stampKey_) {
+        auto found = stamps_.find(stampKey_);
+        it = found == stamps_.end() ? nullptr : &*found;
+    }
+    if (!it) {
         // Drawn on an image of its own, fill and outline apart, by the same code
         // as any shape (that image is 16-bit, so it is drawn directly, not stamped).
         const int margin = std::max(penWidth, 0) + 2;
@@ -738,14 +879,21 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
                     sdc.SelectStockObject(NULL_PEN);
                     sdc.SelectObject(TBrush(RGB(0, 0, 0)));
                 } else {
-                    if (pen.IsNull()) return;
+                    if (pen.IsNull() || kind == 3) return;
                     sdc.SelectObject(TPen(RGB(0, 0, 0), std::max(penWidth, 0)));
                     sdc.SelectStockObject(NULL_BRUSH);
                 }
-                if (kind == 0)
+                if (kind == 0) {
                     sdc.Polygon(shifted.data(), n);
-                else
+                } else if (kind == 1 || kind == 3) {
                     sdc.Ellipse(shifted[0].x, shifted[0].y, shifted[1].x, shifted[1].y);
+                } else {
+                    const TPoint* p = shifted.data();
+                    for (int g = 0; g < groups; p += counts[g++]) {
+                        sdc.MoveToEx(p[0].x, p[0].y);
+                        for (int k = 1; k < counts[g]; ++k) sdc.LineTo(p[k].x, p[k].y);
+                    }
+                }
             }
             for (int y = 0; y < h; ++y) {
                 int x = 0;
@@ -761,15 +909,17 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
         cover(true, stamp.fill);
         cover(false, stamp.outline);
         if (stamps_.size() >= 256) stamps_.clear();
-        it = stamps_.emplace(stampKey_, std::move(stamp)).first;
+        it = &*stamps_.emplace(stampKey_, std::move(stamp)).first;
     }
+    lastStamp_ = it;
 
     ClipWindows(dc);
     uchar* bits = image->bits();
     const qsizetype stride = image->bytesPerLine();
     auto put = [&](const std::vector<StampSpan>& spans, COLORREF c) {
         if (spans.empty()) return;
-        const QRgb colour = ToQColor(c).rgb();
+        const COLORREF rgb = ResolveColor(c);
+        const QRgb colour = qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
         const RopMasks m = MakeRopMasks(dc.GetROP2(), colour);
         const bool copy = dc.GetROP2() == R2_COPYPEN;
         for (const QRect& window : windows_) {
@@ -807,12 +957,27 @@ void PainterBackend::Polygon(const TDC& dc, const TPoint* pts, int n) {
         ThinPath(dc, pts, n, true);
         return;
     }
+    if (WideRaster(dc)) {
+        WideOutline(dc, pts, n, true);
+        return;
+    }
     QPen pen = MakePen(dc);
     if (pen.style() != Qt::NoPen) {
         painter_->setPen(pen);
         painter_->setBrush(Qt::NoBrush);
         painter_->drawPolygon(poly);
     }
+}
+
+void PainterBackend::Strokes(const TDC& dc, const TPoint* pts, const int* counts, int groups) {
+    int total = 0;
+    for (int g = 0; g < groups; ++g) total += counts[g];
+    // Drawn whole from a stamp where each pixel drawn once is what drawing the
+    // lines one after another gives: plain copying with a solid pen.
+    if (dc.GetROP2() == R2_COPYPEN && !dc.GetPen().IsNull() && dc.GetPen().GetStyle() == PS_SOLID &&
+        (ThinRaster(dc) || WideRaster(dc)) && Prepare(dc) && DrawStamped(dc, 2, pts, total, counts, groups))
+        return;
+    TDCBackend::Strokes(dc, pts, counts, groups);
 }
 
 void PainterBackend::Rectangle(const TDC& dc, const TRect& r) {
@@ -849,7 +1014,9 @@ void PainterBackend::Ellipse(const TDC& dc, const TRect& r) {
     const TPoint corners[2] = {TPoint(r.left, r.top), TPoint(r.right, r.bottom)};
     if (DrawStamped(dc, 1, corners, 2)) return;
     const QRectF box(r.left, r.top, r.Width() - 1, r.Height() - 1);
-    QBrush brush = MakeBrush(dc);
+    // A wide outline is Qt's stroke, drawn where the ellipse stands; its fill
+    // can still come from a stamp.
+    QBrush brush = DrawStamped(dc, 3, corners, 2) ? QBrush(Qt::NoBrush) : MakeBrush(dc);
     if (brush.style() != Qt::NoBrush) {
         painter_->setPen(Qt::NoPen);
         painter_->setBrush(brush);

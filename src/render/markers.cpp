@@ -61,10 +61,19 @@ void BoxFrame::DrawMarker(int mode, TDC& dc, int x, int y, int code, int size, i
             strokes[1][0] = P(X - r, Y + r), strokes[1][1] = P(X + r, Y - r);
         }
         OutBeginPath(mode, dc, file);
-        for (const auto& st : strokes) {
-            OutMoveTo(mode, st[0], dc, file, extent, penWidth, true);
-            OutLineTo(mode, st[1], dc, file, extent, penWidth);
-            OutLineTo(mode, st[0], dc, file, extent, penWidth);
+        if (mode == OUT_DC) {
+            // The same moves and lines in one call, which a raster device draws
+            // together.
+            const TPoint path[6] = {strokes[0][0], strokes[0][1], strokes[0][0],
+                                    strokes[1][0], strokes[1][1], strokes[1][0]};
+            const int counts[2] = {3, 3};
+            dc.Strokes(path, counts, 2);
+        } else {
+            for (const auto& st : strokes) {
+                OutMoveTo(mode, st[0], dc, file, extent, penWidth, true);
+                OutLineTo(mode, st[1], dc, file, extent, penWidth);
+                OutLineTo(mode, st[0], dc, file, extent, penWidth);
+            }
         }
         OutEndPath(mode, dc, file);
         OutStrokePath(mode, dc, file);

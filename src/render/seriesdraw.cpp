@@ -277,7 +277,7 @@ private:
         const AxisValueMap& mapX = c_.mapX;
         const AxisValueMap& mapY = c_.mapY;
         std::optional<StyledPolylineStream> line;
-        auto add = [&](const double* px, const double* py, int n) {
+        auto add = [&](const LinePoint* points, int n) {
             if (n <= 0) return true;
             if (!line) {
                 OutSelectPen(mode, dc, TColor(st.LineColor), c_.lineWidth, c_.file);
@@ -285,7 +285,7 @@ private:
                 line.emplace(mode, dc, st.LineStyle, c_.lineWidth, st.Clipping == 1 ? 1 : 0, &c_.display,
                              c_.file, c_.extent, rows);
             }
-            return line->Add(px, py, n);
+            return line->Add(points, n);
         };
         auto close = [&] {
             if (!line) return;
@@ -295,44 +295,46 @@ private:
             OutStrokePath(mode, dc, c_.file);
             OutRestorePen(mode, dc);
         };
-        double bx[kBlock], by[kBlock];
-        std::uint8_t bf[kBlock];
+        // A value that is not finite maps as +INF (no position), as in the walk.
+        auto finite = [](double v) { return std::fabs(v) <= std::numeric_limits<double>::max() ? v : kInf; };
+        const LinearPointMap map(mapX, mapY);
+        LinePoint pts[kBlock];
         for (int first = 0; first < rows; first += kBlock) {
             if (c_.Escaped(first)) break;
             const int m = std::min(kBlock, rows - first);
-            std::uint8_t any = 0;
+            const TDataElement* bx = xs + first;
+            const TDataElement* by = ys + first;
+            const TDataElement* fx = xFlags + first;
+            const TDataElement* fy = yFlags + first;
+            // The flags are only or-ed together here; a rare block that has some
+            // reads them again.
+            unsigned any = 0;
+            unsigned allFinite = 1;
             for (int k = 0; k < m; ++k) {
-                bf[k] = xFlags[first + k].Flag | yFlags[first + k].Flag;
-                any |= bf[k];
+                any |= fx[k].Flag | fy[k].Flag;
+                allFinite &= map.MapIfFinite(bx[k].Value, by[k].Value, pts[k]) ? 1u : 0u;
             }
-            for (int k = 0; k < m; ++k) {
-                const double v = xs[first + k].Value;
-                bx[k] = std::isfinite(v) ? v : kInf;
-            }
-            for (int k = 0; k < m; ++k) {
-                const double v = ys[first + k].Value;
-                by[k] = std::isfinite(v) ? v : kInf;
-            }
-            mapX.MapLinear(bx, m);
-            mapY.MapLinear(by, m);
+            // Rarely: the block again, values that are not finite as +INF.
+            if (!allFinite)
+                for (int k = 0; k < m; ++k) map(finite(bx[k].Value), finite(by[k].Value), pts[k]);
             if (any == 0) [[likely]] {
-                if (!add(bx, by, m)) break;
+                if (!add(pts, m)) break;
                 continue;
             }
             // Rows with flags: the points before a "*" row end their run there.
             int kept = 0;
             bool stopped = false;
             for (int k = 0; k < m && !stopped; ++k) {
-                if (bf[k] == 0) {
-                    bx[kept] = bx[k];
-                    by[kept++] = by[k];
-                } else if (bf[k] & DataFlagStar) {
-                    stopped = !add(bx, by, kept);
+                const unsigned flag = fx[k].Flag | fy[k].Flag;
+                if (flag == 0) {
+                    pts[kept++] = pts[k];
+                } else if (flag & DataFlagStar) {
+                    stopped = !add(pts, kept);
                     kept = 0;
                     close();
                 }
             }
-            if (stopped || !add(bx, by, kept)) break;
+            if (stopped || !add(pts, kept)) break;
         }
         close();
     }
@@ -438,7 +440,10 @@ private:
         }
         s_.splineX.Flush();
         s_.splineY.Flush();
-        const int divisions = c_.style.LineInterpolatePara;
+        // The stored count, drawn within the limits every sampled curve keeps to
+        // (the closed curves have a segment more, back to the first point).
+        const bool closed = method == 4 || method == 6;
+        const int divisions = kv::DrawnSplineDivisions(c_.style.LineInterpolatePara, closed ? n : n - 1);
         // Whatever a routine appended is drawn, also after a failure.
         switch (method) {
         case 2: kv::SplineCurve(inX, inY, s_.splineX, s_.splineY, divisions); break;

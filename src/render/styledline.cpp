@@ -9,8 +9,11 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 #define KV_NOINLINE __attribute__((noinline))
@@ -253,6 +256,8 @@ public:
     }
 
 private:
+    friend struct PolylineWalk;
+
     struct Rows {
         int lo, hi;
     };
@@ -276,12 +281,11 @@ private:
     // The rows the vertical line from row a to row b draws, into the column's set.
     void AddPiece(int a, int b) {
         if (a == b && !wide_) return;  // a thin line of no length draws nothing
-        // Chosen without branches: the direction of a line is as good as random.
-        int lo = std::min(a, b), hi = std::max(a, b);
-        if (!wide_) {
-            lo += a > b ? 1 : 0;
-            hi -= a < b ? 1 : 0;
-        }
+        // A wide line covers a..b, a thin one a..b without b: min(a, b + 1) ..
+        // max(a, b - 1) either way up, chosen without a branch (the direction of
+        // a line is as good as random).
+        const int thin = wide_ ? 0 : 1;
+        const int lo = std::min(a, b + thin), hi = std::max(a, b - thin);
         // Thin rows unite when adjacent, a wide pen's closed intervals when they
         // share a row. The lines of a column without moves always do, so the
         // column holds one interval that only grows.
@@ -424,14 +428,87 @@ inline void SkipSegment(DirectSink&, TPoint) {}
 inline bool SegmentCovered(ReducingSink& out, TPoint b) { return out.Covers(b); }
 inline void SkipSegment(ReducingSink& out, TPoint b) { out.Skip(b); }
 
+// x - floor(x / period) * period, to the bit. The division is left out where
+// its quotient is certainly below 1, and where a reciprocal's estimate of it
+// stands so far from a whole number (its error is below 1e-9 up to a million
+// periods) that its floor is certain: the same whole number then multiplies the
+// period, so the result is the same double.
+//
+// Below the period, or between one and two periods clear of both (a phase plus
+// a wrapped length is one or the other), the floor is 0 or 1. With Dashes set,
+// which of the two is as good as random (short dashes), so it is not branched
+// on: x - 0.0 and x - 1.0 * period are what the general formula gives. A solid
+// line's phase stays below its long period, which a branch foresees.
+template <bool Dashes = false>
+inline double WrapToPeriod(double x, double period, double belowPeriod) {
+    const bool below = x < belowPeriod && x >= 0.0;
+    if constexpr (Dashes) {
+        const bool once = x > period * (1.0 + 1e-9) && x < period * (2.0 - 1e-9);
+        if (int(below) | int(once)) [[likely]]
+            return x - period * double(once);
+    } else {
+        if (below) [[likely]]
+            return x;
+        if (x > period * (1.0 + 1e-9) && x < period * (2.0 - 1e-9)) return x - 1.0 * period;
+    }
+    const double t = x * (1.0 / period);
+    if (t >= 0.0 && t < 1e6) {
+        const double k = double((long long)t);
+        const double f = t - k;
+        if (f > 1e-9 && f < 1.0 - 1e-9) return x - k * period;
+    }
+    return x - std::floor(x / period) * period;
+}
+
+// AdvancePhase for short dashes, where a segment is often longer than the
+// period and the phase wraps at random: the length is wrapped through the
+// reciprocal (off the phase's chain of dependencies, with a branch that almost
+// always goes one way), the phase plus it (below two periods) without a branch.
+// The same doubles as AdvancePhase.
+struct DashPhase {
+    double period, below, inv, once, twice;
+    DashPhase(double period_, double below_)
+        : period(period_), below(below_), inv(1.0 / period_), once(period_ * (1.0 + 1e-9)),
+          twice(period_ * (2.0 - 1e-9)) {}
+    __attribute__((always_inline)) void Advance(double& phase, double len) const {
+        if (!(len > 0.0)) return;
+        // Conditions are combined as integers, so that only their rare failure
+        // is a branch.
+        double w;
+        const double t = len * inv;
+        const bool small = t < 1e6;
+        const double k = double((long long)(small ? t : 0.0));
+        const double f = t - k;
+        if (int(small) & int(f > 1e-9) & int(f < 1.0 - 1e-9)) [[likely]]
+            w = len - k * period;  // len below the period: len - 0.0
+        else
+            w = WrapToPeriod(len, period, below);
+        const double y = phase + w;
+        const int low = int(y < below) & int(y >= 0.0), one = int(y > once) & int(y < twice);
+        int usual = low | one;
+        // Kept whole: the compiler would otherwise test the two apart, and
+        // which of them holds is as good as random.
+        __asm__("" : "+r"(usual));
+        if (usual) [[likely]] {
+            // y - 0.0 or y - period, chosen by a mask.
+            std::uint64_t bits;
+            std::memcpy(&bits, &period, sizeof bits);
+            bits &= std::uint64_t(0) - std::uint64_t(one);
+            double minus;
+            std::memcpy(&minus, &bits, sizeof minus);
+            phase = y - minus;
+        } else {
+            phase = WrapToPeriod(y, period, below);
+        }
+    }
+};
+
 // The dash phase after a segment of length len (> 0): phase + len modulo the
-// period, whose division is left out where the quotient is certainly below 1.
+// period.
+template <bool Dashes = false>
 inline void AdvancePhase(double& phase, double len, double period, double belowPeriod) {
     if (!(len > 0.0)) return;
-    auto wrap = [&](double x) {
-        return x < belowPeriod && x >= 0.0 ? x : x - std::floor(x / period) * period;
-    };
-    phase = wrap(phase + wrap(len));
+    phase = WrapToPeriod<Dashes>(phase + WrapToPeriod<Dashes>(len, period, belowPeriod), period, belowPeriod);
 }
 
 // One clipped and snapped segment p1-p2, dashed from phase on; the pen stands at
@@ -476,6 +553,7 @@ __attribute__((always_inline)) inline void DrawSegment(Sink& out, const Pt& p1, 
 
 inline Pt ToPt(const DoublePoint& p) { return Pt{p.X, p.Y}; }
 inline Pt ToPt(const Pt& p) { return p; }
+inline Pt ToPt(const LinePoint& p) { return Pt{p.x, p.y}; }
 
 // The walk along a polyline, for either sink: its dashes, pen and polls carry on
 // from one call of Segments to the next, so the points may come a block at a time.
@@ -502,10 +580,226 @@ struct PolylineWalk {
         : pattern(pattern_), count(count_), style(style_), period(period_), belowPeriod(period_ * 0.999999),
           clip(clip_) {}
 
+    // Solid lines on the reducing sink, segment after segment while each is the
+    // common case of a long series: its start carried from the segment before,
+    // its end inside the clip rectangle and in the pen's device column, no break
+    // of the solid pattern in it, and its rows joining the column's one interval.
+    // Such a segment only grows that interval, so it is worked out here with the
+    // pen, the pattern's phase and the path's point count held in registers; the
+    // same arithmetic as DrawSegment and ReducingSink::Line, so the same pixels
+    // and the same state after it. The first segment that is anything else, and
+    // every segment that polls the Escape check, is left to the general walk.
+    // Returns the index of that segment.
+    template <class P>
+    int SolidRun(ReducingSink& out, const P* points, int i, int n) {
+        // The segments up to the next that polls: the poll counts 0 .. 99, and
+        // the segment that finds 1 asks.
+        const int e = poll == 100 ? 0 : poll;
+        if (e == 1 || out.rows_.size() > 1) return i;
+        const int end = std::min(n, i + (e == 0 ? 1 : 101 - e));
+
+        const bool wide = out.wide_;
+        const int join = wide ? 0 : 1, thin = wide ? 0 : 1;
+        const long long colLo = out.colLo_, colHi = out.colHi_;
+        const int* table = out.rowTable_.data();
+        const unsigned long long tableSize = out.rowTable_.size();
+        const long long tableLo = out.rowTableLo_;
+        const double pattern0 = pattern[0], per = period, below = belowPeriod;
+        const double left = clip.left, right = clip.right, top = clip.top, bottom = clip.bottom;
+        double ph = phase;
+        int points2 = PathPointCount;
+        int cx = int(carried.x), cy = int(carried.y), curRow = out.curRow_;
+        bool have = !out.rows_.empty();
+        int ilo = have ? out.rows_[0].lo : 0, ihi = have ? out.rows_[0].hi : -1;
+        bool moved = false;
+
+        int j = i;
+        for (; j < end; ++j) {
+            const Pt p2 = ToPt(points[j + 1]);
+            if (!(p2.x >= left && p2.x <= right && p2.y >= top && p2.y <= bottom)) break;
+            // Inside the rectangle the snapped coordinates fit an int.
+            const int sx = int(p2.x + 0.5), sy = int(p2.y + 0.5);
+            const long long dyi = (long long)sy - cy;
+            double len;
+            if (sx == cx && dyi < (1 << 26) && dyi > -(1 << 26)) [[likely]] {
+                // Along a column (most segments of a dense series, whose points
+                // share their snapped x): the root of the exact square is exact.
+                if (dyi == 0) continue;  // no length: draws nothing, the pen stays
+                len = double(dyi < 0 ? -dyi : dyi);
+            } else {
+                const double dx = double(sx) - double(cx), dy = double(dyi);
+                len = std::sqrt(dx * dx + dy * dy);
+                if (!(len > 0.0)) continue;
+            }
+            if (pattern0 - ph < len || sx < colLo || sx > colHi) break;
+            const unsigned long long k = (unsigned long long)((long long)sy - tableLo);
+            const int row = k < tableSize ? table[k] : out.Dev(sy, false);
+            if (wide || row != curRow) {
+                // The rows of the piece, without a branch on its direction (as
+                // good as random): see AddPiece.
+                const int lo = std::min(curRow, row + thin), hi = std::max(curRow, row - thin);
+                if (have) [[likely]] {
+                    if (!(lo <= ihi + join && hi + join >= ilo)) break;
+                    ilo = std::min(ilo, lo);
+                    ihi = std::max(ihi, hi);
+                } else {
+                    have = true;
+                    ilo = lo;
+                    ihi = hi;
+                }
+            }
+            // The line is drawn (into the interval): the path counts its point and
+            // restarts before a thousand, and the pattern runs on.
+            ++points2;
+            points2 = points2 + 2 >= 1000 ? 0 : points2;
+            AdvancePhase(ph, len, per, below);
+            cx = sx;
+            cy = sy;
+            curRow = row;
+            moved = true;
+        }
+        const int done = j - i;
+        poll = e + done > 100 ? e + done - 100 : e + done;
+        phase = ph;
+        PathPointCount = points2;
+        if (moved) {
+            carried = Pt{double(cx), double(cy)};
+            out.cur_ = TPoint(cx, cy);
+            out.curRow_ = curRow;
+            if (have) {
+                if (out.rows_.empty())
+                    out.rows_.push_back({ilo, ihi});
+                else
+                    out.rows_[0] = {ilo, ihi};
+                out.lastRows_ = 0;
+            }
+        }
+        return j;
+    }
+
+    // Dashed lines on the reducing sink, segment after segment while each one's
+    // start is carried from the segment before and its end lies inside the clip
+    // rectangle and in the pen's device column. A segment whose rows the column
+    // already holds only moves the pen and the dashes on (as the general walk
+    // does with a covered one); any other is cut into its dashes as DrawSegment
+    // cuts it, and the lines of those dashes join the column's rows, so long as
+    // every dash ends in the column too. The phase is held in a register. What
+    // is anything else, and every segment that polls, is left to the general
+    // walk. Returns the index of that segment.
+    template <class P>
+    int DashRun(ReducingSink& out, const P* points, int i, int n) {
+        const int e = poll == 100 ? 0 : poll;
+        if (e == 1) return i;
+        const int end = std::min(n, i + (e == 0 ? 1 : 101 - e));
+
+        const bool wide = out.wide_;
+        const long long colLo = out.colLo_, colHi = out.colHi_;
+        const int* table = out.rowTable_.data();
+        const unsigned long long tableSize = out.rowTable_.size();
+        const long long tableLo = out.rowTableLo_;
+        const double per = period, below = belowPeriod;
+        const double left = clip.left, right = clip.right, top = clip.top, bottom = clip.bottom;
+        auto rowOf = [&](int y) {
+            const unsigned long long k = (unsigned long long)((long long)y - tableLo);
+            return k < tableSize ? table[k] : out.Dev(y, false);
+        };
+        const DashPhase dashPhase(per, below);
+        double ph = phase;
+        int points2 = PathPointCount;
+        int cx = int(carried.x), cy = int(carried.y), curRow = out.curRow_;
+        bool moved = false;
+        // The dashes of one segment: their ends, and whether each is drawn to.
+        constexpr int kMaxDashes = 64;
+        struct Dash {
+            int x, y;
+            bool line;
+        } dashes[kMaxDashes + 1];
+
+        int j = i;
+        for (; j < end; ++j) {
+            const Pt p2 = ToPt(points[j + 1]);
+            if (!(p2.x >= left && p2.x <= right && p2.y >= top && p2.y <= bottom)) break;
+            const int sx = int(p2.x + 0.5), sy = int(p2.y + 0.5);
+            if (sx < colLo || sx > colHi) break;
+            const int row = rowOf(sy);
+            const long long dyi = (long long)sy - cy;
+            double len;
+            if (sx == cx && dyi < (1 << 26) && dyi > -(1 << 26)) {
+                len = double(dyi < 0 ? -dyi : dyi);  // the root of an exact square
+            } else {
+                const double dx = double(sx) - double(cx), dy = double(dyi);
+                len = std::sqrt(dx * dx + dy * dy);
+            }
+            const int lo = std::min(curRow, row), hi = std::max(curRow, row);
+            bool covered = !wide && lo == hi;
+            for (std::size_t r = 0; !covered && r < out.rows_.size(); ++r)
+                covered = out.rows_[r].lo <= lo && hi <= out.rows_[r].hi;
+            if (covered) {
+                ++points2;  // a skipped line still counts its point
+                dashPhase.Advance(ph, len);
+            } else if (len > 0.0) {
+                // DrawSegment's dashes from the pen at (cx, cy).
+                int k = PatternIndex(pattern, count, ph, style);
+                if (k < 0) k = 0;
+                double d = PatternRemainder(pattern, k, ph);
+                int m = 0;
+                if (d < len) {
+                    const double ux = (double(sx) - double(cx)) / len, uy = double(dyi) / len;
+                    do {
+                        if (m == kMaxDashes) break;
+                        dashes[m++] = {TruncToInt(cx + d * ux), TruncToInt(cy + d * uy), k % 2 == 0};
+                        k = (k + 1) % count;
+                        d += pattern[k];
+                    } while (d < len);
+                    if (d < len) break;  // too many dashes: the general walk
+                }
+                dashes[m++] = {sx, sy, k % 2 == 0};
+                bool inColumn = true;
+                for (int q = 0; q < m; ++q) inColumn = inColumn && dashes[q].x >= colLo && dashes[q].x <= colHi;
+                if (!inColumn) break;
+                // Lines join the column's rows; moves only move the pen.
+                for (int q = 0; q < m; ++q) {
+                    const Dash& dash = dashes[q];
+                    ++points2;
+                    if (dash.line) {
+                        const int to = rowOf(dash.y);
+                        out.AddPiece(curRow, to);
+                        cx = dash.x, cy = dash.y, curRow = to;
+                    } else if (dash.x != cx || dash.y != cy) {
+                        cx = dash.x, cy = dash.y, curRow = rowOf(dash.y);
+                    }
+                    if (points2 + 2 >= 1000) points2 = 0;  // the path restarts where the pen is
+                }
+                dashPhase.Advance(ph, len);
+            }
+            // (A segment of no length that the column does not hold draws nothing.)
+            cx = sx;
+            cy = sy;
+            curRow = row;
+            moved = true;
+        }
+        const int done = j - i;
+        poll = e + done > 100 ? e + done - 100 : e + done;
+        phase = ph;
+        PathPointCount = points2;
+        if (moved) {
+            carried = Pt{double(cx), double(cy)};
+            out.cur_ = TPoint(cx, cy);
+            out.curRow_ = curRow;
+        }
+        return j;
+    }
+
     // The segments between points[0..n]; false once an Escape poll stopped the line.
     template <class Sink, class P>
     bool Segments(Sink& out, const P* points, int n) {
         for (int i = 0; i < n && !stopped; ++i, ++poll) {
+            if constexpr (std::is_same_v<Sink, ReducingSink>) {
+                if (carry) {
+                    i = style == LineStyleSolid ? SolidRun(out, points, i, n) : DashRun(out, points, i, n);
+                    if (i >= n) break;
+                }
+            }
             if (poll == 100) poll = 0;
             if (poll == 1 && CheckEscapeAbort() == 1) {
                 stopped = true;
@@ -674,7 +968,6 @@ struct StyledPolylineStream::Impl {
     Pt last{0, 0};
     bool haveLast = false;
     bool any = false;  // a segment came
-    std::vector<Pt> block;
 };
 
 StyledPolylineStream::StyledPolylineStream(int mode, TDC& dc, int style, int width, int clipOn,
@@ -701,25 +994,24 @@ StyledPolylineStream::StyledPolylineStream(int mode, TDC& dc, int style, int wid
 
 StyledPolylineStream::~StyledPolylineStream() { End(); }
 
-bool StyledPolylineStream::Add(const double* xs, const double* ys, int n) {
+bool StyledPolylineStream::Add(const LinePoint* points, int n) {
     Impl& m = *impl_;
     if (!m.walk || n <= 0) return !m.walk || !m.walk->stopped;
     if (m.walk->stopped) return false;
-    m.block.resize(std::size_t(n) + 1);
-    Pt* b = m.block.data();
-    int first = 1;
+    // The segment from the last point before, then those within the block.
+    auto segments = [&](const auto* pts, int count) {
+        m.any = true;
+        return m.reducing ? m.walk->Segments(*m.reducing, pts, count) : m.walk->Segments(*m.direct, pts, count);
+    };
+    bool going = true;
     if (m.haveLast) {
-        b[0] = m.last;
-        first = 0;
+        const Pt joining[2] = {m.last, ToPt(points[0])};
+        going = segments(joining, 1);
     }
-    for (int k = 0; k < n; ++k) b[k + 1] = Pt{xs[k], ys[k]};
-    m.last = b[n];
+    if (going && n >= 2) going = segments(points, n - 1);
+    m.last = ToPt(points[n - 1]);
     m.haveLast = true;
-    const int segments = n - first;
-    if (segments <= 0) return true;
-    m.any = true;
-    return m.reducing ? m.walk->Segments(*m.reducing, b + first, segments)
-                      : m.walk->Segments(*m.direct, b + first, segments);
+    return going;
 }
 
 void StyledPolylineStream::End() {

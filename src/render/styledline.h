@@ -81,6 +81,11 @@ int ClipSegment(DoublePoint& p1, DoublePoint& p2, const TRect& clipRect);
 void DrawStyledPolyline(int mode, TDC& dc, const DoublePoint* points, int n, int style, int width,
                         int clipOn, const TRect* clipRect, FILE* file, TRect* extent);
 
+// A page point of a line handed on a block at a time.
+struct LinePoint {
+    double x, y;
+};
+
 // DrawStyledPolyline with its points coming a block at a time (a series mapped as
 // it is walked): the same drawing, polls included, as one call with all of them.
 // points is how many there will be about, for the device's preparation.
@@ -92,7 +97,7 @@ public:
     StyledPolylineStream(const StyledPolylineStream&) = delete;
     StyledPolylineStream& operator=(const StyledPolylineStream&) = delete;
     // The next n points of the line; false once an Escape poll stopped it.
-    bool Add(const double* xs, const double* ys, int n);
+    bool Add(const LinePoint* points, int n);
     // The line is complete (also by the destructor).
     void End();
 

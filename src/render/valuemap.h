@@ -80,9 +80,55 @@ public:
     }
 
 private:
+    friend class LinearPointMap;
     enum Kind { kNone, kLinear, kLog, kInverse };
     Kind kind_ = kNone;
     double base_ = 0.0, divisor_ = 1.0;
     double start_ = 0.0, span_ = 0.0, startPlusSpan_ = 0.0;
     bool flip_ = false;
+};
+
+// Two linear maps applied to a point at once, x by one and y by the other: both
+// coordinates in one vector, each lane with its own map's operands, so every
+// result is the one MapLinear gives.
+class LinearPointMap {
+public:
+    LinearPointMap(const AxisValueMap& mx, const AxisValueMap& my)
+        : base_{mx.base_, my.base_}, divisor_{mx.divisor_, my.divisor_}, span_{mx.span_, my.span_},
+          end_{mx.flip_ ? mx.startPlusSpan_ : mx.start_, my.flip_ ? my.startPlusSpan_ : my.start_},
+          sign_{mx.flip_ ? -1.0 : 1.0, my.flip_ ? -1.0 : 1.0} {}
+
+    // The page point of the values x and y, written whole into out (a pair of
+    // doubles): a point stored in halves and read back whole would wait for the
+    // halves on every point.
+    template <class Point>
+    void operator()(double x, double y, Point& out) const {
+        static_assert(sizeof(Point) == 2 * sizeof(double));
+        Pair v = {x, y};
+        v = end_ + sign_ * (span_ * ((v - base_) / divisor_));
+        std::memcpy(&out, &v, sizeof v);
+    }
+
+    // The same for values that may not be finite, answering whether both are:
+    // where one is not, out is not its point (the caller maps +INF instead).
+    template <class Point>
+    bool MapIfFinite(double x, double y, Point& out) const {
+        static_assert(sizeof(Point) == 2 * sizeof(double));
+        using Bits = long long __attribute__((vector_size(16)));
+        Pair v = {x, y};
+        // Both magnitudes at most DBL_MAX at once (NaN compares false).
+        Bits bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        bits &= Bits{0x7FFFFFFFFFFFFFFFLL, 0x7FFFFFFFFFFFFFFFLL};
+        Pair magnitude;
+        std::memcpy(&magnitude, &bits, sizeof magnitude);
+        const Bits finite = magnitude <= Pair{1.7976931348623157e308, 1.7976931348623157e308};
+        v = end_ + sign_ * (span_ * ((v - base_) / divisor_));
+        std::memcpy(&out, &v, sizeof v);
+        return (finite[0] & finite[1]) != 0;
+    }
+
+private:
+    using Pair = double __attribute__((vector_size(16)));
+    Pair base_, divisor_, span_, end_, sign_;
 };

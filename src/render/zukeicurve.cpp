@@ -34,14 +34,7 @@ bool SampledFrom(const ZukeiCurve& c, const TZukei& z) {
 
 }  // namespace
 
-int FigureSplineDivisions(int m, int nodes) {
-    if (m < 1) return m;
-    m = std::min(m, MaxFigureDivisions);
-    const long long segments = std::max(nodes - 1, 1);
-    if (segments * m + 1 > MaxFigureCurvePoints)
-        m = int(std::max<long long>(1, (MaxFigureCurvePoints - 1) / segments));
-    return m;
-}
+int FigureSplineDivisions(int m, int nodes) { return kv::DrawnSplineDivisions(m, std::max(nodes - 1, 1)); }
 
 std::shared_ptr<const ZukeiCurve> FigureSplineCurve(const TZukei& z, bool pollEscape) {
     if (z.SampledCurve && SampledFrom(*z.SampledCurve, z)) return z.SampledCurve;

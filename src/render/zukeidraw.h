@@ -13,17 +13,9 @@
 // Corner size of a rounded-rectangle figure, twips.
 constexpr int ZukeiRoundCorner = 400;
 
-// The most curve divisions a spline polyline draws between two nodes, and the
-// most points its whole curve gets. Ten times the usual 100 divisions already
-// lie far closer than a device pixel on any page; a stored count beyond these
-// (only a damaged or hand-made file holds one) is drawn with fewer, and the
-// stored value stays as it is.
-constexpr int MaxFigureDivisions = 1000;
-constexpr int MaxFigureCurvePoints = 1 << 20;
-
 // The divisions per segment that a spline polyline of `nodes` usable nodes with
-// the stored count m is sampled with: m within the two limits above (at least 1);
-// a count below 1 stays as it is.
+// the stored count m is sampled with: kv::DrawnSplineDivisions over its segments
+// (numerics/splines.h); the stored value stays as it is.
 int FigureSplineDivisions(int m, int nodes);
 
 // The curve of a spline polyline (IsSpline 1), relative to the frame origin: the

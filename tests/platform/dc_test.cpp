@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -77,6 +79,45 @@ TEST(DeviceContextMapping, HalvesRoundUpwardAndNegativeExtentsFlip) {
     EXPECT_EQ(p[1], TPoint(0, 1));
     EXPECT_EQ(p[2], TPoint(2, -1));  // 1.5 -> 2, -1.5 -> -1
     EXPECT_EQ(p[3], TPoint(-1, 2));
+}
+
+// Any mapping, any value: the nearest device unit with halves upward, worked out
+// here in wide integers, within the 27-bit device range.
+TEST(DeviceContextMapping, EveryValueMapsToTheExactNearestUnit) {
+    unsigned long long seed = 5;
+    auto next = [&](long long lo, long long hi) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return lo + (long long)((seed >> 11) % (unsigned long long)(hi - lo + 1));
+    };
+    auto pick = [&](long long small) { return next(0, 3) == 0 ? next(INT_MIN + 1, INT_MAX) : next(-small, small); };
+    for (int m = 0; m < 40; ++m) {
+        TDC dc;
+        const TPoint wo(int(pick(50000)), int(pick(50000))), vo(int(pick(2000)), int(pick(2000)));
+        auto ext = [&](long long small) {
+            long long e = pick(small);
+            return int(e == 0 ? 7 : e);
+        };
+        const TSize we(ext(40000), ext(40000)), ve(ext(3000), ext(3000));
+        MapTwips(dc, wo, vo, we, ve);
+        for (int i = 0; i < 300; ++i) {
+            TPoint p(int(pick(100000)), int(pick(100000)));
+            const TPoint logical = p;
+            dc.LPtoDP(&p);
+            auto exact = [](long long v, long long o1, long long e1, long long e2, long long o2) {
+                __int128 n = (__int128)(v - o1) * e2, d = e1;
+                if (d < 0) n = -n, d = -d;
+                const __int128 n2 = 2 * n + d, d2 = 2 * d;
+                __int128 q = n2 / d2;
+                if (n2 % d2 != 0 && n2 < 0) --q;
+                q += o2;
+                const __int128 limit = (1 << 27) - 1;
+                return int(q > limit ? limit : q < -limit ? -limit : q);
+            };
+            EXPECT_EQ(p, TPoint(exact(logical.x, wo.x, we.cx, ve.cx, vo.x), exact(logical.y, wo.y, we.cy, ve.cy, vo.y)))
+                << logical.x << "," << logical.y << " window " << we.cx << "," << we.cy << " viewport " << ve.cx
+                << "," << ve.cy;
+        }
+    }
 }
 
 TEST(DeviceContextMapping, TextModeIgnoresExtentsAndZeroExtentsAreRefused) {

@@ -353,10 +353,38 @@ TEST(WideLines, RoundEndedBandsOfThePenWidth) {
         for (int y = 0; y < 60; ++y) high += h.count({25, y});
         EXPECT_EQ(high, w);
         for (auto [a, b] : {std::pair{TPoint(5, 7), TPoint(50, 31)}, std::pair{TPoint(40, 50), TPoint(12, 9)},
-                            std::pair{TPoint(20, 20), TPoint(20, 20)}, std::pair{TPoint(9, 30), TPoint(50, 31)}}) {
+                            std::pair{TPoint(20, 20), TPoint(20, 20)}, std::pair{TPoint(9, 30), TPoint(50, 31)},
+                            std::pair{TPoint(30, 40), TPoint(30, 12)}}) {
             EXPECT_EQ(WidePixels({{a, b}}, w), WideExpected(a, b, w));
             EXPECT_EQ(WidePixels({{a, b}}, w, QImage::Format_RGB16), WideExpected(a, b, w));  // through the painter
         }
+        // Lines of every slope, ends on and off the pixel grid's diagonals.
+        unsigned seed = 17 + unsigned(w);
+        for (int i = 0; i < 60; ++i) {
+            auto next = [&] {
+                seed = seed * 1103515245u + 12345u;
+                return 8 + int((seed >> 8) % 44);
+            };
+            const TPoint a(next(), next()), b(next(), next());
+            EXPECT_EQ(WidePixels({{a, b}}, w), WideExpected(a, b, w)) << a.x << "," << a.y << " " << b.x << "," << b.y;
+        }
+        // A polygon's outline is the union of its edges' lines, each pixel once:
+        // drawn twice in NOT-XOR it gives back every pixel.
+        const std::vector<TPoint> poly{{10, 12}, {47, 20}, {30, 50}, {14, 33}};
+        auto outline = [&](int rop, int times) {
+            QImage img = WhiteImage(60, 60);
+            {
+                TDC dc(&img);
+                dc.SetROP2(rop);
+                dc.SelectObject(TPen(RGB(0, 0, 0), w));
+                dc.SelectStockObject(NULL_BRUSH);
+                for (int k = 0; k < times; ++k) dc.Polygon(poly.data(), int(poly.size()));
+            }
+            return NotWhite(img);
+        };
+        EXPECT_EQ(outline(R2_COPYPEN, 1), WidePixels({{poly[0], poly[1]}, {poly[1], poly[2]}, {poly[2], poly[3]}, {poly[3], poly[0]}}, w));
+        EXPECT_EQ(outline(R2_NOTXORPEN, 1), outline(R2_COPYPEN, 1));
+        EXPECT_TRUE(outline(R2_NOTXORPEN, 2).empty());
         // Pieces, out and back, and a dot on the way: the union of the whole.
         EXPECT_EQ(WidePixels({{{30, 10}, {30, 22}}, {{30, 40}, {30, 22}}, {{30, 17}, {30, 17}}}, w),
                   WidePixels({{{30, 10}, {30, 40}}}, w));
@@ -366,8 +394,8 @@ TEST(WideLines, RoundEndedBandsOfThePenWidth) {
 
 // Small shapes that recur (a series' markers) are drawn from stamps of their
 // pixels on 32-bit images: the same pixels as the drawing itself gives on any
-// other image, clipped alike, filled and hollow (wide outlines are not stamped:
-// Qt strokes them a little differently from place to place).
+// other image, clipped alike, filled and hollow, with thin and wide outlines
+// (an ellipse's wide outline is Qt's stroke where it stands, not stamped).
 TEST(ShapeStamps, DrawTheSamePixelsAsTheShapesThemselves) {
     auto draw = [](QImage::Format format, int penWidth, bool hollow) {
         QImage img = WhiteImage(200, 150, format);
@@ -385,7 +413,7 @@ TEST(ShapeStamps, DrawTheSamePixelsAsTheShapesThemselves) {
                 const int x = int(seed >> 8) % 210 - 5;
                 const int y = int(seed >> 18) % 160 - 5;
                 const int s = 2 + i % 9;
-                switch (i % 4) {
+                switch (i % 5) {
                 case 0: {
                     const TPoint sq[4] = {{x - s, y - s}, {x + s, y - s}, {x + s, y + s}, {x - s, y + s}};
                     dc.Polygon(sq, 4);
@@ -401,13 +429,20 @@ TEST(ShapeStamps, DrawTheSamePixelsAsTheShapesThemselves) {
                     dc.Polygon(dia, 4);
                     break;
                 }
+                case 3: {
+                    // Strokes out and back, as cross markers draw them.
+                    const TPoint cross[6] = {{x - s, y}, {x + s, y}, {x - s, y}, {x - s, y + s}, {x + s, y - s}, {x - s, y + s}};
+                    const int counts[2] = {3, 3};
+                    dc.Strokes(cross, counts, 2);
+                    break;
+                }
                 default: dc.Ellipse(x - s, y - s, x + s, y + s);
                 }
             }
         }
         return img.convertToFormat(QImage::Format_RGB32);
     };
-    for (int penWidth : {0, 3}) {
+    for (int penWidth : {0, 2, 3}) {
         for (bool hollow : {false, true}) {
             const QImage stamped = draw(QImage::Format_RGB32, penWidth, hollow);
             const QImage drawn = draw(QImage::Format_RGB16, penWidth, hollow);

@@ -9,6 +9,7 @@
 
 #include <QImage>
 
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <string>
@@ -57,6 +58,63 @@ TEST(Markers, ShapesOfEveryCode) {
         {-1, 50, {}},
     };
     for (const Case& c : cases) EXPECT_EQ(Marker(c.code, c.size), c.records) << c.code << " " << c.size;
+}
+
+// Crosses reach a device context as the moves and lines of their strokes; an
+// image may draw them together, and shows the same pixels as those lines drawn
+// one at a time, for thin and wide pens, clipped, copied or inverted.
+TEST(Markers, CrossesReachAContextAsMovesAndLines) {
+    RecordingDC rec;
+    rec.Clear();
+    BoxFrame::DrawMarker(OUT_DC, rec, 1000, 1000, MarkerCross, 50, 0, nullptr, nullptr, 0);
+    BoxFrame::DrawMarker(OUT_DC, rec, 1000, 1000, MarkerDiagCross, 50, 0, nullptr, nullptr, 0);
+    EXPECT_EQ(rec.Calls(), (Recs{"MoveToEx(950,1000)", "LineTo(1050,1000)", "LineTo(950,1000)",
+                                 "MoveToEx(1000,950)", "LineTo(1000,1050)", "LineTo(1000,950)",
+                                 "MoveToEx(965,965)", "LineTo(1035,1035)", "LineTo(965,965)",
+                                 "MoveToEx(965,1035)", "LineTo(1035,965)", "LineTo(965,1035)"}));
+    EXPECT_EQ(rec.GetCurrentPosition(), TPoint(965, 1035));
+
+    auto draw = [](int code, int pen, int rop, bool oneAtATime) {
+        QImage img(300, 200, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        TDC dc(&img);
+        dc.SetMapMode(MM_ANISOTROPIC);
+        dc.SetWindowExt(TSize(4500, 3000));
+        dc.SetViewportExt(TSize(300, 200));  // 15 twips a pixel
+        dc.IntersectClipRect(300, 300, 4200, 2700);
+        dc.SetROP2(rop);
+        dc.SelectObject(TPen(RGB(0, 0, 200), pen));
+        unsigned seed = 3;
+        for (int i = 0; i < 300; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            const int x = int(seed >> 8) % 4700 - 100, y = int(seed >> 18) % 3200 - 100;
+            const int size = 30 + i % 5 * 17;
+            if (!oneAtATime) {
+                BoxFrame::DrawMarker(OUT_DC, dc, x, y, code, size, 0, nullptr, nullptr, pen);
+                continue;
+            }
+            RecordingDC strokes;
+            strokes.Clear();
+            BoxFrame::DrawMarker(OUT_DC, strokes, x, y, code, size, 0, nullptr, nullptr, pen);
+            for (const std::string& call : strokes.Calls()) {
+                int px = 0, py = 0;
+                if (std::sscanf(call.c_str(), "MoveToEx(%d,%d)", &px, &py) == 2) dc.MoveToEx(px, py);
+                if (std::sscanf(call.c_str(), "LineTo(%d,%d)", &px, &py) == 2) dc.LineTo(px, py);
+            }
+        }
+        dc.Flush();
+        return img;
+    };
+    for (int code : {MarkerCross, MarkerDiagCross})
+        for (int pen : {0, 30, 45})  // one, two and three pixels
+            for (int rop : {R2_COPYPEN, R2_NOTXORPEN}) {
+                const QImage together = draw(code, pen, rop, false);
+                EXPECT_EQ(together, draw(code, pen, rop, true)) << code << " " << pen << " " << rop;
+                // (A wide stroke out and back inverts its pixels twice.)
+                if (rop == R2_COPYPEN || pen == 0) {
+                    EXPECT_NE(together, draw(MarkerNone, pen, rop, false));
+                }
+            }
 }
 
 TEST(Markers, CentreDotIsSixteenTwipsWhateverTheSize) {

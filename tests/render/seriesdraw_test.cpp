@@ -5,6 +5,9 @@
 #include "axis_test_support.h"
 #include "kvx_records.h"
 #include "model/boxframe.h"
+#include "model/graphfile.h"
+#include "numerics/splines.h"
+#include "platform/messagebox.h"
 #include "platform/escape.h"
 #include "render/markers.h"
 #include "render/output.h"
@@ -16,10 +19,13 @@
 
 #include <QImage>
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <cstdint>
+#include <filesystem>
 #include <initializer_list>
 #include <limits>
 #include <memory>
@@ -124,6 +130,44 @@ TEST(AxisValueMap, GivesExactlyWhatValueToPageGives) {
             }
 }
 
+// Both linear maps of a point at once give each coordinate's own map to the bit,
+// either way up, and tell whether both values were finite.
+TEST(AxisValueMap, PointsMapAsTheirCoordinatesDo) {
+    BoxFrame set;
+    set.Frame.OriginX = 1234.5;
+    set.Frame.OriginY = 987.25;
+    set.Frame.FrameLengthX = 7001.3;
+    set.Frame.FrameLengthY = 4999.9;
+    const double values[] = {0.0, 1e-300, 0.3, 2.5, 7.0, 13.0, -3.0, 1e300, kInf, -kInf, std::nan("")};
+    for (int inverted = 0; inverted <= 1; ++inverted) {
+        for (AxisUnit* a : {&set.BottomAxis, &set.LeftAxis}) {
+            a->ScaleInv = inverted;
+            a->RangeStart = 0.7;
+            a->RangeEnd = 13.0;
+            a->DispRegionStart = 7;
+            a->DispRegionEnd = 91;
+        }
+        const AxisValueMap mx(set, BottomAxisNo), my(set, LeftAxisNo);
+        const LinearPointMap map(mx, my);
+        for (double x : values)
+            for (double y : values) {
+                LinePoint p{}, q{};
+                map(x, y, p);
+                const bool finite = map.MapIfFinite(x, y, q);
+                const double want[2] = {mx(x), my(y)}, got[2] = {p.x, p.y}, also[2] = {q.x, q.y};
+                EXPECT_EQ(finite, std::isfinite(x) && std::isfinite(y)) << x << " " << y;
+                for (int k = 0; k < 2; ++k) {
+                    if (std::isnan(want[k])) {
+                        EXPECT_TRUE(std::isnan(got[k]) && std::isnan(also[k]));
+                        continue;
+                    }
+                    EXPECT_EQ(std::memcmp(&want[k], &got[k], sizeof(double)), 0) << x << " " << y;
+                    EXPECT_EQ(std::memcmp(&want[k], &also[k], sizeof(double)), 0) << x << " " << y;
+                }
+            }
+    }
+}
+
 TEST_F(SeriesDraw, RunsEndAtStarRowsAndGoOnOverBarAndMaskedRows) {
     TPlot& p = Add({{1, 1}, {2, 2}, {3, 0, 0, kStar}, {4, 4}, {5, 5, 0, DataFlagBar},
                     {6, 6, DataFlagMasked}, {7, 7}, {8, 0, kStar}, {9, 0, 0, kStar}, {9, 9}});
@@ -204,6 +248,55 @@ TEST_F(SeriesDraw, ConnectionMethods) {
         EXPECT_EQ(Count(r, "LNT"), c.lines) << c.method;
         EXPECT_EQ(Count(r, "ELS"), int(c.rows.size())) << c.method;  // markers always
     }
+}
+
+// A spline connection is sampled within the limits every drawn curve keeps to,
+// whatever division count the style holds: a tiny file whose series stores ten
+// million divisions (a repaint of seconds otherwise) opens, keeps its count and
+// draws the curve of the limit, for every spline method.
+TEST_F(SeriesDraw, SplineDivisionsBeyondTheLimitDrawTheLimit) {
+    char folder[] = "/tmp/kv-series-spline-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/spline.kv3";
+    constexpr int kStored = 10000000;
+    for (int method = 2; method <= 6; ++method) {
+        SCOPED_TRACE(method);
+        kv::ScriptedMessageBoxes boxes;
+        GraphDocument doc;
+        {
+            BoxFrame& written = *doc.AxisSets[1];
+            axistest::SetRoundFrame(written);
+            auto p = std::make_unique<TPlot>();
+            for (int i = 0; i < 9; ++i) {
+                p->AddX(TDataElement(1 + i));
+                p->AddY(TDataElement(1 + (i * 7) % 5));
+            }
+            p->Style.LineInterpolate = method;
+            p->Style.LineInterpolatePara = kStored;
+            written.PlotList.Add(p.release());
+        }
+        ASSERT_EQ(WriteGraphFile(doc, path, {}), 1);
+        EXPECT_LT(std::filesystem::file_size(path), 4096u);
+
+        GraphDocument read;
+        ASSERT_EQ(ReadGraphFile(read, path, {}), 1);
+        BoxFrame& opened = *read.AxisSets[1];
+        TPlot& plot = *opened.PlotList[1];
+        EXPECT_EQ(plot.Style.LineInterpolatePara, kStored);
+        auto draw = [&] {
+            kvxtest::ScratchFile f;
+            TDC dc;
+            OutPageInfo(20000, 20000, nullptr);
+            opened.DrawPlot(OUT_VECTOR, 1, dc, &plot, 1, f, nullptr);
+            return kvxtest::Records(f.Text());
+        };
+        const Recs stored = draw();
+        plot.Style.LineInterpolatePara = kv::kSplineMaxDivisions;
+        const Recs limit = draw();
+        EXPECT_GT(Count(limit, "LNT"), 4 * kv::kSplineMaxDivisions);
+        EXPECT_EQ(stored, limit);
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(SeriesDraw, ClosedPolylineClosesEachRunOnItself) {
@@ -550,6 +643,8 @@ TEST_F(SeriesDraw, ReducedLinesDrawTheSamePixelsAsEverySegmentOnEveryScaling) {
         if (i % 4999 == 7) fx = kStar;
         if (i % 3001 == 5) fx = DataFlagBar;
         if (i % 2503 == 11) y = kInf;
+        if (i % 2707 == 13) y = -kInf;
+        if (i % 2909 == 17) x = std::nan("");
         if (i % 1777 == 3) y = 14;  // above the frame
         p.AddX(TDataElement(x, fx));
         p.AddY(TDataElement(y));

@@ -2,6 +2,7 @@
 
 #include "kvx_records.h"
 #include "model/boxframe.h"
+#include "numerics/splines.h"
 #include "platform/escape.h"
 #include "render/output.h"
 #include "render/styledline.h"
@@ -208,9 +209,9 @@ TEST(ZukeiDraw, SplineDivisionsAreBounded) {
     struct Case {
         int stored, nodes, used;
     };
-    const int perCurve = (MaxFigureCurvePoints - 1) / 1999;
-    for (const Case c : {Case{100, 4, 100}, Case{1000, 4, 1000}, Case{25000000, 4, MaxFigureDivisions},
-                         Case{INT_MAX, 3, MaxFigureDivisions}, Case{1000, 2000, perCurve},
+    const int perCurve = (kv::kSplineMaxCurvePoints - 1) / 1999;
+    for (const Case c : {Case{100, 4, 100}, Case{1000, 4, 1000}, Case{25000000, 4, kv::kSplineMaxDivisions},
+                         Case{INT_MAX, 3, kv::kSplineMaxDivisions}, Case{1000, 2000, perCurve},
                          Case{100, 1 << 21, 1}, Case{0, 4, 0}, Case{-7, 4, -7}})
         EXPECT_EQ(FigureSplineDivisions(c.stored, c.nodes), c.used) << c.stored << " " << c.nodes;
 
@@ -221,10 +222,10 @@ TEST(ZukeiDraw, SplineDivisionsAreBounded) {
     huge.IsSpline = 1;
     huge.InterPointNo = 25000000;
     TZukei limit = huge;
-    limit.InterPointNo = MaxFigureDivisions;
+    limit.InterPointNo = kv::kSplineMaxDivisions;
     EXPECT_EQ(Vector(*set, huge), Vector(*set, limit));
     ASSERT_NE(huge.SampledCurve, nullptr);
-    EXPECT_EQ(huge.SampledCurve->Points.size(), 3u * MaxFigureDivisions + 1);
+    EXPECT_EQ(huge.SampledCurve->Points.size(), 3u * kv::kSplineMaxDivisions + 1);
     EXPECT_EQ(huge.InterPointNo, 25000000);
 }
 
