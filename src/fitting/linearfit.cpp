@@ -87,6 +87,10 @@ struct Basis {
     Real s = 1, is = 1;  // the scale and its reciprocal
     bool fixed = false;
     Real w0 = 0, z0 = 0, t0 = 0;
+    // What the rounding of the logarithms (a few units of a long double) moves
+    // the data by, at most: each target, and each z (twice through a fixed
+    // point, whose z0 moves too). 0 for the values themselves.
+    Real tMoved = 0, zMoved = 0;
     // The same in doubles, for the sums whose rounding only slows the solution's
     // convergence (see NormalPass); false when a double cannot hold them.
     bool doubles = false;
@@ -163,10 +167,14 @@ private:
 // which make the solution's accuracy.
 struct NormalSums {
     Real powers[kMaxPowers] = {};  // sum of phi^2 z^k
-    Real moments[kMaxUnknowns] = {};  // sum of tau phi z^j
+    // A free fit (whose first column is 1) is solved for the targets less that
+    // of the first point, which keeps an offset common to all values out of the
+    // sums; a fit through a point for the targets themselves.
+    Real shift = 0;
+    Real moments[kMaxUnknowns] = {};  // sum of (tau - shift) phi z^j
     Real targets = 0;  // sum of tau^2
-    // Sums of (tau - tau of the first point) and its square: the spread of the
-    // values about their mean, for the correlation of a free fit.
+    // Sums of tau - shift and its square: for a free fit, the spread of the
+    // values about their mean (for the correlation).
     Real spread1 = 0, spread2 = 0;
     // Relative rounding error of a power sum, against the sum of its terms'
     // magnitudes.
@@ -192,11 +200,25 @@ NormalSums NormalPass(const W& w, const T& t, std::size_t n, const Basis& b) {
         if constexpr (W::kDoubles) return (w.D(k) - w0) * is;
         else return double((w(k) - b.w0) * is);
     };
-    auto tau = [&](std::size_t k) {
-        if constexpr (T::kDoubles) return t.D(k) - t0;
-        else return double(t(k) - b.t0);
+    // The target and the shifted target, each rounded once: a long double
+    // target is shifted before it is rounded, or its rounding (against the
+    // target) could dwarf the shifted value. (A double one is shifted exactly:
+    // t0 is 0 when the shift is not.)
+    double shift = 0;
+    auto targets = [&](std::size_t k, double* tau, double* shifted) {
+        if constexpr (T::kDoubles) {
+            *tau = t.D(k) - t0;
+            *shifted = *tau - shift;
+        } else {
+            const Real v = t(k) - b.t0;
+            *tau = double(v);
+            *shifted = double(v - shift);
+        }
     };
-    const double first = n > 0 ? tau(0) : 0;
+    if (!fixed && n > 0) {
+        double unused;
+        targets(0, &shift, &unused);
+    }
     PairwiseTotals totals(width);
     Real block[PairwiseTotals::kWidth];
     for (std::size_t start = 0; start < n; start += kNormalBlock) {
@@ -209,23 +231,26 @@ NormalSums NormalPass(const W& w, const T& t, std::size_t n, const Basis& b) {
             const V2 keep = {1.0, two ? 1.0 : 0.0};
             const V2 zv = {z(k), z(k1)};
             const V2 ph = fixed ? V2{phi(k), phi(k1)} * keep : keep;
-            const V2 tv = V2{tau(k), tau(k1)} * keep;
+            double t0v, t1v, s0v, s1v;
+            targets(k, &t0v, &s0v);
+            targets(k1, &t1v, &s1v);
+            const V2 tv = V2{t0v, t1v} * keep;
+            const V2 ts = V2{s0v, s1v} * keep;
             V2 q = ph * ph;
             acc[0] += q;
             for (int j = 1; j < np; ++j) {
                 q *= zv;
                 acc[j] += q;
             }
-            V2 r = tv * ph;
+            V2 r = ts * ph;
             acc[np] += r;
             for (int j = 1; j < u; ++j) {
                 r *= zv;
                 acc[np + j] += r;
             }
             acc[np + u] += tv * tv;
-            const V2 d = (tv - first) * keep;
-            acc[np + u + 1] += d;
-            acc[np + u + 2] += d * d;
+            acc[np + u + 1] += ts;
+            acc[np + u + 2] += ts * ts;
         }
         for (int i = 0; i < width; ++i) block[i] = Real(acc[i][0]) + Real(acc[i][1]);
         totals.Add(block);
@@ -238,6 +263,7 @@ NormalSums NormalPass(const W& w, const T& t, std::size_t n, const Basis& b) {
         if (!std::isfinite(sums[i])) out.finite = false;
     std::copy(sums, sums + np, out.powers);
     std::copy(sums + np, sums + np + u, out.moments);
+    out.shift = shift;
     out.targets = sums[np + u];
     out.spread1 = sums[np + u + 1];
     out.spread2 = sums[np + u + 2];
@@ -429,6 +455,20 @@ Real ScaledNorm(const Real* b, const Real* scale, int u) {
     return std::sqrt(s);
 }
 
+// How far the logarithms' rounding (Basis::tMoved, zMoved) moves the solution,
+// in the scaled coefficients' units: through the pseudo-inverse, the targets'
+// shift and the slope times that of z; through G^-1, z's shift times the
+// residuals (the columns of the models fitted through logarithms are 1 and z,
+// or z - z0 alone).
+Real LogRounding(const Basis& basis, const Triangle& t, const Magnifier& mag, std::size_t N, const Real* b,
+                 Real residual) {
+    if (basis.tMoved == 0 && basis.zMoved == 0) return 0;
+    const int last = t.u - 1;
+    const Real rootN = std::sqrt(Real(N));
+    return rootN * (basis.tMoved + std::fabs(b[last]) * basis.zMoved) +
+           mag.norm * rootN * basis.zMoved * residual / t.scale[last];
+}
+
 // Rounding error of the reflections' solution (N rows, target norm tNorm), to
 // first order: Householder steps in long double perturb each basis column and
 // the target by a few units of that precision, and the solution moves by that
@@ -436,12 +476,12 @@ Real ScaledNorm(const Real* b, const Real* scale, int u) {
 // twice for the residual. Measured against quadruple-precision solutions of
 // thousands of polynomial fits, it stays above the true error.
 void ReflectionError(const Triangle& t, const Magnifier& mag, std::size_t N, Real tNorm, Real bScaled,
-                     Real residual, Real* err) {
+                     Real residual, Real data, Real* err) {
     const int u = t.u;
     const Real rootU = std::sqrt(Real(u));
     const Real unit = kEps * std::sqrt(Real(u + 1)) * std::sqrt(std::sqrt(Real(N)) + 1);
     for (int j = 0; j < u; ++j)
-        err[j] = unit * (tNorm + rootU * bScaled + rootU * mag.norm * residual) * mag.row[j] / t.scale[j];
+        err[j] = (unit * (tNorm + rootU * bScaled + rootU * mag.norm * residual) + data) * mag.row[j] / t.scale[j];
 }
 
 // Whether a coefficient is known well enough: to the useful relative accuracy, or
@@ -537,6 +577,38 @@ bool SolveFast(const W& w, const T& t, std::size_t N, const Basis& basis, const 
 
     Real b[kMaxUnknowns];
     CholeskySolve(tri, sums.moments, b);
+    {
+        // The normal equations alone: their solution (for the shifted targets)
+        // is off by G~^-1 (e - E b) at most, e the moments' rounding; for a
+        // well-conditioned basis that already holds every digit that matters,
+        // and no pass over the residuals is needed. The residual sum of squares
+        // is then the shifted targets' less b'M, with the sums' rounding.
+        const Real shifted = std::sqrt(std::max<Real>(sums.spread2, 0));
+        const Real bs = ScaledNorm(b, tri.scale, u);
+        // (The long double shift of a logarithm rounds it by a unit of that.)
+        const Real first = mag.norm * (matrixError * bs + rootU * (sums.powerError * shifted + kEps * tNorm));
+        Real bm = 0;
+        for (int j = 0; j < u; ++j) bm += b[j] * sums.moments[j];
+        const Real squares = std::max<Real>(sums.spread2 - bm, 0);
+        const Real squaresError = sums.powerError * (sums.spread2 + 2 * rootU * bs * shifted) + matrixError * bs * bs;
+        const Real spread = sums.spread2 - sums.spread1 * sums.spread1 / Real(N);
+        // A free fit's correlation comes from the residual sum of squares.
+        if (basis.fixed || squaresError <= 1e-12L * spread) {
+            Solution trial;
+            std::copy(b, b + u, trial.b);
+            trial.b[0] += sums.shift;
+            const Real data = LogRounding(basis, tri, mag, N, trial.b, std::sqrt(squares));
+            for (int j = 0; j < u; ++j) trial.err[j] = (first + data) * mag.row[j] / tri.scale[j];
+            trial.residualSquares = squares;
+            ReflectionError(tri, mag, N, tNorm, ScaledNorm(trial.b, tri.scale, u), std::sqrt(squares), data,
+                            trial.reflectionErr);
+            if (std::isfinite(first) && accept(trial)) {
+                *sol = trial;
+                return true;
+            }
+        }
+    }
+    b[0] += sums.shift;
     Real lastBound = std::numeric_limits<Real>::infinity();
     const int n = u - 1;  // highest power
     for (int pass = 0; pass < 3; ++pass) {
@@ -558,7 +630,8 @@ bool SolveFast(const W& w, const T& t, std::size_t N, const Basis& basis, const 
         const Real step = ScaledNorm(d, tri.scale, u);
         const Real residualRounding = kEps * (tNorm + resid + Real(3 * n + 3) * rootU * bScaled);
         const Real gradientRounding = mag.norm * rootU * res.error * resid;
-        const Real rounding = residualRounding + gradientRounding;
+        const Real data = LogRounding(basis, tri, mag, N, b, resid);
+        const Real rounding = residualRounding + gradientRounding + data;
         const Real after = (contraction * step + mag.norm * rounding) / (1 - contraction);
         const Real left = mag.norm * matrixError * (step + after);
         const Real common = left + rounding;
@@ -566,7 +639,7 @@ bool SolveFast(const W& w, const T& t, std::size_t N, const Basis& basis, const 
             sol->b[j] = b[j];
             sol->err[j] = common * mag.row[j] / tri.scale[j];
         }
-        ReflectionError(tri, mag, N, tNorm, bScaled, std::sqrt(sol->residualSquares), sol->reflectionErr);
+        ReflectionError(tri, mag, N, tNorm, bScaled, std::sqrt(sol->residualSquares), data, sol->reflectionErr);
         if (!std::isfinite(common)) return false;
         if (accept(*sol)) return true;
         // Another pass only pays while the old error dominates and shrinks.
@@ -605,7 +678,8 @@ bool SolveByReflections(const W& w, const T& t, std::size_t N, const Basis& basi
         sol->b[i] = v / tri.r[i][i];
     }
     const Real bScaled = ScaledNorm(sol->b, tri.scale, u);
-    ReflectionError(tri, mag, N, std::sqrt(tt), bScaled, tri.residual, sol->err);
+    ReflectionError(tri, mag, N, std::sqrt(tt), bScaled, tri.residual,
+                    LogRounding(basis, tri, mag, N, sol->b, tri.residual), sol->err);
     std::copy(sol->err, sol->err + u, sol->reflectionErr);
     sol->residualSquares = tri.residual * tri.residual;
     return std::isfinite(bScaled);
@@ -716,6 +790,9 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
         basis.w0 = w0;
         basis.t0 = t0;
         basis.z0 = basis.Z(w0);
+        // A logarithm is within two units of a long double (LongLog).
+        basis.tMoved = logY ? 2 * kEps * tAbs : 0;
+        basis.zMoved = logX ? 2 * kEps * wAbs * basis.is * (isFixed ? 2 : 1) : 0;
         // The sums in doubles need the scale, the centre and the differences
         // from them as normal doubles.
         basis.doubles = e > -1000 && e < 1000 && wAbs < 1e300 && std::fabs(t0) < 1e300;

@@ -37,12 +37,13 @@ public:
         const Entry& t = table_[half][i];
         const long double r = static_cast<long double>(f) * t.c - 1;  // exact
         const double rd = static_cast<double>(r);
-        // ln(1 + r) - r to far below the rounding of r itself.
-        const double q =
+        // ln(1 + r) - r, with the small parts of -ln c and e ln 2: all far below
+        // the rounding of r itself, so doubles hold them.
+        const double small =
             rd * rd *
-            (-0.5 + rd * (1.0 / 3 + rd * (-0.25 + rd * (0.2 + rd * (-1.0 / 6 + rd * (1.0 / 7 - rd * 0.125))))));
-        const long double le = e;
-        return (le * kLn2Hi + static_cast<long double>(t.hi)) + (r + (static_cast<long double>(q) + t.lo + le * kLn2Lo));
+                (-0.5 + rd * (1.0 / 3 + rd * (-0.25 + rd * (0.2 + rd * (-1.0 / 6 + rd * (1.0 / 7 - rd * 0.125)))))) +
+            (t.lo + e * kLn2Lo);
+        return (static_cast<long double>(e) * kLn2Hi + t.hi) + (r + small);
     }
 
     static const LongLog& Instance();
@@ -57,6 +58,6 @@ private:
     // ln 2 as a double (whose products with exponents are exact in long double)
     // and the rest.
     static constexpr double kLn2Hi = 0.69314718055994528622676398299518041312694549560546875;
-    static constexpr long double kLn2Lo = 2.3190468138462996154948554638754786504e-17L;
+    static constexpr double kLn2Lo = 2.3190468138462996154948554638754786504e-17;
     Entry table_[2][1024];
 };
