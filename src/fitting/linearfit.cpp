@@ -286,9 +286,53 @@ struct Residuals {
 
 constexpr int kResidualBlock = 32;
 
+// out[j] = sum of v[i] z[i]^j over i < count, for j < k, in long double: five
+// sums at a time in one loop over the points (they fit in the registers), v
+// carried on to the next five powers. v is consumed.
+void MomentSums(Real* v, const Real* z, int count, int k, Real* out) {
+    int j0 = 0;
+    for (; j0 + 5 <= k; j0 += 5) {
+        Real a0 = 0, a1 = 0, a2 = 0, a3 = 0, a4 = 0;
+        for (int i = 0; i < count; ++i) {
+            Real x = v[i];
+            const Real zi = z[i];
+            a0 += x;
+            x *= zi;
+            a1 += x;
+            x *= zi;
+            a2 += x;
+            x *= zi;
+            a3 += x;
+            x *= zi;
+            a4 += x;
+            v[i] = x * zi;
+        }
+        out[j0] = a0;
+        out[j0 + 1] = a1;
+        out[j0 + 2] = a2;
+        out[j0 + 3] = a3;
+        out[j0 + 4] = a4;
+    }
+    for (; j0 + 2 <= k; j0 += 2) {
+        Real a0 = 0, a1 = 0;
+        for (int i = 0; i < count; ++i) {
+            a0 += v[i];
+            a1 += v[i] * z[i];
+            v[i] *= z[i] * z[i];
+        }
+        out[j0] = a0;
+        out[j0 + 1] = a1;
+    }
+    if (j0 < k) {
+        Real a0 = 0;
+        for (int i = 0; i < count; ++i) a0 += v[i];
+        out[j0] = a0;
+    }
+}
+
 // The residuals of a block, then the gradient's sums: for a few columns in one
-// loop over the points (their sums fit in the registers), for more five at a
-// time over the block's stored residuals.
+// loop over the points (their sums fit in the registers), for more by
+// MomentSums over the block's stored residuals.
 template <int U, class W, class T>
 void CorrectionBlocks(const W& w, const T& t, std::size_t n, const Basis& b, const double* bd,
                       PairwiseTotals* totals) {
@@ -321,46 +365,7 @@ void CorrectionBlocks(const W& w, const T& t, std::size_t n, const Basis& b, con
             }
         }
         acc[U] = squares;
-        if constexpr (U > 4) {
-            int j0 = 0;
-            for (; j0 + 5 <= U; j0 += 5) {
-                Real a0 = 0, a1 = 0, a2 = 0, a3 = 0, a4 = 0;
-                for (int i = 0; i < count; ++i) {
-                    Real v = vb[i];
-                    const Real z = zb[i];
-                    a0 += v;
-                    v *= z;
-                    a1 += v;
-                    v *= z;
-                    a2 += v;
-                    v *= z;
-                    a3 += v;
-                    v *= z;
-                    a4 += v;
-                    vb[i] = v * z;
-                }
-                acc[j0] = a0;
-                acc[j0 + 1] = a1;
-                acc[j0 + 2] = a2;
-                acc[j0 + 3] = a3;
-                acc[j0 + 4] = a4;
-            }
-            for (; j0 + 2 <= U; j0 += 2) {
-                Real a0 = 0, a1 = 0;
-                for (int i = 0; i < count; ++i) {
-                    a0 += vb[i];
-                    a1 += vb[i] * zb[i];
-                    vb[i] *= zb[i] * zb[i];
-                }
-                acc[j0] = a0;
-                acc[j0 + 1] = a1;
-            }
-            if (j0 < U) {
-                Real a0 = 0;
-                for (int i = 0; i < count; ++i) a0 += vb[i];
-                acc[j0] = a0;
-            }
-        }
+        if constexpr (U > 4) MomentSums(vb, zb, count, U, acc);
         totals->Add(acc);
     }
 }
@@ -390,6 +395,59 @@ Residuals CorrectionPass(const W& w, const T& t, std::size_t n, const Basis& b, 
     // Each term: z rounded once, up to u - 1 products, r phi; the block's sum and
     // the tree of totals.
     out.error = (2 * Real(u) + 4 + kResidualBlock + Real(totals.Depth())) * kEps;
+    return out;
+}
+
+// The same sums in long double, for a basis too ill-conditioned for the doubles'
+// rounding (see SolveFast): a block's basis values are kept, and the sums taken
+// by MomentSums.
+template <class W, class T>
+NormalSums NormalPassLong(const W& w, const T& t, std::size_t n, const Basis& b) {
+    const int u = b.u, np = 2 * u - 1;
+    const int width = np + u + 3;
+    const Real m = b.m, is = b.is, w0 = b.w0, t0 = b.t0;
+    const bool fixed = b.fixed;
+    const Real shift = fixed || n == 0 ? 0 : t(0) - t0;
+    PairwiseTotals totals(width);
+    Real block[PairwiseTotals::kWidth];
+    Real zb[kResidualBlock], qb[kResidualBlock], mb[kResidualBlock];
+    for (std::size_t start = 0; start < n; start += kResidualBlock) {
+        const int count = int(std::min<std::size_t>(n - start, kResidualBlock));
+        Real targets = 0, spread1 = 0, spread2 = 0;
+        for (int i = 0; i < count; ++i) {
+            const Real wk = w(start + std::size_t(i));
+            const Real ph = fixed ? (wk - w0) * is : Real(1);
+            const Real tau = t(start + std::size_t(i)) - t0;
+            const Real ts = tau - shift;
+            zb[i] = (wk - m) * is;
+            qb[i] = ph * ph;
+            mb[i] = ts * ph;
+            targets += tau * tau;
+            spread1 += ts;
+            spread2 += ts * ts;
+        }
+        MomentSums(qb, zb, count, np, block);
+        MomentSums(mb, zb, count, u, block + np);
+        block[np + u] = targets;
+        block[np + u + 1] = spread1;
+        block[np + u + 2] = spread2;
+        totals.Add(block);
+    }
+    Real sums[PairwiseTotals::kWidth];
+    totals.Total(sums);
+    NormalSums out;
+    out.finite = true;
+    for (int i = 0; i < width; ++i)
+        if (!std::isfinite(sums[i])) out.finite = false;
+    std::copy(sums, sums + np, out.powers);
+    std::copy(sums + np, sums + np + u, out.moments);
+    out.shift = shift;
+    out.targets = sums[np + u];
+    out.spread1 = sums[np + u + 1];
+    out.spread2 = sums[np + u + 2];
+    // Each term: z, phi and the shifted target rounded once, up to 2u - 2
+    // further products; the block's sum and the tree of totals.
+    out.powerError = (2 * Real(np) + 6 + kResidualBlock + Real(totals.Depth())) * kEps;
     return out;
 }
 
@@ -531,11 +589,12 @@ void CholeskySolve(const Triangle& t, const Real* v, Real* d) {
     }
 }
 
-// The fast way: the normal equations from power sums in doubles, solved in long
-// double and corrected from residuals computed in long double, up to three
-// times while the error estimate shrinks. false when the normal matrix is too
-// far from the truth to steer the corrections, or when `accept`, asked after each
-// correction, never takes the result.
+// The fast way: the normal equations from power sums (NormalPass or
+// NormalPassLong), solved in long double and corrected from residuals computed
+// in long double, up to three times while the error estimate shrinks. TooFar
+// when the normal matrix is too far from the truth to steer the corrections,
+// Rejected when `accept`, asked before the first correction and after each,
+// never takes the result.
 //
 // The error estimate, in the coefficients scaled by their columns' norms
 // (Magnifier): the sums' rounding perturbs the matrix by E, |E| <= u times
@@ -547,17 +606,19 @@ void CholeskySolve(const Triangle& t, const Real* v, Real* d) {
 // (rho |d| + those two) / (1 - rho): the size of the step itself says how far
 // the solution was. Each row of the scaled inverse factor weighs these for its
 // coefficient.
+enum class Fast { Accepted, Rejected, TooFar };
+
 template <class W, class T, class Accept>
-bool SolveFast(const W& w, const T& t, std::size_t N, const Basis& basis, const NormalSums& sums,
+Fast SolveFast(const W& w, const T& t, std::size_t N, const Basis& basis, const NormalSums& sums,
                Solution* sol, Accept accept) {
     const int u = basis.u;
-    if (!sums.finite) return false;
+    if (!sums.finite) return Fast::TooFar;
     Triangle tri;
     tri.u = u;
     for (int i = 0; i < u; ++i) {
         Real d = sums.powers[2 * i];
         for (int k = 0; k < i; ++k) d -= tri.r[k][i] * tri.r[k][i];
-        if (!(d > 0)) return false;
+        if (!(d > 0)) return Fast::TooFar;
         tri.r[i][i] = std::sqrt(d);
         for (int j = i + 1; j < u; ++j) {
             Real v = sums.powers[i + j];
@@ -567,12 +628,12 @@ bool SolveFast(const W& w, const T& t, std::size_t N, const Basis& basis, const 
         tri.scale[i] = std::sqrt(sums.powers[2 * i]);
     }
     Magnifier mag;
-    if (!Magnification(tri, &mag)) return false;
+    if (!Magnification(tri, &mag)) return Fast::TooFar;
     const Real rootU = std::sqrt(Real(u));
     // The factorisation's own rounding joins that of the sums.
     const Real matrixError = Real(u) * (sums.powerError + Real(u + 2) * kEps);
     const Real contraction = mag.norm * mag.norm * matrixError;
-    if (!(contraction < 0.125L)) return false;
+    if (!(contraction < 0.125L)) return Fast::TooFar;
     const Real tNorm = std::sqrt(sums.targets);
 
     Real b[kMaxUnknowns];
@@ -604,7 +665,7 @@ bool SolveFast(const W& w, const T& t, std::size_t N, const Basis& basis, const 
                             trial.reflectionErr);
             if (std::isfinite(first) && accept(trial)) {
                 *sol = trial;
-                return true;
+                return Fast::Accepted;
             }
         }
     }
@@ -640,13 +701,13 @@ bool SolveFast(const W& w, const T& t, std::size_t N, const Basis& basis, const 
             sol->err[j] = common * mag.row[j] / tri.scale[j];
         }
         ReflectionError(tri, mag, N, tNorm, bScaled, std::sqrt(sol->residualSquares), data, sol->reflectionErr);
-        if (!std::isfinite(common)) return false;
-        if (accept(*sol)) return true;
+        if (!std::isfinite(common)) return Fast::Rejected;
+        if (accept(*sol)) return Fast::Accepted;
         // Another pass only pays while the old error dominates and shrinks.
-        if (!(left > rounding) || !(common < lastBound / 4)) return false;
+        if (!(left > rounding) || !(common < lastBound / 4)) return Fast::Rejected;
         lastBound = common;
     }
-    return false;
+    return Fast::Rejected;
 }
 
 // The reflections: the basis rows of every point folded into a long double
@@ -890,16 +951,32 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
             if (logY) return f(Values{px}, Logarithms{py, ln});
             return f(Values{px}, Values{py});
         };
+        // The normal equations in doubles; where their rounding is too coarse
+        // for the basis, in long double; where even that is, or they cannot
+        // give the digits, the reflections.
         Real spread = -1;  // sum of squares about the mean, when the sums gave it
-        bool solved = false;
-        if (basis.doubles) {
-            solved = withVariables([&](const auto& w, const auto& t) {
-                const NormalSums sums = NormalPass(w, t, N, basis);
+        Fast fast = Fast::TooFar;
+        withVariables([&](const auto& w, const auto& t) {
+            for (bool doubles : {true, false}) {
+                if (doubles && !basis.doubles) continue;
+                const NormalSums sums = doubles ? NormalPass(w, t, N, basis) : NormalPassLong(w, t, N, basis);
                 if (sums.finite) spread = std::max<Real>(sums.spread2 - sums.spread1 * sums.spread1 / Real(N), 0);
-                return SolveFast(w, t, N, basis, sums, &sol, accept);
-            });
+                fast = SolveFast(w, t, N, basis, sums, &sol, accept);
+                if (fast != Fast::TooFar) break;
+            }
+            return true;
+        });
+        if (fast == Fast::Rejected) {
+            // The reflections' own estimate, from the same triangle, already
+            // misses the digits (by more than the two can differ): they would
+            // fail as well.
+            Real R[kMaxUnknowns];
+            toModel(sol.b, A);
+            toModelError(sol.b, sol.reflectionErr, R);
+            for (int i = 0; i <= n; ++i) R[i] /= 4;
+            if (!allDetermined(A, R, kUsefulAccuracy)) return false;
         }
-        if (!solved) {
+        if (fast != Fast::Accepted) {
             sol = Solution();
             if (!withVariables([&](const auto& w, const auto& t) { return SolveByReflections(w, t, N, basis, &sol); }))
                 return false;
