@@ -202,8 +202,8 @@ NormalSums NormalPass(const W& w, const T& t, std::size_t n, const Basis& b) {
     };
     // The target and the shifted target, each rounded once: a long double
     // target is shifted before it is rounded, or its rounding (against the
-    // target) could dwarf the shifted value. (A double one is shifted exactly:
-    // t0 is 0 when the shift is not.)
+    // target) could dwarf the shifted value. (A double one is rounded once
+    // either way: t0 is 0 when the shift is not.)
     double shift = 0;
     auto targets = [&](std::size_t k, double* tau, double* shifted) {
         if constexpr (T::kDoubles) {
@@ -932,13 +932,13 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
         // digits, or to 7 where the reflections' own estimate would be no more
         // than a tenth smaller (the rounding of the power form, the same for
         // both, or the data themselves limit it).
-        auto accept = [&](const Solution& s) {
-            toModel(s.b, A);
-            toModelError(s.b, s.err, E);
+        auto accept = [&](const Solution& trial) {
+            toModel(trial.b, A);
+            toModelError(trial.b, trial.err, E);
             if (allDetermined(A, E, kFastAccuracy)) return true;
             if (!allDetermined(A, E, kUsefulAccuracy)) return false;
             Real R[kMaxUnknowns];
-            toModelError(s.b, s.reflectionErr, R);
+            toModelError(trial.b, trial.reflectionErr, R);
             for (int i = 0; i <= n; ++i)
                 if (E[i] > 10 * R[i]) return false;
             return true;
