@@ -5,8 +5,11 @@
 //   parameters, a long curved valley) on 50 exact points;
 // - reference: one pass of the model formula over the same points (compile and
 //   evaluate), the unit every fit step is made of;
-// - a degree-10 polynomial fitted to 1,000,000 points, beside the plain normal
-//   equations in double over the same points (the arithmetic floor of any fit).
+// - linear fits of 1,000,000 points beside the plain normal equations of degree 10
+//   in double over the same number of points (the arithmetic floor of any fit):
+//   a degree-10 polynomial on x about 0 (normal equations in doubles), one on x
+//   from 0 (an ill-conditioned basis: long double sums), and the power model
+//   (logarithms of x and y).
 #include "fitting/linearfit.h"
 #include "fitting/marquardt.h"
 #include "model/boxframe.h"
@@ -105,17 +108,19 @@ void ModelPass(benchmark::State& state, Problem (*make)()) {
 BENCHMARK_CAPTURE(ModelPass, easy, EasyNumeric)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ModelPass, hard, Hard)->Unit(benchmark::kMicrosecond);
 
+// 1,000,000 points of the degree-10 polynomial sum x^k / (k + 1) on x from
+// `from` to from + 2, with noise of the given size.
 struct Points {
     FitPointList x = MakeFitPointList();
     FitPointList y = MakeFitPointList();
     int n = 1000000;
-    Points() {
+    Points(double from, double noiseSize) {
         x.Reserve(std::size_t(n));
         y.Reserve(std::size_t(n));
         std::mt19937 rng(3);
-        std::normal_distribution<double> noise(0.0, 0.01);
+        std::normal_distribution<double> noise(0.0, noiseSize);
         for (int i = 0; i < n; ++i) {
-            const double xi = -1.0 + 2.0 * i / (n - 1);
+            const double xi = from + 2.0 * i / (n - 1);
             double v = 0;
             for (int k = 10; k >= 0; --k) v = v * xi + 1.0 / (k + 1);
             x.Add(xi);
@@ -124,25 +129,43 @@ struct Points {
     }
 };
 
-void PolynomialDegree10(benchmark::State& state) {
-    static Points pts;
+void Fit(benchmark::State& state, const Points& pts, int degree, int model) {
     FitPointList ox = MakeFitPointList(), oy = MakeFitPointList();
     double coeff[LSQ_COEFFICIENTS];
     double corr = 0;
     for (auto _ : state) {
-        const bool ok = LinearLeastSquaresFit(&pts.x, &pts.y, &ox, &oy, pts.n, 10, FitModelPolynomial, -1,
-                                              1, 1000, coeff, &corr, 0, 0, 0, DivisionLinear, 1, -1);
+        const bool ok = LinearLeastSquaresFit(&pts.x, &pts.y, &ox, &oy, pts.n, degree, model, pts.x[1],
+                                              pts.x[pts.n], 1000, coeff, &corr, 0, 0, 0, DivisionLinear, 1, -1);
         if (!ok) state.SkipWithError("the fit failed");
         benchmark::DoNotOptimize(coeff);
     }
     state.SetItemsProcessed(state.iterations() * pts.n);
 }
+
+void PolynomialDegree10(benchmark::State& state) {
+    static const Points pts(-1, 0.01);
+    Fit(state, pts, 10, FitModelPolynomial);
+}
 BENCHMARK(PolynomialDegree10)->Unit(benchmark::kMillisecond);
+
+// Exact values: with noise the data would not determine the coefficients of
+// this basis to 7 digits, and the fit would rightly fail.
+void PolynomialDegree10FromZero(benchmark::State& state) {
+    static const Points pts(0, 0);
+    Fit(state, pts, 10, FitModelPolynomial);
+}
+BENCHMARK(PolynomialDegree10FromZero)->Unit(benchmark::kMillisecond);
+
+void PowerModel(benchmark::State& state) {
+    static const Points pts(0.01, 0.01);
+    Fit(state, pts, 1, FitModelPower);
+}
+BENCHMARK(PowerModel)->Unit(benchmark::kMillisecond);
 
 // The reference: the normal equations of the same fit in double, accumulated
 // point by point (no solve, no curve).
 void NormalEquationsDegree10(benchmark::State& state) {
-    static Points pts;
+    static const Points pts(-1, 0.01);
     for (auto _ : state) {
         double m[11][12] = {};
         for (int i = 1; i <= pts.n; ++i) {

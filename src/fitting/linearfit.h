@@ -32,11 +32,14 @@ inline FitPointList MakeFitPointList() { return FitPointList(0, 1, 1000); }
 // finite. Degree is the polynomial's (0 to 10); the other models use 1 whatever is
 // given. With fixed 1 the curve passes through (x0, y0).
 //
-// The fit is computed in long double on a centred and scaled basis (by the
-// normal equations corrected once from the residuals where that gives 10 digits,
-// otherwise by Householder reflections) and converted to the coefficients above; the curve is sampled from
-// that basis, so it passes through the data even where the power form about x = 0
-// cancels huge terms. A coefficient within its rounding error of 0 is given as 0.
+// The fit is solved on a centred and scaled basis and converted to the
+// coefficients above: by the normal equations (power sums in doubles, or in long
+// double for an ill-conditioned basis) corrected from residuals computed in long
+// double, where their error bound gives every coefficient 10 digits or as many
+// as the reflections could; otherwise by Householder reflections in long
+// double. The curve is sampled from that basis, so it passes through the data
+// even where the power form about x = 0 cancels huge terms. A coefficient within
+// its rounding error of 0 is given as 0.
 //
 // On success (true): coeff[0..degree] hold A0..An (models 2 to 5: coeff[0] = A,
 // coeff[1] = B); *corr holds the correlation coefficient, only for a free fit (a
