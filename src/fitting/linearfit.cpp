@@ -182,6 +182,24 @@ struct NormalSums {
     bool finite = false;
 };
 
+// The totals of a normal pass (np power sums, u moments, then the targets and
+// the two spread sums) as the sums the solve takes.
+NormalSums CollectNormalSums(const PairwiseTotals& totals, int np, int u, Real shift) {
+    Real sums[PairwiseTotals::kWidth];
+    totals.Total(sums);
+    NormalSums out;
+    out.finite = true;
+    for (int i = 0; i < np + u + 3; ++i)
+        if (!std::isfinite(sums[i])) out.finite = false;
+    std::copy(sums, sums + np, out.powers);
+    std::copy(sums + np, sums + np + u, out.moments);
+    out.shift = shift;
+    out.targets = sums[np + u];
+    out.spread1 = sums[np + u + 1];
+    out.spread2 = sums[np + u + 2];
+    return out;
+}
+
 constexpr int kNormalBlock = 64;
 
 template <class W, class T>
@@ -255,18 +273,7 @@ NormalSums NormalPass(const W& w, const T& t, std::size_t n, const Basis& b) {
         for (int i = 0; i < width; ++i) block[i] = Real(acc[i][0]) + Real(acc[i][1]);
         totals.Add(block);
     }
-    Real sums[PairwiseTotals::kWidth];
-    totals.Total(sums);
-    NormalSums out;
-    out.finite = true;
-    for (int i = 0; i < width; ++i)
-        if (!std::isfinite(sums[i])) out.finite = false;
-    std::copy(sums, sums + np, out.powers);
-    std::copy(sums + np, sums + np + u, out.moments);
-    out.shift = shift;
-    out.targets = sums[np + u];
-    out.spread1 = sums[np + u + 1];
-    out.spread2 = sums[np + u + 2];
+    NormalSums out = CollectNormalSums(totals, np, u, shift);
     // Each term: z and phi rounded once, up to 2u - 2 further products, phi^2 or
     // tau phi; then the lane's sum of half a block, and the tree of totals.
     const Real lane = kNormalBlock / 2;
@@ -433,18 +440,7 @@ NormalSums NormalPassLong(const W& w, const T& t, std::size_t n, const Basis& b)
         block[np + u + 2] = spread2;
         totals.Add(block);
     }
-    Real sums[PairwiseTotals::kWidth];
-    totals.Total(sums);
-    NormalSums out;
-    out.finite = true;
-    for (int i = 0; i < width; ++i)
-        if (!std::isfinite(sums[i])) out.finite = false;
-    std::copy(sums, sums + np, out.powers);
-    std::copy(sums + np, sums + np + u, out.moments);
-    out.shift = shift;
-    out.targets = sums[np + u];
-    out.spread1 = sums[np + u + 1];
-    out.spread2 = sums[np + u + 2];
+    NormalSums out = CollectNormalSums(totals, np, u, shift);
     // Each term: z, phi and the shifted target rounded once, up to 2u - 2
     // further products; the block's sum and the tree of totals.
     out.powerError = (2 * Real(np) + 6 + kResidualBlock + Real(totals.Depth())) * kEps;
