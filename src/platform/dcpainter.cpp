@@ -842,7 +842,10 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
         top = std::min(top, pts[i].y), bottom = std::max(bottom, pts[i].y);
     }
     if ((long long)right - left > kMaxSide || (long long)bottom - top > kMaxSide) return false;
-    const int penWidth = pen.IsNull() ? -1 : dc.DevicePenWidth();
+    // A fill alone (kind 3) leaves its outline to the caller, whatever its width;
+    // an outline wider than a stamp is drawn directly.
+    const int penWidth = pen.IsNull() || kind == 3 ? -1 : dc.DevicePenWidth();
+    if (penWidth > kMaxSide) return false;
     stampKey_.clear();
     stampKey_.push_back(kind);
     stampKey_.push_back(penWidth);
