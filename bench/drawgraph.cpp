@@ -32,6 +32,8 @@
 #include "render/output.h"
 #include "render/styledline.h"
 
+#include "interleaved.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -302,16 +304,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     kv::win::InstallEscapePoll();  // as the program does at start-up
-    // The drawings and their references take turns, so that the load of a
-    // shared machine falls on each of them alike and their ratios can be read.
-    std::vector<char*> args(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave);
-    int count = int(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int status = kvbench::RunInterleaved(argc, argv);
     kv::win::UninstallEscapePoll();
-    return 0;
+    return status;
 }

@@ -11,6 +11,8 @@
 #include "render/graphdraw.h"
 #include "render/output.h"
 
+#include "interleaved.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -190,15 +192,5 @@ int main(int argc, char** argv) {
     // Painting on images needs the GUI application's fonts and raster engine.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    // Repetitions of the benchmarks take turns, so that the load of a shared
-    // machine falls on each of them alike and their ratios can be read.
-    std::vector<char*> args(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave);
-    int count = int(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kvbench::RunInterleaved(argc, argv);
 }
