@@ -3,7 +3,7 @@
 #include <climits>
 #include <cmath>
 
-#include "numerics/specialfunctions.h"
+#include "numerics/higherfunctions.h"
 #include "platform/mathpolicy.h"
 #include "platform/winmath.h"
 

@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "numerics/specialfunctions.h"
+#include "numerics/higherfunctions.h"
 
 namespace {
 
@@ -120,7 +120,7 @@ TEST(BuiltinValues, LibraryFunctionsFollowTheMathPolicy) {
     EXPECT_EQ(Value(fnSinh, -800.0), kInf);
 }
 
-TEST(BuiltinValues, SpecialFunctions) {
+TEST(BuiltinValues, HigherFunctions) {
     EXPECT_EQ(Value(fnGamma, 5.0), Gamma(5.0));
     EXPECT_EQ(Value(fnBeta, 2.0, 3.0), Beta(2.0, 3.0));
     EXPECT_NEAR(Value(fnErf, 1.0), 0.8427007929497149, 4e-16);

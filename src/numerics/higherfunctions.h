@@ -1,5 +1,5 @@
 #pragma once
-// Special functions behind the formula functions gamma, beta, erf, erfc, pnor,
+// The higher functions behind the formula functions gamma, beta, erf, erfc, pnor,
 // qnor, invq, invp, inverf and inverfc. Plain functions of doubles under the
 // program's math-error policy (platform/mathpolicy.h): where a result cannot be
 // formed it is +INF, the program's mark for a failed value.
@@ -37,7 +37,7 @@ double Beta(double a, double b);
 // settles, down to the smallest subnormal.
 bool InverseNormalQ(double p, double* z);
 
-// The pieces of InverseNormalQ, exposed for testing. They work in long double.
+// The steps of InverseNormalQ, exposed for testing. They work in long double.
 // Series branch, on Q(z) = 1/2 - phi(z) S(z), S(z) = z + z^3/3 + z^5/(3*5) + ...
 long double NormalQSeriesTerm(long double z, int k);
 bool NormalQSeriesSum(long double z, long double* sum);

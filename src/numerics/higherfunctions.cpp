@@ -1,4 +1,4 @@
-#include "numerics/specialfunctions.h"
+#include "numerics/higherfunctions.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "numerics/specialfunctions.h"
+#include "numerics/higherfunctions.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ struct ValueCase {
     double relTol;  // 0: exact
 };
 
-TEST(SpecialFunctions, WorkedValues) {
+TEST(HigherFunctions, WorkedValues) {
     const double sqrtPi = std::sqrt(3.141592653589793);
     const ValueCase cases[] = {
         {"erf(0)", Erf(0.0), 0.0, 0},
@@ -61,13 +61,13 @@ TEST(SpecialFunctions, WorkedValues) {
     }
 }
 
-TEST(SpecialFunctions, LogGammaOfZeroAndPolesIsMinusInfinity) {
+TEST(HigherFunctions, LogGammaOfZeroAndPolesIsMinusInfinity) {
     EXPECT_EQ(LogGamma(0.0), -kInf);
     EXPECT_EQ(LogGamma(-3.0), -kInf);  // the product passes through 0
     EXPECT_EQ(LogGamma(-0.5), -kInf);  // the product turns negative: ln gives +INF
 }
 
-TEST(SpecialFunctions, NonFiniteOrHugeNegativeArgumentsFailFast) {
+TEST(HigherFunctions, NonFiniteOrHugeNegativeArgumentsFailFast) {
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(LogGamma(kNaN), kInf);
     EXPECT_EQ(LogGamma(-kInf), kInf);
@@ -85,7 +85,7 @@ TEST(SpecialFunctions, NonFiniteOrHugeNegativeArgumentsFailFast) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
-TEST(SpecialFunctions, IncompleteGammaThatDoesNotSettleIsInfinite) {
+TEST(HigherFunctions, IncompleteGammaThatDoesNotSettleIsInfinite) {
     EXPECT_EQ(GammaQ(0.5, kNaN, kLnGammaHalf), kInf);
     EXPECT_EQ(GammaP(0.5, kNaN, kLnGammaHalf), 1.0 - kInf);
     EXPECT_FALSE(std::isfinite(Erf(kNaN)));
@@ -186,7 +186,7 @@ TEST(InverseNormalQ, IsMonotoneAcrossTheBranches) {
     }
 }
 
-TEST(InverseNormalQ, PiecesAgreeWithTheirDefinitions) {
+TEST(InverseNormalQ, StepsAgreeWithTheirDefinitions) {
     // S(z) = z + z^3/3 + z^5/15 + ...; at z = 1 the sum is e^(1/2) * integral.
     long double s;
     ASSERT_TRUE(NormalQSeriesSum(0.0L, &s));
