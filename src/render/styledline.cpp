@@ -658,7 +658,22 @@ struct PolylineWalk {
             curRow = row;
             moved = true;
         }
-        const int done = j - i;
+        EndRun(out, e, j - i, ph, points2, moved, cx, cy, curRow);
+        if (moved && have) {
+            if (out.rows_.empty())
+                out.rows_.push_back({ilo, ihi});
+            else
+                out.rows_[0] = {ilo, ihi};
+            out.lastRows_ = 0;
+        }
+        return j;
+    }
+
+    // Hands a run's registers back to the walk and the sink: the poll count
+    // after the run's done segments, the phase, the path's point count and,
+    // when the pen moved, where it stands.
+    void EndRun(ReducingSink& out, int e, int done, double ph, int points2, bool moved, int cx, int cy,
+                int curRow) {
         poll = e + done > 100 ? e + done - 100 : e + done;
         phase = ph;
         PathPointCount = points2;
@@ -666,15 +681,7 @@ struct PolylineWalk {
             carried = Pt{double(cx), double(cy)};
             out.cur_ = TPoint(cx, cy);
             out.curRow_ = curRow;
-            if (have) {
-                if (out.rows_.empty())
-                    out.rows_.push_back({ilo, ihi});
-                else
-                    out.rows_[0] = {ilo, ihi};
-                out.lastRows_ = 0;
-            }
         }
-        return j;
     }
 
     // Dashed lines on the reducing sink, segment after segment while each one's
@@ -778,15 +785,7 @@ struct PolylineWalk {
             curRow = row;
             moved = true;
         }
-        const int done = j - i;
-        poll = e + done > 100 ? e + done - 100 : e + done;
-        phase = ph;
-        PathPointCount = points2;
-        if (moved) {
-            carried = Pt{double(cx), double(cy)};
-            out.cur_ = TPoint(cx, cy);
-            out.curRow_ = curRow;
-        }
+        EndRun(out, e, j - i, ph, points2, moved, cx, cy, curRow);
         return j;
     }
 
