@@ -115,6 +115,12 @@ kv::FontChooserHandler& Handler() {
     return handler;
 }
 
+// Face names compare as the system compares them: without regard to case.
+bool HoldsFace(const std::vector<QString>& faces, const QString& face) {
+    return std::any_of(faces.begin(), faces.end(),
+                       [&](const QString& f) { return f.compare(face, Qt::CaseInsensitive) == 0; });
+}
+
 }  // namespace
 
 // ---- TChooseFontData ----
@@ -170,10 +176,7 @@ std::vector<QString> TChooseFontDialog::OneEntryPerFamily(const QStringList& fam
             const qsizetype open = family.lastIndexOf(QLatin1String(" ["));
             if (open > 0) family.truncate(open);
         }
-        if (std::none_of(out.begin(), out.end(), [&](const QString& f) {
-                return f.compare(family, Qt::CaseInsensitive) == 0;
-            }))
-            out.push_back(family);
+        if (!HoldsFace(out, family)) out.push_back(family);
     }
     return out;
 }
@@ -188,9 +191,7 @@ std::vector<QString> TChooseFontDialog::InstalledFaces(DWORD flags) {
         faces.push_back(family);
     }
     for (const QString& face : kv::OfferedWindowFaces())
-        if (std::none_of(faces.begin(), faces.end(),
-                         [&](const QString& f) { return f.compare(face, Qt::CaseInsensitive) == 0; }))
-            faces.push_back(face);
+        if (!HoldsFace(faces, face)) faces.push_back(face);
     std::stable_sort(faces.begin(), faces.end(), [](const QString& a, const QString& b) {
         return a.compare(b, Qt::CaseInsensitive) < 0;
     });

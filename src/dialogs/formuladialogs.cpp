@@ -1,6 +1,6 @@
 #include "dialogs/formuladialogs.h"
-#include "dialogs/dialoghost.h"
 
+#include "dialogs/dialoghost.h"
 #include "dialogs/kit/dlgtext.h"
 #include "model/boxframe.h"
 #include "model/plot.h"
@@ -22,14 +22,6 @@ namespace {
 // openings into a 255-byte one.
 constexpr std::size_t kReadLimit = 255;
 constexpr std::size_t kKeepLimit = 254;
-
-template <class T>
-bool SameItems(const TArrayAsVector<T>& a, const TArrayAsVector<T>& b) {
-    if (a.GetItemsInContainer() != b.GetItemsInContainer()) return false;
-    for (int i = 0; i < a.GetItemsInContainer(); ++i)
-        if (!(a[a.LowerBound() + i] == b[b.LowerBound() + i])) return false;
-    return true;
-}
 
 void ShowStop(QWidget* owner, int stringId) {
     kv::MessageBox(owner, kv::LoadString(stringId), nullptr, MB_OK | MB_ICONSTOP);
@@ -180,7 +172,7 @@ void TUserConst::CmOk() {
     if (AxisSet) {
         const TArrayAsVector<TUserConstElement> before = AxisSet->UserConsts;
         ApplyConstantLines(*AxisSet, DefinitionLines);
-        if (!SameItems(before, AxisSet->UserConsts)) kv::MarkAxisSetModified(this, AxisSet);
+        if (before != AxisSet->UserConsts) kv::MarkAxisSetModified(this, AxisSet);
     }
     CloseWindow(IDOK);
 }
@@ -206,7 +198,7 @@ void TUserFunctionDialog::CmOk() {
         AxisSet->UserFunctions.Flush();
         for (int k = 0; k < 5; ++k)
             AxisSet->UserFunctions.Add(CutDocText(ItemDocText(101 + k), kReadLimit));
-        if (!SameItems(before, AxisSet->UserFunctions)) kv::MarkAxisSetModified(this, AxisSet);
+        if (before != AxisSet->UserFunctions) kv::MarkAxisSetModified(this, AxisSet);
     }
     CloseWindow(IDOK);
 }
