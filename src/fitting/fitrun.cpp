@@ -16,6 +16,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -280,15 +281,12 @@ NlsqOutcome NlsqFitSeries(FitHost& host, BoxFrame* set, TPlot* plot, int plotNo,
             if (!set->Evaluate(NlsqFunctionText, value, BoxFrame::EvalCompile, result.get(), 0, -1,
                                BoxFrame::ComponentValue))
                 return NlsqOutcome::Failed;
-            for (int i = 0; i < outX.GetItemsInContainer(); ++i) {
-                // A point where the model has no value is a missing value, not
-                // the value of the point before.
-                value = kInf;
-                if (!set->Evaluate("", value, BoxFrame::EvalRow, result.get(), i, -1,
-                                   BoxFrame::ComponentValue))
-                    value = kInf;
-                if (!result->AddY(TDataElement(value, 0))) return NlsqOutcome::NotAdded;
-            }
+            // A point where the model has no value is a missing value, not the
+            // value of the point before.
+            std::vector<double> values(std::size_t(outX.GetItemsInContainer()), kInf);
+            set->EvaluateRows(result.get(), 0, int(values.size()), values.data(), nullptr);
+            for (double v : values)
+                if (!result->AddY(TDataElement(v, 0))) return NlsqOutcome::NotAdded;
             if (makeInfo) result->Info = makeInfo();
             TPlot* appended = AppendResult(set, result);
             if (!appended) return NlsqOutcome::NotAdded;

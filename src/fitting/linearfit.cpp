@@ -94,7 +94,6 @@ struct Basis {
     // The same in doubles, for the sums whose rounding only slows the solution's
     // convergence (see NormalPass); false when a double cannot hold them.
     bool doubles = false;
-    double isD = 1, w0D = 0, t0D = 0;
 
     Real Z(Real w) const { return (w - m) * is; }
     Real Phi(Real w) const { return fixed ? (w - w0) * is : Real(1); }
@@ -207,7 +206,7 @@ NormalSums NormalPass(const W& w, const T& t, std::size_t n, const Basis& b) {
     typedef double V2 __attribute__((vector_size(16)));
     const int u = b.u, np = 2 * u - 1;
     const int width = np + u + 3;
-    const double m = b.m, is = b.isD, w0 = b.w0D, t0 = b.t0D;
+    const double m = double(b.m), is = double(b.is), w0 = double(b.w0), t0 = double(b.t0);
     const bool fixed = b.fixed;
     // The fitted variables of a point, as doubles each rounded once.
     auto z = [&](std::size_t k) {
@@ -729,11 +728,7 @@ bool SolveByReflections(const W& w, const T& t, std::size_t N, const Basis& basi
     if (!Magnification(tri, &mag)) return false;
     // A basis whose columns are dependent to the working precision.
     if (mag.norm * std::sqrt(Real(u)) * kEps * 64 >= 1) return false;
-    for (int i = u - 1; i >= 0; --i) {
-        Real v = tri.z[i];
-        for (int j = i + 1; j < u; ++j) v -= tri.r[i][j] * sol->b[j];
-        sol->b[i] = v / tri.r[i][i];
-    }
+    if (!factor.Solve(sol->b)) return false;
     const Real bScaled = ScaledNorm(sol->b, tri.scale, u);
     ReflectionError(tri, mag, N, std::sqrt(tt), bScaled, tri.residual,
                     LogRounding(basis, tri, mag, N, sol->b, tri.residual), sol->err);
@@ -853,9 +848,6 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
         // The sums in doubles need the scale, the centre and the differences
         // from them as normal doubles.
         basis.doubles = e > -1000 && e < 1000 && wAbs < 1e300 && std::fabs(t0) < 1e300;
-        basis.isD = double(basis.is);
-        basis.w0D = double(w0);
-        basis.t0D = double(t0);
         const Real m = basis.m, s = basis.s, z0 = basis.z0;
 
         // The model's coefficients from a solution in the basis: polynomials in

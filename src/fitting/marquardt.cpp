@@ -283,7 +283,7 @@ bool Linearise(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int n,
             row[i - 1] = j;
         }
         if (!std::isfinite(f)) out.finite = false;
-        if (!out.finite) continue;
+        if (!out.finite) break;  // the trial is refused whatever the rest holds
         out.factor.AddRow(row, d);
         chi += d * d;
         model2 += (long double)f * f;
@@ -347,9 +347,9 @@ int NlsqMarquardt(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int
     if (!now->finite) return finish(0, now->chi);
     keep();
 
-    // The damping scales: the Jacobian's column norms at the current parameters,
-    // so that the damped matrix is J'J with its diagonal times (1 + lambda).
-    long double damp[NlsqMaxParameters + 1] = {};
+    // The damping scales are the Jacobian's column norms at the current
+    // parameters (now->scale), so that the damped matrix is J'J with its diagonal
+    // times (1 + lambda).
     std::vector<double> probe;
     std::vector<double> along;  // J d, then the second derivative along d
     // The second-order correction of a step d along the curved path of the
@@ -394,11 +394,12 @@ int NlsqMarquardt(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int
         }
         long double w[NlsqMaxParameters] = {};
         long double c[NlsqMaxParameters] = {};
-        if (!now->factor.SolveTransposed(g, w) || !now->factor.SolveDamped(lambda, damp + 1, c, w)) return;
+        const long double* damp = now->scale + 1;
+        if (!now->factor.SolveTransposed(g, w) || !now->factor.SolveDamped(lambda, damp, c, w)) return;
         long double nc = 0, nd = 0;
         for (int i = 0; i < m; ++i) {
-            nc += (damp[i + 1] * c[i]) * (damp[i + 1] * c[i]);
-            nd += (damp[i + 1] * d[i]) * (damp[i + 1] * d[i]);
+            nc += (damp[i] * c[i]) * (damp[i] * c[i]);
+            nd += (damp[i] * d[i]) * (damp[i] * d[i]);
         }
         if (2 * std::sqrt(nc) > 0.75L * std::sqrt(nd)) return;
         for (int i = 0; i < m; ++i) a[i] = c[i];
@@ -410,8 +411,7 @@ int NlsqMarquardt(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int
     auto step = [&](bool* accepted, double* trialChi) {
         long double d[NlsqMaxParameters] = {};
         // (J'J + lambda diag(J'J)) d = J'r, solved from the factor of J.
-        for (int i = 1; i <= m; ++i) damp[i] = now->scale[i];
-        if (!now->factor.SolveDamped(lambda, damp + 1, d)) return false;
+        if (!now->factor.SolveDamped(lambda, now->scale + 1, d)) return false;
         long double a[NlsqMaxParameters] = {};
         acceleration(d, a);
         double trial[NlsqMaxParameters + 1];
