@@ -37,6 +37,25 @@ using seriesdraw::SeriesContext;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
+// The page points of m rows on two linear axes, a value that is not finite
+// mapped as +INF (no position), as the walk maps it. Returns the rows' flags
+// or-ed together, gathered in the same pass.
+unsigned MapLinearBlock(const LinearPointMap& map, const TDataElement* xs, const TDataElement* ys,
+                        const TDataElement* xFlags, const TDataElement* yFlags, int m, LinePoint* out) {
+    unsigned any = 0;
+    unsigned allFinite = 1;
+    for (int k = 0; k < m; ++k) {
+        any |= xFlags[k].Flag | yFlags[k].Flag;
+        allFinite &= map.MapIfFinite(xs[k].Value, ys[k].Value, out[k]) ? 1u : 0u;
+    }
+    // Rarely: the block again, values that are not finite as +INF.
+    if (!allFinite) [[unlikely]] {
+        auto finite = [](double v) { return std::fabs(v) <= std::numeric_limits<double>::max() ? v : kInf; };
+        for (int k = 0; k < m; ++k) map(finite(xs[k].Value), finite(ys[k].Value), out[k]);
+    }
+    return any;
+}
+
 // The processing formulas read at most this many characters, what the style
 // dialog stores.
 constexpr std::size_t kFormulaChars = 255;
@@ -186,9 +205,8 @@ private:
         return true;
     }
 
-    // WalkColumns for two linear axes, a block of rows at a time: the values of a
-    // block are mapped together (two to a vector division, which the division of
-    // one value per row left the processor waiting on), and a block without flags
+    // WalkColumns for two linear axes, a block of rows at a time: each point is
+    // mapped whole (both coordinates in one vector), and a block without flags
     // joins the run whole.
     void WalkLinearColumns(const TDataColumn& xColumn, const TDataColumn& yColumn) {
         constexpr int kBlock = 100;  // a multiple of the Escape poll's interval
@@ -200,44 +218,29 @@ private:
         const TDataElement* yFlags = plot.YData.data();
         DoublePoint* run = s_.run.data();
         int* runRows = s_.runRows.data();
-        const AxisValueMap& mapX = c_.mapX;
-        const AxisValueMap& mapY = c_.mapY;
-        double bx[kBlock], by[kBlock];
-        std::uint8_t bf[kBlock];
+        const LinearPointMap map(c_.mapX, c_.mapY);
+        LinePoint pts[kBlock];
         int count = 0;
         for (int first = 0; first < rows; first += kBlock) {
             if (c_.Escaped(first)) return;
             const int m = std::min(kBlock, rows - first);
-            std::uint8_t any = 0;
-            for (int k = 0; k < m; ++k) {
-                bf[k] = xFlags[first + k].Flag | yFlags[first + k].Flag;
-                any |= bf[k];
-            }
-            for (int k = 0; k < m; ++k) {
-                const double v = xs[first + k].Value;
-                bx[k] = std::isfinite(v) ? v : kInf;
-            }
-            for (int k = 0; k < m; ++k) {
-                const double v = ys[first + k].Value;
-                by[k] = std::isfinite(v) ? v : kInf;
-            }
-            mapX.MapLinear(bx, m);
-            mapY.MapLinear(by, m);
-            if (any == 0) [[likely]] {
+            if (MapLinearBlock(map, xs + first, ys + first, xFlags + first, yFlags + first, m, pts) == 0)
+                [[likely]] {
                 for (int k = 0; k < m; ++k) {
-                    run[count + k].X = bx[k];
-                    run[count + k].Y = by[k];
+                    run[count + k].X = pts[k].x;
+                    run[count + k].Y = pts[k].y;
                     runRows[count + k] = first + k;
                 }
                 count += m;
                 continue;
             }
             for (int k = 0; k < m; ++k) {
-                if (bf[k] == 0) {
-                    run[count].X = bx[k];
-                    run[count].Y = by[k];
+                const unsigned flag = xFlags[first + k].Flag | yFlags[first + k].Flag;
+                if (flag == 0) {
+                    run[count].X = pts[k].x;
+                    run[count].Y = pts[k].y;
                     runRows[count++] = first + k;
-                } else if (bf[k] & DataFlagStar) {
+                } else if (flag & DataFlagStar) {
                     c_.runCount = count;
                     count = 0;
                     if (!CloseRun()) return;
@@ -295,28 +298,16 @@ private:
             OutStrokePath(mode, dc, c_.file);
             OutRestorePen(mode, dc);
         };
-        // A value that is not finite maps as +INF (no position), as in the walk.
-        auto finite = [](double v) { return std::fabs(v) <= std::numeric_limits<double>::max() ? v : kInf; };
         const LinearPointMap map(mapX, mapY);
         LinePoint pts[kBlock];
         for (int first = 0; first < rows; first += kBlock) {
             if (c_.Escaped(first)) break;
             const int m = std::min(kBlock, rows - first);
-            const TDataElement* bx = xs + first;
-            const TDataElement* by = ys + first;
             const TDataElement* fx = xFlags + first;
             const TDataElement* fy = yFlags + first;
             // The flags are only or-ed together here; a rare block that has some
             // reads them again.
-            unsigned any = 0;
-            unsigned allFinite = 1;
-            for (int k = 0; k < m; ++k) {
-                any |= fx[k].Flag | fy[k].Flag;
-                allFinite &= map.MapIfFinite(bx[k].Value, by[k].Value, pts[k]) ? 1u : 0u;
-            }
-            // Rarely: the block again, values that are not finite as +INF.
-            if (!allFinite)
-                for (int k = 0; k < m; ++k) map(finite(bx[k].Value), finite(by[k].Value), pts[k]);
+            const unsigned any = MapLinearBlock(map, xs + first, ys + first, fx, fy, m, pts);
             if (any == 0) [[likely]] {
                 if (!add(pts, m)) break;
                 continue;

@@ -49,24 +49,6 @@ public:
     }
 
     bool IsLinear() const { return kind_ == kLinear; }
-    // operator() of a linear map over n values in place: the same arithmetic
-    // without the dispatch, two values per instruction (vector division rounds as
-    // the single one does, so the positions are the same to the bit).
-    void MapLinear(double* values, int n) const {
-        using Pair = double __attribute__((vector_size(16)));
-        const double base = base_, divisor = divisor_, span = span_;
-        const double end = flip_ ? startPlusSpan_ : start_;
-        const double sign = flip_ ? -1.0 : 1.0;
-        int k = 0;
-        for (; k + 2 <= n; k += 2) {
-            Pair v;
-            std::memcpy(&v, values + k, sizeof v);
-            v = end + sign * (span * ((v - base) / divisor));
-            std::memcpy(values + k, &v, sizeof v);
-        }
-        for (; k < n; ++k) values[k] = end + sign * (span * ((values[k] - base) / divisor));
-    }
-
     double operator()(double value) const {
         double f;
         switch (kind_) {
@@ -90,7 +72,8 @@ private:
 
 // Two linear maps applied to a point at once, x by one and y by the other: both
 // coordinates in one vector, each lane with its own map's operands, so every
-// result is the one MapLinear gives.
+// result is the one each map's operator() gives (vector division rounds as the
+// single one does).
 class LinearPointMap {
 public:
     LinearPointMap(const AxisValueMap& mx, const AxisValueMap& my)
