@@ -168,7 +168,7 @@ int WriteGraphFile(GraphDocument& doc, const std::string& path, const GraphFileH
     }
     // A failed backup neither stops nor spoils the save (in a folder that takes
     // no new file, only a backup already there can be refreshed).
-    if (kv::FileExists(path)) kv::PreserveAs(path, kv::ReplaceExtension(path, ".kv3~"));
+    if (kv::FileExists(path)) kv::PreserveAs(path, kv::ReplaceExtension(path, ".kv3~"), out.InPlace());
     bool ok = true;
     try {
         opstream os(out.File());

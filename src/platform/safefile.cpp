@@ -242,12 +242,15 @@ std::string ReplaceExtension(const std::string& path, const char* ext) {
     return path.substr(0, stem) + ext;
 }
 
-bool PreserveAs(const std::string& from, const std::string& to) {
+bool PreserveAs(const std::string& from, const std::string& to, bool rewrittenInPlace) {
     // A second name for the old file costs nothing and keeps it exactly, as long
-    // as its content is only ever replaced by a rename (which ReplacingFileWriter
-    // does). Where the file system has no hard links, the content is copied.
-    ::unlink(to.c_str());
-    if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    // as its content is only replaced by a rename. A file written over in place
+    // would take its backup with it, so that one, and any file on a file system
+    // without hard links, is copied.
+    if (!rewrittenInPlace) {
+        ::unlink(to.c_str());
+        if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    }
     std::error_code ec;
     return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
 }

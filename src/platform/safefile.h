@@ -88,7 +88,8 @@ std::string ReplaceExtension(const std::string& path, const char* ext);
 
 // Keeps the present content of the file `from` under the name `to` (replacing
 // what was there), before `from` is replaced through a ReplacingFileWriter; false
-// when it could not.
-bool PreserveAs(const std::string& from, const std::string& to);
+// when it could not. rewrittenInPlace: the writer will write over `from` itself
+// (ReplacingFileWriter::InPlace), so the content is copied, never shared.
+bool PreserveAs(const std::string& from, const std::string& to, bool rewrittenInPlace = false);
 
 }  // namespace kv

@@ -73,6 +73,11 @@ TEST_F(SafeFileTest, PreservedContentSurvivesTheReplacement) {
     EXPECT_EQ(Content(backup), "old");
     EXPECT_EQ(Content(path), "new");
     EXPECT_FALSE(kv::PreserveAs(dir_ + "/missing", backup));
+
+    // A file that will be written over in place keeps its backup apart.
+    ASSERT_TRUE(kv::PreserveAs(path, backup, true));
+    std::ofstream(path) << "newer";
+    EXPECT_EQ(Content(backup), "new");
 }
 
 TEST_F(SafeFileTest, WholeFilesAndExtensions) {
