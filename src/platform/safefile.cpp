@@ -45,14 +45,7 @@ ReplacingFileWriter::ReplacingFileWriter(const std::string& path) : target_(path
     }
     struct stat st;
     const bool existed = ::stat(target_.c_str(), &st) == 0;
-    if (existed && !S_ISREG(st.st_mode)) {
-        refusal_ = Refusal::NotAFile;
-        return;
-    }
-    if (existed && WriteProtected(target_, st)) {
-        refusal_ = Refusal::ReadOnly;
-        return;
-    }
+    if (existed && (!S_ISREG(st.st_mode) || WriteProtected(target_, st))) return;
 
     const std::size_t slash = target_.rfind('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
@@ -69,7 +62,6 @@ ReplacingFileWriter::ReplacingFileWriter(const std::string& path) : target_(path
         temp_.clear();
         // A folder that takes no new file: a writable target is written in place.
         if (existed) OpenInPlace();
-        else refusal_ = Refusal::CannotCreate;
         return;
     }
     if (existed) (void)::fchmod(fd, st.st_mode & 07777);
@@ -78,29 +70,19 @@ ReplacingFileWriter::ReplacingFileWriter(const std::string& path) : target_(path
         ::close(fd);
         ::unlink(temp_.c_str());
         temp_.clear();
-        refusal_ = Refusal::CannotCreate;
     }
 }
 
 void ReplacingFileWriter::OpenInPlace() {
     // Opened now (not cut) so that only a target we can really write gets this
     // far; it changes only on Commit.
-    int fd;
-    do {
-        fd = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    struct stat st;
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-        ::close(fd);
-        fd = -1;
-    }
-    if (fd >= 0) file_ = std::tmpfile();
+    const int fd = OpenRegularFileDescriptor(target_, O_WRONLY);
+    if (fd < 0) return;
+    file_ = std::tmpfile();
     if (!file_) {
-        if (fd >= 0) ::close(fd);
-        refusal_ = Refusal::CannotCreate;
+        ::close(fd);
         return;
     }
-    (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     targetFd_ = fd;
 }
 
@@ -162,10 +144,10 @@ void ReplacingFileWriter::Abort() {
     }
 }
 
-int OpenRegularFileDescriptor(const std::string& path) {
+int OpenRegularFileDescriptor(const std::string& path, int access) {
     int fd;
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        fd = ::open(path.c_str(), access | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return -1;
     struct stat st;
@@ -174,7 +156,7 @@ int OpenRegularFileDescriptor(const std::string& path) {
         errno = EINVAL;
         return -1;
     }
-    // Reads of a regular file wait for the disk as usual.
+    // Reads and writes of a regular file wait for the disk as usual.
     (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }

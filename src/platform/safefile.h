@@ -4,6 +4,8 @@
 // the disk. Also the one way the program opens files for reading, and the helpers
 // of backup copies. Paths are local (UTF-8) file names.
 
+#include <fcntl.h>
+
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -22,22 +24,15 @@ namespace kv {
 // committed leaves the target as it was.
 class ReplacingFileWriter {
 public:
-    enum class Refusal {
-        None,          // the writer is open
-        ReadOnly,      // the target exists and is write-protected
-        NotAFile,      // the target is a folder, a device, a pipe ...
-        CannotCreate,  // neither a new file beside the target nor the target can be written
-    };
-
     explicit ReplacingFileWriter(const std::string& path);
     ~ReplacingFileWriter();
     ReplacingFileWriter(const ReplacingFileWriter&) = delete;
     ReplacingFileWriter& operator=(const ReplacingFileWriter&) = delete;
 
     // The open stream the content goes to (binary), or null when the target
-    // cannot be written (Why() says why).
+    // cannot be written: it is write-protected, not a regular file, or neither a
+    // new file beside it nor the target itself can be written.
     std::FILE* File() const { return file_; }
-    Refusal Why() const { return refusal_; }
     // True when the content will be written over the target in place.
     bool InPlace() const { return targetFd_ >= 0; }
     // Puts the whole content under the target's name: syncs and renames the
@@ -56,7 +51,6 @@ private:
     std::string temp_;
     std::FILE* file_ = nullptr;
     int targetFd_ = -1;
-    Refusal refusal_ = Refusal::None;
 };
 
 // How an attempt to read a file ended.
@@ -69,8 +63,9 @@ enum class FileReadStatus {
 // Every file the program reads is opened through here: without waiting (a pipe
 // with no writer or a device never blocks the open), and only when it is a
 // regular file. The descriptor (in blocking mode again, close-on-exec), or -1
-// with errno set (EINVAL for anything that is not a regular file).
-int OpenRegularFileDescriptor(const std::string& path);
+// with errno set (EINVAL for anything that is not a regular file). access:
+// O_RDONLY, or O_WRONLY for a file to be written over.
+int OpenRegularFileDescriptor(const std::string& path, int access = O_RDONLY);
 
 // A regular file opened for reading in binary mode; null for anything else.
 std::FILE* OpenRegularFile(const std::string& path);
