@@ -74,17 +74,14 @@ double StrToD(const char* s, const char** end, bool* overflow) {
 
     // Here the number has more than 15 digits, or a power of ten beyond 10^22,
     // or is no number at all.
-    std::uint64_t mant = 0;
     const char* q = p;
-    for (; IsDigit(*q); ++q) mant = mant * 10 + unsigned(*q - '0');
+    while (IsDigit(*q)) ++q;
     long long digits = q - p;
-    long long fracDigits = 0;
     if (*q == '.') {
         const char* f = q + 1;
-        for (; IsDigit(*f); ++f) mant = mant * 10 + unsigned(*f - '0');
-        fracDigits = f - (q + 1);
-        if (digits + fracDigits > 0) q = f;
-        digits += fracDigits;
+        while (IsDigit(*f)) ++f;
+        digits += f - (q + 1);
+        if (digits > 0) q = f;
     }
     if (digits == 0) {
         if (end) *end = s;
