@@ -372,6 +372,12 @@ private:
     // operation, so that the joints are round and the same wherever the shape
     // stands. Prepare must have succeeded.
     void WideOutline(const TDC& dc, const TPoint* pts, int n, bool closed);
+    // Paints the spans of pixels that walk hands, one at a time, to the function
+    // it is given (y, x0, x1: the row and its first and last pixel), in colour
+    // with the raster operation: straight into a direct image, else through the
+    // painter.
+    template <class Walk>
+    void PaintSpans(const TDC& dc, QRgb colour, const Walk& walk);
     // The device, or the rectangles of the clip within it; empty when nothing is
     // to be drawn.
     void ClipWindows(const TDC& dc);
@@ -634,34 +640,37 @@ void PainterBackend::ClipWindows(const TDC& dc) {
     }
 }
 
-void PainterBackend::WideLine(const TDC& dc, TPoint a, TPoint b) {
-    ClipWindows(dc);
-    if (windows_.empty()) return;
-    const QRgb colour = ToQColor(dc.GetPen().GetColor()).rgb();
-    const int w = dc.DevicePenWidth();
+template <class Walk>
+void PainterBackend::PaintSpans(const TDC& dc, QRgb colour, const Walk& walk) {
     if (QImage* image = DirectImage()) {
         uchar* bits = image->bits();
         const qsizetype stride = image->bytesPerLine();
         const RopMasks m = MakeRopMasks(dc.GetROP2(), colour);
         const bool copy = dc.GetROP2() == R2_COPYPEN;
-        for (const QRect& window : windows_)
-            WideLinePixels(a, b, w, window, [&](int y, int x0, int x1) {
-                auto* px = reinterpret_cast<std::uint32_t*>(bits + y * stride);
-                if (copy) {
-                    std::fill(px + x0, px + x1 + 1, std::uint32_t(colour | 0xFF000000u));
-                    return;
-                }
-                for (int x = x0; x <= x1; ++x) px[x] = (~px[x] & m.k0) | (px[x] & m.k1) | 0xFF000000u;
-            });
+        walk([&](int y, int x0, int x1) {
+            auto* px = reinterpret_cast<std::uint32_t*>(bits + y * stride);
+            if (copy) {
+                std::fill(px + x0, px + x1 + 1, std::uint32_t(colour | 0xFF000000u));
+                return;
+            }
+            for (int x = x0; x <= x1; ++x) px[x] = (~px[x] & m.k0) | (px[x] & m.k1) | 0xFF000000u;
+        });
         return;
     }
     // Other raster devices: the same spans through the painter, with its raster
     // operation and clip.
     painter_->setPen(Qt::NoPen);
     painter_->setBrush(Qt::NoBrush);
-    for (const QRect& window : windows_)
-        WideLinePixels(a, b, w, window,
-                       [&](int y, int x0, int x1) { painter_->fillRect(QRect(x0, y, x1 - x0 + 1, 1), QColor(colour)); });
+    walk([&](int y, int x0, int x1) { painter_->fillRect(QRect(x0, y, x1 - x0 + 1, 1), QColor(colour)); });
+}
+
+void PainterBackend::WideLine(const TDC& dc, TPoint a, TPoint b) {
+    ClipWindows(dc);
+    if (windows_.empty()) return;
+    const int w = dc.DevicePenWidth();
+    PaintSpans(dc, ToQColor(dc.GetPen().GetColor()).rgb(), [&](const auto& put) {
+        for (const QRect& window : windows_) WideLinePixels(a, b, w, window, put);
+    });
 }
 
 QImage* PainterBackend::DirectImage() const {
@@ -706,25 +715,9 @@ void PainterBackend::WideOutline(const TDC& dc, const TPoint* pts, int n, bool c
     }
     outline_.resize(kept);
 
-    const QRgb colour = ToQColor(dc.GetPen().GetColor()).rgb();
-    if (QImage* image = DirectImage()) {
-        uchar* bits = image->bits();
-        const qsizetype stride = image->bytesPerLine();
-        const RopMasks m = MakeRopMasks(dc.GetROP2(), colour);
-        const bool copy = dc.GetROP2() == R2_COPYPEN;
-        for (const StampSpan& sp : outline_) {
-            auto* px = reinterpret_cast<std::uint32_t*>(bits + sp.y * stride);
-            if (copy) {
-                std::fill(px + sp.x0, px + sp.x1 + 1, std::uint32_t(colour | 0xFF000000u));
-                continue;
-            }
-            for (int x = sp.x0; x <= sp.x1; ++x) px[x] = (~px[x] & m.k0) | (px[x] & m.k1) | 0xFF000000u;
-        }
-        return;
-    }
-    painter_->setPen(Qt::NoPen);
-    painter_->setBrush(Qt::NoBrush);
-    for (const StampSpan& sp : outline_) painter_->fillRect(QRect(sp.x0, sp.y, sp.x1 - sp.x0 + 1, 1), QColor(colour));
+    PaintSpans(dc, ToQColor(dc.GetPen().GetColor()).rgb(), [&](const auto& put) {
+        for (const StampSpan& sp : outline_) put(sp.y, sp.x0, sp.x1);
+    });
 }
 
 void PainterBackend::ThinPath(const TDC& dc, const TPoint* pts, int n, bool closed) {
