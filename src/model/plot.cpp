@@ -27,52 +27,6 @@ constexpr int kBlockRows = 4096;
 // block stays in the processor's cache while it is decoded.
 constexpr int kReadBlockRows = 1 << 15;
 
-// The elements of a block of inline values, read in place: what a column is
-// filled from in one pass.
-class InlineElements {
-public:
-    using iterator_category = std::random_access_iterator_tag;
-    using value_type = TDataElement;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const TDataElement*;
-    using reference = TDataElement;
-
-    explicit InlineElements(const unsigned char* p) : p_(p) {}
-    TDataElement operator*() const {
-        TDataElement e;
-        std::memcpy(&e.Value, p_, 8);
-        e.Flag = p_[8];
-        return e;
-    }
-    InlineElements& operator++() {
-        p_ += kInlineElementBytes;
-        return *this;
-    }
-    InlineElements operator++(int) {
-        InlineElements was = *this;
-        ++*this;
-        return was;
-    }
-    InlineElements& operator--() {
-        p_ -= kInlineElementBytes;
-        return *this;
-    }
-    InlineElements& operator+=(difference_type n) {
-        p_ += n * difference_type(kInlineElementBytes);
-        return *this;
-    }
-    InlineElements& operator-=(difference_type n) { return *this += -n; }
-    InlineElements operator+(difference_type n) const { return InlineElements(*this) += n; }
-    difference_type operator-(const InlineElements& o) const {
-        return (p_ - o.p_) / difference_type(kInlineElementBytes);
-    }
-    bool operator==(const InlineElements& o) const { return p_ == o.p_; }
-    bool operator!=(const InlineElements& o) const { return p_ != o.p_; }
-
-private:
-    const unsigned char* p_;
-};
-
 // Writes rows elements of col inline; rows the column lacks are written as default
 // elements, so the record keeps its shape even when a column breaks the invariant.
 void WriteInlineColumn(opstream& os, const TDataColumn& col, std::int64_t rows) {
@@ -106,7 +60,14 @@ void ReadInlineColumn(ipstream& is, TDataColumn& col, std::int64_t rows) {
         const std::size_t n = std::size_t(std::min<std::int64_t>(std::int64_t(blockRows), rows - i));
         is.readBytes(block.get(), n * kInlineElementBytes);
         if (!is.good()) return;
-        col.AddRange(InlineElements(block.get()), InlineElements(block.get() + n * kInlineElementBytes));
+        // The column's new elements are left as they are until written here.
+        col.Resize(std::size_t(i) + n);
+        TDataElement* out = col.data() + i;
+        const unsigned char* p = block.get();
+        for (std::size_t k = 0; k < n; ++k, p += kInlineElementBytes) {
+            std::memcpy(&out[k].Value, p, 8);
+            out[k].Flag = p[8];
+        }
         i += std::int64_t(n);
     }
 }

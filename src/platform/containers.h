@@ -24,17 +24,6 @@ public:
         items_.push_back(v);
         return true;
     }
-    // Appends the elements of [first, last) (a random-access range), making room
-    // for all of them at once.
-    template <class It>
-    void AddRange(It first, It last) {
-        const std::size_t n = std::size_t(last - first);
-        if (items_.capacity() - items_.size() < n) {
-            const std::size_t step = std::max<std::size_t>(std::size_t(std::max(delta_, 0)), items_.size() / 2);
-            items_.reserve(items_.size() + std::max(n, step));
-        }
-        items_.insert(items_.end(), first, last);
-    }
     // Inserts before the element at index loc (loc may be one past the end).
     bool AddAt(const T& v, int loc) {
         int i = loc - lower_;
