@@ -114,8 +114,8 @@ void BoxFrame::Streamer::Read(ipstream& is, std::uint32_t version) const {
 
     int n = ReadIntWord(is);
     b->UserConsts.Flush();
-    if (n > 0 && is.expectItems(std::uint64_t(n), MinRecordBytes(is, "TUserConstElement", 0)) &&
-        is.expectMemory(std::uint64_t(n), sizeof(TUserConstElement))) {
+    if (n > 0 && is.expectItems(std::uint64_t(n), MinRecordBytes(is, "TUserConstElement", 0),
+                                  sizeof(TUserConstElement))) {
         for (int i = 0; i < n; ++i) {
             TUserConstElement scratch;
             is >> scratch;
@@ -127,8 +127,7 @@ void BoxFrame::Streamer::Read(ipstream& is, std::uint32_t version) const {
     n = ReadIntWord(is);
     b->UserFunctions.Flush();
     const std::size_t lengthBytes = is.getVersion() < 0x101 ? 1 : 4;
-    if (n > 0 && is.expectItems(std::uint64_t(n), lengthBytes) &&
-        is.expectMemory(std::uint64_t(n), sizeof(std::string))) {
+    if (n > 0 && is.expectItems(std::uint64_t(n), lengthBytes, sizeof(std::string))) {
         for (int i = 0; i < n; ++i) {
             std::string text;
             is.readString(text);

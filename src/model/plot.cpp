@@ -315,8 +315,7 @@ void TPlot::Streamer::Read(ipstream& is, std::uint32_t version) const {
         const std::int64_t rows = RowsFromLastIndex(ReadIntWord(is));
         for (TDataColumn* c : cols) c->Flush();
         if (is.expectItems(std::uint64_t(rows) * cols.size(),
-                           MinRecordBytes(is, "TDataElement", kInlineElementBytes)) &&
-            is.expectMemory(std::uint64_t(rows) * cols.size(), sizeof(TDataElement)))
+                           MinRecordBytes(is, "TDataElement", kInlineElementBytes), sizeof(TDataElement)))
             for (TDataColumn* c : cols) ReadRecordColumn(is, *c, rows);
     } else if (p->IsOnlyParameter == 0) {
         const std::int64_t rows = RowsFromLastIndex(ReadIntWord(is));
@@ -332,8 +331,7 @@ void TPlot::Streamer::Read(ipstream& is, std::uint32_t version) const {
                 }
                 const std::int64_t n = RowsFromLastIndex(ReadIntWord(is));
                 col.Flush();
-                if (is.expectItems(std::uint64_t(n), kInlineElementBytes) &&
-                    is.expectMemory(std::uint64_t(n), sizeof(TDataElement)))
+                if (is.expectItems(std::uint64_t(n), kInlineElementBytes, sizeof(TDataElement)))
                     ReadInlineColumn(is, col, n);
             }
         }

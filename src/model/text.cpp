@@ -160,7 +160,7 @@ void TText::Streamer::Read(ipstream& is, std::uint32_t version) const {
     // Versions before 2 stored only the advance, as one word per unit.
     const bool recordForm = version >= 2;
     const std::size_t entryBytes = recordForm ? TCharMetric::MinStoredBytes(is) : WordBytes(is);
-    if (is.expectItems(n, entryBytes) && is.expectMemory(n, sizeof(TCharMetric))) {
+    if (is.expectItems(n, entryBytes, sizeof(TCharMetric))) {
         t->CharMetrics.Reserve(n);
         for (std::uint32_t i = 0; i < n; ++i) {
             TCharMetric m;

@@ -86,8 +86,8 @@ void TZukei::Streamer::Read(ipstream& is, std::uint32_t version) const {
         const std::int64_t count = last + 1;
         if (count < 0) {
             is.setstate(pstream::failbit);  // no figure stores fewer than no nodes
-        } else if (is.expectItems(std::uint64_t(count), DoublePoint::MinStoredBytes(is)) &&
-                   is.expectMemory(std::uint64_t(count), sizeof(DoublePoint))) {
+        } else if (is.expectItems(std::uint64_t(count), DoublePoint::MinStoredBytes(is),
+                                         sizeof(DoublePoint))) {
             z->Nodes.Reserve(std::size_t(count));
             for (std::int64_t i = 0; i < count; ++i) {
                 DoublePoint p;

@@ -202,6 +202,11 @@ public:
     // otherwise the stream fails as too large and nothing should be allocated.
     // Strings are charged by the stream itself.
     bool expectMemory(std::uint64_t count, std::size_t bytesEach);
+    // Both at once, for a list read into objects of bytesEach bytes each: the
+    // input holds count elements of at least minBytes, and they may be made.
+    bool expectItems(std::uint64_t count, std::size_t minBytes, std::size_t bytesEach) {
+        return expectItems(count, minBytes) && expectMemory(count, bytesEach);
+    }
     bool tooLarge() const { return (state_ & toolargebit) != 0; }
     // The memory the stream's objects may still take.
     std::uint64_t memoryLeft() const { return memoryLeft_; }
