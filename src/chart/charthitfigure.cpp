@@ -24,7 +24,6 @@ namespace {
 
 constexpr int NullBrush = -2;
 
-bool Usable(double v) { return std::fabs(v) < DBL_MAX; }  // NaN fails too
 
 int AddSat(std::int64_t a, std::int64_t b) {
     return int(std::clamp<std::int64_t>(a + b, INT_MIN, INT_MAX));

@@ -510,9 +510,8 @@ int BoxFrame::Evaluate(std::string_view text, double& result, int mode, const TP
     out += ')';
     w.ScanCursor = out.c_str();
 
-    const int compiled = Compile(plot, row, plotNo);
+    if (!Compile(plot, row, plotNo)) return 0;
     kv::formula::BuildBlockProgram(w);
-    if (!compiled) return 0;
     // Compiling leaves the value stack alone: this is what the last evaluation on
     // this axis set left in entry 1 (0 before any), a starting value for callers.
     result = ResultRule(w.ValueStack[1].Value);

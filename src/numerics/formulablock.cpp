@@ -439,10 +439,7 @@ void RunBlock(const EvalBlockProgram& p, double* slots, const BlockColumns& c, i
 
 }  // namespace
 
-void BuildBlockProgram(EvalWork& w) {
-    ProgramBuilder(w.Block).Build(w.PostfixList, w.IsCompiled ? w.PostfixLength : 0);
-    if (!w.IsCompiled) w.Block.FailsAtDepthZero = true;
-}
+void BuildBlockProgram(EvalWork& w) { ProgramBuilder(w.Block).Build(w.PostfixList, w.PostfixLength); }
 
 }  // namespace kv::formula
 

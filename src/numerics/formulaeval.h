@@ -85,8 +85,8 @@ inline bool ApplyOperator(int kind, double a, double b, double& r) {
     }
 }
 
-// Builds EvalWork.Block from the postfix list of the last compile (an
-// unsuccessful compile gives a block form in which every row fails).
+// Builds EvalWork.Block from the postfix list of a successful compile (after a
+// failed one, EvaluateRows fails every row without reading the block).
 void BuildBlockProgram(EvalWork& w);
 
 }  // namespace kv::formula

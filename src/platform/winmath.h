@@ -1,6 +1,7 @@
 #pragma once
 // Integer helpers with the Win32 and x87 meanings the document relies on.
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -42,3 +43,7 @@ inline int TruncToIntSaturated(double v) {
 inline int RoundHalfAway(double v) {
     return TruncToIntSaturated(std::round(v));
 }
+
+// A value that can be drawn or summed: finite and below DBL_MAX, the failure
+// mark of the spline evaluations (NaN fails too).
+inline bool Usable(double v) { return std::fabs(v) < DBL_MAX; }

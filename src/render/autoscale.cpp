@@ -3,6 +3,7 @@
 
 #include "model/axes.h"
 #include "model/boxframe.h"
+#include "platform/winmath.h"
 #include "render/syncaxes.h"
 
 #include <algorithm>
@@ -16,7 +17,6 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-bool IsUsable(double v) { return std::fabs(v) < DBL_MAX; }
 
 // A round increment for a span: 0.5, 1 or 2 times a power of ten, so that the
 // span holds about 4 to 10 steps.
@@ -69,14 +69,14 @@ void GatherPass(BoxFrame& set, const TPlot& plot, int plotNo, bool useFormula,
         }
         set.EvaluateRows(&plot, first, n, values, ok, BoxFrame::ComponentValue, skip);
         for (int k = 0; k < n; ++k)
-            if (ok[k] && IsUsable(values[k])) group.Fold(values[k]);
+            if (ok[k] && Usable(values[k])) group.Fold(values[k]);
     }
 }
 
 }  // namespace
 
 void AxisUnit::AutoScale(double lo, double hi, int useMargin, int marginPercent) {
-    if (std::isnan(lo) || std::isnan(hi) || !IsUsable(lo) || !IsUsable(hi) || lo == hi) return;
+    if (std::isnan(lo) || std::isnan(hi) || !Usable(lo) || !Usable(hi) || lo == hi) return;
     if (lo > hi) std::swap(lo, hi);
     const double m = useMargin == 1 ? 0.01 * marginPercent : 0.0;
 
@@ -114,7 +114,7 @@ void AxisUnit::AutoScale(double lo, double hi, int useMargin, int marginPercent)
     }
     // A result the axis could not show (a span or margin beyond the doubles, a
     // negative margin that turns the range over) leaves the axis as it was.
-    if (!IsUsable(start) || !IsUsable(end) || !(start < end) || !IsUsable(inc) || !(inc > 0.0))
+    if (!Usable(start) || !Usable(end) || !(start < end) || !Usable(inc) || !(inc > 0.0))
         return;
     if (Scaling != 0 && !(start > 0.0)) return;
     RangeStart = start;

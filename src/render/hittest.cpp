@@ -15,7 +15,6 @@
 
 namespace {
 
-bool Usable(double v) { return std::fabs(v) < DBL_MAX; }
 
 int AddSat(long long a, long long b) {
     return int(std::clamp<long long>(a + b, INT_MIN, INT_MAX));

@@ -28,9 +28,8 @@ struct Pt {
     double x, y;
 };
 
-// A coordinate that can be drawn: finite and below DBL_MAX, the failure mark of
-// the spline evaluations.
-inline bool Usable(double v) { return std::fabs(v) < DBL_MAX; }
+// A point that can be drawn: both coordinates usable.
+using ::Usable;
 inline bool Usable(const Pt& p) { return Usable(p.x) && Usable(p.y); }
 
 inline TPoint Truncated(const Pt& p) { return TPoint(TruncToInt(p.x), TruncToInt(p.y)); }

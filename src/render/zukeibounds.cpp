@@ -13,7 +13,6 @@
 
 namespace {
 
-bool Usable(double v) { return std::fabs(v) < DBL_MAX; }  // NaN fails too
 
 }  // namespace
 

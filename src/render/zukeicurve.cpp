@@ -5,6 +5,7 @@
 
 #include "numerics/splines.h"
 #include "platform/escape.h"
+#include "platform/winmath.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -14,7 +15,6 @@
 
 namespace {
 
-bool Usable(double v) { return std::fabs(v) < DBL_MAX; }  // NaN fails too
 
 // True when the kept curve was sampled from exactly these nodes and settings
 // (node values compared bit for bit, so a NaN node matches itself).

@@ -27,7 +27,7 @@ constexpr double kHalfTurn = 3.14;
 // that wide would only make the devices slow.
 constexpr int kMaxFigurePen = 32767;
 
-bool Usable(double v) { return std::fabs(v) < DBL_MAX; }  // NaN fails too
+using ::Usable;
 bool Usable(const DoublePoint& p) { return Usable(p.X) && Usable(p.Y); }
 
 int Trunc(double v) { return TruncToIntSaturated(v); }
