@@ -9,7 +9,6 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
-#include <new>
 
 namespace {
 
@@ -26,38 +25,35 @@ void TZukei::UpdateBounds() {
     }
     if (Kind != ZukeiPolyline) return;
 
-    try {
-        // The spline's curve is the one the drawing uses (and keeps).
-        std::shared_ptr<const ZukeiCurve> curve;
-        if (IsSpline == 1) {
-            curve = FigureSplineCurve(*this, false);
-            if (!curve) return;
-        }
-        const DoublePoint* pts = curve ? curve->Points.data() : Nodes.data();
-        const std::size_t n = curve ? curve->Points.size() : std::size_t(Nodes.GetItemsInContainer());
-
-        constexpr double kInf = std::numeric_limits<double>::infinity();
-        double minX = kInf, minY = kInf, maxX = -kInf, maxY = -kInf;
-        bool any = false;
-        for (std::size_t i = 0; i < n; ++i) {
-            const double x = pts[i].X, y = pts[i].Y;
-            // Points without numbers (only damaged files have them) are not drawn
-            // either.
-            if (!Usable(x) || !Usable(y)) continue;
-            any = true;
-            if (x < minX) minX = x;
-            if (y < minY) minY = y;
-            if (x > maxX) maxX = x;
-            if (y > maxY) maxY = y;
-        }
-        if (!any) {
-            Bounds = TRect();
-            return;
-        }
-        Bounds = TRect(TruncToIntSaturated(minX), TruncToIntSaturated(minY),
-                       TruncToIntSaturated(maxX), TruncToIntSaturated(maxY))
-                     .Normalized();
-    } catch (const std::bad_alloc&) {
-        // No room for the work lists: the rectangle keeps its former value.
+    // The spline's curve is the one the drawing uses (and keeps); without room
+    // for it the rectangle keeps its former value.
+    std::shared_ptr<const ZukeiCurve> curve;
+    if (IsSpline == 1) {
+        curve = FigureSplineCurve(*this, false);
+        if (!curve) return;
     }
+    const DoublePoint* pts = curve ? curve->Points.data() : Nodes.data();
+    const std::size_t n = curve ? curve->Points.size() : std::size_t(Nodes.GetItemsInContainer());
+
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    double minX = kInf, minY = kInf, maxX = -kInf, maxY = -kInf;
+    bool any = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double x = pts[i].X, y = pts[i].Y;
+        // Points without numbers (only damaged files have them) are not drawn
+        // either.
+        if (!Usable(x) || !Usable(y)) continue;
+        any = true;
+        if (x < minX) minX = x;
+        if (y < minY) minY = y;
+        if (x > maxX) maxX = x;
+        if (y > maxY) maxY = y;
+    }
+    if (!any) {
+        Bounds = TRect();
+        return;
+    }
+    Bounds = TRect(TruncToIntSaturated(minX), TruncToIntSaturated(minY),
+                   TruncToIntSaturated(maxX), TruncToIntSaturated(maxY))
+                 .Normalized();
 }

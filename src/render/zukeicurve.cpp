@@ -34,7 +34,7 @@ bool SampledFrom(const ZukeiCurve& c, const TZukei& z) {
 
 }  // namespace
 
-int FigureSplineDivisions(int m, int nodes) { return kv::DrawnSplineDivisions(m, std::max(nodes - 1, 1)); }
+int FigureSplineDivisions(int m, int nodes) { return kv::DrawnSplineDivisions(m, nodes - 1); }
 
 std::shared_ptr<const ZukeiCurve> FigureSplineCurve(const TZukei& z, bool pollEscape) {
     if (z.SampledCurve && SampledFrom(*z.SampledCurve, z)) return z.SampledCurve;

@@ -195,9 +195,9 @@ void DrawPolylineFigure(const BoxFrame& set, int mode, TDC& dc, const TZukei& z,
                         int w, FILE* file, TRect* extent) {
     const int count = z.Nodes.GetItemsInContainer();
     if (count == 0) return;
-    std::vector<DoublePoint> pts;
     if (z.IsSpline == 0) {
         // Nodes that hold no number (only a damaged file has them) are left out.
+        std::vector<DoublePoint> pts;
         pts.reserve(std::size_t(count));
         for (int i = 0; i < count; ++i)
             if (Usable(z.Nodes[i])) pts.push_back(z.Nodes[i]);
