@@ -122,20 +122,13 @@ CurveStatus GenerateCurve(BoxFrame& set, const CurveRequest& r, TPlot** added) {
         // x reads the complete X column; the compile's own value is never used.
         if (!Compile(set, r.Formula, plot.get()) || CompiledReadsY(set))
             return CurveStatus::BadFormula;
-        const int rows = plot->XData.GetItemsInContainer();
-        int evaluated = 0;
-        for (int i = 0; i < rows; ++i) {
-            // A row where the formula fails (an x outside a function's domain, as
-            // invq(0)) is a missing value; a stale value from another row would be
-            // drawn as if it were the curve's.
-            double y = kInf;
-            if (set.Evaluate(r.Formula, y, BoxFrame::EvalRow, plot.get(), i, -1,
-                             BoxFrame::ComponentValue))
-                ++evaluated;
-            else
-                y = kInf;
+        // A row where the formula fails (an x outside a function's domain, as
+        // invq(0)) is a missing value; a stale value from another row would be
+        // drawn as if it were the curve's.
+        std::vector<double> ys(std::size_t(plot->XData.GetItemsInContainer()), kInf);
+        const int evaluated = set.EvaluateRows(plot.get(), 0, int(ys.size()), ys.data(), nullptr);
+        for (double y : ys)
             if (!plot->AddY(TDataElement(y, 0))) return CurveStatus::NoMemory;
-        }
         // Not one value: the formula cannot be evaluated at all (it leaves no
         // single value, or fails over the whole range).
         if (evaluated == 0) return CurveStatus::BadFormula;
