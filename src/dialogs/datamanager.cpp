@@ -205,7 +205,7 @@ void EditDataFile(QWidget* owner, const char* editor, const TPlot* plot) {
     }
     const std::string path = DataFileLocalPath(plot->DataFileName, 0);
     {
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(kv::OpenRegularFile(path), &std::fclose);
+        kv::UniqueFile file(kv::OpenRegularFile(path));
         if (!file) {
             ShowStop(owner, 27);
             return;

@@ -74,10 +74,6 @@ std::string CutLine(const char* line) {
     return std::string(line, std::size_t(p - line));
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 }  // namespace
 
 TDataReadDialog::TDataReadDialog(QWidget* parent, TPlot* plot, const BYTE* items)
@@ -141,7 +137,7 @@ bool TDataReadDialog::PreviewFile() {
     }
     const std::string path = DataFileLocalPath(FilePath, Plot->PlotFile.SearchMethod);
     // Only a regular file: a directory reads nothing and a pipe may never end.
-    std::unique_ptr<std::FILE, FileCloser> file(kv::OpenRegularFile(path));
+    kv::UniqueFile file(kv::OpenRegularFile(path));
     if (!file) {
         Fail(27);
         return false;

@@ -160,10 +160,6 @@ private:
     bool hasNul_ = false;
 };
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 // Puts back the byte after a line that was terminated in place.
 class RestoreByte {
 public:
@@ -401,7 +397,7 @@ int TPlot::ReadData() {
 
     const std::string path = DataFileLocalPath(DataFileName, PlotFile.SearchMethod);
     // A folder, a device or a pipe is no data file (and some never end).
-    std::unique_ptr<std::FILE, FileCloser> file(kv::OpenRegularFile(path));
+    kv::UniqueFile file(kv::OpenRegularFile(path));
     if (!file) return 0;
     struct stat st;
     if (::fstat(::fileno(file.get()), &st) != 0) return 0;

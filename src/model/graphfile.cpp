@@ -37,10 +37,6 @@ void Show(const GraphFileHooks& hooks, int id, unsigned flags) {
     Show(hooks, kv::LoadString(id), flags);
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 // Reads the file into content. False when the file cannot be opened, is empty or
 // its stream header cannot be read. The stream takes the file's bytes as the
 // records need them: a huge file that is no graph file is refused after a few
@@ -48,7 +44,7 @@ struct FileCloser {
 // are made.
 bool ReadFileContent(const std::string& path, GraphFileContent& content, GraphReadStatus& status,
                      const std::function<void()>& opened) {
-    std::unique_ptr<std::FILE, FileCloser> file(kv::OpenRegularFile(path));
+    kv::UniqueFile file(kv::OpenRegularFile(path));
     ipstream is(file.get());
     is.readVersion();
     if (!is.good()) return false;

@@ -11,10 +11,6 @@
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 // The characters that end a line's text: the line feed a read keeps, the four
 // comment characters, and a zero byte (the end of the read buffer's string).
 constexpr char kStops[] = {'\n', '\'', '"', ';', ':', '\0'};
@@ -29,7 +25,7 @@ std::string ConstListText(std::string_view line) {
 
 ConstFileStatus ReadConstantFile(const std::string& path, std::vector<std::string>& lines,
                                  std::size_t maxLines) {
-    std::unique_ptr<std::FILE, FileCloser> file(kv::OpenRegularFile(path));
+    kv::UniqueFile file(kv::OpenRegularFile(path));
     if (!file) return ConstFileStatus::OpenFailed;
 
     std::string chunk;

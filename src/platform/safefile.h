@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace kv {
@@ -69,6 +70,12 @@ int OpenRegularFileDescriptor(const std::string& path, int access = O_RDONLY);
 
 // A regular file opened for reading in binary mode; null for anything else.
 std::FILE* OpenRegularFile(const std::string& path);
+
+// A stream closed when its owner goes.
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // The whole content of a regular file of at most limit bytes.
 FileReadStatus ReadRegularFile(const std::string& path, std::string& out,
