@@ -104,11 +104,10 @@ public:
     }
 
     // The unread rest of the block (refilled as Next would): a line that ends in
-    // it lies there whole, and a zero byte at limit stops every scan.
-    void Window(char*& begin, char*& limit) {
+    // it lies there whole, and the zero byte after the block stops every scan.
+    char* Window() {
         if (!eof_ && len_ - pos_ < kLineWindow) Fill();
-        begin = buf_.get() + pos_;
-        limit = buf_.get() + len_;
+        return buf_.get() + pos_;
     }
     // Takes everything before next as read.
     void Consume(const char* next) { pos_ = std::size_t(next - buf_.get()); }
@@ -458,7 +457,6 @@ int TPlot::ReadData() {
 
     std::int64_t kept = 0;       // rows, the next row number less one
     std::int64_t step = 0;
-    std::int64_t expectedRows = 0;  // what the columns are first sized for
     std::size_t columns = 0;
 
     // Every filled column holds `stored` elements and is sized (not filled) for
@@ -523,10 +521,7 @@ int TPlot::ReadData() {
             // After the first data line, a line of plain numbers is read where
             // it lies; every other line takes the general way below.
             if (g_shortcut && columns > 0 && rowSkip == 1) {
-                char* window;
-                char* limit;
-                reader->Window(window, limit);
-                if (const char* next = FastRow(window, useOf, row.data(), columns)) {
+                if (const char* next = FastRow(reader->Window(), useOf, row.data(), columns)) {
                     reader->Consume(next);
                     store();
                     continue;
@@ -585,8 +580,8 @@ int TPlot::ReadData() {
                 sinkData.assign(sinks.size(), nullptr);
                 // Sized once for what the rest of the file seems to hold; growing
                 // row by row would copy the columns again and again.
-                expectedRows = std::min(reader->EstimateLinesLeft(), left - 1) / rowSkip + 2;
-                expectedRows = std::min<std::int64_t>(expectedRows, INT_MAX);
+                const std::int64_t expectedRows =
+                    std::min<std::int64_t>(std::min(reader->EstimateLinesLeft(), left - 1) / rowSkip + 2, INT_MAX);
                 try {
                     size(std::size_t(expectedRows));
                 } catch (const std::bad_alloc&) {
