@@ -122,9 +122,7 @@ bool ValidName(std::string_view name, bool isKey) {
            name.front() != ';';
 }
 
-// Replaces the file's contents through a temporary file beside it and a rename, so
-// that a crash mid-write leaves either the old profile or the new one, never a
-// half. A symbolic link is followed, so the link itself survives.
+// All of data to fd, however the writes are cut.
 bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
         ssize_t n = ::write(fd, data.data(), data.size());
@@ -135,6 +133,9 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
+// Replaces the file's contents through a temporary file beside it and a rename, so
+// that a crash mid-write leaves either the old profile or the new one, never a
+// half. A symbolic link is followed, so the link itself survives.
 bool ReplaceFile(const std::string& path, std::string_view data) {
     std::string target = path;
     if (char* real = ::realpath(path.c_str(), nullptr)) {
@@ -195,15 +196,7 @@ public:
     // The first line holding key in any section called section, in file order.
     const Line* Find(std::string_view section, std::string_view key) {
         const std::vector<std::size_t>* list = SectionsNamed(section);
-        if (!list) return nullptr;
-        const std::string k = Fold(key);
-        for (std::size_t s : *list) {
-            Section& sec = sections_[s];
-            const auto& keys = KeysOf(sec);
-            auto it = keys.find(k);
-            if (it != keys.end()) return &sec.body[it->second];
-        }
-        return nullptr;
+        return list ? FindKey(*list, Fold(key)) : nullptr;
     }
 
     std::vector<std::string> SectionNames() const {
@@ -228,19 +221,14 @@ public:
     // Sets key=value (value already cut to one line); the key keeps its spelling
     // where it is already present.
     void Set(std::string_view section, std::string_view key, std::string_view value) {
-        const std::string k = Fold(key);
         if (const std::vector<std::size_t>* list = SectionsNamed(section)) {
-            for (std::size_t s : *list) {
-                Section& sec = sections_[s];
-                const auto& keys = KeysOf(sec);
-                auto it = keys.find(k);
-                if (it == keys.end()) continue;
-                Line& line = sec.body[it->second];
-                if (line.value == value) return;  // unchanged: leave the file alone
-                std::string text(line.name);
+            const std::string k = Fold(key);
+            if (Line* line = FindKey(*list, k)) {
+                if (line->value == value) return;  // unchanged: leave the file alone
+                std::string text(line->name);
                 text += '=';
                 text += value;
-                line = OwnedLine(std::move(text), line.eol);
+                *line = OwnedLine(std::move(text), line->eol);
                 changed_ = true;
                 return;
             }
@@ -365,6 +353,18 @@ private:
         return it == byName_.end() ? nullptr : &it->second;
     }
 
+    // The first line holding the folded key in the sections of list, in file
+    // order.
+    Line* FindKey(const std::vector<std::size_t>& list, const std::string& folded) {
+        for (std::size_t s : list) {
+            Section& sec = sections_[s];
+            const auto& keys = KeysOf(sec);
+            auto it = keys.find(folded);
+            if (it != keys.end()) return &sec.body[it->second];
+        }
+        return nullptr;
+    }
+
     const std::unordered_map<std::string, std::size_t>& KeysOf(Section& sec) {
         if (!sec.keysBuilt) {
             sec.keys.clear();
@@ -425,29 +425,30 @@ bool Store(const char* path, Document& doc) {
 // path, otherwise the file read for this call alone, in which case a change is
 // written at once. f returns the call's result (for a change, whether it was
 // accepted).
+// The document of the batch open on path, read at its first use; null when no
+// batch is open on it. The lock is held.
+Document* BatchDocument(const char* path) {
+    if (!path || !*path) return nullptr;
+    auto it = Batches().find(path);
+    if (it == Batches().end()) return nullptr;
+    OpenBatch& b = it->second;
+    if (!b.doc) b.doc = std::make_unique<Document>(path);
+    return b.doc.get();
+}
+
 template <class F>
 auto WithDocument(const char* path, F f) -> decltype(f(std::declval<Document&>())) {
     std::lock_guard<std::mutex> guard(Lock());
-    if (path && *path) {
-        auto it = Batches().find(path);
-        if (it != Batches().end()) {
-            OpenBatch& b = it->second;
-            if (!b.doc) b.doc = std::make_unique<Document>(path);
-            return f(*b.doc);
-        }
-    }
+    if (Document* batch = BatchDocument(path)) return f(*batch);
     Document doc(path);
     return f(doc);
 }
 
 BOOL Change(const char* path, const std::function<void(Document&)>& change) {
     std::lock_guard<std::mutex> guard(Lock());
-    auto it = Batches().find(path);
-    if (it != Batches().end()) {
-        OpenBatch& b = it->second;
-        if (!b.doc) b.doc = std::make_unique<Document>(path);
-        if (!b.doc->Readable()) return 0;  // never overwrite what could not be read
-        change(*b.doc);
+    if (Document* batch = BatchDocument(path)) {
+        if (!batch->Readable()) return 0;  // never overwrite what could not be read
+        change(*batch);
         return 1;
     }
     Document doc(path);
