@@ -237,11 +237,16 @@ protected:
     }
 };
 
-TEST_F(CertifiedProblems, DefaultAllowanceNeverReportsAFarResultAndTightAllowanceReachesSixDigits) {
+// At the default Allowance and at 1e-6 %, no fit is reported as a success with
+// fewer than 4 correct digits in some parameter: a fit either reaches the
+// certified values or fails honestly. How many succeed is printed, not asserted:
+// the method decides that.
+TEST_F(CertifiedProblems, NoSuccessIsFarFromTheCertifiedValues) {
     const fs::path folder = ReferenceFolder();
     if (folder.empty()) GTEST_SKIP() << "the reference problems (shared/data/nist-nls) are not here";
 
-    int pairs = 0, wrongSuccesses = 0, sixDigits = 0;
+    const char* const allowances[] = {"0.1", "1e-6"};
+    int pairs = 0, successes[2] = {}, wrongSuccesses[2] = {};
     std::ostringstream table;
     for (const Problem& p : kProblems) {
         Reference r;
@@ -258,22 +263,25 @@ TEST_F(CertifiedProblems, DefaultAllowanceNeverReportsAFarResultAndTightAllowanc
 
         for (int start = 0; start < 2; ++start) {
             ++pairs;
-            const Outcome loose = Run(r, p, start, "0.1");
-            const Outcome tight = Run(r, p, start, "1e-6");
-            if (loose.answer == 1 && loose.digits < 4) ++wrongSuccesses;
-            if (tight.answer == 1 && tight.digits >= 6) ++sixDigits;
             char line[160];
-            std::snprintf(line, sizeof line, "%-9s start %d: default %s %5.1f   1e-6 %% %s %5.1f\n",
-                          p.name, start + 1, loose.answer ? "ok  " : "FAIL", loose.digits,
-                          tight.answer ? "ok  " : "FAIL", tight.digits);
-            table << line;
+            int at = std::snprintf(line, sizeof line, "%-9s start %d:", p.name, start + 1);
+            for (int a = 0; a < 2; ++a) {
+                const Outcome o = Run(r, p, start, allowances[a]);
+                successes[a] += o.answer == 1;
+                wrongSuccesses[a] += o.answer == 1 && o.digits < 4;
+                at += std::snprintf(line + at, sizeof line - std::size_t(at), "   %s %% %s %4.1f digits",
+                                    allowances[a], o.answer == 1 ? "ok  " : "FAIL", o.digits);
+            }
+            table << line << '\n';
         }
     }
-    std::printf("pairs %d, default-Allowance successes under 4 digits %d, 1e-6 %% reaching 6 digits %d\n",
-                pairs, wrongSuccesses, sixDigits);
+    for (int a = 0; a < 2; ++a)
+        std::printf("Allowance %s %%: %d of %d pairs succeed, %d of them with fewer than 4 correct digits\n",
+                    allowances[a], successes[a], pairs, wrongSuccesses[a]);
+    std::printf("%s", table.str().c_str());
     EXPECT_EQ(pairs, 54);
-    EXPECT_EQ(wrongSuccesses, 0) << table.str();
-    EXPECT_GE(sixDigits, 44) << table.str();
+    EXPECT_EQ(wrongSuccesses[0], 0) << table.str();
+    EXPECT_EQ(wrongSuccesses[1], 0) << table.str();
 }
 
 }  // namespace
