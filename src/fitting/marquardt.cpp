@@ -1,6 +1,5 @@
 #include "fitting/marquardt.h"
 
-#include "fitting/householder.h"
 #include "model/boxframe.h"
 #include "model/plot.h"
 #include "platform/escape.h"
@@ -8,9 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <memory>
 #include <utility>
-#include <vector>
 
 std::string NlsqFunctionText;
 std::string NlsqDerivativeText[NlsqMaxParameters + 1];
@@ -105,12 +102,6 @@ namespace {
 
 using Mask = std::array<bool, NlsqMaxParameters + 1>;
 
-// The cube root of DBL_EPSILON: the relative step of a central difference.
-constexpr double kDifferenceStep = 6.0554544523933395e-06;
-// The square root of DBL_EPSILON: below this relative size a step from values
-// rounded to a double tells nothing.
-constexpr double kResolution = 1.4901161193847656e-08;
-
 double& At(TArrayAsVector<double>& col, int r) { return col[col.LowerBound() + r - 1]; }
 
 // Compiles text on the axis set, evaluates it at the n fit points and hands each
@@ -170,23 +161,13 @@ int Jacobian(BoxFrame* set, FitColumnSet& cols, int n, const double* P, int para
             ok = EvaluatePass(set, NlsqDerivativeText[k], fitSeries, n,
                               [&col](int, double v) { col.Add(v); });
         } else {
-            // A central difference, with the step that balances its truncation
-            // (of the order of the step squared) against the rounding of the
-            // model values (their precision over the step): the cube root of the
-            // precision, relative to the parameter and following its sign. Both
-            // steps are the ones the parameter actually takes once rounded. A
-            // one-sided difference with a fixed step would bias the derivative
-            // by its own size, and with it the minimum found.
-            double h = q[k] * kDifferenceStep;
-            if (h == 0.0) h = kDifferenceStep;
-            const double up = q[k] + h, down = q[k] - h;
-            FitParameters[k] = up;
-            ok = EvaluatePass(set, NlsqFunctionText, fitSeries, n, [&col](int, double v) { col.Add(v); });
-            FitParameters[k] = down;
-            if (ok)
-                ok = EvaluatePass(set, NlsqFunctionText, fitSeries, n, [&](int r, double v) {
-                    At(col, r) = (At(col, r) - v) / (up - down);
-                });
+            // The step follows the sign of the parameter.
+            double h = q[k] * 1e-5;
+            if (h == 0.0) h = 1e-5;
+            FitParameters[k] = q[k] + h;
+            ok = EvaluatePass(set, NlsqFunctionText, fitSeries, n, [&](int r, double v) {
+                col.Add((v - At(values, r)) / h);
+            });
             restore();
         }
         if (!ok) {
@@ -243,57 +224,27 @@ int NlsqNormalEquations(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSerie
 
 namespace {
 
-// The fit linearised at one parameter vector: the model values and derivative
-// columns, folded into a triangular factor of the Jacobian with the residuals as
-// target (so that steps are solved without squaring the Jacobian's condition).
-struct Linearisation {
-    explicit Linearisation(int m) : factor(m) {}
-    HouseholderLsq factor;
-    double chi = 0.0;              // sum of squared residuals
-    long double modelNorm = 0;     // norm of the model values
-    long double scale[NlsqMaxParameters + 1] = {};  // column norms of the Jacobian
-    bool finite = true;            // every value and derivative is finite
-};
+// The square root of DBL_EPSILON. Near a minimum the chi-square changes with the
+// square of a step, so a minimum found by comparing chi-squares in double is
+// known to about this fraction and no closer.
+constexpr double kResolution = 1.4901161193847656e-08;
 
-// The model's values at the fit points for the parameters P (FitParameters
-// hold P afterwards). false when the model fails at a point.
-bool ModelValues(BoxFrame* set, const TPlot* fitSeries, int n, const double* P, std::vector<double>& out) {
-    for (int k = 1; k <= NlsqMaxParameters; ++k) FitParameters[k] = P[k];
-    out.clear();
-    return EvaluatePass(set, NlsqFunctionText, fitSeries, n, [&out](int, double v) { out.push_back(v); });
+bool AllFinite(const NlsqMatrix& alpha, const NlsqVector& beta, double chi, int m) {
+    if (!std::isfinite(chi)) return false;
+    for (int i = 1; i <= m; ++i) {
+        if (!std::isfinite(beta[i])) return false;
+        for (int j = 1; j <= m; ++j)
+            if (!std::isfinite(alpha[i][j])) return false;
+    }
+    return true;
 }
 
-// false when a formula fails (the fit fails); a linearisation with values that
-// are not finite is returned with finite false.
-bool Linearise(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int n, const double* P,
-               const int* freeList, int m, Linearisation& out) {
-    out.factor.Reset();
-    out.finite = true;
-    Mask wanted{};
-    for (int i = 1; i <= m; ++i) wanted[std::size_t(freeList[i])] = true;
-    if (!Jacobian(set, cols, n, P, NlsqMaxParameters, fitSeries, wanted)) return false;
-    double row[HouseholderLsq::MaxColumns];
-    long double chi = 0, model2 = 0;
-    for (int r = 1; r <= n; ++r) {
-        const double f = At(cols[0], r);
-        const long double d = (long double)fitSeries->YData[r - 1].Value - f;
-        for (int i = 1; i <= m; ++i) {
-            const double j = At(cols[std::size_t(freeList[i])], r);
-            if (!std::isfinite(j)) out.finite = false;
-            row[i - 1] = j;
-        }
-        if (!std::isfinite(f)) out.finite = false;
-        if (!out.finite) break;  // the trial is refused whatever the rest holds
-        out.factor.AddRow(row, d);
-        chi += d * d;
-        model2 += (long double)f * f;
-    }
-    out.factor.Finish();
-    out.chi = double(chi);
-    if (!std::isfinite(out.chi)) out.finite = false;
-    out.modelNorm = std::sqrt(model2);
-    for (int i = 1; i <= m; ++i) out.scale[i] = out.factor.ColumnNorm(i - 1);
-    return true;
+// The norm of the model values that the last pass wrote into column 0.
+double ModelNorm(const FitColumnSet& cols, int n) {
+    const double* v = cols[0].data();
+    double sum = 0.0;
+    for (int r = 0; r < n; ++r) sum += v[r] * v[r];
+    return std::sqrt(sum);
 }
 
 }  // namespace
@@ -311,11 +262,16 @@ int NlsqMarquardt(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int
     // FitParameters, which the run passes as P.
     double current[NlsqMaxParameters + 1] = {};
     for (int k = 1; k <= NlsqMaxParameters; ++k) current[k] = P[k];
+    // The normal equations, chi-square and model norm of the current parameters.
+    NlsqMatrix alpha{};
+    NlsqVector beta{};
+    double chi = 0.0;
+    double modelNorm = 0.0;
     const double tol = std::fabs(tolerance);
     double lambda = 0.001;
     int iterations = 0;
 
-    auto finish = [&](int result, double chi) {
+    auto finish = [&](int result) {
         for (int k = 1; k <= NlsqMaxParameters; ++k) {
             P[k] = current[k];
             FitParameters[k] = current[k];
@@ -327,105 +283,39 @@ int NlsqMarquardt(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int
         }
         return result;
     };
-
-    // The model values and the free parameters' derivative columns at the
-    // current parameters, kept from the work columns (which the next trial
-    // overwrites) for the curvature correction.
-    FitColumnSet kept = MakeFitColumnSet();
-    auto keep = [&] {
-        kept[0] = cols[0];
-        for (int i = 1; i <= m; ++i) kept[std::size_t(freeList[i])] = cols[std::size_t(freeList[i])];
-    };
-    // The linearisation at the current parameters and the one of a trial; they
-    // change places when the trial is accepted.
-    auto now = std::make_unique<Linearisation>(m);
-    auto next = std::make_unique<Linearisation>(m);
-    if (!Linearise(set, cols, fitSeries, n, current, freeList, m, *now)) return finish(0, 0.0);
-    // Parameters where the model has no finite value at some point cannot be
-    // improved on by comparison: every trial would look no better and the fit
-    // would "converge" on them.
-    if (!now->finite) return finish(0, now->chi);
-    keep();
-
-    // The damping scales are the Jacobian's column norms at the current
-    // parameters (now->scale), so that the damped matrix is J'J with its diagonal
-    // times (1 + lambda).
-    std::vector<double> probe;
-    std::vector<double> along;  // J d, then the second derivative along d
-    // The second-order correction of a step d along the curved path of the
-    // model (geodesic acceleration): a = -(J'J + lambda D^2)^-1 J' f_dd, with
-    // f_dd the model's second derivative along d by a finite difference. In a
-    // long curved valley (sums of exponentials, rational models) it lets a step
-    // follow the valley instead of crawling along its floor. A correction larger
-    // than 3/8 of the step means the model bends too much for a second-order
-    // guess; that step, like one whose probe point has no model value, goes
-    // without it (whether it is better still decides).
-    auto acceleration = [&](const long double* d, long double* a) {
-        constexpr double h = 0.1;
-        double moved[NlsqMaxParameters + 1];
-        for (int k = 0; k <= NlsqMaxParameters; ++k) moved[k] = current[k];
-        for (int i = 1; i <= m; ++i) moved[freeList[i]] = double(current[freeList[i]] + h * d[i - 1]);
-        // The model's change along d to first order (a correction needs no
-        // more than double precision).
-        double dd[NlsqMaxParameters];
-        for (int i = 0; i < m; ++i) dd[i] = double(d[i]);
-        along.assign(std::size_t(n), 0.0);
-        for (int i = 1; i <= m; ++i) {
-            const double* col = kept[std::size_t(freeList[i])].data();
-            for (int r = 0; r < n; ++r) along[std::size_t(r)] += col[r] * dd[i - 1];
-        }
-        // A probe that moves the model by less than the rounding resolves would
-        // measure only noise (steps at a minimum reached to the last digit).
-        double moved2 = 0;
-        for (double v : along) moved2 += v * v;
-        if (!(h * std::sqrt(moved2) > kResolution * now->modelNorm)) return;
-        if (!ModelValues(set, fitSeries, n, moved, probe)) return;
-        const double* values = kept[0].data();
-        for (int r = 0; r < n; ++r) {
-            along[std::size_t(r)] = 2 / h * ((probe[std::size_t(r)] - values[r]) / h - along[std::size_t(r)]);
-            if (!std::isfinite(along[std::size_t(r)])) return;
-        }
-        long double g[NlsqMaxParameters] = {};
-        for (int i = 1; i <= m; ++i) {
-            const double* col = kept[std::size_t(freeList[i])].data();
-            double sum = 0;
-            for (int r = 0; r < n; ++r) sum -= col[r] * along[std::size_t(r)];
-            g[i - 1] = sum;
-        }
-        long double w[NlsqMaxParameters] = {};
-        long double c[NlsqMaxParameters] = {};
-        const long double* damp = now->scale + 1;
-        if (!now->factor.SolveTransposed(g, w) || !now->factor.SolveDamped(lambda, damp, c, w)) return;
-        long double nc = 0, nd = 0;
-        for (int i = 0; i < m; ++i) {
-            nc += (damp[i] * c[i]) * (damp[i] * c[i]);
-            nd += (damp[i] * d[i]) * (damp[i] * d[i]);
-        }
-        if (2 * std::sqrt(nc) > 0.75L * std::sqrt(nd)) return;
-        for (int i = 0; i < m; ++i) a[i] = c[i];
+    auto dampedSolve = [&](NlsqVector& d) {
+        NlsqMatrix a = alpha;
+        for (int i = 1; i <= m; ++i) a[i][i] *= 1.0 + lambda;
+        d = beta;
+        return SolveNormalEquations(a, m, d) == 1;
     };
 
     // One step from the current parameters: false when the fit is to fail.
     // *accepted tells whether the trial became current, *trialChi its chi-square
-    // (+INF when the model was not finite there).
+    // (+INF when the model or a derivative was not finite there).
     auto step = [&](bool* accepted, double* trialChi) {
-        long double d[NlsqMaxParameters] = {};
-        // (J'J + lambda diag(J'J)) d = J'r, solved from the factor of J.
-        if (!now->factor.SolveDamped(lambda, now->scale + 1, d)) return false;
-        long double a[NlsqMaxParameters] = {};
-        acceleration(d, a);
+        NlsqVector d{};
+        if (!dampedSolve(d)) return false;
         double trial[NlsqMaxParameters + 1];
         for (int k = 0; k <= NlsqMaxParameters; ++k) trial[k] = current[k];
-        for (int i = 1; i <= m; ++i) trial[freeList[i]] = double(current[freeList[i]] + d[i - 1] + a[i - 1] / 2);
-        if (!Linearise(set, cols, fitSeries, n, trial, freeList, m, *next)) return false;
-        *trialChi = next->finite ? next->chi : HUGE_VAL;
+        for (int i = 1; i <= m; ++i) trial[freeList[i]] = current[freeList[i]] + d[i];
+        NlsqMatrix trialAlpha{};
+        NlsqVector trialBeta{};
+        double chiThere = 0.0;
+        if (!NlsqNormalEquations(set, cols, fitSeries, n, trial, NlsqMaxParameters, freeList, m,
+                                 trialAlpha, trialBeta, chiThere))
+            return false;
         // A trial where the model or a derivative is not finite is no improvement,
         // whatever its chi-square says.
-        *accepted = next->finite && next->chi < now->chi;
+        const bool finite = AllFinite(trialAlpha, trialBeta, chiThere, m);
+        *trialChi = finite ? chiThere : HUGE_VAL;
+        *accepted = finite && chiThere < chi;
         if (*accepted) {
             lambda *= 0.1;
-            std::swap(now, next);
-            keep();
+            alpha = trialAlpha;
+            beta = trialBeta;
+            chi = chiThere;
+            modelNorm = ModelNorm(cols, n);
             for (int i = 1; i <= m; ++i) current[freeList[i]] = trial[freeList[i]];
         } else {
             lambda *= 10.0;
@@ -434,43 +324,62 @@ int NlsqMarquardt(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int
         return true;
     };
 
-    // At a minimum within the tolerance: the step just taken changed the
-    // chi-square by at most tolerance times the current chi-square, and the
-    // undamped (Gauss-Newton) step from here is small in every parameter, either
-    // against the parameter or in its effect on the model values. A damped step
-    // alone proves nothing: after a few rejections lambda makes it tiny anywhere.
+    // At a minimum within the tolerance: the last trial's chi-square (the drop
+    // of an accepted one, the rise of a rejected one) is within tolerance times
+    // the current chi-square, and the undamped (Gauss-Newton) step from here is
+    // small in every parameter, either against the parameter or in its effect on
+    // the model values. A small change alone proves nothing: after a few
+    // rejections lambda makes any step tiny, and a change measured against the
+    // chi-square after the first step, which from a far start is huge, passes
+    // far from the minimum.
     auto converged = [&](double before, bool accepted, double trialChi) {
-        const double chi = now->chi;
         const double change = accepted ? before - chi : trialChi - chi;
         if (!(change <= tol * chi)) return false;
-        long double g[NlsqMaxParameters] = {};
-        if (!now->factor.Solve(g)) return false;
-        const long double floor = kResolution * now->modelNorm;
+        NlsqMatrix a = alpha;
+        NlsqVector g = beta;
+        if (!SolveNormalEquations(a, m, g)) return false;
+        // A step's effect on the model values is the step times the norm of the
+        // parameter's derivative column (the square root of alpha's diagonal).
+        const double floor = kResolution * modelNorm;
         for (int i = 1; i <= m; ++i) {
-            const long double gi = std::fabs(g[i - 1]);
-            // Below what the rounded model values resolve no step can be trusted:
-            // a step found through derivatives from their differences settles
-            // near ten times the square root of the precision.
-            const long double resolved = NlsqDerivativeText[freeList[i]].empty() ? 10 * kResolution
-                                                                                  : kResolution;
-            const long double relative = std::max(0.1L * tol, resolved);
-            if (!(gi <= relative * std::fabs((long double)current[freeList[i]]) ||
-                  gi * now->scale[i] <= floor))
+            const double gi = std::fabs(g[i]);
+            // Below the resolution no tolerance can be met. A Gauss-Newton step
+            // built from forward differences also carries their error (about half
+            // the difference step times the second derivative), so for those
+            // parameters ten times the resolution is the least asked; where that
+            // error is larger still, the test is not met and the fit fails at the
+            // iteration limit.
+            const double resolved = NlsqDerivativeText[freeList[i]].empty() ? 10 * kResolution : kResolution;
+            const double relative = std::max(0.1 * tol, resolved);
+            if (!(gi <= relative * std::fabs(current[freeList[i]]) || gi * std::sqrt(alpha[i][i]) <= floor))
                 return false;
         }
         return true;
     };
 
+    if (!NlsqNormalEquations(set, cols, fitSeries, n, current, NlsqMaxParameters, freeList, m,
+                             alpha, beta, chi))
+        return finish(0);
+    // Parameters where the model has no finite value at some point cannot be
+    // improved on by comparison: every trial would look no better and the fit
+    // would "converge" on them.
+    if (!AllFinite(alpha, beta, chi, m)) return finish(0);
+    modelNorm = ModelNorm(cols, n);
+
     bool accepted = false;
     double trialChi = 0.0;
-    if (!step(&accepted, &trialChi)) return finish(0, now->chi);
+    if (!step(&accepted, &trialChi)) return finish(0);
     for (;;) {
-        if (CheckEscapeAbort()) return finish(0, now->chi);
-        const double before = now->chi;
+        if (CheckEscapeAbort()) return finish(0);
+        const double before = chi;
         ++iterations;
-        if (!step(&accepted, &trialChi)) return finish(0, now->chi);
-        if (iterations >= NlsqMaxIterations) return finish(0, now->chi);
+        if (!step(&accepted, &trialChi)) return finish(0);
+        if (iterations >= NlsqMaxIterations) return finish(0);
         if (converged(before, accepted, trialChi)) break;
     }
-    return finish(1, now->chi);
+    // One more step's matrix is solved; a fit whose damped equations have become
+    // singular fails.
+    NlsqVector unused{};
+    if (!dampedSolve(unused)) return finish(0);
+    return finish(1);
 }

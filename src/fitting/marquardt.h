@@ -63,12 +63,12 @@ struct NlsqTrace {
 
 // Fills cols at the parameters P[1..9] for the n points of fitSeries (point r is
 // row r - 1): the model values in column 0, then the derivative of every free
-// parameter (NlsqParamEnabled) from its NlsqDerivativeText, or by a central
-// difference with the steps +-P[k] * 6.06e-6 (the cube root of the double
-// precision; +-6.06e-6 for P[k] = 0). Formulas are compiled
-// and evaluated one at a time on `set` with series number -1. FitParameters hold
-// P afterwards. 1, or 0 when a formula does not compile or does not evaluate at a
-// point. paramCount is 9.
+// parameter (NlsqParamEnabled) from its NlsqDerivativeText, or by a forward
+// difference with the step h = P[k] * 1e-5 (1e-5 when that is 0), so that the
+// step follows the sign of P[k]. Formulas are compiled and evaluated one at a
+// time on `set` with series number -1. FitParameters hold P afterwards. 1, or 0
+// when a formula does not compile or does not evaluate at a point. paramCount
+// is 9.
 int NlsqJacobian(BoxFrame* set, FitColumnSet& cols, int n, const double* P, int paramCount,
                  const TPlot* fitSeries);
 
@@ -80,18 +80,20 @@ int NlsqNormalEquations(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSerie
 
 // Minimises the sum of squared residuals of the model over the n points of
 // fitSeries, starting from P[1..9] and varying the parameters freeList[1..m], by
-// Levenberg-Marquardt steps (lambda from 0.001, times 0.1 after a better trial,
-// times 10 after a worse one) solved from a Householder factor of the Jacobian,
-// each with a second-order (geodesic) correction along the model's curvature.
-// Succeeds only at a minimum within the tolerance: the last step changed the
-// chi-square by at most tolerance times the current chi-square, and the undamped
-// Gauss-Newton step from the current parameters is within tolerance / 10 of each
-// parameter (or below what the rounded model values resolve). Clears the Escape
-// latch at its start and polls it before every iteration. Whenever it returns, P
-// holds its current parameters (the last accepted ones): on success the fitted
-// parameters. 0 on Escape, on the hundredth iteration, when a formula fails, when
-// the damped equations are singular (a free parameter the model does not use), or
-// when the starting parameters give no finite chi-square. A trial whose model
-// values or derivatives are not finite is rejected like a worse one.
+// Levenberg-Marquardt steps: the normal equations with their diagonal times
+// (1 + lambda), lambda from 0.001, times 0.1 after a better trial and times 10
+// after one that is not better. Succeeds only at a minimum within the tolerance:
+// the last trial changed the chi-square by at most tolerance times the current
+// chi-square, the undamped (Gauss-Newton) step from the current parameters is
+// within tolerance / 10 of each parameter (asked no closer than a minimum found
+// in double precision is known, and small enough anyway when its effect on the
+// model values is below that), and the matrix of one more step can still be
+// solved. Clears the Escape latch at its start and polls it before every
+// iteration. Whenever it returns, P holds its current parameters (the last
+// accepted ones): on success the fitted parameters. 0 on Escape, on the
+// hundredth iteration, when a formula fails, when the damped equations are
+// singular (a free parameter the model does not use), or when the starting
+// parameters give no finite chi-square. A trial whose model values or
+// derivatives are not finite is rejected like a worse one.
 int NlsqMarquardt(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int n, double* P,
                   const int* freeList, int m, double tolerance, NlsqTrace* trace = nullptr);
