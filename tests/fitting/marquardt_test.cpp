@@ -245,6 +245,28 @@ TEST_F(Nlsq, StartingAtTheOptimumRejectsAndStops) {
     EXPECT_EQ(p[1], 2.0);
 }
 
+TEST_F(Nlsq, AFarStartDoesNotStopShortOfTheMinimum) {
+    // A slow saturation from a start twice too high: the early steps cut the
+    // chi-square by orders of magnitude, and later ones crawl along a valley by
+    // far less than the Allowance of that early chi-square, long before the
+    // minimum (about a = 240, b = 5.5e-4).
+    std::vector<double> xs, ys;
+    for (int i = 0; i < 14; ++i) {
+        xs.push_back(77 + 55 * i);
+        ys.push_back(240 * (1 - std::exp(-5.5e-4 * xs.back())) + 0.1 * std::sin(1.7 * i));
+    }
+    auto series = fittest::MakeSeries(xs, ys);
+    Model("a*(1-exp(-b*x))", "ab");
+    double near[10] = {0, 240, 5.5e-4};
+    ASSERT_EQ(Fit(*series, near, 1e-10), 1);
+    for (double tolerance : {1e-3, 1e-8}) {
+        double p[10] = {0, 500, 1e-4};
+        ASSERT_EQ(Fit(*series, p, tolerance), 1) << tolerance;
+        EXPECT_NEAR(p[1], near[1], 1e-4 * near[1]) << tolerance;
+        EXPECT_NEAR(p[2], near[2], 1e-4 * near[2]) << tolerance;
+    }
+}
+
 TEST_F(Nlsq, HundredthIterationFailsWithTheLastAcceptedParameters) {
     // A derivative formula 1000 times too large makes every step a thousandth of
     // what it should be: always better, never done.
