@@ -239,12 +239,14 @@ bool AllFinite(const NlsqMatrix& alpha, const NlsqVector& beta, double chi, int 
     return true;
 }
 
-// The norm of the model values that the last pass wrote into column 0.
+// The norm of the model values that the last pass wrote into column 0. Summed
+// in long double: the squares of values above 1e154 overflow a double, and an
+// infinite norm would let every step pass for small.
 double ModelNorm(const FitColumnSet& cols, int n) {
     const double* v = cols[0].data();
-    double sum = 0.0;
-    for (int r = 0; r < n; ++r) sum += v[r] * v[r];
-    return std::sqrt(sum);
+    long double sum = 0.0L;
+    for (int r = 0; r < n; ++r) sum += (long double)v[r] * v[r];
+    return double(std::sqrt(sum));
 }
 
 }  // namespace
