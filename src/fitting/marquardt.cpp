@@ -100,8 +100,6 @@ int SolveNormalEquations(NlsqMatrix& alpha, int n, NlsqVector& beta) {
 
 namespace {
 
-using Mask = std::array<bool, NlsqMaxParameters + 1>;
-
 double& At(TArrayAsVector<double>& col, int r) { return col[col.LowerBound() + r - 1]; }
 
 // Compiles text on the axis set, evaluates it at the n fit points and hands each
@@ -128,11 +126,11 @@ bool EvaluatePass(BoxFrame* set, const std::string& text, const TPlot* fitSeries
     return true;
 }
 
-// The model column and the derivative columns of the parameters in `wanted`.
-// Columns of other parameters are never read by the solver; computing them could
-// only fail on a derivative text that the user did not mean to use.
+// The model column and the derivative columns of all nine parameters, free or
+// not: a derivative text that does not work fails the pass even for a parameter
+// that is held fixed.
 int Jacobian(BoxFrame* set, FitColumnSet& cols, int n, const double* P, int paramCount,
-             const TPlot* fitSeries, const Mask& wanted) {
+             const TPlot* fitSeries) {
     if (!set || !fitSeries || !P || n < 1 || paramCount < 1 || paramCount > NlsqMaxParameters)
         return 0;
     if (n > fitSeries->XData.GetItemsInContainer() || n > fitSeries->YData.GetItemsInContainer())
@@ -155,7 +153,6 @@ int Jacobian(BoxFrame* set, FitColumnSet& cols, int n, const double* P, int para
     for (int k = 1; k <= NlsqMaxParameters; ++k) {
         TArrayAsVector<double>& col = cols[std::size_t(k)];
         col.Flush();
-        if (!wanted[std::size_t(k)]) continue;
         bool ok = false;
         if (!NlsqDerivativeText[k].empty()) {
             ok = EvaluatePass(set, NlsqDerivativeText[k], fitSeries, n,
@@ -183,26 +180,21 @@ int Jacobian(BoxFrame* set, FitColumnSet& cols, int n, const double* P, int para
 
 int NlsqJacobian(BoxFrame* set, FitColumnSet& cols, int n, const double* P, int paramCount,
                  const TPlot* fitSeries) {
-    Mask wanted{};
-    for (int k = 1; k <= NlsqMaxParameters; ++k) wanted[std::size_t(k)] = NlsqParamEnabled[k] == 1;
-    return Jacobian(set, cols, n, P, paramCount, fitSeries, wanted);
+    return Jacobian(set, cols, n, P, paramCount, fitSeries);
 }
 
 int NlsqNormalEquations(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int n,
                         const double* P, int paramCount, const int* freeList, int m,
                         NlsqMatrix& alpha, NlsqVector& beta, double& chiSquare) {
     if (!freeList || m < 1 || m > NlsqMaxParameters) return 0;
-    Mask wanted{};
-    for (int i = 1; i <= m; ++i) {
+    for (int i = 1; i <= m; ++i)
         if (freeList[i] < 1 || freeList[i] > NlsqMaxParameters) return 0;
-        wanted[std::size_t(freeList[i])] = true;
-    }
     for (int i = 1; i <= m; ++i) {
         for (int j = 1; j <= i; ++j) alpha[i][j] = 0.0;
         beta[i] = 0.0;
     }
     chiSquare = 0.0;
-    if (!Jacobian(set, cols, n, P, paramCount, fitSeries, wanted)) return 0;
+    if (!Jacobian(set, cols, n, P, paramCount, fitSeries)) return 0;
 
     for (int r = 1; r <= n; ++r) {
         const double d = fitSeries->YData[r - 1].Value - At(cols[0], r);

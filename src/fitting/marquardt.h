@@ -62,8 +62,8 @@ struct NlsqTrace {
 };
 
 // Fills cols at the parameters P[1..9] for the n points of fitSeries (point r is
-// row r - 1): the model values in column 0, then the derivative of every free
-// parameter (NlsqParamEnabled) from its NlsqDerivativeText, or by a forward
+// row r - 1): the model values in column 0, then the derivative of each of the
+// nine parameters, free or not, from its NlsqDerivativeText, or by a forward
 // difference with the step h = P[k] * 1e-5 (1e-5 when that is 0), so that the
 // step follows the sign of P[k]. Formulas are compiled and evaluated one at a
 // time on `set` with series number -1. FitParameters hold P afterwards. 1, or 0

@@ -290,7 +290,6 @@ NonLinearFitSettings DecaySettings() {
     s.InitialValues[1] = "0.5";
     s.InitialValues[2] = "";
     s.Derivatives[1] = "-a*x*exp(-b*x)";
-    s.Derivatives[5] = "unused";
     s.Allowance = "-0.0001";
     return s;
 }
@@ -428,6 +427,7 @@ TEST_F(FitRun, NonLinearFailures) {
         {"a start beyond the rows", [](auto& s) { s.FitStart = "5"; }},
         {"a model in the series number", [](auto& s) { s.Function = "a*x+%i"; }},
         {"a model with an unused free parameter", [](auto& s) { s.Enabled[1] = 1; }},
+        {"a held parameter's derivative that does not compile", [](auto& s) { s.Derivatives[5] = "unused"; }},
         {"an Allowance beyond a double", [](auto& s) { s.Allowance = "1e999"; }},
     };
     for (const Case& c : cases) {

@@ -142,8 +142,10 @@ TEST_F(Nlsq, ForwardDifferencesFollowTheParameterSign) {
     EXPECT_NEAR(cols[2][2], 1e-5, 1e-12);
     EXPECT_DOUBLE_EQ(cols[0][1], 4.0);
     EXPECT_EQ(cols[0].GetItemsInContainer(), 2);
-    // Parameters that are not free get no column; FitParameters hold P again.
-    EXPECT_EQ(cols[3].GetItemsInContainer(), 0);
+    // Parameters that are not free get a column too (zero where the model does not
+    // use them); FitParameters hold P again.
+    EXPECT_EQ(cols[3].GetItemsInContainer(), 2);
+    EXPECT_EQ(cols[3][1], 0.0);
     EXPECT_EQ(FitParameters[1], -2.0);
     EXPECT_EQ(FitParameters[2], 0.0);
 
@@ -322,14 +324,22 @@ TEST_F(Nlsq, Failures) {
     EXPECT_EQ(NlsqMarquardt(&set, cols, series.get(), 0, p, freeList, m, 0.001), 0);
 }
 
-TEST_F(Nlsq, DerivativeOfAParameterThatIsNotFreeIsNotUsed) {
+TEST_F(Nlsq, EveryDerivativeIsComputedFreeOrNot) {
+    // All nine columns are filled at every pass, so a broken derivative text fails
+    // the fit even when its parameter is held fixed; a fixed parameter without a
+    // text still gets its forward difference.
     auto series = fittest::SampleSeries(1, 1, 5, [](double x) { return 2 * x + 1; });
     Model("a*x+b", "a");
     NlsqDerivativeText[2] = "this is no formula (";
     double p[10] = {0, 0, 1};
+    EXPECT_EQ(Fit(*series, p, 1e-9), 0);
+    EXPECT_EQ(p[1], 0.0);
+
+    NlsqDerivativeText[2].clear();
     ASSERT_EQ(Fit(*series, p, 1e-9), 1);
     EXPECT_NEAR(p[1], 2, 1e-9);
     EXPECT_EQ(p[2], 1.0);
+    for (int r = 1; r <= 5; ++r) EXPECT_NEAR(cols[2][cols[2].LowerBound() + r - 1], 1.0, 1e-6);
 }
 
 TEST_F(Nlsq, TrialsWithoutFiniteValuesAreRejected) {
