@@ -158,10 +158,10 @@ public:
     // The mark of the current axis set: its frame grown by HandleSize, dotted red
     // in NOT-XOR.
     void DrawFrameSelection(TDC& dc, BoxFrame* set);
-    // The page's margin texts (chartheader.cpp): HeaderType/HeaderPosition
-    // choose the text at the foot of the printable area, FooterType/
-    // FooterPosition the one at its head; drawn on a context that already
-    // carries the page mapping. CmHeaderFooter edits the four settings.
+    // The page's margin texts (chartheader.cpp): Settings.HeaderType and
+    // HeaderPosition choose the text at the foot of the printable area,
+    // FooterType and FooterPosition the one at its head; drawn on a context that
+    // already carries the page mapping. CmHeaderFooter edits the four settings.
     void DrawHeaderFooter(TDC& dc);
     void CmHeaderFooter();
     // The feedback of the present selection (and of a polyline being entered)
@@ -377,7 +377,7 @@ public:
     // The Data menu's paste command (Shift+Insert).
     void CmPasteData();
     // A series' information text in its dialog (a changed text marks the graph
-    // modified); its data file in the external editor (Editor).
+    // modified); its data file in the external editor (Settings.Editor).
     void ShowSeriesInfo(TPlot* plot);
     void EditDataFile(TPlot* plot);
 
@@ -438,11 +438,11 @@ public:
     void UpdateHandleSize();
 
     // ---- Settings (chartsetup.cpp).
-    // Copies at most two characters (a drive letter and a colon) into DataDrive
-    // and into the data-file reader's drive.
+    // Copies at most two characters (a drive letter and a colon) into
+    // Settings.DataDrive and into the data-file reader's drive.
     void SetDataDrive(const char* drive);
-    // The read-out formats that DataPrecision chooses (0 short, 1 full; other
-    // values leave them).
+    // The read-out formats that Settings.DataPrecision chooses (0 short, 1 full;
+    // other values leave them).
     void SetReadoutFormat();
 
     // ---- The document: page settings, axis sets, the current one and the
