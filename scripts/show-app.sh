@@ -4,9 +4,8 @@
 #   road driven with real key presses (Ctrl+D, a data file, both dialogs, Save As,
 #   reopening the saved graph), each checking its screenshots (test_app);
 # - the page view and the plot-style dialog shown for a second, and Escape pressed
-#   during a long drawing of the page view, which must stop within 0.1 s (up to
-#   three attempts in one run of the drawing, one of them within it)
-#   (test_chart, test_dialogs).
+#   three times during one long drawing of the page view, which must stop within
+#   0.1 s of the key press by the median of the three (test_chart, test_dialogs).
 # Usage:
 #   scripts/show-app.sh [build directory]      (default: build)
 # The screenshots stay in $KORVIDA_SHOT_DIR (default: build directory/shots).
@@ -26,16 +25,15 @@ if [[ "${1:-}" == --on-display ]]; then
     "$build/tests/test_dialogs" --gtest_filter='ShowPlotDialog.*' || failed=1
   # Escape, pressed during a long drawing: the drawing must stop within 0.1 s of
   # the key press (timed from before xdotool starts, so its own start counts too).
-  # A shared machine can stall any one attempt, so there are up to three in one
-  # run of the drawing (pressed, measured, drawn on, pressed again); one within
-  # 0.1 s passes, and every attempt's figure is printed.
+  # There are three presses in one run of the drawing (pressed, measured, drawn
+  # on, pressed again) and their median must be within 0.1 s: a shared machine
+  # may stall one of them, but not the typical one. Every figure is printed.
   out=$(mktemp)
   control=$(mktemp)
   KORVIDA_ESCAPE_CONTROL=$control \
     "$build/tests/test_chart" --gtest_filter='ShowChart.EscapeStopsALongDrawing' >"$out" 2>&1 &
   pid=$!
   xdotool getmouselocation >/dev/null 2>&1 || true  # xdotool read from the disk once
-  passed=0
   figures=()
   for attempt in 1 2 3; do
     for _ in $(seq 300); do (( $(grep -c '^polling' "$out") >= attempt )) && break; sleep 0.1; done
@@ -49,21 +47,24 @@ if [[ "${1:-}" == --on-display ]]; then
       break
     fi
     ms=$(( (stopped - pressed) / 1000000 ))
-    figures+=("${ms} ms")
+    figures+=("$ms")
     echo "show-app: Escape stopped the drawing ${ms} ms after the key press (attempt $attempt)"
-    if (( ms <= 100 )); then
-      passed=1
-      break
-    fi
     (( attempt < 3 )) && echo again >>"$control"
   done
   echo done >>"$control"
   wait "$pid" || failed=1
   cat "$out"
-  echo "show-app: Escape attempts: ${figures[*]:-none}"
-  if (( passed == 0 )); then
-    echo "show-app: no attempt stopped the drawing within 100 ms" >&2
+  echo "show-app: Escape presses (ms after the key): ${figures[*]:-none}"
+  if (( ${#figures[@]} < 3 )); then
+    echo "show-app: only ${#figures[@]} of the three presses stopped the drawing" >&2
     failed=1
+  else
+    median=$(printf '%s\n' "${figures[@]}" | sort -n | sed -n 2p)
+    echo "show-app: Escape median ${median} ms (at most 100 ms passes)"
+    if (( median > 100 )); then
+      echo "show-app: the median press stopped the drawing after more than 100 ms" >&2
+      failed=1
+    fi
   fi
   rm -f "$out" "$control"
   exit $failed

@@ -91,7 +91,7 @@ void StartUp(benchmark::State& state) {
         BenchApp app;
         app.InitMainWindow();
         app.Frame->Create();
-        benchmark::DoNotOptimize(app.Client()->AutoScaleMargin);
+        benchmark::DoNotOptimize(app.Client()->Settings.AutoScaleMargin);
     }
 }
 
@@ -122,7 +122,7 @@ void BM_ExitWith5MBProfile(benchmark::State& state) {
     app.Frame->Create();
     int margin = 10;
     for (auto _ : state) {
-        app.Client()->AutoScaleMargin = ++margin;
+        app.Client()->Settings.AutoScaleMargin = ++margin;
         app.SaveSettings();
     }
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(TheHome().Bytes()));

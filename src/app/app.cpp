@@ -219,14 +219,14 @@ void korvidaApp::SaveSettings() {
     WriteInt("Window", "top", r.top(), path);
     WriteInt("Window", "right", r.left() + r.width(), path);
     WriteInt("Window", "bottom", r.top() + r.height(), path);
-    WriteInt("Window", "handlesize", w->HandleSizeSetting, path);
-    WriteInt("Window", "datahitalgorithm", w->DataHitAlgorithm, path);
-    WritePrivateProfileStringA("Window", "datadrive", w->DataDrive, path);
+    WriteInt("Window", "handlesize", w->Settings.HandleSizeSetting, path);
+    WriteInt("Window", "datahitalgorithm", w->Settings.DataHitAlgorithm, path);
+    WritePrivateProfileStringA("Window", "datadrive", w->Settings.DataDrive, path);
     WriteInt("Window", "ManualRefresh", w->ManualRefresh, path);
-    WriteInt("Window", "HeaderType", w->HeaderType, path);
-    WriteInt("Window", "HeaderPosition", w->HeaderPosition, path);
-    WriteInt("Window", "FooterType", w->FooterType, path);
-    WriteInt("Window", "FooterPosition", w->FooterPosition, path);
+    WriteInt("Window", "HeaderType", w->Settings.HeaderType, path);
+    WriteInt("Window", "HeaderPosition", w->Settings.HeaderPosition, path);
+    WriteInt("Window", "FooterType", w->Settings.FooterType, path);
+    WriteInt("Window", "FooterPosition", w->Settings.FooterPosition, path);
     WriteInt("Window", "CommandBar", barVisible ? 1 : 0, path);
 
     for (int k = 1; k <= kv::app::HistorySize; ++k) {
@@ -234,11 +234,11 @@ void korvidaApp::SaveSettings() {
         WritePrivateProfileStringA("History", key.c_str(), History[std::size_t(k - 1)].c_str(), path);
     }
 
-    WritePrivateProfileStringA("Other", "editor", w->Editor, path);
-    WriteInt("Other", "ReloadDataBeforePlot", w->ReloadDataBeforePlot, path);
-    WriteInt("Other", "AutoScaleMargin", w->AutoScaleMargin, path);
-    WriteInt("Other", "WMFMargin", w->WMFMargin, path);
-    WriteInt("Other", "DataPrecision", w->DataPrecision, path);
+    WritePrivateProfileStringA("Other", "editor", w->Settings.Editor, path);
+    WriteInt("Other", "ReloadDataBeforePlot", w->Settings.ReloadDataBeforePlot, path);
+    WriteInt("Other", "AutoScaleMargin", w->Settings.AutoScaleMargin, path);
+    WriteInt("Other", "WMFMargin", w->Settings.WMFMargin, path);
+    WriteInt("Other", "DataPrecision", w->Settings.DataPrecision, path);
 
     w->Defaults.WriteDefaultFrame(path);
     w->Defaults.WriteDefaultAxes(path);
@@ -264,10 +264,12 @@ bool korvidaApp::ProcessCommandEnable(kv::win::TCommandEnabler& ce) {
 void korvidaApp::CmFileNew() {
     TChartWindow* w = Client();
     if (!w) return;
-    if (w->Modified != 0 && !w->CanClose()) return;
+    if (w->Document.Modified != 0 && !w->CanClose()) return;
     NewGraphHooks hooks = w->MakeNewGraphHooks();
     try {
-        w->Defaults.NewGraph({w->AxisSets, w->Current, w->CurrentNo, w->Modified, w->FileName}, hooks);
+        w->Defaults.NewGraph({w->Document.AxisSets, w->Document.Current, w->Document.CurrentNo,
+                              w->Document.Modified, w->FileName},
+                             hooks);
     } catch (const std::bad_alloc&) {
         kv::MessageBox(static_cast<QWidget*>(w), kv::LoadString(17), nullptr, MB_OK | MB_ICONSTOP);
         return;

@@ -31,15 +31,15 @@ void Tell(TChartWindow* w, int id, const std::string& file = {}) {
 
 void korvidaApp::ProcessDataFileArguments(const std::vector<std::string>& args) {
     TChartWindow* w = Client();
-    if (!w || !w->Current || args.empty()) return;
+    if (!w || !w->Document.Current || args.empty()) return;
     if (w->OpenDataFile(args.front().c_str()) == 0) return;
-    const int k = w->Current->PlotList.GetItemsInContainer();
+    const int k = w->Document.Current->PlotList.GetItemsInContainer();
 
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::optional<std::string> stored = w->StorableDataPath(args[i]);
         if (!stored) return;
         try {
-            const TPlot* model = w->Current->PlotList.At(k);
+            const TPlot* model = w->Document.Current->PlotList.At(k);
             if (!model) return;
             auto plot = std::make_unique<TPlot>();
             *plot = *model;
@@ -49,7 +49,7 @@ void korvidaApp::ProcessDataFileArguments(const std::vector<std::string>& args) 
                 return;
             }
             // A full series list would drop the series: it goes, and so does the rest.
-            if (!w->Current->PlotList.Add(plot)) {
+            if (!w->Document.Current->PlotList.Add(plot)) {
                 Tell(w, IdsSeriesListFull);
                 return;
             }
@@ -59,8 +59,8 @@ void korvidaApp::ProcessDataFileArguments(const std::vector<std::string>& args) 
         }
     }
 
-    w->Current->AutoScale(1, 1, 1, 1, 1, w->AutoScaleMargin);
-    w->Modified = 1;
+    w->Document.Current->AutoScale(1, 1, 1, 1, 1, w->Settings.AutoScaleMargin);
+    w->Document.Modified = 1;
     w->ClearFeedback();
-    w->UpdateAxisLabels(w->Current);
+    w->UpdateAxisLabels(w->Document.Current);
 }

@@ -36,9 +36,9 @@ void Tell(TChartWindow& w, int id, const std::string& file = {}) {
 // its own file, with its mask rows applied as the copied style says. 1 when the
 // series was added.
 int AddCopyOf(TChartWindow& w, int model, const std::string& local, const std::string& stored) {
-    const TPlot* source = w.Current->PlotList.At(model);
+    const TPlot* source = w.Document.Current->PlotList.At(model);
     if (!source) return 0;
-    if (w.Current->PlotList.IsFull()) {
+    if (w.Document.Current->PlotList.IsFull()) {
         Tell(w, IdsSeriesListFull);
         return 0;
     }
@@ -51,11 +51,11 @@ int AddCopyOf(TChartWindow& w, int model, const std::string& local, const std::s
             return 0;
         }
         TPlot* added = plot.get();
-        if (!w.Current->PlotList.Add(plot)) {
+        if (!w.Document.Current->PlotList.Add(plot)) {
             Tell(w, IdsSeriesListFull);
             return 0;
         }
-        w.Modified = 1;
+        w.Document.Modified = 1;
         added->ApplyMask(added->Style.MaskRows.c_str(), 0);
         return 1;
     } catch (const std::bad_alloc&) {
@@ -89,7 +89,7 @@ int ReadDroppedData(TChartWindow& w, const std::vector<std::string>& names) {
         const int ok = throughDialogs ? w.OpenDataFile(names[i].c_str()) : AddCopyOf(w, model, names[i], stored[i]);
         if (!ok) break;  // the files after it are not tried
         ++added;
-        if (i == 0) model = w.Current->PlotList.GetItemsInContainer();
+        if (i == 0) model = w.Document.Current->PlotList.GetItemsInContainer();
     }
     return added;
 }
@@ -103,14 +103,14 @@ void korvidaApp::EvDropFiles(const std::vector<std::string>& names) {
     if (std::any_of(names.begin(), names.end(), [](const std::string& n) { return kv::app::IsGraphFile(n); })) {
         // A graph file opens only alone; with anything else nothing is opened or read.
         if (names.size() == 1) OpenGraphFile(names.front().c_str());
-    } else if (w->Current) {
-        const bool wasEmpty = w->Current->PlotList.IsEmpty();
+    } else if (w->Document.Current) {
+        const bool wasEmpty = w->Document.Current->PlotList.IsEmpty();
         // What was added stays and is shown, also when a later file stopped the rest.
         if (ReadDroppedData(*w, names) > 0 && wasEmpty) {
-            w->Current->AutoScale(1, 1, 1, 1, 1, w->AutoScaleMargin);
-            w->Modified = 1;
+            w->Document.Current->AutoScale(1, 1, 1, 1, 1, w->Settings.AutoScaleMargin);
+            w->Document.Modified = 1;
             w->ClearFeedback();
-            w->UpdateAxisLabels(w->Current);
+            w->UpdateAxisLabels(w->Document.Current);
         }
     }
     w->Invalidate(true);

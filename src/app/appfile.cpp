@@ -46,7 +46,7 @@ std::string WithGraphExtension(const std::string& path) {
 bool korvidaApp::MemoryDataCheck() {
     TChartWindow* w = Client();
     int i = 0;
-    for (BoxFrame* set : w->AxisSets) {
+    for (BoxFrame* set : w->Document.AxisSets) {
         ++i;
         if (set->IsOnlyParameter == 1 && set->HasMemoryData() == 1) {
             kv::MessageBox(Owner(w), kv::LoadString(IdsMemoryData), kv::Format("Axis No.%d", i).c_str(),
@@ -86,7 +86,7 @@ bool korvidaApp::RunGraphFileDialog(kv::FileDialogKind kind, int titleId, std::s
 
 void korvidaApp::AfterRead(const std::string& path) {
     TChartWindow* w = Client();
-    w->Modified = 0;
+    w->Document.Modified = 0;
     w->FileName = path;
     UpdateCaption(path.c_str());
     Frame->AddToHistory(path);
@@ -136,7 +136,7 @@ void korvidaApp::CmFileAdd() {
         return;
     }
     if (AddGraphFile(path) == 1) {
-        w->Modified = 1;
+        w->Document.Modified = 1;
         Frame->AddToHistory(path);
     }
 }
@@ -167,7 +167,7 @@ int korvidaApp::SaveUnderNewName(int titleId) {
     w->SetOnlyParameterAll();
     if (WriteGraphFile(path) != 1) return 0;
     w->FileName = path;
-    w->Modified = 0;
+    w->Document.Modified = 0;
     UpdateCaption(path.c_str());
     Frame->AddToHistory(path);
     return 1;

@@ -48,7 +48,7 @@ kv::app::TPrinter& korvidaApp::PrinterObject() {
 
 void korvidaApp::CmFilePrint() {
     TChartWindow* w = Client();
-    if (!w || !w->Env) return;
+    if (!w || !w->Document.Env) return;
     FollowDefaultPrinter();
     kv::app::TPrinter& printer = PrinterObject();
 
@@ -56,7 +56,7 @@ void korvidaApp::CmFilePrint() {
     if (!printer.GetPage(page)) return;  // no device context for the printer
     const int width = MulDiv(page.HorzRes, 1440, page.LogPixelsX);
     const int height = MulDiv(page.VertRes, 1440, page.LogPixelsY);
-    if (width != w->Env->PrintableWidth || height != w->Env->PrintableHeight) {
+    if (width != w->Document.Env->PrintableWidth || height != w->Document.Env->PrintableHeight) {
         if (kv::MessageBox(static_cast<QWidget*>(w), kv::LoadString(kPaperMismatch), nullptr,
                            MB_OKCANCEL | MB_ICONSTOP) != IDOK)
             return;

@@ -40,8 +40,8 @@ TRect TPrevWindow::DesktopRect() const {
 }
 
 TRect TPrevWindow::SheetRect() const {
-    if (!ChartWindow || !ChartWindow->Env) return TRect(0, 0, 0, 0);
-    const TEnv& env = *ChartWindow->Env;
+    if (!ChartWindow || !ChartWindow->Document.Env) return TRect(0, 0, 0, 0);
+    const TEnv& env = *ChartWindow->Document.Env;
     return TRect(-env.PrintOffsetX, -env.PrintOffsetY, env.PaperWidth - env.PrintOffsetX,
                  env.PaperHeight - env.PrintOffsetY);
 }
@@ -66,7 +66,7 @@ int TPrevWindow::CalcFitZoom(TDC& dc, const TRect& sheet) const {
 
 void TPrevWindow::Paint(TDC& dc, bool erase, const TRect& rect) {
     TWindow::Paint(dc, erase, rect);
-    if (!ChartWindow || !ChartWindow->Env) return;
+    if (!ChartWindow || !ChartWindow->Document.Env) return;
     AbortRequested = 0;
     const TRect sheet = SheetRect();
     const int z = CalcFitZoom(dc, sheet);

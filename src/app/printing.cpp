@@ -210,9 +210,9 @@ void ChartPrintout::GetDialogInfo(int& minPage, int& maxPage, int& selFromPage, 
 }
 
 void ChartPrintout::PrintPage(int, TRect&, unsigned) {
-    if (!DC || !ChartWindow || !ChartWindow->Env) return;
+    if (!DC || !ChartWindow || !ChartWindow->Document.Env) return;
     TDC& dc = *DC;
-    const TEnv& env = *ChartWindow->Env;
+    const TEnv& env = *ChartWindow->Document.Env;
     const int horz = dc.GetDeviceCaps(HORZRES);
     const int vert = dc.GetDeviceCaps(VERTRES);
 

@@ -9,19 +9,19 @@
 #include "render/syncaxes.h"
 
 void TChartWindow::CmAxisFrame() {
-    if (!Current) return;
+    if (!Document.Current) return;
     int result;
     {
-        TAxisFrameDialog dialog(this, &Current->Frame);
+        TAxisFrameDialog dialog(this, &Document.Current->Frame);
         result = dialog.Execute();
     }
     if (result != IDOK) return;
     // A changed frame type or size takes the axes along at once.
-    ::SyncAxes(&Current->Frame, &Current->LeftAxis, &Current->RightAxis, &Current->TopAxis,
-               &Current->BottomAxis);
+    ::SyncAxes(&Document.Current->Frame, &Document.Current->LeftAxis, &Document.Current->RightAxis,
+               &Document.Current->TopAxis, &Document.Current->BottomAxis);
     ClearFeedback();
-    UpdateAxisLabels(Current);
-    Modified = 1;
+    UpdateAxisLabels(Document.Current);
+    Document.Modified = 1;
     Invalidate(true);
 }
 
@@ -29,16 +29,16 @@ namespace {
 
 // The axis dialog synchronises the axes itself before it stores them.
 void RunAxisCommand(TChartWindow& w, int axis) {
-    if (!w.Current) return;
+    if (!w.Document.Current) return;
     int result;
     {
-        TAxisDialog dialog(&w, w.Current, axis);
+        TAxisDialog dialog(&w, w.Document.Current, axis);
         result = dialog.Execute();
     }
     if (result != IDOK) return;
     w.ClearFeedback();
-    w.UpdateAxisLabels(w.Current);
-    w.Modified = 1;
+    w.UpdateAxisLabels(w.Document.Current);
+    w.Document.Modified = 1;
     w.Invalidate(true);
 }
 

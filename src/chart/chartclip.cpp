@@ -132,7 +132,7 @@ void TChartWindow::CmCopyToClipboard() {
         DrawGraph(OUT_EXTENT, none, nullptr, &extent);
     }
     bool whole = AbortRequested == 0;
-    const ClipboardPictureGeometry g = ClipboardPictureFor(extent, WMFMargin);
+    const ClipboardPictureGeometry g = ClipboardPictureFor(extent, Settings.WMFMargin);
 
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (whole && clipboard) {
@@ -168,14 +168,14 @@ void TChartWindow::CmCopyToClipboard() {
 // ---- Show/hide (130) and options (131).
 
 void TChartWindow::CmShowHide() {
-    if (!Current) return;
+    if (!Document.Current) return;
     int result;
     {
-        TPlotShowHideDialog dialog(this, Current);
+        TPlotShowHideDialog dialog(this, Document.Current);
         result = dialog.Execute();
     }
     if (result != IDOK) return;
-    Modified = 1;
+    Document.Modified = 1;
     ClearFeedback();
     Invalidate(true);
 }
@@ -249,8 +249,8 @@ private:
 void TChartWindow::CmPasteData() { PasteDataFromClipboard(); }
 
 void TChartWindow::PasteDataFromClipboard() {
-    if (!Current) return;
-    const bool wasEmpty = Current->PlotList.IsEmpty();
+    if (!Document.Current) return;
+    const bool wasEmpty = Document.Current->PlotList.IsEmpty();
 
     // The user confirms replacing an existing file: the paste would otherwise
     // empty it without a word, and delete it if the data were then not read.
@@ -325,10 +325,10 @@ void TChartWindow::PasteDataFromClipboard() {
     }
     previous.Drop();
     if (wasEmpty) {
-        Current->AutoScale(1, 1, 1, 1, 1, AutoScaleMargin);
-        Modified = 1;
+        Document.Current->AutoScale(1, 1, 1, 1, 1, Settings.AutoScaleMargin);
+        Document.Modified = 1;
         ClearFeedback();
-        UpdateAxisLabels(Current);
+        UpdateAxisLabels(Document.Current);
     }
     Invalidate(true);
 }
@@ -344,7 +344,7 @@ void TChartWindow::ShowSeriesInfo(TPlot* plot) {
     }
     // The graph file keeps the text: an edit must not be lost without the save
     // question.
-    if (plot->Info != before) Modified = 1;
+    if (plot->Info != before) Document.Modified = 1;
 }
 
-void TChartWindow::EditDataFile(TPlot* plot) { ::EditDataFile(this, Editor, plot); }
+void TChartWindow::EditDataFile(TPlot* plot) { ::EditDataFile(this, Settings.Editor, plot); }

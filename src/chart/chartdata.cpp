@@ -41,7 +41,7 @@ void Tell(TChartWindow& w, int id, const std::string& file) { Tell(w, kv::LoadSt
 // A series appended to the full list would be lost: refuse before anything is
 // read or asked.
 bool HasRoomForSeries(TChartWindow& w) {
-    if (!w.Current->PlotList.IsFull()) return true;
+    if (!w.Document.Current->PlotList.IsFull()) return true;
     Tell(w, kSeriesListFull);
     return false;
 }
@@ -50,7 +50,7 @@ bool HasRoomForSeries(TChartWindow& w) {
 // reading settings and the rest) read from its own file, with its mask rows
 // applied. No dialog. 1 when it was added.
 int AddSeriesLike(TChartWindow& w, int model, const std::string& stored) {
-    const TPlot* source = w.Current->PlotList.At(model);
+    const TPlot* source = w.Document.Current->PlotList.At(model);
     if (!source || !HasRoomForSeries(w)) return 0;
     try {
         auto plot = std::make_unique<TPlot>();
@@ -61,8 +61,8 @@ int AddSeriesLike(TChartWindow& w, int model, const std::string& stored) {
             return 0;
         }
         TPlot* added = plot.get();
-        if (!w.Current->PlotList.Add(plot)) return 0;  // room was checked above
-        w.Modified = 1;
+        if (!w.Document.Current->PlotList.Add(plot)) return 0;  // room was checked above
+        w.Document.Modified = 1;
         added->ApplyMask(added->Style.MaskRows.c_str(), 0);
         return 1;
     } catch (const std::bad_alloc&) {
@@ -87,7 +87,7 @@ std::optional<std::string> TChartWindow::StorableDataPath(const std::string& loc
 }
 
 int TChartWindow::OpenDataFile(const char* path) {
-    if (!Current || !path) return 0;
+    if (!Document.Current || !path) return 0;
     if (!HasRoomForSeries(*this)) return 0;
     const std::optional<std::string> stored = StorableDataPath(path);
     if (!stored) return 0;
@@ -108,14 +108,14 @@ int TChartWindow::OpenDataFile(const char* path) {
             return 0;
         }
         TPlot* series = plot.get();
-        if (!Current->PlotList.Add(plot)) {  // room was checked above; the dialog is modal
+        if (!Document.Current->PlotList.Add(plot)) {  // room was checked above; the dialog is modal
             Tell(*this, kSeriesListFull);
             return 0;
         }
         // The document changes only now that it really holds the new series.
         added = true;
-        Modified = 1;
-        const int n = Current->PlotList.GetItemsInContainer();
+        Document.Modified = 1;
+        const int n = Document.Current->PlotList.GetItemsInContainer();
         {
             // Cancel keeps the default style.
             TPlotDialog dialog(this, series, n);
@@ -131,8 +131,8 @@ int TChartWindow::OpenDataFile(const char* path) {
 }
 
 void TChartWindow::CmDataFileOpen() {
-    if (!Current) return;
-    const bool wasEmpty = Current->PlotList.IsEmpty();
+    if (!Document.Current) return;
+    const bool wasEmpty = Document.Current->PlotList.IsEmpty();
 
     const kv::FileDialogRequest request{
         .kind = kv::FileDialogKind::Open,
@@ -185,16 +185,16 @@ void TChartWindow::CmDataFileOpen() {
                                           : AddSeriesLike(*this, model, stored[i]);
             if (!ok) break;  // the files after it are not tried
             ++added;
-            if (i == 0) model = Current->PlotList.GetItemsInContainer();
+            if (i == 0) model = Document.Current->PlotList.GetItemsInContainer();
         }
     }
     // What was added stays and is shown, also when a later file stopped the run.
     if (added == 0) return;
     if (wasEmpty) {
-        Current->AutoScale(1, 1, 1, 1, 1, AutoScaleMargin);
-        Modified = 1;
+        Document.Current->AutoScale(1, 1, 1, 1, 1, Settings.AutoScaleMargin);
+        Document.Modified = 1;
         ClearFeedback();
-        UpdateAxisLabels(Current);
+        UpdateAxisLabels(Document.Current);
     }
     Invalidate(true);
 }

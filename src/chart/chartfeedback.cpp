@@ -108,10 +108,10 @@ void TChartWindow::DrawRubberLine(TDC& dc, TRect r) {
 }
 
 void TChartWindow::DrawFigureHandles(TDC& dc, const TZukei* figure) {
-    if (!figure || !Current) return;
+    if (!figure || !Document.Current) return;
     // Figures are selected in the current axis set only, so its origin places them.
-    const std::int64_t ox = TruncToIntSaturated(Current->Frame.OriginX);
-    const std::int64_t oy = TruncToIntSaturated(Current->Frame.OriginY);
+    const std::int64_t ox = TruncToIntSaturated(Document.Current->Frame.OriginX);
+    const std::int64_t oy = TruncToIntSaturated(Document.Current->Frame.OriginY);
     const TRect& b = figure->Bounds;
     const TRect box(Sat(b.left + ox), Sat(b.top + oy), Sat(b.right + ox), Sat(b.bottom + oy));
 
@@ -146,14 +146,16 @@ void TChartWindow::ClearFeedback() {
             DrawRubberRect(*dc, FeedbackRect);
         } else if (LineHandlesShown) {
             DrawRubberLine(*dc, FeedbackRect);
-        } else if (NodeHandlesShown && Current && !Current->Selected.Zukeis.IsEmpty()) {
+        } else if (NodeHandlesShown && Document.Current &&
+                   !Document.Current->Selected.Zukeis.IsEmpty()) {
             // The number must name a figure of the list; a stale one erases nothing.
-            const SelectedFlags::IndexList& sel = Current->Selected.Zukeis;
-            if (const TZukei* figure = Current->ZukeiList.At(sel[sel.LowerBound()]))
+            const SelectedFlags::IndexList& sel = Document.Current->Selected.Zukeis;
+            if (const TZukei* figure = Document.Current->ZukeiList.At(sel[sel.LowerBound()]))
                 DrawFigureHandles(*dc, figure);
         }
         // A series number beyond the list draws nothing.
-        if (PlotSelected && Current) Current->DrawDataPointMark(*dc, DataCursor.X, DataCursor.Y, SelectedPlot);
+        if (PlotSelected && Document.Current)
+            Document.Current->DrawDataPointMark(*dc, DataCursor.X, DataCursor.Y, SelectedPlot);
         if (!WatchHidden) DrawCrossCursor(*dc, WatchPoint.x, WatchPoint.y);
     }
 
@@ -161,7 +163,7 @@ void TChartWindow::ClearFeedback() {
     TextFrameShown = 0;
     LineHandlesShown = 0;
     NodeHandlesShown = 0;
-    for (BoxFrame* set : AxisSets) set->Selected.Clear();
+    for (BoxFrame* set : Document.AxisSets) set->Selected.Clear();
     AxisSelected = 0;
     TextSelected = 0;
     ZukeiSelected = 0;

@@ -33,8 +33,8 @@ TZukei* SingleFigure(BoxFrame& set, int* number = nullptr) {
 // The polyline of the current axis set that node editing works on, and the node
 // count it must at least have for node `k` to exist.
 TZukei* EditedPolyline(TChartWindow& w) {
-    if (!w.NodeHandlesShown || !w.Current) return nullptr;
-    TZukei* figure = SingleFigure(*w.Current);
+    if (!w.NodeHandlesShown || !w.Document.Current) return nullptr;
+    TZukei* figure = SingleFigure(*w.Document.Current);
     if (!figure || figure->Kind != ZukeiPolyline) return nullptr;
     return figure;
 }
@@ -50,19 +50,19 @@ bool NodeExists(const TZukei& figure, int k) {
 void TChartWindow::CeZukeiSelected(kv::win::TCommandEnabler& ce) { ce.Enable(ZukeiSelected == 1); }
 
 void TChartWindow::CmZukeiStyle() {
-    for (BoxFrame* set : AxisSets) {
+    for (BoxFrame* set : Document.AxisSets) {
         TZukei* figure = SingleFigure(*set);
         if (!figure) continue;
         const TRect before = GetFigureRect(set, figure);
         int answer;
         {
-            TZukeiDialog dialog(this, figure, DefaultZukei, nullptr);
+            TZukeiDialog dialog(this, figure, &Defaults.DefaultZukei, nullptr);
             answer = dialog.Execute();
         }
         if (answer != IDOK) continue;
         // A changed spline, end-point or division setting changes the curve.
         figure->UpdateBounds();
-        Modified = 1;
+        Document.Modified = 1;
         InvalidatePageRect(before);
         InvalidatePageRect(GetFigureRect(set, figure));
         UpdateWindow();
@@ -70,23 +70,23 @@ void TChartWindow::CmZukeiStyle() {
 }
 
 void TChartWindow::CmZukeiDelete() {
-    if (ZukeiSelected != 1 || !Current) return;
+    if (ZukeiSelected != 1 || !Document.Current) return;
     int k = 0;
-    const TZukei* figure = SingleFigure(*Current, &k);
+    const TZukei* figure = SingleFigure(*Document.Current, &k);
     if (!figure) return;
-    const TRect gone = GetFigureRect(Current, figure);
-    Current->ZukeiList.Destroy(k);
+    const TRect gone = GetFigureRect(Document.Current, figure);
+    Document.Current->ZukeiList.Destroy(k);
     // The node handles of a figure that is gone cannot be erased by drawing them
     // again; the repaint of its rectangle takes them away.
     NodeHandlesShown = 0;
     ClearFeedback();
-    Modified = 1;
+    Document.Modified = 1;
     InvalidatePageRect(gone);
 }
 
 void TChartWindow::CmZukeiDuplicate() {
     if (ZukeiSelected != 1) return;
-    for (BoxFrame* set : AxisSets) {
+    for (BoxFrame* set : Document.AxisSets) {
         const TZukei* figure = SingleFigure(*set);
         if (!figure) continue;
         try {
@@ -99,9 +99,9 @@ void TChartWindow::CmZukeiDuplicate() {
         }
         // The copy lies exactly over its source and takes over the selection and
         // its feedback, so the user can drag it away at once.
-        for (BoxFrame* s : AxisSets) s->Selected.Clear();
+        for (BoxFrame* s : Document.AxisSets) s->Selected.Clear();
         set->Selected.Zukeis.Add(set->ZukeiList.GetItemsInContainer());
-        Modified = 1;
+        Document.Modified = 1;
         InvalidatePageRect(FeedbackRect);
         return;
     }
@@ -111,14 +111,14 @@ namespace {
 
 void MoveSelectedFigure(TChartWindow& w, int (BoxFrame::*op)(int)) {
     if (w.ZukeiSelected != 1) return;
-    for (BoxFrame* set : w.AxisSets) {
+    for (BoxFrame* set : w.Document.AxisSets) {
         int n = 0;
         if (!SingleFigure(*set, &n)) continue;
         if (!(set->*op)(n)) continue;
         // Also when the figure already stood at that end: the order is the same,
         // the selection goes and the page is painted again.
         w.ClearFeedback();
-        w.Modified = 1;
+        w.Document.Modified = 1;
         w.Invalidate(true);
         return;
     }
@@ -149,7 +149,7 @@ void TChartWindow::CmNodeInsert() {
     // No node comes before the first one; an index the node list no longer has
     // (the list changed since the node was chosen) names nothing.
     if (!figure || k < 1 || !NodeExists(*figure, k)) return;
-    InvalidatePageRect(GetFigureRect(Current, figure));
+    InvalidatePageRect(GetFigureRect(Document.Current, figure));
     TArrayAsVector<DoublePoint>& nodes = figure->Nodes;
     const int lo = nodes.LowerBound();
     const DoublePoint& a = nodes[lo + k - 1];
@@ -165,8 +165,8 @@ void TChartWindow::CmNodeInsert() {
         return;
     }
     figure->UpdateBounds();
-    InvalidatePageRect(GetFigureRect(Current, figure));
-    Modified = 1;
+    InvalidatePageRect(GetFigureRect(Document.Current, figure));
+    Document.Modified = 1;
     UpdateWindow();
 }
 
@@ -176,10 +176,10 @@ void TChartWindow::CmNodeDelete() {
     if (!figure || !NodeExists(*figure, k)) return;
     // A polyline keeps at least two nodes.
     if (figure->Nodes.GetItemsInContainer() < 3) return;
-    InvalidatePageRect(GetFigureRect(Current, figure));
+    InvalidatePageRect(GetFigureRect(Document.Current, figure));
     figure->Nodes.Detach(figure->Nodes.LowerBound() + k);
     figure->UpdateBounds();
-    InvalidatePageRect(GetFigureRect(Current, figure));
-    Modified = 1;
+    InvalidatePageRect(GetFigureRect(Document.Current, figure));
+    Document.Modified = 1;
     UpdateWindow();
 }

@@ -9,16 +9,16 @@
 #include "dialogs/datamanager.h"
 
 void TChartWindow::CmDataManager() {
-    if (!Current) return;
+    if (!Document.Current) return;
     RunDataManagerCommandDialog(*this, [this] { ClearFeedback(); });
 }
 
 void TChartWindow::CmLinearFit() {
-    if (Current) RunLinearFitCommandDialog(*this);
+    if (Document.Current) RunLinearFitCommandDialog(*this);
 }
 
 void TChartWindow::CmNonLinearFit() {
-    if (Current) RunNonLinearFitCommandDialog(*this);
+    if (Document.Current) RunNonLinearFitCommandDialog(*this);
 }
 
 void TChartWindow::CmPlotLinearFit() {
@@ -30,17 +30,17 @@ void TChartWindow::CmPlotNonLinearFit() {
 }
 
 void TChartWindow::CmUserConst() {
-    if (Current) RunUserConstCommandDialog(*this);
+    if (Document.Current) RunUserConstCommandDialog(*this);
 }
 
 void TChartWindow::CmUserFunction() {
-    if (Current) RunUserFunctionCommandDialog(*this);
+    if (Document.Current) RunUserFunctionCommandDialog(*this);
 }
 
 void TChartWindow::CmCalcCurve() {
-    if (Current) RunCalcCurveCommandDialog(*this, [this] { ClearFeedback(); });
+    if (Document.Current) RunCalcCurveCommandDialog(*this, [this] { ClearFeedback(); });
 }
 
 void TChartWindow::CmEvaluate() {
-    if (Current) RunEvaluateCommandDialog(*this);
+    if (Document.Current) RunEvaluateCommandDialog(*this);
 }

@@ -4,11 +4,11 @@
 #include "render/graphdraw.h"
 
 void TChartWindow::DrawGraph(int mode, TDC& dc, FILE* file, TRect* extent) {
-    ::DrawGraph(AxisSets, mode, dc, file, extent);
+    ::DrawGraph(Document.AxisSets, mode, dc, file, extent);
 }
 
-TRect TChartWindow::GetGraphExtent() const { return ::GetGraphExtent(AxisSets); }
+TRect TChartWindow::GetGraphExtent() const { return ::GetGraphExtent(Document.AxisSets); }
 
 TRect TChartWindow::GetCurrentFrameExtent() const {
-    return ::GetCurrentFrameExtent(AxisSets, CurrentNo);
+    return ::GetCurrentFrameExtent(Document.AxisSets, Document.CurrentNo);
 }

@@ -89,7 +89,7 @@ std::string HeaderFooterString(int type, const std::string& fileName, int year, 
 }  // namespace kv
 
 void TChartWindow::DrawHeaderFooter(TDC& dc) {
-    if (!Env || !Current) return;
+    if (!Document.Env || !Document.Current) return;
 
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -101,10 +101,11 @@ void TChartWindow::DrawHeaderFooter(TDC& dc) {
         int position;
         bool atFoot;
     };
-    const Margin margins[] = {{HeaderType, HeaderPosition, true}, {FooterType, FooterPosition, false}};
+    const Margin margins[] = {{Settings.HeaderType, Settings.HeaderPosition, true},
+                              {Settings.FooterType, Settings.FooterPosition, false}};
 
-    const long long W = Env->PrintableWidth;
-    const long long H = Env->PrintableHeight;
+    const long long W = Document.Env->PrintableWidth;
+    const long long H = Document.Env->PrintableHeight;
     for (const Margin& m : margins) {
         TText text;
         text.String = kv::HeaderFooterString(m.type, FileName, local.tm_year + 1900, local.tm_mon + 1,
@@ -112,7 +113,7 @@ void TChartWindow::DrawHeaderFooter(TDC& dc) {
         text.Font.lfHeight = -HeaderFooterHeight;
         text.Font.lfCharSet = kShiftJisCharset;
         lstrcpynA(text.Font.lfFaceName, kHeaderFace, LF_FACESIZE);
-        ::LayoutText(&text, Current);
+        ::LayoutText(&text, Document.Current);
 
         const long long w = (long long)text.BoundingBox.right - text.BoundingBox.left;
         const long long h = (long long)text.BoundingBox.bottom - text.BoundingBox.top;
@@ -120,9 +121,9 @@ void TChartWindow::DrawHeaderFooter(TDC& dc) {
         if (!x) continue;
         const long long y = m.atFoot ? H - h - HeaderFooterMargin : HeaderFooterMargin;
         // Stored relative to the current axis set's frame, which DrawText adds back.
-        text.Position.x = TruncToIntSaturated(double(*x) - Current->Frame.OriginX);
-        text.Position.y = TruncToIntSaturated(double(y) - Current->Frame.OriginY);
-        Current->DrawText(OUT_DC, dc, &text, nullptr, nullptr);
+        text.Position.x = TruncToIntSaturated(double(*x) - Document.Current->Frame.OriginX);
+        text.Position.y = TruncToIntSaturated(double(y) - Document.Current->Frame.OriginY);
+        Document.Current->DrawText(OUT_DC, dc, &text, nullptr, nullptr);
     }
 }
 

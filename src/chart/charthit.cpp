@@ -64,16 +64,16 @@ int BoxHitCode(const TRect& f, std::int64_t h, TPoint p) {
 }  // namespace
 
 void TChartWindow::UnselectAll() {
-    for (BoxFrame* set : AxisSets)
+    for (BoxFrame* set : Document.AxisSets)
         if (set) set->Selected.Clear();
 }
 
 int TChartWindow::HitFrameEdge(TPoint point, TRect& rect, int& setNo) {
     const std::int64_t h = HandleSize;
     // The set drawn last lies on top and is found first.
-    for (int n = AxisSets.UpperBound(); n >= AxisSets.LowerBound(); --n) {
-        if (CurrentOnly == 1 && n != CurrentNo) continue;
-        const BoxFrame* set = AxisSets[n];
+    for (int n = Document.AxisSets.UpperBound(); n >= Document.AxisSets.LowerBound(); --n) {
+        if (CurrentOnly == 1 && n != Document.CurrentNo) continue;
+        const BoxFrame* set = Document.AxisSets[n];
         if (!set) continue;
         const TRect f = GetFrameRect(set);
         const std::int64_t l = f.left, t = f.top, r = f.right, b = f.bottom;
@@ -100,7 +100,7 @@ int TChartWindow::HitFrameEdge(TPoint point, TRect& rect, int& setNo) {
 }
 
 int TChartWindow::HitText(TPoint point, TRect& rect) {
-    BoxFrame* set = Current;
+    BoxFrame* set = Document.Current;
     if (!set) return 0;
     // Axis labels before free texts, so a label under a free text is found; within
     // a list the text drawn last first. Labels of hidden axes count too.
@@ -131,13 +131,13 @@ int TChartWindow::GetHitCode(TPoint point) const {
         // The polyline in node editing is the first selected figure of the current
         // set; a number that names no figure has no nodes to test.
         const TZukei* figure = nullptr;
-        if (Current && !Current->Selected.Zukeis.IsEmpty()) {
-            const SelectedFlags::IndexList& sel = Current->Selected.Zukeis;
-            figure = Current->ZukeiList.At(sel[sel.LowerBound()]);
+        if (Document.Current && !Document.Current->Selected.Zukeis.IsEmpty()) {
+            const SelectedFlags::IndexList& sel = Document.Current->Selected.Zukeis;
+            figure = Document.Current->ZukeiList.At(sel[sel.LowerBound()]);
         }
         if (figure) {
-            const std::int64_t ox = TruncToIntSaturated(Current->Frame.OriginX);
-            const std::int64_t oy = TruncToIntSaturated(Current->Frame.OriginY);
+            const std::int64_t ox = TruncToIntSaturated(Document.Current->Frame.OriginX);
+            const std::int64_t oy = TruncToIntSaturated(Document.Current->Frame.OriginY);
             const TArrayAsVector<DoublePoint>& nodes = figure->Nodes;
             for (int n = 0; n < nodes.GetItemsInContainer(); ++n) {
                 const DoublePoint& p = nodes[nodes.LowerBound() + n];

@@ -98,7 +98,7 @@ bool SplinePolylineHit(const TZukei& z, std::int64_t ox, std::int64_t oy, const 
 }  // namespace
 
 int TChartWindow::HitFigure(TPoint point, TRect& rect) {
-    BoxFrame* set = Current;
+    BoxFrame* set = Document.Current;
     if (!set) return 0;
     const std::int64_t h = HandleSize;
     const TRect pick = WideRect::Square(point.x, point.y, h).Saturated();

@@ -31,52 +31,52 @@ void ReportNoMemory(TChartWindow& w) {
 }  // namespace
 
 void TChartWindow::InsertText() {
-    if (!Current) return;
+    if (!Document.Current) return;
     const TPoint c = ViewCentre(*this);
     std::unique_ptr<TText> text;
     int result = IDCANCEL;
     try {
         text = std::make_unique<TText>();
         Defaults.ApplyDefaultText(text.get());
-        TTextDialog dialog(this, text.get(), DefaultText, nullptr);
+        TTextDialog dialog(this, text.get(), &Defaults.DefaultText, nullptr);
         result = dialog.Execute();
     } catch (const std::bad_alloc&) {
         ReportNoMemory(*this);
         return;
     }
     if (result != IDOK || text->String.empty()) return;
-    ::LayoutText(text.get(), Current);
+    ::LayoutText(text.get(), Document.Current);
     const TRect& b = text->BoundingBox;
     const std::int64_t bx = (std::int64_t(b.left) + b.right) / 2;
     const std::int64_t by = (std::int64_t(b.top) + b.bottom) / 2;
     // In doubles with the frame's own origin, truncated at the end.
-    text->Position.x = TruncToIntSaturated(double(c.x - bx) - Current->Frame.OriginX);
-    text->Position.y = TruncToIntSaturated(double(c.y - by) - Current->Frame.OriginY);
+    text->Position.x = TruncToIntSaturated(double(c.x - bx) - Document.Current->Frame.OriginX);
+    text->Position.y = TruncToIntSaturated(double(c.y - by) - Document.Current->Frame.OriginY);
     AppendText(std::move(text));
 }
 
 void TChartWindow::InsertLegend() {
-    if (!Current) return;
+    if (!Document.Current) return;
     const TPoint c = ViewCentre(*this);
     std::unique_ptr<TText> text;
     int result = IDCANCEL;
     try {
         text = std::make_unique<TText>();
         Defaults.ApplyDefaultText(text.get());
-        TLegendDialog dialog(this, Current, text.get());
+        TLegendDialog dialog(this, Document.Current, text.get());
         result = dialog.Execute();
     } catch (const std::bad_alloc&) {
         ReportNoMemory(*this);
         return;
     }
     if (result != IDOK) return;
-    ::LayoutText(text.get(), Current);
+    ::LayoutText(text.get(), Document.Current);
     const TRect& b = text->BoundingBox;
     const std::int64_t bx = (std::int64_t(b.left) + b.right) / 2;
     const std::int64_t by = (std::int64_t(b.top) + b.bottom) / 2;
     // In integers with the frame origin truncated first.
-    const std::int64_t ox = TruncToIntSaturated(Current->Frame.OriginX);
-    const std::int64_t oy = TruncToIntSaturated(Current->Frame.OriginY);
+    const std::int64_t ox = TruncToIntSaturated(Document.Current->Frame.OriginX);
+    const std::int64_t oy = TruncToIntSaturated(Document.Current->Frame.OriginY);
     text->Position.x = TruncToIntSaturated(double(c.x - bx - ox));
     text->Position.y = TruncToIntSaturated(double(c.y - by - oy));
     AppendText(std::move(text));
@@ -85,7 +85,7 @@ void TChartWindow::InsertLegend() {
 void TChartWindow::AppendText(std::unique_ptr<TText> text) {
     TText* added = text.get();
     try {
-        if (!Current->TextList.Add(text)) added = nullptr;
+        if (!Document.Current->TextList.Add(text)) added = nullptr;
     } catch (const std::bad_alloc&) {
         added = nullptr;
     }
@@ -93,7 +93,7 @@ void TChartWindow::AppendText(std::unique_ptr<TText> text) {
         ReportNoMemory(*this);
         return;
     }
-    InvalidatePageRect(GetTextRect(Current, added));
-    Modified = 1;
+    InvalidatePageRect(GetTextRect(Document.Current, added));
+    Document.Modified = 1;
     UpdateWindow();
 }

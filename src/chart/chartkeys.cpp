@@ -30,7 +30,7 @@ int StepSize() {
 }
 
 void MoveWatchCross(TChartWindow& w, int dx, int dy) {
-    if (!w.WindowDC || !w.Current) return;
+    if (!w.WindowDC || !w.Document.Current) return;
     TDC& dc = *w.WindowDC;
     TPoint p = w.WatchPoint;
     dc.LPtoDP(&p);
@@ -42,8 +42,8 @@ void MoveWatchCross(TChartWindow& w, int dx, int dy) {
     w.DrawCrossCursor(dc, q.x, q.y);
     w.WatchHidden = 0;
     w.WatchPoint = q;
-    const double x = w.Current->PageToValue(q.x, BottomAxisNo);
-    const double y = w.Current->PageToValue(q.y, LeftAxisNo);
+    const double x = w.Document.Current->PageToValue(q.x, BottomAxisNo);
+    const double y = w.Document.Current->PageToValue(q.y, LeftAxisNo);
     if (w.StatusBar) w.StatusBar->SetMessage(kv::Format(w.WatchReadoutFormat, x, y));
 }
 
@@ -60,14 +60,16 @@ bool ShownValue(TChartWindow& w, const TPlot& plot, bool isX, int row, double& v
     // A formula that does not compile must not leave the last compiled one
     // (another series' or the X formula) to be evaluated in its place.
     double scratch = 0.0;
-    if (w.Current->Evaluate(text, scratch, BoxFrame::EvalCompile, &plot, 0, w.SelectedPlot) != 1)
+    if (w.Document.Current->Evaluate(text, scratch, BoxFrame::EvalCompile, &plot, 0,
+                                     w.SelectedPlot) != 1)
         return false;
-    return w.Current->Evaluate(text, value, BoxFrame::EvalRow, &plot, row, w.SelectedPlot) == 1;
+    return w.Document.Current->Evaluate(text, value, BoxFrame::EvalRow, &plot, row,
+                                        w.SelectedPlot) == 1;
 }
 
 void MoveDataCursor(TChartWindow& w, int step) {
-    if (!w.WindowDC || !w.Current) return;
-    const TPlot* plot = w.Current->PlotList.At(w.SelectedPlot);
+    if (!w.WindowDC || !w.Document.Current) return;
+    const TPlot* plot = w.Document.Current->PlotList.At(w.SelectedPlot);
     if (!plot) return;
     const std::int64_t target = std::int64_t(w.SelectedRow) + step;
     const std::int64_t rows = plot->XData.GetItemsInContainer();
@@ -81,25 +83,25 @@ void MoveDataCursor(TChartWindow& w, int step) {
     if (!ShownValue(w, *plot, true, r, x) || !ShownValue(w, *plot, false, r, y)) return;
 
     TDC& dc = *w.WindowDC;
-    w.Current->DrawDataPointMark(dc, w.DataCursor.X, w.DataCursor.Y, w.SelectedPlot);
+    w.Document.Current->DrawDataPointMark(dc, w.DataCursor.X, w.DataCursor.Y, w.SelectedPlot);
     w.DataCursor.X = x;
     w.DataCursor.Y = y;
     w.SelectedRow = r;
-    w.Current->DrawDataPointMark(dc, x, y, w.SelectedPlot);
+    w.Document.Current->DrawDataPointMark(dc, x, y, w.SelectedPlot);
     w.ShowPlotReadout();
 }
 
 void StepAxisSet(TChartWindow& w, bool back) {
-    const int n = w.AxisSets.GetItemsInContainer();
+    const int n = w.Document.AxisSets.GetItemsInContainer();
     if (n < 1 || !w.WindowDC) return;
-    if (w.Current) w.DrawFrameSelection(*w.WindowDC, w.Current);
-    int no = w.CurrentNo;
+    if (w.Document.Current) w.DrawFrameSelection(*w.WindowDC, w.Document.Current);
+    int no = w.Document.CurrentNo;
     if (no < 1 || no > n) no = 1;  // a number off the list starts again at the first
     no = back ? (no > 1 ? no - 1 : n) : no % n + 1;
-    w.CurrentNo = no;
-    w.Current = w.AxisSets.At(no);
+    w.Document.CurrentNo = no;
+    w.Document.Current = w.Document.AxisSets.At(no);
     w.ShowCurrentAxisSet();
-    if (w.CurrentOnly == 0) w.DrawFrameSelection(*w.WindowDC, w.Current);
+    if (w.CurrentOnly == 0) w.DrawFrameSelection(*w.WindowDC, w.Document.Current);
     else w.Invalidate(true);
 }
 

@@ -184,7 +184,7 @@ int Sat(std::int64_t v) { return int(std::clamp<std::int64_t>(v, INT_MIN, INT_MA
 // becomes current); nothing when nothing is hit.
 void PickForMenu(TChartWindow& w, TPoint p) {
     TDC& dc = *w.WindowDC;
-    BoxFrame* set = w.Current;
+    BoxFrame* set = w.Document.Current;
     TRect r;
     if (w.HitText(p, r)) {
         w.TextFrameShown = 1;
@@ -216,7 +216,7 @@ void PickForMenu(TChartWindow& w, TPoint p) {
     }
     int n = 0, row = 0;
     double x = 0.0, y = 0.0;
-    if (::HitPlot(set, p, w.HandleSize, w.DataHitAlgorithm, &n, &x, &y, &row)) {
+    if (::HitPlot(set, p, w.HandleSize, w.Settings.DataHitAlgorithm, &n, &x, &y, &row)) {
         w.PlotSelected = 1;
         w.SelectedPlot = n;
         w.SelectedRow = row;
@@ -228,7 +228,7 @@ void PickForMenu(TChartWindow& w, TPoint p) {
     }
     int k = 0;
     if (w.HitFrameEdge(p, r, k)) {
-        BoxFrame* picked = w.AxisSets.At(k);
+        BoxFrame* picked = w.Document.AxisSets.At(k);
         if (!picked) return;
         w.HandlesShown = 1;
         w.FeedbackRect = r;
@@ -238,10 +238,10 @@ void PickForMenu(TChartWindow& w, TPoint p) {
         w.UnselectAll();
         picked->Selected.State = 1;
         // The mark of the current axis set moves to the picked one.
-        w.DrawFrameSelection(dc, w.Current);
-        w.Current = picked;
-        w.CurrentNo = k;
-        w.DrawFrameSelection(dc, w.Current);
+        w.DrawFrameSelection(dc, w.Document.Current);
+        w.Document.Current = picked;
+        w.Document.CurrentNo = k;
+        w.DrawFrameSelection(dc, w.Document.Current);
         w.ShowCurrentAxisSet();
     }
 }
@@ -250,7 +250,7 @@ void PickForMenu(TChartWindow& w, TPoint p) {
 // outline go, and with two nodes or more it joins the current axis set's figures.
 void EndPolyline(TChartWindow& w) {
     w.ReleaseCapture();
-    BoxFrame* set = w.Current;
+    BoxFrame* set = w.Document.Current;
     TZukei* scratch = w.ScratchZukei.get();
     if (w.WindowDC && scratch) {
         TDC& dc = *w.WindowDC;
@@ -289,7 +289,7 @@ void EndPolyline(TChartWindow& w) {
     }
     if (w.ToolBar) w.ToolBar->SetButtonDown(ToolSelect);
     w.SetToolCursor();
-    w.Modified = 1;
+    w.Document.Modified = 1;
     if (!figure) return;
     const TRect r = w.GetFigureRect(set, figure.get());
     if (figure->Nodes.GetItemsInContainer() >= 2) {
@@ -321,7 +321,7 @@ void ShowContextMenu(TChartWindow& w, int menuId, QPoint screenPos, const Contex
 
 void TChartWindow::EvRButtonDown(UINT modKeys, const TPoint& point) {
     TWindow::EvRButtonDown(modKeys, point);
-    if (!WindowDC || !Current) return;
+    if (!WindowDC || !Document.Current) return;
     const int tool = GetCurrentTool();
     TPoint p = point;
     WindowDC->DPtoLP(&p);
@@ -372,7 +372,7 @@ void TChartWindow::EvRButtonDown(UINT modKeys, const TPoint& point) {
         menuId = MultipleMenu;
     } else if (PlotSelected) {
         menuId = SeriesMenu;
-        const TPlot* plot = Current->PlotList.At(SelectedPlot);
+        const TPlot* plot = Document.Current->PlotList.At(SelectedPlot);
         const bool fileSeries = plot && plot->IsFileData == 1;
         states.Grayed = [fileSeries](int id) {
             if (id == CM_PLOTRELOAD || id == CM_PLOTEDITOR) return !fileSeries;

@@ -18,9 +18,9 @@
 namespace chartmouse {
 
 TPoint Origin(const TChartWindow& w) {
-    if (!w.Current) return TPoint();
-    return TPoint(TruncToIntSaturated(w.Current->Frame.OriginX),
-                  TruncToIntSaturated(w.Current->Frame.OriginY));
+    if (!w.Document.Current) return TPoint();
+    return TPoint(TruncToIntSaturated(w.Document.Current->Frame.OriginX),
+                  TruncToIntSaturated(w.Document.Current->Frame.OriginY));
 }
 
 TPoint ToPageRaw(const TChartWindow& w, TPoint device) {
@@ -58,10 +58,10 @@ TPoint NodePoint(TPoint o, const DoublePoint& node) {
 }
 
 TZukei* SelectedFigure(const TChartWindow& w) {
-    if (!w.Current) return nullptr;
-    const SelectedFlags::IndexList& list = w.Current->Selected.Zukeis;
+    if (!w.Document.Current) return nullptr;
+    const SelectedFlags::IndexList& list = w.Document.Current->Selected.Zukeis;
     if (list.IsEmpty()) return nullptr;
-    return w.Current->ZukeiList.At(list[list.LowerBound()]);
+    return w.Document.Current->ZukeiList.At(list[list.LowerBound()]);
 }
 
 bool AnchoredDrag(const TChartWindow& w, int tool) {
@@ -228,11 +228,11 @@ void TChartWindow::EvLButtonDown(UINT modKeys, const TPoint& point) {
                 Anchor = NodePoint(o, figure->Nodes[figure->Nodes.LowerBound() + NodeIndex]);
                 // While the node moves, the dotted outline is the feedback; the
                 // handles come back with the repaint after the release.
-                DrawPolylineOutline(Current, *WindowDC, figure, PS_DOT, 0);
+                DrawPolylineOutline(Document.Current, *WindowDC, figure, PS_DOT, 0);
                 DrawFigureHandles(*WindowDC, figure);
             }
         }
-    } else if (WindowDC && Current) {
+    } else if (WindowDC && Document.Current) {
         TDC& dc = *WindowDC;
         dc.SetROP2(R2_NOTXORPEN);
         switch (tool) {
@@ -263,14 +263,14 @@ void TChartWindow::EvLButtonDown(UINT modKeys, const TPoint& point) {
             lp = SnapToGrid(lp);
             SetHitCursor(lp);
             DragStart = DragPoint = Anchor = lp;
-            *ScratchZukei = *DefaultZukei;
+            *ScratchZukei = Defaults.DefaultZukei;
             ScratchZukei->Kind = tool;
             ScratchZukei->Nodes.Flush();
             const DoublePoint node{double(std::int64_t(lp.x) - o.x), double(std::int64_t(lp.y) - o.y)};
             ScratchZukei->Nodes.Add(node);
             ScratchZukei->Nodes.Add(node);
             dc.SetROP2(R2_NOTXORPEN);
-            Current->DrawZukei(OUT_DC, dc, ScratchZukei.get(), Quality, nullptr, nullptr);
+            Document.Current->DrawZukei(OUT_DC, dc, ScratchZukei.get(), Quality, nullptr, nullptr);
             break;
         }
         case ToolPolyline: {
@@ -279,7 +279,7 @@ void TChartWindow::EvLButtonDown(UINT modKeys, const TPoint& point) {
             const DoublePoint node{double(std::int64_t(lp.x) - o.x), double(std::int64_t(lp.y) - o.y)};
             if (!PolylineActive) {
                 DragStart = DragPoint = Anchor = lp;
-                *ScratchZukei = *DefaultZukei;
+                *ScratchZukei = Defaults.DefaultZukei;
                 PolylineActive = 1;
                 ScratchZukei->Kind = ZukeiPolyline;
                 ScratchZukei->Nodes.Flush();
@@ -288,9 +288,9 @@ void TChartWindow::EvLButtonDown(UINT modKeys, const TPoint& point) {
                 TArrayAsVector<DoublePoint>& nodes = ScratchZukei->Nodes;
                 if (!nodes.IsEmpty()) XorSegment(dc, NodePoint(o, nodes[nodes.UpperBound()]), DragPoint);
                 DragPoint = lp;
-                DrawPolylineOutline(Current, dc, ScratchZukei.get(), PS_SOLID, 1);
+                DrawPolylineOutline(Document.Current, dc, ScratchZukei.get(), PS_SOLID, 1);
                 nodes.Add(node);
-                DrawPolylineOutline(Current, dc, ScratchZukei.get(), PS_SOLID, 1);
+                DrawPolylineOutline(Document.Current, dc, ScratchZukei.get(), PS_SOLID, 1);
             }
             break;
         }
@@ -333,7 +333,7 @@ void TChartWindow::EvMouseMove(UINT modKeys, const TPoint& point) {
         UpdateHitCursor(lp);
         return;
     }
-    if (!WindowDC || !Current) return;
+    if (!WindowDC || !Document.Current) return;
     TDC& dc = *WindowDC;
     lp = ShiftConstrained(*this, modKeys, tool, lp);
 
@@ -350,12 +350,12 @@ void TChartWindow::EvMouseMove(UINT modKeys, const TPoint& point) {
         } else if (figure && DragHit >= HitNode) {
             NodeIndex = DragHit - HitNode;
             if (NodeIndex < figure->Nodes.GetItemsInContainer()) {
-                DrawPolylineOutline(Current, dc, figure, PS_DOT, 0);
+                DrawPolylineOutline(Document.Current, dc, figure, PS_DOT, 0);
                 lp = SnapToGrid(lp);
                 DoublePoint& node = figure->Nodes[figure->Nodes.LowerBound() + NodeIndex];
-                node.X = lp.x - Current->Frame.OriginX;
-                node.Y = lp.y - Current->Frame.OriginY;
-                DrawPolylineOutline(Current, dc, figure, PS_DOT, 0);
+                node.X = lp.x - Document.Current->Frame.OriginX;
+                node.Y = lp.y - Document.Current->Frame.OriginY;
+                DrawPolylineOutline(Document.Current, dc, figure, PS_DOT, 0);
             }
         }
     } else if (HandlesShown) {
@@ -402,11 +402,13 @@ void TChartWindow::EvMouseMove(UINT modKeys, const TPoint& point) {
             lp = SnapToGrid(lp);
             if (ScratchZukei->Nodes.GetItemsInContainer() >= 2) {
                 dc.SetROP2(R2_NOTXORPEN);
-                Current->DrawZukei(OUT_DC, dc, ScratchZukei.get(), Quality, nullptr, nullptr);
+                Document.Current->DrawZukei(OUT_DC, dc, ScratchZukei.get(), Quality, nullptr,
+                                            nullptr);
                 DoublePoint& end = ScratchZukei->Nodes[ScratchZukei->Nodes.LowerBound() + 1];
                 end.X = double(std::int64_t(lp.x) - o.x);
                 end.Y = double(std::int64_t(lp.y) - o.y);
-                Current->DrawZukei(OUT_DC, dc, ScratchZukei.get(), Quality, nullptr, nullptr);
+                Document.Current->DrawZukei(OUT_DC, dc, ScratchZukei.get(), Quality, nullptr,
+                                            nullptr);
                 dc.SetROP2(R2_COPYPEN);
             }
             break;
@@ -432,8 +434,8 @@ void TChartWindow::PanView(const TPoint& point) {
     const TRect client = GetClientRect();
     const TPoint lp = ToPageRaw(*this, point);
     const TPoint q = ToPageRaw(*this, PanPoint);
-    const std::int64_t nx = std::int64_t(Env->ViewCenterX) - lp.x + q.x;
-    const std::int64_t ny = std::int64_t(Env->ViewCenterY) - lp.y + q.y;
+    const std::int64_t nx = std::int64_t(Document.Env->ViewCenterX) - lp.x + q.x;
+    const std::int64_t ny = std::int64_t(Document.Env->ViewCenterY) - lp.y + q.y;
     auto allowed = [](std::int64_t n, const SCROLLINFO& s) {
         return n >= s.nMin && n <= std::int64_t(s.nMax) - std::int64_t(s.nPage);
     };
@@ -447,13 +449,13 @@ void TChartWindow::PanView(const TPoint& point) {
             std::min(client.right, shifted.right), std::min(client.bottom, shifted.bottom));
     if (a.IsEmpty()) a = TRect();
     if (h) {
-        Env->ViewCenterX = int(nx);
-        HScrollInfo.nPos = Env->ViewCenterX;
+        Document.Env->ViewCenterX = int(nx);
+        HScrollInfo.nPos = Document.Env->ViewCenterX;
         SetScrollInfo(SB_HORZ, HScrollInfo, true);
     }
     if (v) {
-        Env->ViewCenterY = int(ny);
-        VScrollInfo.nPos = Env->ViewCenterY;
+        Document.Env->ViewCenterY = int(ny);
+        VScrollInfo.nPos = Document.Env->ViewCenterY;
         SetScrollInfo(SB_VERT, VScrollInfo, true);
     }
     if (h || v) ScrollWindow(dx, dy, &a, nullptr);
@@ -461,9 +463,9 @@ void TChartWindow::PanView(const TPoint& point) {
 }
 
 void TChartWindow::ShowWatchReadout() {
-    if (!Current || !StatusBar) return;
-    const double x = Current->PageToValue(WatchPoint.x, BottomAxisNo);
-    const double y = Current->PageToValue(WatchPoint.y, LeftAxisNo);
+    if (!Document.Current || !StatusBar) return;
+    const double x = Document.Current->PageToValue(WatchPoint.x, BottomAxisNo);
+    const double y = Document.Current->PageToValue(WatchPoint.y, LeftAxisNo);
     StatusBar->SetMessage(kv::Format(WatchReadoutFormat, x, y));
 }
 
@@ -513,14 +515,14 @@ void FinishPolylineEntry(TChartWindow& w) {
     const TPoint o = Origin(w);
     TZukei& scratch = *w.ScratchZukei;
     TArrayAsVector<DoublePoint>& nodes = scratch.Nodes;
-    if (w.WindowDC && w.Current) {
+    if (w.WindowDC && w.Document.Current) {
         if (!nodes.IsEmpty()) XorSegment(*w.WindowDC, NodePoint(o, nodes[nodes.UpperBound()]), w.DragPoint);
         const TPen pen = w.WindowDC->GetPen();
-        DrawPolylineOutline(w.Current, *w.WindowDC, &scratch, PS_SOLID, 1);
+        DrawPolylineOutline(w.Document.Current, *w.WindowDC, &scratch, PS_SOLID, 1);
         w.WindowDC->SelectObject(pen);
     }
     // One node makes no line: nothing is added.
-    if (!w.Current || nodes.GetItemsInContainer() < 2) return;
+    if (!w.Document.Current || nodes.GetItemsInContainer() < 2) return;
     scratch.UpdateBounds();
     w.AppendFigure(scratch);
 }

@@ -85,34 +85,34 @@ void TChartWindow::CmSelectionDelete() {
     if (kv::MessageBox(static_cast<QWidget*>(this), kv::LoadString(kDeleteQuestion), "CAUTION",
                        MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
-    for (BoxFrame* set : AxisSets) {
+    for (BoxFrame* set : Document.AxisSets) {
         for (const TextListRef& ref : TextLists(*set)) DestroySelected(*ref.selection, *ref.texts);
         DestroySelected(set->Selected.Zukeis, set->ZukeiList);
     }
     // The dotted frame is erased at FeedbackRect, which keeps its value for the
     // repaint.
     ClearFeedback();
-    Modified = 1;
+    Document.Modified = 1;
     InvalidatePageRect(FeedbackRect);
 }
 
 void TChartWindow::FinishSelectionStyle() {
     InvalidatePageRect(FeedbackRect);
-    const TRect now = GetSelectionRect(Current);
+    const TRect now = GetSelectionRect(Document.Current);
     // A selection whose objects have all gone keeps its frame where it was.
     if (!(now.left == NoSelectionRect.left && now.top == NoSelectionRect.top &&
           now.right == NoSelectionRect.right && now.bottom == NoSelectionRect.bottom))
         FeedbackRect = now;
     InvalidatePageRect(FeedbackRect);
-    Modified = 1;
+    Document.Modified = 1;
     UpdateWindow();
 }
 
 void TChartWindow::CmSelectionFont() {
-    if (MultiSelected != 1 || !Current) return;
+    if (MultiSelected != 1 || !Document.Current) return;
     // The chooser opens on the default text's font in black, whatever the
     // selected texts look like.
-    TChooseFontData data = TChooseFontData::ForDocumentFont(DefaultText->Font, 0);
+    TChooseFontData data = TChooseFontData::ForDocumentFont(Defaults.DefaultText.Font, 0);
     {
         TFontItemSelectdialog items(this, FontItems);
         if (items.Execute() != IDOK) return;
@@ -121,15 +121,15 @@ void TChartWindow::CmSelectionFont() {
         TFontDialog dialog(this, data, FontItems);
         if (dialog.Execute() != IDOK) return;
     }
-    ForEachSelectedText(*Current, [&](TText& text) {
+    ForEachSelectedText(*Document.Current, [&](TText& text) {
         CopyFontItems(text, data, FontItems);
-        ::LayoutText(&text, Current);
+        ::LayoutText(&text, Document.Current);
     });
     FinishSelectionStyle();
 }
 
 void TChartWindow::CmSelectionTextStyle() {
-    if (MultiSelected != 1 || !Current) return;
+    if (MultiSelected != 1 || !Document.Current) return;
     TText templ;
     Defaults.ApplyDefaultText(&templ);
     TText second;
@@ -141,15 +141,15 @@ void TChartWindow::CmSelectionTextStyle() {
         TTextDialog dialog(this, &templ, &second, TextStyleItems);
         if (dialog.Execute() != IDOK) return;
     }
-    ForEachSelectedText(*Current, [&](TText& text) {
+    ForEachSelectedText(*Document.Current, [&](TText& text) {
         CopyTextStyleItems(text, templ, TextStyleItems);
-        ::LayoutText(&text, Current);
+        ::LayoutText(&text, Document.Current);
     });
     FinishSelectionStyle();
 }
 
 void TChartWindow::CmSelectionZukeiStyle() {
-    if (MultiSelected != 1 || !Current) return;
+    if (MultiSelected != 1 || !Document.Current) return;
     TZukei templ;
     Defaults.ApplyDefaultParts(&templ);
     TZukei second;
@@ -161,7 +161,7 @@ void TChartWindow::CmSelectionZukeiStyle() {
         TZukeiDialog dialog(this, &templ, &second, ZukeiStyleItems);
         if (dialog.Execute() != IDOK) return;
     }
-    ForEachSelectedFigure(*Current, [&](TZukei& figure) {
+    ForEachSelectedFigure(*Document.Current, [&](TZukei& figure) {
         CopyZukeiStyleItems(figure, templ, ZukeiStyleItems);
         figure.UpdateBounds();
     });

@@ -24,8 +24,9 @@ void TChartWindow::Paint(TDC& dc, bool erase, const TRect& rect) {
     // between paints see the page as painted.
     const TRect client = GetClientRect();
     TPageMapping mapping;
-    if (!ComputePageMapping(client.Width(), client.Height(), LogPixelsX, LogPixelsY, Env->Zoom,
-                            TPoint(Env->ViewCenterX, Env->ViewCenterY), mapping))
+    if (!ComputePageMapping(client.Width(), client.Height(), LogPixelsX, LogPixelsY,
+                            Document.Env->Zoom,
+                            TPoint(Document.Env->ViewCenterX, Document.Env->ViewCenterY), mapping))
         return;  // too small to show anything
     ApplyPageMapping(dc, mapping);
     if (WindowDC) ApplyPageMapping(*WindowDC, mapping);
@@ -34,23 +35,23 @@ void TChartWindow::Paint(TDC& dc, bool erase, const TRect& rect) {
     if (Scrolling) return;  // the full picture follows when the scrolling ends
 
     GraphViewSettings view;
-    view.CurrentNo = CurrentNo;
+    view.CurrentNo = Document.CurrentNo;
     view.CurrentOnly = CurrentOnly;
     view.Quality = Quality;
     view.ManualRefresh = ManualRefresh;
-    view.ReloadDataBeforePlot = ReloadDataBeforePlot;
-    DrawGraphView(AxisSets, dc, view);
+    view.ReloadDataBeforePlot = Settings.ReloadDataBeforePlot;
+    DrawGraphView(Document.AxisSets, dc, view);
 
     DrawHeaderFooter(dc);
-    DrawFrameSelection(dc, Current);
+    DrawFrameSelection(dc, Document.Current);
     RedrawFeedback(dc);
 }
 
 void TChartWindow::DrawPaper(TDC& dc) {
-    const int ox = Env->PrintOffsetX;
-    const int oy = Env->PrintOffsetY;
-    const int pw = Env->PaperWidth;
-    const int ph = Env->PaperHeight;
+    const int ox = Document.Env->PrintOffsetX;
+    const int oy = Document.Env->PrintOffsetY;
+    const int pw = Document.Env->PaperWidth;
+    const int ph = Document.Env->PaperHeight;
 
     // The shadow: 100 twips wide, 100 twips to the right of and below the sheet.
     int saved = dc.SaveDC();
@@ -62,7 +63,7 @@ void TChartWindow::DrawPaper(TDC& dc) {
 
     // The sheet, outlined with the context's own pen.
     saved = dc.SaveDC();
-    dc.SelectObject(TBrush(Env->PaperColor));
+    dc.SelectObject(TBrush(Document.Env->PaperColor));
     dc.Rectangle(-ox, -oy, pw - ox, ph - oy);
     dc.RestoreDC(saved);
 
@@ -70,22 +71,22 @@ void TChartWindow::DrawPaper(TDC& dc) {
     saved = dc.SaveDC();
     dc.SelectStockObject(NULL_BRUSH);
     dc.SelectObject(TPen(RGB(0, 0, 255), 0, PS_DOT));
-    dc.Rectangle(0, 0, Env->PrintableWidth, Env->PrintableHeight);
+    dc.Rectangle(0, 0, Document.Env->PrintableWidth, Document.Env->PrintableHeight);
     dc.RestoreDC(saved);
 
     DrawGridDots(dc);
 }
 
 void TChartWindow::DrawGridDots(TDC& dc) {
-    if (Env->IsGrid != 1) return;
+    if (Document.Env->IsGrid != 1) return;
     // A pitch of 0 or less (a damaged document) has no dots to place.
-    if (Env->GridPitch <= 0) return;
-    const std::int64_t step = 5 * std::int64_t(Env->GridPitch);
+    if (Document.Env->GridPitch <= 0) return;
+    const std::int64_t step = 5 * std::int64_t(Document.Env->GridPitch);
     // Dots closer than two pixels would only blacken the page: a pitch that small
     // comes from a damaged document, never from the grid commands.
     if (step * std::fabs(dc.ScaleX()) < 2.0 || step * std::fabs(dc.ScaleY()) < 2.0) return;
-    const std::int64_t nx = Env->PrintableWidth / step;
-    const std::int64_t ny = Env->PrintableHeight / step;
+    const std::int64_t nx = Document.Env->PrintableWidth / step;
+    const std::int64_t ny = Document.Env->PrintableHeight / step;
     for (std::int64_t i = 0; i <= nx; ++i)
         for (std::int64_t j = 0; j <= ny; ++j) dc.SetPixel(int(step * i), int(step * j), RGB(0, 0, 0));
 }
@@ -93,22 +94,22 @@ void TChartWindow::DrawGridDots(TDC& dc) {
 void TChartWindow::GetPageMetrics() {
     kv::win::TPrinterPage page;
     if (!Application().GetPrinterPage(page) || page.LogPixelsX <= 0 || page.LogPixelsY <= 0) {
-        Env->PrintableWidth = A4PrintableWidth;
-        Env->PrintableHeight = A4PrintableHeight;
-        Env->PaperWidth = A4PaperWidth;
-        Env->PaperHeight = A4PaperHeight;
-        Env->PrintOffsetX = A4PrintOffset;
-        Env->PrintOffsetY = A4PrintOffset;
+        Document.Env->PrintableWidth = A4PrintableWidth;
+        Document.Env->PrintableHeight = A4PrintableHeight;
+        Document.Env->PaperWidth = A4PaperWidth;
+        Document.Env->PaperHeight = A4PaperHeight;
+        Document.Env->PrintOffsetX = A4PrintOffset;
+        Document.Env->PrintOffsetY = A4PrintOffset;
         return;
     }
     const int dx = page.LogPixelsX;
     const int dy = page.LogPixelsY;
-    Env->PrintableWidth = MulDiv(page.HorzRes, 1440, dx);
-    Env->PrintableHeight = MulDiv(page.VertRes, 1440, dy);
-    Env->PaperWidth = MulDiv(page.PhysicalWidth, 1440, dx);
-    Env->PaperHeight = MulDiv(page.PhysicalHeight, 1440, dy);
-    Env->PrintOffsetX = MulDiv(page.PrintOffsetX, 1440, dx);
-    Env->PrintOffsetY = MulDiv(page.PrintOffsetY, 1440, dy);
+    Document.Env->PrintableWidth = MulDiv(page.HorzRes, 1440, dx);
+    Document.Env->PrintableHeight = MulDiv(page.VertRes, 1440, dy);
+    Document.Env->PaperWidth = MulDiv(page.PhysicalWidth, 1440, dx);
+    Document.Env->PaperHeight = MulDiv(page.PhysicalHeight, 1440, dy);
+    Document.Env->PrintOffsetX = MulDiv(page.PrintOffsetX, 1440, dx);
+    Document.Env->PrintOffsetY = MulDiv(page.PrintOffsetY, 1440, dy);
 }
 
 void TChartWindow::UpdateAxisLabels(BoxFrame* set) {

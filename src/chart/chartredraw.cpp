@@ -31,7 +31,7 @@ void TChartWindow::RedrawFeedback(TDC& dc) {
     const int tool = GetCurrentTool();
     if (tool == ToolSelect) {
         if (TextSelected) {
-            for (BoxFrame* set : AxisSets) {
+            for (BoxFrame* set : Document.AxisSets) {
                 // A number that names no text any more draws nothing.
                 const TText* text = SingleText(*set);
                 if (!text) continue;
@@ -39,7 +39,7 @@ void TChartWindow::RedrawFeedback(TDC& dc) {
                 DrawRubberRect(dc, FeedbackRect);
             }
         } else if (ZukeiSelected) {
-            for (BoxFrame* set : AxisSets) {
+            for (BoxFrame* set : Document.AxisSets) {
                 const SelectedFlags::IndexList& list = set->Selected.Zukeis;
                 if (list.GetItemsInContainer() != 1) continue;
                 const TZukei* figure = set->ZukeiList.At(list[list.LowerBound()]);
@@ -54,7 +54,7 @@ void TChartWindow::RedrawFeedback(TDC& dc) {
                 }
             }
         } else if (AxisSelected) {
-            for (BoxFrame* set : AxisSets) {
+            for (BoxFrame* set : Document.AxisSets) {
                 if (set->Selected.State != 1) continue;
                 FeedbackRect = GetFrameRect(set);
                 DrawRectHandles(dc, FeedbackRect);
@@ -62,7 +62,8 @@ void TChartWindow::RedrawFeedback(TDC& dc) {
         } else if (MultiSelected) {
             DrawRubberRect(dc, FeedbackRect);
         } else if (PlotSelected) {
-            if (Current) Current->DrawDataPointMark(dc, DataCursor.X, DataCursor.Y, SelectedPlot);
+            if (Document.Current)
+                Document.Current->DrawDataPointMark(dc, DataCursor.X, DataCursor.Y, SelectedPlot);
         }
     } else if (tool == ToolWatch && !WatchHidden) {
         DrawCrossCursor(dc, WatchPoint.x, WatchPoint.y);
@@ -70,10 +71,10 @@ void TChartWindow::RedrawFeedback(TDC& dc) {
 
     // A polyline being entered: its outline and rubber segment, so that the next
     // click or move erases what is on the screen.
-    if (PolylineActive && Current) {
+    if (PolylineActive && Document.Current) {
         const TZukei& scratch = *ScratchZukei;
         const TPen pen = dc.GetPen();
-        DrawPolylineOutline(Current, dc, &scratch, PS_SOLID, 1);
+        DrawPolylineOutline(Document.Current, dc, &scratch, PS_SOLID, 1);
         dc.SelectObject(pen);
         if (!scratch.Nodes.IsEmpty())
             XorSegment(dc, NodePoint(Origin(*this), scratch.Nodes[scratch.Nodes.UpperBound()]), DragPoint);

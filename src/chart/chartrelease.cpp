@@ -96,7 +96,7 @@ void TChartWindow::ReleaseRubberBand(const TPoint& point, TPoint lp) {
 }
 
 int TChartWindow::SelectAtPoint(TPoint lp) {
-    if (!WindowDC || !Current) return 0;
+    if (!WindowDC || !Document.Current) return 0;
     TDC& dc = *WindowDC;
     TRect r;
     if (HitText(lp, r)) {
@@ -127,19 +127,20 @@ int TChartWindow::SelectAtPoint(TPoint lp) {
     }
     int series = 0, row = 0;
     double x = 0.0, y = 0.0;
-    if (::HitPlot(Current, lp, HandleSize, DataHitAlgorithm, &series, &x, &y, &row) == 1) {
+    if (::HitPlot(Document.Current, lp, HandleSize, Settings.DataHitAlgorithm, &series, &x, &y,
+                  &row) == 1) {
         PlotSelected = 1;
         SelectedPlot = series;
         SelectedRow = row;
         DataCursor.X = x;
         DataCursor.Y = y;
-        Current->DrawDataPointMark(dc, x, y, series);
+        Document.Current->DrawDataPointMark(dc, x, y, series);
         ShowPlotReadout();
         return 1;
     }
     int setNo = 0;
     if (HitFrameEdge(lp, r, setNo)) {
-        BoxFrame* set = AxisSets.At(setNo);
+        BoxFrame* set = Document.AxisSets.At(setNo);
         if (!set) return 0;
         HandlesShown = 1;
         FeedbackRect = r;
@@ -148,10 +149,10 @@ int TChartWindow::SelectAtPoint(TPoint lp) {
         AxisSelected = 1;
         UnselectAll();
         set->Selected.State = 1;
-        DrawFrameSelection(dc, Current);
-        Current = set;
-        CurrentNo = setNo;
-        DrawFrameSelection(dc, Current);
+        DrawFrameSelection(dc, Document.Current);
+        Document.Current = set;
+        Document.CurrentNo = setNo;
+        DrawFrameSelection(dc, Document.Current);
         ShowCurrentAxisSet();
         return 1;
     }
@@ -159,8 +160,8 @@ int TChartWindow::SelectAtPoint(TPoint lp) {
 }
 
 void TChartWindow::ShowPlotReadout() {
-    if (!Current || !StatusBar) return;
-    const TPlot* plot = Current->PlotList.At(SelectedPlot);
+    if (!Document.Current || !StatusBar) return;
+    const TPlot* plot = Document.Current->PlotList.At(SelectedPlot);
     if (!plot) return;
     char name[MAX_PATH] = "";
     GetFileNameExt(plot->DataFileName, name);
@@ -175,7 +176,7 @@ void TChartWindow::ShowPlotReadout() {
 // ---- Moving and resizing the shown selection.
 
 void TChartWindow::ReleaseSelectionDrag(TPoint lp) {
-    if (!WindowDC || !Current) return;
+    if (!WindowDC || !Document.Current) return;
     TDC& dc = *WindowDC;
     auto drawShape = [&](const TRect& r) {
         if (HandlesShown) DrawRectHandles(dc, r);
@@ -208,25 +209,25 @@ void TChartWindow::ReleaseSelectionDrag(TPoint lp) {
     const TPoint d(Sat(std::int64_t(r.left) - r0.left), Sat(std::int64_t(r.top) - r0.top));
     if (AxisSelected) {
         const TRect n = r.Normalized();
-        ::Frame& frame = Current->Frame;
+        ::Frame& frame = Document.Current->Frame;
         frame.OriginX = n.left;
         frame.OriginY = n.top;
         frame.FrameLengthX = double(std::int64_t(n.right) - n.left);
         frame.FrameLengthY = double(std::int64_t(n.bottom) - n.top);
-        UpdateAxisLabels(Current);
-        Modified = 1;
+        UpdateAxisLabels(Document.Current);
+        Document.Modified = 1;
         Invalidate(true);
         return;
     }
     int applied = 0;
     if (TextSelected) {
-        for (BoxFrame* set : AxisSets)
+        for (BoxFrame* set : Document.AxisSets)
             if (TText* text = SingleSelectedText(*set)) {
                 text->Position = Shifted(text->Position, d);
                 ++applied;
             }
     } else if (ZukeiSelected) {
-        for (BoxFrame* set : AxisSets) {
+        for (BoxFrame* set : Document.AxisSets) {
             TZukei* figure = SingleSelectedFigure(*set);
             // Only the two-node kinds are boxes; a polyline is edited by its nodes.
             if (!figure || !IsTwoNodeZukei(figure->Kind)) continue;
@@ -240,7 +241,7 @@ void TChartWindow::ReleaseSelectionDrag(TPoint lp) {
             ++applied;
         }
     } else if (MultiSelected) {
-        for (BoxFrame* set : AxisSets) {
+        for (BoxFrame* set : Document.AxisSets) {
             SelectedFlags& sel = set->Selected;
             const std::pair<SelectedFlags::IndexList*, TIArrayAsVector<TText>*> lists[] = {
                 {&sel.AxisTexts1, &set->BottomAxis.LabelTexts},
@@ -274,12 +275,12 @@ void TChartWindow::ReleaseSelectionDrag(TPoint lp) {
     }
     InvalidatePageRect(r0);
     InvalidatePageRect(FeedbackRect);
-    Modified = 1;
+    Document.Modified = 1;
     UpdateWindow();
 }
 
 void TChartWindow::ReleasePolylineDrag(TPoint lp) {
-    if (!WindowDC || !Current) return;
+    if (!WindowDC || !Document.Current) return;
     TZukei* figure = SelectedFigure(*this);
     TDC& dc = *WindowDC;
     const bool box = (DragHit >= HitTopLeft && DragHit <= HitInside) || (DragHit >= HitLeft && DragHit <= HitBottom);
@@ -290,7 +291,7 @@ void TChartWindow::ReleasePolylineDrag(TPoint lp) {
         return;
     }
     if (box) DrawRectHandles(dc, DragRect);
-    else if (DragHit >= HitNode) DrawPolylineOutline(Current, dc, figure, PS_DOT, 0);
+    else if (DragHit >= HitNode) DrawPolylineOutline(Document.Current, dc, figure, PS_DOT, 0);
 
     const TRect r0 = DragStartRect;
     const TPoint o = Origin(*this);
@@ -319,15 +320,15 @@ void TChartWindow::ReleasePolylineDrag(TPoint lp) {
         }
     } else if (DragHit >= HitNode && DragHit - HitNode < nodes.GetItemsInContainer()) {
         NodeIndex = DragHit - HitNode;
-        nodes[nodes.LowerBound() + NodeIndex] =
-            DoublePoint{q.x - Current->Frame.OriginX, q.y - Current->Frame.OriginY};
+        nodes[nodes.LowerBound() + NodeIndex] = DoublePoint{q.x - Document.Current->Frame.OriginX,
+                                                            q.y - Document.Current->Frame.OriginY};
     } else {
         changed = false;
     }
     if (changed) figure->UpdateBounds();
     InvalidatePageRect(r0);
-    InvalidatePageRect(GetFigureRect(Current, figure));
-    Modified = 1;
+    InvalidatePageRect(GetFigureRect(Document.Current, figure));
+    Document.Modified = 1;
     UpdateWindow();
 }
 
@@ -344,7 +345,7 @@ void TChartWindow::ReleaseTrimming() {
         TTrimmingdialog dialog(this);
         result = dialog.Execute();
     }
-    if (!Current) return;
+    if (!Document.Current) return;
     if (result != IDOK) {
         if (WindowDC) XorFrame(*WindowDC, DragRect);
         return;
@@ -359,22 +360,24 @@ void TChartWindow::ReleaseTrimming() {
             int first, second;  // page coordinates of lo and hi on a normal axis
         };
         const Side sides[] = {
-            {TrimmingSide::Bottom, &Current->BottomAxis, BottomAxisNo, n.left, n.right},
-            {TrimmingSide::Left, &Current->LeftAxis, LeftAxisNo, n.bottom, n.top},
-            {TrimmingSide::Top, &Current->TopAxis, TopAxisNo, n.left, n.right},
-            {TrimmingSide::Right, &Current->RightAxis, RightAxisNo, n.bottom, n.top},
+            {TrimmingSide::Bottom, &Document.Current->BottomAxis, BottomAxisNo, n.left, n.right},
+            {TrimmingSide::Left, &Document.Current->LeftAxis, LeftAxisNo, n.bottom, n.top},
+            {TrimmingSide::Top, &Document.Current->TopAxis, TopAxisNo, n.left, n.right},
+            {TrimmingSide::Right, &Document.Current->RightAxis, RightAxisNo, n.bottom, n.top},
         };
         for (const Side& side : sides) {
             if (!TrimmingSides[side.entry]) continue;
             AxisUnit& axis = *side.axis;
             const bool reversed = axis.ScaleInv != 0;
-            const double lo = Current->PageToValue(reversed ? side.second : side.first, side.axisNo);
-            const double hi = Current->PageToValue(reversed ? side.first : side.second, side.axisNo);
+            const double lo =
+                Document.Current->PageToValue(reversed ? side.second : side.first, side.axisNo);
+            const double hi =
+                Document.Current->PageToValue(reversed ? side.first : side.second, side.axisNo);
             if (lo == DBL_MAX || hi == DBL_MAX) continue;
             const double oldStart = axis.RangeStart, oldEnd = axis.RangeEnd, oldInc = axis.RangeInc;
             axis.RangeStart = lo;
             axis.RangeEnd = hi;
-            axis.AutoScale(lo, hi, 0, AutoScaleMargin);
+            axis.AutoScale(lo, hi, 0, Settings.AutoScaleMargin);
             // The autoscale leaves the increment alone for a range it cannot show
             // (equal ends after rounding, an end beyond the doubles); the axis then
             // keeps its old range rather than one the drawing cannot handle.
@@ -391,23 +394,24 @@ void TChartWindow::ReleaseTrimming() {
             changed = true;
         }
         if (changed) {
-            ::SyncAxes(&Current->Frame, &Current->LeftAxis, &Current->RightAxis, &Current->TopAxis,
-                       &Current->BottomAxis);
-            UpdateAxisLabels(Current);
+            ::SyncAxes(&Document.Current->Frame, &Document.Current->LeftAxis,
+                       &Document.Current->RightAxis, &Document.Current->TopAxis,
+                       &Document.Current->BottomAxis);
+            UpdateAxisLabels(Document.Current);
         }
     }
     // A rectangle that changed no axis leaves the graph as it was.
-    if (changed) Modified = 1;
+    if (changed) Document.Modified = 1;
     Invalidate(true);
 }
 
 void TChartWindow::ReleaseNewFigure(UINT modKeys, TPoint lp, int tool) {
-    if (!WindowDC || !Current || ScratchZukei->Nodes.GetItemsInContainer() < 2) return;
+    if (!WindowDC || !Document.Current || ScratchZukei->Nodes.GetItemsInContainer() < 2) return;
     const TPoint o = Origin(*this);
     if (modKeys & MK_CONTROL) lp = CtrlConstrained(*this, lp);
     WindowDC->SetROP2(R2_NOTXORPEN);
     lp = SnapToGrid(lp);
-    Current->DrawZukei(OUT_DC, *WindowDC, ScratchZukei.get(), Quality, nullptr, nullptr);
+    Document.Current->DrawZukei(OUT_DC, *WindowDC, ScratchZukei.get(), Quality, nullptr, nullptr);
     WindowDC->SetROP2(R2_COPYPEN);
 
     DoublePoint& end = ScratchZukei->Nodes[ScratchZukei->Nodes.LowerBound() + 1];
@@ -426,13 +430,13 @@ void TChartWindow::ReleaseNewFigure(UINT modKeys, TPoint lp, int tool) {
 }
 
 TZukei* TChartWindow::AppendFigure(const TZukei& source) {
-    if (!Current) return nullptr;
+    if (!Document.Current) return nullptr;
     TZukei* figure = nullptr;
     try {
         auto made = std::make_unique<TZukei>();
         *made = source;
         figure = made.get();
-        if (!Current->ZukeiList.Add(made)) figure = nullptr;
+        if (!Document.Current->ZukeiList.Add(made)) figure = nullptr;
     } catch (const std::bad_alloc&) {
         figure = nullptr;
     }
@@ -440,8 +444,8 @@ TZukei* TChartWindow::AppendFigure(const TZukei& source) {
         kv::MessageBox(static_cast<QWidget*>(this), kv::LoadString(17), nullptr, MB_OK | MB_ICONSTOP);
         return nullptr;
     }
-    InvalidatePageRect(GetFigureRect(Current, figure));
-    Modified = 1;
+    InvalidatePageRect(GetFigureRect(Document.Current, figure));
+    Document.Modified = 1;
     UpdateWindow();
     return figure;
 }

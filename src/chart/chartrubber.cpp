@@ -16,7 +16,7 @@ bool Encloses(const TRect& outer, const TRect& box) {
 }  // namespace
 
 int TChartWindow::SelectInRect(TRect rect, TRect& out) {
-    BoxFrame* set = Current;
+    BoxFrame* set = Document.Current;
     if (!set) return 0;
     const TRect r = rect.Normalized();
     SelectedFlags& sel = set->Selected;

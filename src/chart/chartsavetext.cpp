@@ -148,5 +148,5 @@ void TChartWindow::CmPlotSaveToFile() {
     lstrcpynA(plot->DataFileName, stored->c_str(), MAX_PATH);
     plot->Info.clear();  // it stands in the file's comment block now
     plot->PlotFile.StartRow = commentLines + 1;
-    Modified = 1;
+    Document.Modified = 1;
 }

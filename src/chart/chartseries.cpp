@@ -51,8 +51,8 @@ std::unique_ptr<TPlot> MakeScratch(TChartWindow& w) {
 }  // namespace
 
 TPlot* TChartWindow::SelectedSeries() const {
-    if (PlotSelected != 1 || !Current) return nullptr;
-    return Current->PlotList.At(SelectedPlot);
+    if (PlotSelected != 1 || !Document.Current) return nullptr;
+    return Document.Current->PlotList.At(SelectedPlot);
 }
 
 void TChartWindow::CePlotSelected(kv::win::TCommandEnabler& ce) { ce.Enable(SelectedSeries() != nullptr); }
@@ -86,7 +86,7 @@ void TChartWindow::CmPlotStyle() {
     ClearFeedback();
     plot->Style = scratch->Style;
     plot->ApplyMask(plot->Style.MaskRows.c_str(), 0);
-    Modified = 1;
+    Document.Modified = 1;
     Invalidate(true);
 }
 
@@ -112,10 +112,10 @@ void TChartWindow::CmPlotReload() {
     // series keeps the values it had, under its new settings.
     if (!ReloadSeriesData(*plot)) Stop(*this, kReadError);
     plot->ApplyMask(plot->Style.MaskRows.c_str(), 0);
-    Modified = 1;
+    Document.Modified = 1;
     ClearFeedback();
     // Texts that show a series' file name or path change size.
-    LayoutFrameTexts(Current);
+    LayoutFrameTexts(Document.Current);
     Invalidate(true);
 }
 
@@ -127,11 +127,11 @@ void MoveSelectedSeries(TChartWindow& w, int (BoxFrame::*op)(int)) {
     // Cleared while the data-cursor mark still belongs to the series it was
     // drawn for.
     w.ClearFeedback();
-    if (!(w.Current->*op)(n)) return;
+    if (!(w.Document.Current->*op)(n)) return;
     // Also when nothing moved (Up on the last series, Down on the first).
-    w.Current->RenumberAllTextRefs();
-    LayoutFrameTexts(w.Current);
-    w.Modified = 1;
+    w.Document.Current->RenumberAllTextRefs();
+    LayoutFrameTexts(w.Document.Current);
+    w.Document.Modified = 1;
     w.Invalidate(true);
 }
 
@@ -148,35 +148,36 @@ void TChartWindow::CmPlotDelete() {
     if (!SelectedSeries()) return;
     if (!Confirm(*this, kDeleteQuestion)) return;
     const int n = SelectedPlot;
-    if (!Current->PlotList.At(n)) return;
+    if (!Document.Current->PlotList.At(n)) return;
     ClearFeedback();  // while the series is still drawn
-    Current->DeletePlot(n);
-    Current->RenumberAllTextRefs();
-    LayoutFrameTexts(Current);
-    Modified = 1;
+    Document.Current->DeletePlot(n);
+    Document.Current->RenumberAllTextRefs();
+    LayoutFrameTexts(Document.Current);
+    Document.Modified = 1;
     Invalidate(true);
 }
 
 void TChartWindow::CmPlotDuplicate() {
     if (!SelectedSeries()) return;
     // A full list would drop the copy: say so instead of pretending it was made.
-    if (Current->PlotList.IsFull()) {
+    if (Document.Current->PlotList.IsFull()) {
         Stop(*this, kSeriesListFull);
         return;
     }
     try {
-        if (!Current->DuplicatePlot(SelectedPlot)) return;
+        if (!Document.Current->DuplicatePlot(SelectedPlot)) return;
     } catch (const std::bad_alloc&) {
         Stop(*this, kMemoryError);
         return;
     }
     ClearFeedback();
-    Modified = 1;
+    Document.Modified = 1;
     Invalidate(true);
 }
 
 void TChartWindow::CmPlotEditor() {
-    if (const TPlot* plot = SelectedSeries()) ::EditDataFile(static_cast<QWidget*>(this), Editor, plot);
+    if (const TPlot* plot = SelectedSeries())
+        ::EditDataFile(static_cast<QWidget*>(this), Settings.Editor, plot);
 }
 
 void TChartWindow::CmPlotInfo() {
@@ -206,7 +207,7 @@ void TChartWindow::CmPlotMask() {
     else
         list += kv::Format(",%d", row);
     plot->ApplyMask(list.c_str(), 0);
-    Modified = 1;
+    Document.Modified = 1;
     ClearFeedback();
     Invalidate(true);
 }

@@ -42,30 +42,30 @@ int TChartWindow::AddAxisSet() {
     try {
         auto set = std::make_unique<BoxFrame>();
         Defaults.PrepareNewAxisSet(set.get(), MakeNewGraphHooks());
-        AxisSets.Add(set);
+        Document.AxisSets.Add(set);
     } catch (const std::bad_alloc&) {
         kv::MessageBox(static_cast<QWidget*>(this), kv::LoadString(kAxisSetMemoryError), nullptr, MB_OK);
         return 0;
     }
     // The new set is drawn last; the current one stays current.
-    Current = AxisSets.At(CurrentNo);
+    Document.Current = Document.AxisSets.At(Document.CurrentNo);
     Invalidate(true);
     return 1;
 }
 
 void TChartWindow::DeleteAxisSet() {
-    const int n = AxisSets.GetItemsInContainer();
+    const int n = Document.AxisSets.GetItemsInContainer();
     ClearFeedback();
     bool removed = false;
     if (n >= 2) {
-        removed = AxisSets.Destroy(CurrentNo);
+        removed = Document.AxisSets.Destroy(Document.CurrentNo);
     } else if (AddAxisSet() == 1) {
         // A fresh default axis set takes the place of the only one.
-        removed = AxisSets.Destroy(CurrentNo);
+        removed = Document.AxisSets.Destroy(Document.CurrentNo);
     }
-    if (removed || !AxisSets.IsValidIndex(CurrentNo)) {
-        CurrentNo = 1;
-        Current = AxisSets.At(1);
+    if (removed || !Document.AxisSets.IsValidIndex(Document.CurrentNo)) {
+        Document.CurrentNo = 1;
+        Document.Current = Document.AxisSets.At(1);
     }
     ShowCurrentAxisSet();
     Invalidate(true);
@@ -89,32 +89,32 @@ void TChartWindow::CopyAxisScaling(AxisUnit* to, const AxisUnit* from) {
 void TChartWindow::CmAddAxisSet() {
     if (!Confirm(*this, 34, "STOP")) return;
     AddAxisSet();
-    Modified = 1;
+    Document.Modified = 1;
 }
 
 void TChartWindow::CmDeleteAxisSet() {
     if (!Confirm(*this, 15, "STOP")) return;
     ClearFeedback();
     DeleteAxisSet();
-    Modified = 1;
+    Document.Modified = 1;
 }
 
 void TChartWindow::CmDuplicateAxisSet() {
     if (!Confirm(*this, 148, "CAUTION")) return;
     ClearFeedback();
-    if (Current) {
+    if (Document.Current) {
         // The copy is made whole before it joins the list: a failed allocation
         // leaves no half-copied axis set behind.
         try {
-            auto copy = std::make_unique<BoxFrame>(*Current);
-            AxisSets.Add(copy);
-            Current = AxisSets.At(CurrentNo);
+            auto copy = std::make_unique<BoxFrame>(*Document.Current);
+            Document.AxisSets.Add(copy);
+            Document.Current = Document.AxisSets.At(Document.CurrentNo);
             Invalidate(true);
         } catch (const std::bad_alloc&) {
             kv::MessageBox(static_cast<QWidget*>(this), kv::LoadString(kAxisSetMemoryError), nullptr, MB_OK);
         }
     }
-    Modified = 1;
+    Document.Modified = 1;
     ShowCurrentAxisSet();
 }
 
@@ -123,10 +123,10 @@ namespace {
 enum class Order { ToTop, Up, Down, ToBottom };
 
 void ChangeAxisSetOrder(TChartWindow& w, Order order, int stringId) {
-    const int n = w.AxisSets.GetItemsInContainer();
+    const int n = w.Document.AxisSets.GetItemsInContainer();
     if (!Confirm(w, stringId, "CAUTION")) return;
-    const int c = w.CurrentNo;
-    if (!w.AxisSets.IsValidIndex(c)) return;
+    const int c = w.Document.CurrentNo;
+    if (!w.Document.AxisSets.IsValidIndex(c)) return;
     int place = c;
     switch (order) {
     case Order::ToTop: place = n; break;
@@ -141,11 +141,11 @@ void ChangeAxisSetOrder(TChartWindow& w, Order order, int stringId) {
     case Order::ToBottom: place = 1; break;
     }
     w.ClearFeedback();
-    MoveAxisSet(w.AxisSets, c, place);
-    w.CurrentNo = place;
-    w.Current = w.AxisSets.At(place);
+    MoveAxisSet(w.Document.AxisSets, c, place);
+    w.Document.CurrentNo = place;
+    w.Document.Current = w.Document.AxisSets.At(place);
     w.ShowCurrentAxisSet();
-    w.Modified = 1;
+    w.Document.Modified = 1;
     w.Invalidate(true);
 }
 
@@ -173,51 +173,51 @@ void TChartWindow::CeCurrentAxisSetOnly(kv::win::TCommandEnabler& ce) {
 }
 
 void TChartWindow::CmAutoScale() {
-    if (!Current) return;
+    if (!Document.Current) return;
     int result;
     {
-        TAutoscaleDialog dialog(this, Current);
+        TAutoscaleDialog dialog(this, Document.Current);
         result = dialog.Execute();
     }
     if (result != IDOK) return;
-    Modified = 1;
+    Document.Modified = 1;
     ClearFeedback();
-    UpdateAxisLabels(Current);
+    UpdateAxisLabels(Document.Current);
     Invalidate(true);
 }
 
 void TChartWindow::CmAxisBase() {
-    if (!Current) return;
+    if (!Document.Current) return;
     int result;
     {
-        TAxisBaseDialog dialog(this, Current);
+        TAxisBaseDialog dialog(this, Document.Current);
         result = dialog.Execute();
     }
     if (result != IDOK) return;
     ClearFeedback();
     Invalidate(true);
-    Modified = 1;
+    Document.Modified = 1;
 }
 
 void TChartWindow::CmCopyScaling() {
-    if (!Confirm(*this, 55531, "CAUTION") || !Current || !ScalingStore) return;
-    ScalingStore->Frame = Current->Frame;
-    ScalingStore->LeftAxis = Current->LeftAxis;
-    ScalingStore->RightAxis = Current->RightAxis;
-    ScalingStore->TopAxis = Current->TopAxis;
-    ScalingStore->BottomAxis = Current->BottomAxis;
+    if (!Confirm(*this, 55531, "CAUTION") || !Document.Current || !ScalingStore) return;
+    ScalingStore->Frame = Document.Current->Frame;
+    ScalingStore->LeftAxis = Document.Current->LeftAxis;
+    ScalingStore->RightAxis = Document.Current->RightAxis;
+    ScalingStore->TopAxis = Document.Current->TopAxis;
+    ScalingStore->BottomAxis = Document.Current->BottomAxis;
 }
 
 void TChartWindow::CmPasteScaling() {
-    if (!Confirm(*this, 55532, "CAUTION") || !Current || !ScalingStore) return;
-    Current->Frame.FrameType = ScalingStore->Frame.FrameType;
-    CopyAxisScaling(&Current->LeftAxis, &ScalingStore->LeftAxis);
-    CopyAxisScaling(&Current->RightAxis, &ScalingStore->RightAxis);
-    CopyAxisScaling(&Current->TopAxis, &ScalingStore->TopAxis);
-    CopyAxisScaling(&Current->BottomAxis, &ScalingStore->BottomAxis);
+    if (!Confirm(*this, 55532, "CAUTION") || !Document.Current || !ScalingStore) return;
+    Document.Current->Frame.FrameType = ScalingStore->Frame.FrameType;
+    CopyAxisScaling(&Document.Current->LeftAxis, &ScalingStore->LeftAxis);
+    CopyAxisScaling(&Document.Current->RightAxis, &ScalingStore->RightAxis);
+    CopyAxisScaling(&Document.Current->TopAxis, &ScalingStore->TopAxis);
+    CopyAxisScaling(&Document.Current->BottomAxis, &ScalingStore->BottomAxis);
     ClearFeedback();
-    UpdateAxisLabels(Current);
-    Modified = 1;
+    UpdateAxisLabels(Document.Current);
+    Document.Modified = 1;
     Invalidate(true);
 }
 

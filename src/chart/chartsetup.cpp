@@ -22,8 +22,8 @@ void TChartWindow::SetupWindow() {
     GetPageMetrics();
     FileName = UntitledGraphName;
     app.UpdateCaption(FileName.c_str());
-    Env->ViewCenterX = Env->PrintableWidth / 2;
-    Env->ViewCenterY = Env->PrintableHeight / 2;
+    Document.Env->ViewCenterX = Document.Env->PrintableWidth / 2;
+    Document.Env->ViewCenterY = Document.Env->PrintableHeight / 2;
     Dragging = 0;
     ButtonDown = 0;
     WindowDC = MakeClientDC();
@@ -31,23 +31,24 @@ void TChartWindow::SetupWindow() {
     StatusBar = app.StatusBar();
     InvalidateMargin = 7 * InvalidateMarginBase;
 
-    HandleSizeSetting = int(GetPrivateProfileIntA("Window", "handlesize", 100, path));
-    if (HandleSizeSetting > 30) HandleSizeSetting = 10;
-    DataHitAlgorithm = int(GetPrivateProfileIntA("Window", "datahitalgorithm", 1, path));
+    Settings.HandleSizeSetting = int(GetPrivateProfileIntA("Window", "handlesize", 100, path));
+    if (Settings.HandleSizeSetting > 30) Settings.HandleSizeSetting = 10;
+    Settings.DataHitAlgorithm = int(GetPrivateProfileIntA("Window", "datahitalgorithm", 1, path));
     char drive[3] = "";
     GetPrivateProfileStringA("Window", "datadrive", "A:", drive, sizeof drive, path);
     SetDataDrive(drive);
-    GetPrivateProfileStringA("Other", "editor", "", Editor, sizeof Editor, path);
-    ReloadDataBeforePlot = int(GetPrivateProfileIntA("Other", "ReloadDataBeforePlot", 0, path));
-    AutoScaleMargin = int(GetPrivateProfileIntA("Other", "AutoScaleMargin", 10, path));
-    WMFMargin = int(GetPrivateProfileIntA("Other", "WMFMargin", 60, path));
-    DataPrecision = int(GetPrivateProfileIntA("Other", "DataPrecision", 0, path));
+    GetPrivateProfileStringA("Other", "editor", "", Settings.Editor, sizeof Settings.Editor, path);
+    Settings.ReloadDataBeforePlot =
+        int(GetPrivateProfileIntA("Other", "ReloadDataBeforePlot", 0, path));
+    Settings.AutoScaleMargin = int(GetPrivateProfileIntA("Other", "AutoScaleMargin", 10, path));
+    Settings.WMFMargin = int(GetPrivateProfileIntA("Other", "WMFMargin", 60, path));
+    Settings.DataPrecision = int(GetPrivateProfileIntA("Other", "DataPrecision", 0, path));
     SetReadoutFormat();
     ManualRefresh = int(GetPrivateProfileIntA("Window", "ManualRefresh", 0, path));
-    HeaderType = int(GetPrivateProfileIntA("Window", "HeaderType", 0, path));
-    HeaderPosition = int(GetPrivateProfileIntA("Window", "HeaderPosition", 0, path));
-    FooterType = int(GetPrivateProfileIntA("Window", "FooterType", 0, path));
-    FooterPosition = int(GetPrivateProfileIntA("Window", "FooterPosition", 0, path));
+    Settings.HeaderType = int(GetPrivateProfileIntA("Window", "HeaderType", 0, path));
+    Settings.HeaderPosition = int(GetPrivateProfileIntA("Window", "HeaderPosition", 0, path));
+    Settings.FooterType = int(GetPrivateProfileIntA("Window", "FooterType", 0, path));
+    Settings.FooterPosition = int(GetPrivateProfileIntA("Window", "FooterPosition", 0, path));
 
     Defaults.ReadDefaultFrame(path);
     Defaults.ReadDefaultAxes(path);
@@ -63,7 +64,7 @@ void TChartWindow::SetupWindow() {
         ::SyncAxes(frame, left, right, top, bottom);
     };
     hooks.UpdateAxisLabels = [this](BoxFrame* set) { UpdateAxisLabels(set); };
-    Defaults.PrepareNewAxisSet(Current, hooks);
+    Defaults.PrepareNewAxisSet(Document.Current, hooks);
 
     app.CheckMenuItem(CM_GRIDNONE, true);
     app.CheckMenuItem(CM_MANUALREFRESH, ManualRefresh != 0);
@@ -72,15 +73,15 @@ void TChartWindow::SetupWindow() {
 
 void TChartWindow::SetDataDrive(const char* drive) {
     // Both copies hold a drive letter and a colon; a longer text is cut there.
-    lstrcpynA(DataDrive, drive ? drive : "", sizeof DataDrive);
-    ::SetDataDrive(DataDrive);
+    lstrcpynA(Settings.DataDrive, drive ? drive : "", sizeof Settings.DataDrive);
+    ::SetDataDrive(Settings.DataDrive);
 }
 
 void TChartWindow::SetReadoutFormat() {
-    if (DataPrecision == 0) {
+    if (Settings.DataPrecision == 0) {
         lstrcpynA(PlotReadoutFormat, "[ %s ] %%i=%d %%c=%d (%G, %G)", sizeof PlotReadoutFormat);
         lstrcpynA(WatchReadoutFormat, "X=%G Y=%G", sizeof WatchReadoutFormat);
-    } else if (DataPrecision == 1) {
+    } else if (Settings.DataPrecision == 1) {
         lstrcpynA(PlotReadoutFormat, "[ %s ] %%i=%d %%c=%d (%.15lG, %.15lG)", sizeof PlotReadoutFormat);
         lstrcpynA(WatchReadoutFormat, "X=%.15lG Y=%.15lG", sizeof WatchReadoutFormat);
     }

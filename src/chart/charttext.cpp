@@ -46,15 +46,15 @@ SelectedTextRef SelectedTextOf(BoxFrame& set) {
 }
 
 void TChartWindow::CmTextEdit() {
-    const int n = AxisSets.GetItemsInContainer();
+    const int n = Document.AxisSets.GetItemsInContainer();
     for (int i = 1; i <= n; ++i) {
-        BoxFrame* set = AxisSets.At(i);
+        BoxFrame* set = Document.AxisSets.At(i);
         if (!set) break;
         const SelectedTextRef ref = SelectedTextOf(*set);
         if (!ref) continue;
         int result;
         {
-            TTextDialog dialog(this, ref.Text, DefaultText, nullptr);
+            TTextDialog dialog(this, ref.Text, &Defaults.DefaultText, nullptr);
             result = dialog.Execute();
         }
         if (result != IDOK) continue;
@@ -64,15 +64,15 @@ void TChartWindow::CmTextEdit() {
         InvalidatePageRect(GetTextRect(set, text));
         ::LayoutText(text, set);
         InvalidatePageRect(GetTextRect(set, text));
-        Modified = 1;
+        Document.Modified = 1;
         UpdateWindow();
     }
 }
 
 void TChartWindow::CmTextFont() {
-    const int n = AxisSets.GetItemsInContainer();
+    const int n = Document.AxisSets.GetItemsInContainer();
     for (int i = 1; i <= n; ++i) {
-        BoxFrame* set = AxisSets.At(i);
+        BoxFrame* set = Document.AxisSets.At(i);
         if (!set) break;
         const SelectedTextRef ref = SelectedTextOf(*set);
         if (!ref) continue;
@@ -91,20 +91,20 @@ void TChartWindow::CmTextFont() {
         const TRect now = GetTextRect(set, again.Text);
         InvalidatePageRect(FeedbackRect);
         InvalidatePageRect(now);
-        Modified = 1;
+        Document.Modified = 1;
         UpdateWindow();
     }
 }
 
 void TChartWindow::CmTextDelete() {
     if (TextSelected != 1) return;
-    for (BoxFrame* set : AxisSets) {
+    for (BoxFrame* set : Document.AxisSets) {
         const SelectedTextRef ref = SelectedTextOf(*set);
         if (ref) ref.Home->Destroy(ref.Number);
     }
     // FeedbackRect still holds the deleted text's place after the clearing.
     ClearFeedback();
-    Modified = 1;
+    Document.Modified = 1;
     InvalidatePageRect(FeedbackRect);
 }
 
@@ -113,17 +113,17 @@ void TChartWindow::CmTextDuplicate() {
     std::unique_ptr<TText> copy;
     try {
         copy = std::make_unique<TText>();
-        for (BoxFrame* set : AxisSets) {
+        for (BoxFrame* set : Document.AxisSets) {
             const SelectedTextRef ref = SelectedTextOf(*set);
             if (!ref) continue;
             // A whole copy with its layout: it lies exactly over its source.
             *copy = *ref.Text;
             if (!ref.Home->Add(copy)) break;
             const int number = ref.Home->GetItemsInContainer();
-            for (BoxFrame* s : AxisSets) s->Selected.Clear();
+            for (BoxFrame* s : Document.AxisSets) s->Selected.Clear();
             ref.Selection->Add(number);
             // Every record is empty now except this one: at most one copy.
-            Modified = 1;
+            Document.Modified = 1;
             InvalidatePageRect(FeedbackRect);
             return;
         }

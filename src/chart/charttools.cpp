@@ -78,10 +78,10 @@ void TChartWindow::UpdateHitCursor(TPoint point) {
 }
 
 TPoint TChartWindow::SnapToGrid(TPoint point) const {
-    if (!Env || Env->IsGrid != 1) return point;
+    if (!Document.Env || Document.Env->IsGrid != 1) return point;
     // The grid commands set 100 to 400; a pitch of 0 or less can only come from a
     // damaged document and has no grid points to snap to.
-    const double pitch = Env->GridPitch;
+    const double pitch = Document.Env->GridPitch;
     if (!(pitch > 0.0)) return point;
     // The nearest multiple of the pitch, halves upwards (also below zero).
     auto snap = [pitch](int c) {

@@ -29,8 +29,8 @@ kv::CustomColors& PaperCustomColors() {
 constexpr int kGridItems[] = {CM_GRIDNONE, CM_GRID5, CM_GRID10, CM_GRID15, CM_GRID20};
 
 void SetGrid(TChartWindow& w, int item, int isGrid, int pitch) {
-    w.Env->IsGrid = isGrid;
-    w.Env->GridPitch = pitch;
+    w.Document.Env->IsGrid = isGrid;
+    w.Document.Env->GridPitch = pitch;
     for (int id : kGridItems) Application().CheckMenuItem(id, id == item);
     w.Invalidate(true);
 }
@@ -41,7 +41,7 @@ int Middle(int a, int b) { return int((std::int64_t(a) + std::int64_t(b)) / 2); 
 
 }  // namespace
 
-void TChartWindow::CmGridNone() { SetGrid(*this, CM_GRIDNONE, 0, Env->GridPitch); }
+void TChartWindow::CmGridNone() { SetGrid(*this, CM_GRIDNONE, 0, Document.Env->GridPitch); }
 void TChartWindow::CmGrid5() { SetGrid(*this, CM_GRID5, 1, 100); }
 void TChartWindow::CmGrid10() { SetGrid(*this, CM_GRID10, 1, 200); }
 void TChartWindow::CmGrid15() { SetGrid(*this, CM_GRID15, 1, 300); }
@@ -72,31 +72,34 @@ int TChartWindow::CalcFitZoom(int x1, int y1, int x2, int y2) {
 
 void TChartWindow::CmFitGraph() {
     const TRect r = CurrentOnly == 1 ? GetCurrentFrameExtent() : GetGraphExtent();
-    Env->Zoom = CalcFitZoom(r.left, r.top, r.right, r.bottom);
-    Env->ViewCenterX = Middle(r.left, r.right);
-    Env->ViewCenterY = Middle(r.top, r.bottom);
+    Document.Env->Zoom = CalcFitZoom(r.left, r.top, r.right, r.bottom);
+    Document.Env->ViewCenterX = Middle(r.left, r.right);
+    Document.Env->ViewCenterY = Middle(r.top, r.bottom);
     UpdateScrollBars();
-    if (StatusBar) StatusBar->SetGadgetText(ZoomGadget, kv::Format("%3d%%", Env->Zoom));
+    if (StatusBar) StatusBar->SetGadgetText(ZoomGadget, kv::Format("%3d%%", Document.Env->Zoom));
     UpdateHandleSize();
     Invalidate(true);
 }
 
 void TChartWindow::CmFitPaper() {
-    const int x1 = -Env->PrintOffsetX;
-    const int y1 = -Env->PrintOffsetY;
-    const int x2 = int(std::clamp<std::int64_t>(std::int64_t(Env->PaperWidth) - Env->PrintOffsetX,
+    const int x1 = -Document.Env->PrintOffsetX;
+    const int y1 = -Document.Env->PrintOffsetY;
+    const int x2 = int(std::clamp<std::int64_t>(
+        std::int64_t(Document.Env->PaperWidth) - Document.Env->PrintOffsetX, INT32_MIN, INT32_MAX));
+    const int y2 = int(std::clamp<std::int64_t>(std::int64_t(Document.Env->PaperHeight) -
+                                                    Document.Env->PrintOffsetY,
                                                 INT32_MIN, INT32_MAX));
-    const int y2 = int(std::clamp<std::int64_t>(std::int64_t(Env->PaperHeight) - Env->PrintOffsetY,
-                                                INT32_MIN, INT32_MAX));
-    Env->Zoom = TruncToInt(CalcFitZoom(x1, y1, x2, y2) * 0.95);
+    Document.Env->Zoom = TruncToInt(CalcFitZoom(x1, y1, x2, y2) * 0.95);
     // Half the printable size less the printing offset: the centre of the
     // printable area, not of the sheet.
-    Env->ViewCenterX = int(std::clamp<std::int64_t>(
-        std::int64_t(Env->PrintableWidth / 2) - Env->PrintOffsetX, INT32_MIN, INT32_MAX));
-    Env->ViewCenterY = int(std::clamp<std::int64_t>(
-        std::int64_t(Env->PrintableHeight / 2) - Env->PrintOffsetY, INT32_MIN, INT32_MAX));
+    Document.Env->ViewCenterX = int(std::clamp<std::int64_t>(
+        std::int64_t(Document.Env->PrintableWidth / 2) - Document.Env->PrintOffsetX, INT32_MIN,
+        INT32_MAX));
+    Document.Env->ViewCenterY = int(std::clamp<std::int64_t>(
+        std::int64_t(Document.Env->PrintableHeight / 2) - Document.Env->PrintOffsetY, INT32_MIN,
+        INT32_MAX));
     UpdateScrollBars();
-    if (StatusBar) StatusBar->SetGadgetText(ZoomGadget, kv::Format("%3d%%", Env->Zoom));
+    if (StatusBar) StatusBar->SetGadgetText(ZoomGadget, kv::Format("%3d%%", Document.Env->Zoom));
     UpdateHandleSize();
     Invalidate(true);
 }
@@ -104,14 +107,14 @@ void TChartWindow::CmFitPaper() {
 void TChartWindow::CmPaperColor() {
     kv::ColorDialogRequest request;
     request.owner = static_cast<QWidget*>(this);
-    request.color = Env->PaperColor;
+    request.color = Document.Env->PaperColor;
     request.custom = &PaperCustomColors();
     request.flags = CC_RGBINIT | CC_FULLOPEN;
     const kv::ColorDialogResult result = kv::RunColorDialog(request);
     if (!result.chosen) return;
     // The paper's colour is printed and exported, and the graph file keeps it.
-    if (Env->PaperColor != result.color) Modified = 1;
-    Env->PaperColor = result.color;
+    if (Document.Env->PaperColor != result.color) Document.Modified = 1;
+    Document.Env->PaperColor = result.color;
     Invalidate(true);
 }
 

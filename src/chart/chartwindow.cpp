@@ -29,19 +29,15 @@ SCROLLINFO TChartWindow::InitialScrollInfo() {
     return si;
 }
 
-std::array<TArrayAsVector<double>, 10> TChartWindow::MakeFitColumns() {
-    auto column = [] { return TArrayAsVector<double>(0, 1, 1000); };
-    return {column(), column(), column(), column(), column(),
-            column(), column(), column(), column(), column()};
+int TChartWindow::EffectiveZoom() const {
+    return Document.Env && Document.Env->Zoom >= 1 ? Document.Env->Zoom : 100;
 }
-
-int TChartWindow::EffectiveZoom() const { return Env && Env->Zoom >= 1 ? Env->Zoom : 100; }
 
 // ---- The close check.
 
 bool TChartWindow::CanClose() {
     kv::win::TApplicationServices& app = Application();
-    if (Modified) {
+    if (Document.Modified) {
         // The owner is the window as a widget, the form message boxes expect.
         const int answer = kv::MessageBox(static_cast<QWidget*>(this), kv::LoadString(32),
                                           kv::LoadString(33).c_str(), MB_YESNOCANCEL | MB_ICONQUESTION);
@@ -50,7 +46,7 @@ bool TChartWindow::CanClose() {
             // The graph closes only when it really was written: a save that
             // reports success while the document is still marked changed did not
             // write it.
-            if (app.SaveGraph() == 0 || Modified) return false;
+            if (app.SaveGraph() == 0 || Document.Modified) return false;
         }
     }
     app.SaveSettings();
@@ -61,13 +57,14 @@ bool TChartWindow::CanClose() {
 // ---- Small services.
 
 void TChartWindow::ShowCurrentAxisSet() {
-    if (StatusBar) StatusBar->SetGadgetText(AxisSetGadget, kv::Format("Axis %d", CurrentNo));
+    if (StatusBar)
+        StatusBar->SetGadgetText(AxisSetGadget, kv::Format("Axis %d", Document.CurrentNo));
 }
 
-void TChartWindow::SetOnlyParameterAll() { ::SetOnlyParameterAll(AxisSets); }
+void TChartWindow::SetOnlyParameterAll() { ::SetOnlyParameterAll(Document.AxisSets); }
 
 int TChartWindow::HasMemoryData() const {
-    for (BoxFrame* set : AxisSets)
+    for (BoxFrame* set : Document.AxisSets)
         if (set->HasMemoryData()) return 1;
     return 0;
 }

@@ -158,10 +158,10 @@ public:
     // The mark of the current axis set: its frame grown by HandleSize, dotted red
     // in NOT-XOR.
     void DrawFrameSelection(TDC& dc, BoxFrame* set);
-    // The page's margin texts (chartheader.cpp): HeaderType/HeaderPosition
-    // choose the text at the foot of the printable area, FooterType/
-    // FooterPosition the one at its head; drawn on a context that already
-    // carries the page mapping. CmHeaderFooter edits the four settings.
+    // The page's margin texts (chartheader.cpp): Settings.HeaderType and
+    // HeaderPosition choose the text at the foot of the printable area,
+    // FooterType and FooterPosition the one at its head; drawn on a context that
+    // already carries the page mapping. CmHeaderFooter edits the four settings.
     void DrawHeaderFooter(TDC& dc);
     void CmHeaderFooter();
     // The feedback of the present selection (and of a polyline being entered)
@@ -377,7 +377,7 @@ public:
     // The Data menu's paste command (Shift+Insert).
     void CmPasteData();
     // A series' information text in its dialog (a changed text marks the graph
-    // modified); its data file in the external editor (Editor).
+    // modified); its data file in the external editor (Settings.Editor).
     void ShowSeriesInfo(TPlot* plot);
     void EditDataFile(TPlot* plot);
 
@@ -438,37 +438,21 @@ public:
     void UpdateHandleSize();
 
     // ---- Settings (chartsetup.cpp).
-    // Copies at most two characters (a drive letter and a colon) into DataDrive
-    // and into the data-file reader's drive.
+    // Copies at most two characters (a drive letter and a colon) into
+    // Settings.DataDrive and into the data-file reader's drive.
     void SetDataDrive(const char* drive);
-    // The read-out formats that DataPrecision chooses (0 short, 1 full; other
-    // values leave them).
+    // The read-out formats that Settings.DataPrecision chooses (0 short, 1 full;
+    // other values leave them).
     void SetReadoutFormat();
 
-    // ---- The document. Env, AxisSets, Current, CurrentNo and Modified are the
-    // graph document's, so that the file operations work on it directly.
+    // ---- The document: page settings, axis sets, the current one and the
+    // modified flag, which the file operations work on directly.
     GraphDocument Document;
-    std::unique_ptr<TEnv>& Env = Document.Env;
-    TIArrayAsVector<BoxFrame>& AxisSets = Document.AxisSets;
-    int& CurrentNo = Document.CurrentNo;
-    BoxFrame*& Current = Document.Current;
     int CurrentOnly = 0;
     std::string FileName;
 
-    // ---- The program's settings; the names below are the page view's for them.
+    // ---- The program's settings (read from and written to the profile).
     ChartSettings Settings;
-    int& HandleSizeSetting = Settings.HandleSizeSetting;
-    int& DataHitAlgorithm = Settings.DataHitAlgorithm;
-    char (&DataDrive)[3] = Settings.DataDrive;
-    char (&Editor)[MAX_PATH] = Settings.Editor;
-    int& ReloadDataBeforePlot = Settings.ReloadDataBeforePlot;
-    int& WMFMargin = Settings.WMFMargin;
-    int& AutoScaleMargin = Settings.AutoScaleMargin;
-    int& DataPrecision = Settings.DataPrecision;
-    int& HeaderType = Settings.HeaderType;
-    int& HeaderPosition = Settings.HeaderPosition;
-    int& FooterType = Settings.FooterType;
-    int& FooterPosition = Settings.FooterPosition;
 
     // ---- View.
     int HandleSize = 2;
@@ -476,7 +460,6 @@ public:
     std::unique_ptr<BoxFrame> ScalingStore;
     int LogPixelsX = 0;
     int LogPixelsY = 0;
-    int& Modified = Document.Modified;
 
     // ---- Mouse tools, selection and feedback.
     int Dragging = 0;
@@ -524,22 +507,11 @@ public:
 
     // ---- Default objects: kept together as the profile's default styles.
     DefaultStyles Defaults;
-    Frame* const DefaultFrame = &Defaults.DefaultFrame;
-    AxisUnit* const DefaultAxes[4] = {&Defaults.DefaultAxes[DefaultBottomAxis],
-                                      &Defaults.DefaultAxes[DefaultLeftAxis],
-                                      &Defaults.DefaultAxes[DefaultTopAxis],
-                                      &Defaults.DefaultAxes[DefaultRightAxis]};
-    TPlotStyle* const DefaultPlotStyle = &Defaults.DefaultPlotStyle;
-    TPlotStyle* const DefaultMemoryPlotStyle = &Defaults.DefaultMemoryPlotStyle;
-    TZukei* const DefaultZukei = &Defaults.DefaultZukei;
-    TText* const DefaultText = &Defaults.DefaultText;
-    int& DefaultIsOnlyParameter = Defaults.DefaultIsOnlyParameter;
-    int& DefaultPaintOrder = Defaults.DefaultPaintOrder;
 
     int Quality = 1;
     int ManualRefresh = 0;
     // Work columns of the non-linear fit: the function value and nine derivatives.
-    std::array<TArrayAsVector<double>, 10> FitColumns = MakeFitColumns();
+    FitColumnSet FitColumns = MakeFitColumnSet();
     char PlotReadoutFormat[256] = "[ %s ] %%i=%d %%c=%d (%.15lG, %.15lG)";
     char WatchReadoutFormat[256] = "X=%.15lG Y=%.15lG";
 
@@ -557,7 +529,6 @@ private:
     void AppendText(std::unique_ptr<TText> text);
 
     static SCROLLINFO InitialScrollInfo();
-    static std::array<TArrayAsVector<double>, 10> MakeFitColumns();
     // The zoom in use: Env's, or 100 when it is below 1.
     int EffectiveZoom() const;
     void ZoomTo(int percent);

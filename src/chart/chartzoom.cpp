@@ -25,7 +25,7 @@ void TChartWindow::CmZoom200() { ZoomTo(200); }
 void TChartWindow::CmZoom400() { ZoomTo(400); }
 
 void TChartWindow::ZoomTo(int percent) {
-    Env->Zoom = percent;
+    Document.Env->Zoom = percent;
     UpdateScrollBars();
     if (StatusBar) StatusBar->SetGadgetText(ZoomGadget, kv::Format("%3d%%", percent));
     UpdateHandleSize();
@@ -48,8 +48,10 @@ void TChartWindow::UpdateScrollBars() {
         SCROLLINFO& info;
     };
     Axis axes[2] = {
-        {SB_HORZ, client.Width(), LogPixelsX, Env->PaperWidth, Env->PrintOffsetX, Env->ViewCenterX, HScrollInfo},
-        {SB_VERT, client.Height(), LogPixelsY, Env->PaperHeight, Env->PrintOffsetY, Env->ViewCenterY, VScrollInfo},
+        {SB_HORZ, client.Width(), LogPixelsX, Document.Env->PaperWidth, Document.Env->PrintOffsetX,
+         Document.Env->ViewCenterX, HScrollInfo},
+        {SB_VERT, client.Height(), LogPixelsY, Document.Env->PaperHeight,
+         Document.Env->PrintOffsetY, Document.Env->ViewCenterY, VScrollInfo},
     };
     for (Axis& a : axes) {
         const double t = 1440.0 / std::max(1, a.logPixels);
@@ -77,7 +79,8 @@ void TChartWindow::UpdateScrollBars() {
 void TChartWindow::UpdateHandleSize() {
     const int lpx = LogPixelsX > 0 ? LogPixelsX : GetLogPixelsX();
     // The handle stands for HandleSizeSetting x 0.4 screen pixels at every zoom.
-    const std::int64_t twips = std::int64_t(HandleSizeSetting) * (1440 / lpx) * 400 / EffectiveZoom();
+    const std::int64_t twips =
+        std::int64_t(Settings.HandleSizeSetting) * (1440 / lpx) * 400 / EffectiveZoom();
     HandleSize = TruncToIntSaturated(double(twips) * 0.1);
 }
 
@@ -99,7 +102,7 @@ void TChartWindow::EvVScroll(UINT code, int thumbPos) {
 
 void TChartWindow::Scroll(int bar, UINT code, int thumbPos) {
     SCROLLINFO& info = bar == SB_HORZ ? HScrollInfo : VScrollInfo;
-    int& center = bar == SB_HORZ ? Env->ViewCenterX : Env->ViewCenterY;
+    int& center = bar == SB_HORZ ? Document.Env->ViewCenterX : Document.Env->ViewCenterY;
     const int lp = bar == SB_HORZ ? LogPixelsX : LogPixelsY;
     const double t = 1440.0 / (lp > 0 ? lp : (bar == SB_HORZ ? GetLogPixelsX() : GetLogPixelsY()));
     // Pixels that 100 twips take at the current zoom.
@@ -145,7 +148,7 @@ void TChartWindow::Scroll(int bar, UINT code, int thumbPos) {
 
 void TChartWindow::ScrollStep(int bar, bool back, int step, int shift) {
     SCROLLINFO& info = bar == SB_HORZ ? HScrollInfo : VScrollInfo;
-    int& center = bar == SB_HORZ ? Env->ViewCenterX : Env->ViewCenterY;
+    int& center = bar == SB_HORZ ? Document.Env->ViewCenterX : Document.Env->ViewCenterY;
     const int lp = bar == SB_HORZ ? LogPixelsX : LogPixelsY;
     const double t = 1440.0 / (lp > 0 ? lp : (bar == SB_HORZ ? GetLogPixelsX() : GetLogPixelsY()));
     const std::int64_t v = center;

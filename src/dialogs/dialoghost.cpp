@@ -2,17 +2,13 @@
 
 #include "model/graphfile.h"
 
-#include <QApplication>
-#include <QMainWindow>
+#include <QWidget>
 
 namespace kv {
 
 DialogHost* FindDialogHost(const QWidget* from) {
     for (const QWidget* w = from; w; w = w->parentWidget())
         if (auto* host = dynamic_cast<DialogHost*>(const_cast<QWidget*>(w))) return host;
-    for (QWidget* top : QApplication::topLevelWidgets())
-        if (auto* main = qobject_cast<QMainWindow*>(top))
-            if (auto* host = dynamic_cast<DialogHost*>(main->centralWidget())) return host;
     return nullptr;
 }
 

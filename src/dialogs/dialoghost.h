@@ -6,7 +6,7 @@
 // columns, and the few window steps a command ends with. The page view implements
 // it; the dialogs know nothing else of the window, so they sit below it.
 
-#include "fitting/marquardt.h"
+#include "fitting/fitcolumns.h"
 
 class BoxFrame;
 struct ChartSettings;
@@ -41,9 +41,11 @@ public:
     virtual void HostRepaint() = 0;
 };
 
-// The first host among from and its parents (a dialog opened from another one
-// finds the host of that one); else the central widget of a top-level main window
-// when it is a host; else null.
+// The host a dialog works for: the first host among from and its parents. The host
+// hands itself to the dialogs it runs as their parent (HostWindow()), and a dialog
+// opened from another one has that one as parent, so it finds the same host; a
+// dialog run without a host among its parents has none (null), even when some
+// window of the program holds one.
 DialogHost* FindDialogHost(const QWidget* from);
 
 // For a dialog that has just changed an axis set's stored content on its own

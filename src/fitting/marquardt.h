@@ -5,6 +5,7 @@
 // axis set; a derivative without a formula is a forward difference. Parameter
 // values reach the formulas through the program-wide FitParameters.
 
+#include "fitting/fitcolumns.h"
 #include "numerics/fitparams.h"
 #include "platform/containers.h"
 
@@ -22,12 +23,6 @@ constexpr int NlsqMaxParameters = FitParameterCount;
 using NlsqMatrix = std::array<std::array<double, NlsqMaxParameters + 1>, NlsqMaxParameters + 1>;
 using NlsqVector = std::array<double, NlsqMaxParameters + 1>;
 using NlsqPermutation = std::array<int, NlsqMaxParameters + 1>;
-
-// The fit's work columns, 1-based by fit point: column 0 holds the model values at
-// the parameters last evaluated, column k (1 to 9) the derivative with respect to
-// parameter k (columns of parameters that are not free stay empty).
-using FitColumnSet = std::array<TArrayAsVector<double>, NlsqMaxParameters + 1>;
-FitColumnSet MakeFitColumnSet();
 
 // An iteration that has not converged by this count fails.
 constexpr int NlsqMaxIterations = 100;

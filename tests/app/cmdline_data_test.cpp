@@ -31,11 +31,11 @@ TEST_F(CommandLineData, FirstFileThroughItsDialogsTheOthersAlikeThenAutoscale) {
     script.Then(kDataReadDialog, ModalScript::Press(IDOK)).Then(kPlotDialog, ModalScript::Press(IDOK));
     Start({a, b, c});
     EXPECT_EQ(script.Seen(), (std::vector<int>{kDataReadDialog, kPlotDialog}));
-    ASSERT_EQ(chart()->Current->PlotList.GetItemsInContainer(), 3);
-    EXPECT_EQ(chart()->Modified, 1);
+    ASSERT_EQ(chart()->Document.Current->PlotList.GetItemsInContainer(), 3);
+    EXPECT_EQ(chart()->Document.Modified, 1);
     EXPECT_TRUE(boxes.Shown().empty());
     // The series of c.dat reaches 500: the left axis now covers it.
-    EXPECT_GE(chart()->Current->LeftAxis.RangeEnd, 500.0);
+    EXPECT_GE(chart()->Document.Current->LeftAxis.RangeEnd, 500.0);
     EXPECT_EQ(chart()->FileName, "Untitled.kv3");
 }
 
@@ -44,10 +44,10 @@ TEST_F(CommandLineData, AFileThatCannotBeReadStopsTheRestWithoutAutoscale) {
     ModalScript script;
     script.Then(kDataReadDialog, ModalScript::Press(IDOK)).Then(kPlotDialog, ModalScript::Press(IDOK));
     Start({a, PathIn("missing.dat"), c});
-    ASSERT_EQ(chart()->Current->PlotList.GetItemsInContainer(), 1);
+    ASSERT_EQ(chart()->Document.Current->PlotList.GetItemsInContainer(), 1);
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text, kv::LoadString(35) + "\n" + PathIn("missing.dat"));
-    EXPECT_LT(chart()->Current->LeftAxis.RangeEnd, 100.0);
+    EXPECT_LT(chart()->Document.Current->LeftAxis.RangeEnd, 100.0);
 }
 
 TEST_F(CommandLineData, APathTooLongForTheSeriesStopsLikeAFailedRead) {
@@ -56,10 +56,10 @@ TEST_F(CommandLineData, APathTooLongForTheSeriesStopsLikeAFailedRead) {
     ModalScript script;
     script.Then(kDataReadDialog, ModalScript::Press(IDOK)).Then(kPlotDialog, ModalScript::Press(IDOK));
     Start({a, tooLong, Data("c.dat", 100)});
-    EXPECT_EQ(chart()->Current->PlotList.GetItemsInContainer(), 1);
+    EXPECT_EQ(chart()->Document.Current->PlotList.GetItemsInContainer(), 1);
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text, kv::LoadString(1161) + "\n" + tooLong);
-    EXPECT_LT(chart()->Current->LeftAxis.RangeEnd, 100.0);
+    EXPECT_LT(chart()->Document.Current->LeftAxis.RangeEnd, 100.0);
 }
 
 TEST_F(CommandLineData, AFullSeriesListKeepsWhatItHoldsAndStops) {
@@ -67,7 +67,7 @@ TEST_F(CommandLineData, AFullSeriesListKeepsWhatItHoldsAndStops) {
     for (int i = 0; i < 997; ++i) {
         auto p = std::make_unique<TPlot>();
         p->IsFileData = 0;
-        ASSERT_TRUE(chart()->Current->PlotList.Add(p));
+        ASSERT_TRUE(chart()->Document.Current->PlotList.Add(p));
     }
     std::string a = Data("a.dat", 1), b = Data("b.dat", 10), c = Data("c.dat", 100);
     char* argv[] = {const_cast<char*>("korvida"), a.data(), b.data(), c.data()};
@@ -75,10 +75,10 @@ TEST_F(CommandLineData, AFullSeriesListKeepsWhatItHoldsAndStops) {
     ModalScript script;
     script.Then(kDataReadDialog, ModalScript::Press(IDOK)).Then(kPlotDialog, ModalScript::Press(IDOK));
     app->ProcessCommandLine();
-    EXPECT_EQ(chart()->Current->PlotList.GetItemsInContainer(), 999);
+    EXPECT_EQ(chart()->Document.Current->PlotList.GetItemsInContainer(), 999);
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text, kv::LoadString(1180));
-    EXPECT_LT(chart()->Current->LeftAxis.RangeEnd, 100.0);
+    EXPECT_LT(chart()->Document.Current->LeftAxis.RangeEnd, 100.0);
 }
 
 TEST_F(CommandLineData, CancelledFirstDialogReadsNothing) {
@@ -86,8 +86,8 @@ TEST_F(CommandLineData, CancelledFirstDialogReadsNothing) {
     ModalScript script;
     script.Then(kDataReadDialog, ModalScript::Press(IDCANCEL));
     Start({a, b});
-    EXPECT_EQ(chart()->Current->PlotList.GetItemsInContainer(), 0);
-    EXPECT_EQ(chart()->Modified, 0);
+    EXPECT_EQ(chart()->Document.Current->PlotList.GetItemsInContainer(), 0);
+    EXPECT_EQ(chart()->Document.Modified, 0);
 }
 
 }  // namespace

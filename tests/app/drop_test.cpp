@@ -40,8 +40,8 @@ protected:
         for (int i = 1; i <= 5; ++i) out << i << "," << i * scale << "\n";
         return path;
     }
-    int Series() const { return chart()->Current->PlotList.GetItemsInContainer(); }
-    double LeftEnd() const { return chart()->Current->LeftAxis.RangeEnd; }
+    int Series() const { return chart()->Document.Current->PlotList.GetItemsInContainer(); }
+    double LeftEnd() const { return chart()->Document.Current->LeftAxis.RangeEnd; }
     static ModalScript::Action Choose(int radio) {
         return [radio](PDialog& d) {
             d.CheckItem(kIndividual, radio == kIndividual ? BF_CHECKED : BF_UNCHECKED);
@@ -54,18 +54,18 @@ protected:
 TEST_F(Drop, ASingleGraphFileIsOpenedAfterTheCloseCheck) {
     Start();
     const std::string graph = WriteGraph("A.KV3", 2);
-    chart()->Modified = 1;
+    chart()->Document.Modified = 1;
     boxes.Answer(IDCANCEL);
     app->EvDropFiles({graph});
     ASSERT_EQ(boxes.Shown().size(), 1u);  // the save question, cancelled
     EXPECT_EQ(chart()->FileName, "Untitled.kv3");
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 1);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 1);
 
     boxes.Answer(IDNO);
     app->EvDropFiles({graph});
     EXPECT_EQ(chart()->FileName, graph);
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 2);
-    EXPECT_EQ(chart()->Modified, 0);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 2);
+    EXPECT_EQ(chart()->Document.Modified, 0);
     EXPECT_EQ(app->History[0], graph);
 }
 
@@ -80,9 +80,9 @@ TEST_F(Drop, AGraphFileAmongOtherNamesChangesNothing) {
     }
     EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_EQ(chart()->FileName, "Untitled.kv3");
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 1);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 1);
     EXPECT_EQ(Series(), 0);
-    EXPECT_EQ(chart()->Modified, 0);
+    EXPECT_EQ(chart()->Document.Modified, 0);
 }
 
 TEST_F(Drop, AnyOtherNameIsReadAsData) {
@@ -93,7 +93,7 @@ TEST_F(Drop, AnyOtherNameIsReadAsData) {
     script.Then(kDataReadDialog, ModalScript::Press(IDOK)).Then(kPlotDialog, ModalScript::Press(IDOK));
     app->EvDropFiles({odd});
     EXPECT_EQ(Series(), 1);
-    EXPECT_EQ(chart()->Modified, 1);
+    EXPECT_EQ(chart()->Document.Modified, 1);
     EXPECT_GE(LeftEnd(), 500.0);  // the empty axis set was scaled to it
 }
 
@@ -105,7 +105,7 @@ TEST_F(Drop, CommonSettingsReadTheOthersLikeTheFirstAndScaleAnEmptySetOnce) {
         if (!startEmpty) {
             auto p = std::make_unique<TPlot>();
             p->IsFileData = 0;
-            ASSERT_TRUE(chart()->Current->PlotList.Add(p));
+            ASSERT_TRUE(chart()->Document.Current->PlotList.Add(p));
         }
         const double before = LeftEnd();
         ModalScript script;
@@ -115,8 +115,8 @@ TEST_F(Drop, CommonSettingsReadTheOthersLikeTheFirstAndScaleAnEmptySetOnce) {
         app->EvDropFiles({a, b, c});
         const int first = startEmpty ? 1 : 2;
         ASSERT_EQ(Series(), first + 2);
-        EXPECT_STREQ(chart()->Current->PlotList.At(first + 2)->DataFileName, c.c_str());
-        EXPECT_EQ(chart()->Modified, 1);
+        EXPECT_STREQ(chart()->Document.Current->PlotList.At(first + 2)->DataFileName, c.c_str());
+        EXPECT_EQ(chart()->Document.Modified, 1);
         if (startEmpty) EXPECT_GE(LeftEnd(), 500.0);
         else EXPECT_EQ(LeftEnd(), before);
         EXPECT_TRUE(boxes.Shown().empty());
@@ -130,7 +130,7 @@ TEST_F(Drop, CancelInTheMultiFileDialogReadsNothing) {
     script.Then(kMultiReadDialog, ModalScript::Press(IDCANCEL));
     app->EvDropFiles({Data("a.dat", 1), Data("b.dat", 10)});
     EXPECT_EQ(Series(), 0);
-    EXPECT_EQ(chart()->Modified, 0);
+    EXPECT_EQ(chart()->Document.Modified, 0);
 }
 
 TEST_F(Drop, AFileThatStopsTheRunKeepsTheSeriesBeforeItScaledAndShown) {
@@ -191,7 +191,7 @@ TEST_F(Drop, TheFrameHandsDroppedLocalFilesOnAfterTheDrop) {
     EXPECT_EQ(chart()->FileName, "Untitled.kv3");  // not yet: after the drop
     QCoreApplication::processEvents();
     EXPECT_EQ(chart()->FileName, graph);
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 3);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 3);
 }
 
 // A file dropped and a timer due while a long drawing polls the Escape check: the
@@ -206,7 +206,7 @@ TEST_F(Drop, ADropAndATimerDuringALongDrawingTakeEffectAfterIt) {
         plot->AddX(TDataElement(i * 1e-4));
         plot->AddY(TDataElement((i % 7) * 1.3));
     }
-    chart()->Current->PlotList.Add(plot.release());
+    chart()->Document.Current->PlotList.Add(plot.release());
     QCoreApplication::processEvents();
 
     auto mime = std::make_unique<QMimeData>();
@@ -231,13 +231,13 @@ TEST_F(Drop, ADropAndATimerDuringALongDrawingTakeEffectAfterIt) {
     EXPECT_GT(kv::win::EscapePollLooks(), looks);
     EXPECT_FALSE(fired);
     EXPECT_EQ(chart()->FileName, "Untitled.kv3");
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 1);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 1);
 
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     EXPECT_TRUE(fired);
     EXPECT_EQ(chart()->FileName, graph);
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 3);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 3);
 }
 
 }  // namespace

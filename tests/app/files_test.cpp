@@ -34,7 +34,7 @@ void AddParameterOnlyMemorySet(TChartWindow* w) {
     auto plot = std::make_unique<TPlot>();
     plot->IsFileData = 0;
     set->PlotList.Add(plot);
-    w->AxisSets.Add(set);
+    w->Document.AxisSets.Add(set);
 }
 
 TEST_F(AppTest, OpenReadsTheChosenGraphAndNamesTheDocument) {
@@ -55,15 +55,15 @@ TEST_F(AppTest, OpenReadsTheChosenGraphAndNamesTheDocument) {
     EXPECT_EQ(r.owner, static_cast<QWidget*>(app->Frame));
     EXPECT_TRUE(boxes.Shown().empty());
 
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 2);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 2);
     EXPECT_EQ(chart()->FileName, path);
-    EXPECT_EQ(chart()->Modified, 0);
+    EXPECT_EQ(chart()->Document.Modified, 0);
     EXPECT_EQ(app->Frame->windowTitle().toStdString(), "Korvida - " + path);
     EXPECT_EQ(app->History[0], path);
     EXPECT_EQ(app->Frame->MenuAction(CM_HISTORY1)->text().toStdString(), "&1." + path);
     EXPECT_EQ(app->FileNameBuffer, path);
     // The page is fitted to the paper again.
-    EXPECT_EQ(app->StatusBar()->GetGadgetText(1), kv::Format("%3d%%", chart()->Env->Zoom));
+    EXPECT_EQ(app->StatusBar()->GetGadgetText(1), kv::Format("%3d%%", chart()->Document.Env->Zoom));
 }
 
 TEST_F(AppTest, OpenAcceptsOnlyTheTwoSpellingsOfTheExtension) {
@@ -81,14 +81,14 @@ TEST_F(AppTest, OpenAcceptsOnlyTheTwoSpellingsOfTheExtension) {
         Run(CM_FILEOPEN);
         if (c.opened) {
             EXPECT_TRUE(boxes.Shown().empty());
-            EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 3);
+            EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 3);
             EXPECT_EQ(chart()->FileName, path);
         } else {
             ASSERT_EQ(boxes.Shown().size(), 1u);
             EXPECT_EQ(boxes.Shown()[0].text, kv::LoadString(16));
             EXPECT_EQ(boxes.Shown()[0].caption, "korvida");
             EXPECT_EQ(boxes.Shown()[0].flags, MB_OK | MB_ICONSTOP);
-            EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 1);
+            EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 1);
             EXPECT_EQ(chart()->FileName, "Untitled.kv3");
             EXPECT_EQ(app->History[0], "");
         }
@@ -110,7 +110,7 @@ TEST_F(AppTest, OpenThatFailsLeavesNameHistoryAndDocument) {
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text, kv::LoadString(18));
     EXPECT_EQ(chart()->FileName, kept);
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 2);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 2);
     EXPECT_EQ(app->History[0], kept);
     EXPECT_EQ(app->Frame->windowTitle().toStdString(), "Korvida - " + kept);
 
@@ -129,7 +129,7 @@ TEST_F(AppTest, OpenThatFailsLeavesNameHistoryAndDocument) {
 
 TEST_F(AppTest, OpenOnAModifiedGraphAsksFirstAndCancelStopsEverything) {
     Start();
-    chart()->Modified = 1;
+    chart()->Document.Modified = 1;
     boxes.Answer(IDCANCEL);
     Run(CM_FILEOPEN);
     ASSERT_EQ(boxes.Shown().size(), 1u);
@@ -137,7 +137,7 @@ TEST_F(AppTest, OpenOnAModifiedGraphAsksFirstAndCancelStopsEverything) {
     EXPECT_EQ(boxes.Shown()[0].caption, "グラフは更新されています");
     EXPECT_EQ(boxes.Shown()[0].flags, MB_YESNOCANCEL | MB_ICONQUESTION);
     EXPECT_TRUE(files.Shown().empty());
-    EXPECT_EQ(chart()->Modified, 1);
+    EXPECT_EQ(chart()->Document.Modified, 1);
     // The profile is written only by a close check that passed.
     EXPECT_FALSE(Exists(app->ProfilePath()));
     boxes.Answer(IDNO);
@@ -165,9 +165,9 @@ TEST_F(AppTest, AddAppendsAxisSetsMarksModifiedAndKeepsTheName) {
     ASSERT_EQ(files.Shown().size(), 1u);
     EXPECT_EQ(files.Shown()[0].title, "ｸﾞﾗﾌの追加");
     EXPECT_EQ(files.Shown()[0].kind, kv::FileDialogKind::Open);
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 3);
-    EXPECT_EQ(chart()->CurrentNo, 1);
-    EXPECT_EQ(chart()->Modified, 1);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 3);
+    EXPECT_EQ(chart()->Document.CurrentNo, 1);
+    EXPECT_EQ(chart()->Document.Modified, 1);
     EXPECT_EQ(chart()->FileName, "Untitled.kv3");
     EXPECT_EQ(app->Frame->windowTitle().toStdString(), "Korvida - Untitled.kv3");
     EXPECT_EQ(app->History[0], path);
@@ -181,19 +181,19 @@ TEST_F(AppTest, AddAppendsAxisSetsMarksModifiedAndKeepsTheName) {
     EXPECT_EQ(files.Shown()[1].fileName, path);
 
     // A file that cannot be read adds nothing and leaves the flag and history.
-    chart()->Modified = 0;
+    chart()->Document.Modified = 0;
     files.Choose({PathIn("missing.kv3")});
     Run(CM_FILEADD);
     EXPECT_EQ(boxes.Shown().back().text, kv::LoadString(18));
     EXPECT_EQ(boxes.Shown().back().flags, MB_OK | MB_ICONSTOP);
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 3);
-    EXPECT_EQ(chart()->Modified, 0);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 3);
+    EXPECT_EQ(chart()->Document.Modified, 0);
     EXPECT_EQ(app->History[1], "");
 }
 
 TEST_F(AppTest, SaveOfAnUntitledGraphAsksThenProposesUntitledAndForcesTheExtension) {
     Start();
-    chart()->Modified = 1;
+    chart()->Document.Modified = 1;
     boxes.Answer(IDOK);
     files.Choose({PathIn("out.txt")});
     ASSERT_TRUE(Run(CM_FILESAVE));
@@ -214,7 +214,7 @@ TEST_F(AppTest, SaveOfAnUntitledGraphAsksThenProposesUntitledAndForcesTheExtensi
     EXPECT_TRUE(Exists(saved));
     EXPECT_FALSE(Exists(PathIn("out.txt")));
     EXPECT_EQ(chart()->FileName, saved);
-    EXPECT_EQ(chart()->Modified, 0);
+    EXPECT_EQ(chart()->Document.Modified, 0);
     EXPECT_EQ(app->Frame->windowTitle().toStdString(), "Korvida - " + saved);
     EXPECT_EQ(app->History[0], saved);
 
@@ -248,11 +248,11 @@ TEST_F(AppTest, SaveAsTheForcedNameOfAnExistingFileAsksFirst) {
 
 TEST_F(AppTest, SaveAsWritesUnderTheNewNameWithParameterOnlySetsWithoutColumns) {
     Start();
-    chart()->Modified = 1;
-    chart()->Current->IsOnlyParameter = 1;
+    chart()->Document.Modified = 1;
+    chart()->Document.Current->IsOnlyParameter = 1;
     auto plot = std::make_unique<TPlot>();
     plot->IsFileData = 1;
-    chart()->Current->PlotList.Add(plot);
+    chart()->Document.Current->PlotList.Add(plot);
     files.Choose({PathIn("as")});
     ASSERT_TRUE(Run(CM_FILESAVEAS));
     ASSERT_EQ(files.Shown().size(), 1u);
@@ -262,15 +262,15 @@ TEST_F(AppTest, SaveAsWritesUnderTheNewNameWithParameterOnlySetsWithoutColumns) 
     const std::string saved = PathIn("as.kv3");
     EXPECT_TRUE(Exists(saved));
     EXPECT_EQ(chart()->FileName, saved);
-    EXPECT_EQ(chart()->Modified, 0);
-    EXPECT_EQ(chart()->Current->PlotList[1]->IsOnlyParameter, 1);
+    EXPECT_EQ(chart()->Document.Modified, 0);
+    EXPECT_EQ(chart()->Document.Current->PlotList[1]->IsOnlyParameter, 1);
     EXPECT_EQ(app->History[0], saved);
 }
 
 TEST_F(AppTest, MemoryDataInAParameterOnlySetBlocksEverySave) {
     Start();
     AddParameterOnlyMemorySet(chart());
-    chart()->Modified = 1;
+    chart()->Document.Modified = 1;
     for (int id : {CM_FILESAVE, CM_FILESAVEAS}) {
         boxes.Clear();
         Run(id);
@@ -287,19 +287,19 @@ TEST_F(AppTest, MemoryDataInAParameterOnlySetBlocksEverySave) {
     ASSERT_EQ(boxes.Shown().size(), 2u);
     EXPECT_EQ(boxes.Shown()[1].caption, "Axis No.2");
     EXPECT_TRUE(files.Shown().empty());
-    EXPECT_EQ(chart()->Modified, 1);
+    EXPECT_EQ(chart()->Document.Modified, 1);
 }
 
 TEST_F(AppTest, AFailedWriteKeepsTheDocumentModifiedAndTheCloseRefused) {
     Start();
-    chart()->Modified = 1;
+    chart()->Document.Modified = 1;
     boxes.Answer(IDYES);
     files.Choose({PathIn("no/such/dir/x.kv3")});
     EXPECT_FALSE(app->Frame->close());
     ASSERT_EQ(boxes.Shown().size(), 3u);
     EXPECT_EQ(boxes.Shown()[1].text, kv::LoadString(24));
     EXPECT_EQ(boxes.Shown()[2].text, kv::LoadString(25));
-    EXPECT_EQ(chart()->Modified, 1);
+    EXPECT_EQ(chart()->Document.Modified, 1);
     EXPECT_EQ(chart()->FileName, "Untitled.kv3");
     EXPECT_EQ(app->History[0], "");
     EXPECT_FALSE(Exists(app->ProfilePath()));
@@ -316,7 +316,7 @@ TEST_F(AppTest, CloseCheckAnswers) {
                          Case{IDYES, false, false, false}, Case{IDYES, true, true, true}}) {
         SCOPED_TRACE(c.answer * 10 + c.chooseFile);
         Start();
-        chart()->Modified = 1;
+        chart()->Document.Modified = 1;
         boxes.Answer(c.answer);
         if (c.chooseFile) files.Choose({PathIn("closing.kv3")});
         EXPECT_EQ(app->Frame->close(), c.closes);
@@ -338,7 +338,7 @@ TEST_F(AppTest, CloseCheckAnswers) {
 TEST_F(AppTest, ExitRunsTheCloseCheck) {
     Start();
     app->Frame->show();
-    chart()->Modified = 1;
+    chart()->Document.Modified = 1;
     boxes.Answer(IDCANCEL);
     ASSERT_TRUE(Run(CM_EXIT));
     EXPECT_TRUE(app->Frame->isVisible());
@@ -353,33 +353,33 @@ TEST_F(AppTest, NewAsksOnlyForAModifiedGraph) {
     Start();
     files.Choose({path});
     Run(CM_FILEOPEN);
-    ASSERT_EQ(chart()->AxisSets.GetItemsInContainer(), 3);
+    ASSERT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 3);
     std::remove(app->ProfilePath().c_str());
 
     // Not modified: no question, no profile, one new axis set.
     ASSERT_TRUE(Run(CM_FILENEW));
     EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_FALSE(Exists(app->ProfilePath()));
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 1);
-    EXPECT_EQ(chart()->CurrentNo, 1);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 1);
+    EXPECT_EQ(chart()->Document.CurrentNo, 1);
     EXPECT_EQ(chart()->FileName, "Untitled.kv3");
     EXPECT_EQ(app->Frame->windowTitle().toStdString(), "Korvida - Untitled.kv3");
-    EXPECT_EQ(chart()->Modified, 0);
+    EXPECT_EQ(chart()->Document.Modified, 0);
 
     // Modified, Cancel: unchanged.
     files.Choose({path});
     Run(CM_FILEOPEN);
-    chart()->Modified = 1;
+    chart()->Document.Modified = 1;
     boxes.Answer(IDCANCEL);
     Run(CM_FILENEW);
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 3);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 3);
     EXPECT_EQ(chart()->FileName, path);
     EXPECT_EQ(app->Frame->windowTitle().toStdString(), "Korvida - " + path);
 
     // The close command, sent as a command, behaves as New.
     boxes.Answer(IDNO);
     ASSERT_TRUE(Run(CM_FILECLOSE));
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 1);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 1);
     EXPECT_EQ(chart()->FileName, "Untitled.kv3");
     EXPECT_TRUE(Exists(app->ProfilePath()));
 }
@@ -401,7 +401,7 @@ TEST_F(AppTest, HistoryKeepsFiveEntriesAndReopens) {
     // Entry 3 reopens and moves to the top; 1 and 2 move down; 4 and 5 stay.
     ASSERT_TRUE(Run(CM_HISTORY3));
     EXPECT_EQ(chart()->FileName, paths[3]);
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 4 % 3 + 1);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 4 % 3 + 1);
     const std::vector<std::string> expected = {paths[3], paths[5], paths[4], paths[2], paths[1]};
     EXPECT_EQ(std::vector<std::string>(app->History.begin(), app->History.end()), expected);
 
@@ -415,7 +415,7 @@ TEST_F(AppTest, HistoryKeepsFiveEntriesAndReopens) {
 
 TEST_F(AppTest, FreeHistoryEntryOnAModifiedGraphAsksThenRefuses) {
     Start();
-    chart()->Modified = 1;
+    chart()->Document.Modified = 1;
     boxes.Answer(IDNO);
     Run(CM_HISTORY2);
     ASSERT_EQ(boxes.Shown().size(), 2u);
@@ -438,9 +438,9 @@ TEST_F(AppTest, CommandLineOpensASingleGraphByItsNameAsTyped) {
     const std::string path = WriteGraph("cmd.kv3", 2);
     const std::string typed = Dir() + "/./cmd.kv3";
     Start({typed});
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 2);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 2);
     EXPECT_EQ(chart()->FileName, typed);
-    EXPECT_EQ(chart()->Modified, 0);
+    EXPECT_EQ(chart()->Document.Modified, 0);
     EXPECT_EQ(app->Frame->windowTitle().toStdString(), "Korvida - " + typed);
     EXPECT_EQ(app->History[0], typed);
     EXPECT_TRUE(boxes.Shown().empty());
@@ -450,8 +450,8 @@ TEST_F(AppTest, CommandLineOpensASingleGraphByItsNameAsTyped) {
 TEST_F(AppTest, CommandLineWithAGraphAndAnythingElseDoesNothing) {
     const std::string path = WriteGraph("cmd.kv3", 2);
     Start({path, PathIn("data.dat")});
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 1);
-    EXPECT_EQ(chart()->Current->PlotList.GetItemsInContainer(), 0);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 1);
+    EXPECT_EQ(chart()->Document.Current->PlotList.GetItemsInContainer(), 0);
     EXPECT_EQ(chart()->FileName, "Untitled.kv3");
     EXPECT_TRUE(boxes.Shown().empty());
 }

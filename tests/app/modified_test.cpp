@@ -23,7 +23,7 @@ using apptest::ModalScript;
 // The document as the graph file stores it.
 std::string Stored(TChartWindow& w) {
     opstream os;
-    WriteGraphContent(os, *w.Env, w.AxisSets);
+    WriteGraphContent(os, *w.Document.Env, w.Document.AxisSets);
     return os.buffer();
 }
 
@@ -108,10 +108,10 @@ TEST_F(AppTest, EveryStoredEditMarksTheGraphModified) {
         SCOPED_TRACE(c.name);
         Start();
         TChartWindow* w = chart();
-        ASSERT_TRUE(w->Current->PlotList.Add(kvtest::MakeSampleSeries(4).release()));
+        ASSERT_TRUE(w->Document.Current->PlotList.Add(kvtest::MakeSampleSeries(4).release()));
         w->PlotSelected = 1;
         w->SelectedPlot = 1;
-        w->Modified = 0;
+        w->Document.Modified = 0;
         const std::string before = Stored(*w);
         {
             ModalScript script;
@@ -119,7 +119,7 @@ TEST_F(AppTest, EveryStoredEditMarksTheGraphModified) {
             EXPECT_TRUE(Run(c.command));
         }
         EXPECT_TRUE(Stored(*w) != before) << "the edit changed nothing the file keeps";
-        EXPECT_EQ(w->Modified, 1);
+        EXPECT_EQ(w->Document.Modified, 1);
         Stop();
     }
     kv::SetUserConstDialogRunner(previousConst);
@@ -129,11 +129,11 @@ TEST_F(AppTest, EveryStoredEditMarksTheGraphModified) {
 TEST_F(AppTest, AnEditThatChangesNothingLeavesTheGraphUnmarked) {
     Start();
     TChartWindow* w = chart();
-    ASSERT_TRUE(w->Current->PlotList.Add(kvtest::MakeSampleSeries(4).release()));
-    w->Current->PlotList[1]->Info = "note\r\n";
+    ASSERT_TRUE(w->Document.Current->PlotList.Add(kvtest::MakeSampleSeries(4).release()));
+    w->Document.Current->PlotList[1]->Info = "note\r\n";
     w->PlotSelected = 1;
     w->SelectedPlot = 1;
-    w->Modified = 0;
+    w->Document.Modified = 0;
     const std::string before = Stored(*w);
     {
         ModalScript script;
@@ -143,10 +143,10 @@ TEST_F(AppTest, AnEditThatChangesNothingLeavesTheGraphUnmarked) {
         EXPECT_TRUE(Run(CM_PLOTINFO));
         EXPECT_TRUE(Run(CM_EVALUATE));
     }
-    colors.Choose(w->Env->PaperColor, {});
+    colors.Choose(w->Document.Env->PaperColor, {});
     EXPECT_TRUE(Run(CM_PAPERCOLOR));
     EXPECT_TRUE(Stored(*w) == before);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 }
 
 }  // namespace

@@ -83,7 +83,7 @@ protected:
     }
     // A text on the page to find in the printed file.
     void AddMarker(const char* s) {
-        BoxFrame* set = chart()->Current;
+        BoxFrame* set = chart()->Document.Current;
         auto t = std::make_unique<TText>();
         t->String = s;
         t->Position = TPoint(500, 500);
@@ -111,9 +111,9 @@ TEST_F(PrintTest, PageSetupThenPrintWritesOnePdfPageOfThatPaperWithTheDrawing) {
     QPageLayout kept = A5Landscape();
     kept.setMargins(QMarginsF(5, 5, 5, 5));
     const kv::win::TPrinterPage page = ExpectedPage(kept);
-    EXPECT_EQ(chart()->Env->PrintableWidth, MulDiv(page.HorzRes, 1440, 1200));
-    EXPECT_EQ(chart()->Env->PrintableHeight, MulDiv(page.VertRes, 1440, 1200));
-    EXPECT_GT(chart()->Env->PaperWidth, chart()->Env->PaperHeight);
+    EXPECT_EQ(chart()->Document.Env->PrintableWidth, MulDiv(page.HorzRes, 1440, 1200));
+    EXPECT_EQ(chart()->Document.Env->PrintableHeight, MulDiv(page.VertRes, 1440, 1200));
+    EXPECT_GT(chart()->Document.Env->PaperWidth, chart()->Document.Env->PaperHeight);
     EXPECT_EQ(dialogs.Shown()[0].kind, kv::PrintDialogKind::PageSetup);
     EXPECT_TRUE(dialogs.Shown()[0].settings.setupFlags & PSD_DISABLEMARGINS);
 
@@ -157,8 +157,8 @@ TEST_F(PrintTest, PageSetupThenPrintWritesOnePdfPageOfThatPaperWithTheDrawing) {
 
 TEST_F(PrintTest, PaperMismatchAsksAndCancelChangesNothing) {
     StartPrinting();
-    chart()->Env->PrintableWidth = 5000;  // laid out for another printer
-    const int zoom = chart()->Env->Zoom;
+    chart()->Document.Env->PrintableWidth = 5000;  // laid out for another printer
+    const int zoom = chart()->Document.Env->Zoom;
 
     boxes.Answer(IDCANCEL);
     Run(CM_FILEPRINT);
@@ -166,8 +166,8 @@ TEST_F(PrintTest, PaperMismatchAsksAndCancelChangesNothing) {
     EXPECT_EQ(boxes.Shown()[0].text, kv::LoadString(28));
     EXPECT_EQ(boxes.Shown()[0].flags, MB_OKCANCEL | MB_ICONSTOP);
     EXPECT_TRUE(dialogs.Shown().empty());
-    EXPECT_EQ(chart()->Env->PrintableWidth, 5000);
-    EXPECT_EQ(chart()->Env->Zoom, zoom);
+    EXPECT_EQ(chart()->Document.Env->PrintableWidth, 5000);
+    EXPECT_EQ(chart()->Document.Env->Zoom, zoom);
 
     // OK: page setup (cancelled: the paper is still measured again), then the print
     // dialog (cancelled: nothing is written).
@@ -179,9 +179,9 @@ TEST_F(PrintTest, PaperMismatchAsksAndCancelChangesNothing) {
     EXPECT_EQ(dialogs.Shown()[0].kind, kv::PrintDialogKind::PageSetup);
     EXPECT_EQ(dialogs.Shown()[1].kind, kv::PrintDialogKind::Print);
     const kv::win::TPrinterPage page = ExpectedPage(kv::PdfFilePrinter().layout);
-    EXPECT_EQ(chart()->Env->PrintableWidth, MulDiv(page.HorzRes, 1440, 1200));
+    EXPECT_EQ(chart()->Document.Env->PrintableWidth, MulDiv(page.HorzRes, 1440, 1200));
     EXPECT_EQ(AbortPollEnabled, 1);
-    EXPECT_EQ(chart()->Modified, 0);
+    EXPECT_EQ(chart()->Document.Modified, 0);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(dialogs.Shown()[1].settings.outputFile)));
 }
 
@@ -215,7 +215,7 @@ TEST_F(PrintTest, CancelInThePrintingWindowStopsTheJob) {
         plot->AddX(TDataElement(i * 3e-5));
         plot->AddY(TDataElement((i % 13) * 0.7));
     }
-    chart()->Current->PlotList.Add(plot.release());
+    chart()->Document.Current->PlotList.Add(plot.release());
     dialogs.Accept();
     ASSERT_TRUE(Run(CM_FILEPRINTSETUP));
 
@@ -306,7 +306,7 @@ TEST(PrevWindowFit, FitsTheSheetToTheDesktop) {
 
 TEST_F(AppTest, FullScreenViewShowsThePageAndClosesOnEscapeOrClick) {
     Start();
-    chart()->Env->PaperColor = RGB(0, 200, 255);
+    chart()->Document.Env->PaperColor = RGB(0, 200, 255);
     auto findView = [] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* v = qobject_cast<TPrevWindow*>(w); v && v->isVisible()) return v;

@@ -122,16 +122,18 @@ TEST(History, GraphFileExtension) {
 TEST_F(AppTest, WithoutAProfileEverySettingTakesItsDefault) {
     Start();
     TChartWindow* w = chart();
-    EXPECT_EQ(w->HandleSizeSetting, 10);
-    EXPECT_EQ(w->DataHitAlgorithm, 1);
-    EXPECT_STREQ(w->DataDrive, "A:");
-    EXPECT_STREQ(w->Editor, "");
-    EXPECT_EQ(w->ReloadDataBeforePlot, 0);
-    EXPECT_EQ(w->AutoScaleMargin, 10);
-    EXPECT_EQ(w->WMFMargin, 60);
-    EXPECT_EQ(w->DataPrecision, 0);
+    EXPECT_EQ(w->Settings.HandleSizeSetting, 10);
+    EXPECT_EQ(w->Settings.DataHitAlgorithm, 1);
+    EXPECT_STREQ(w->Settings.DataDrive, "A:");
+    EXPECT_STREQ(w->Settings.Editor, "");
+    EXPECT_EQ(w->Settings.ReloadDataBeforePlot, 0);
+    EXPECT_EQ(w->Settings.AutoScaleMargin, 10);
+    EXPECT_EQ(w->Settings.WMFMargin, 60);
+    EXPECT_EQ(w->Settings.DataPrecision, 0);
     EXPECT_EQ(w->ManualRefresh, 0);
-    EXPECT_EQ(w->HeaderType + w->HeaderPosition + w->FooterType + w->FooterPosition, 0);
+    EXPECT_EQ(w->Settings.HeaderType + w->Settings.HeaderPosition + w->Settings.FooterType +
+                  w->Settings.FooterPosition,
+              0);
     EXPECT_TRUE(app->Frame->CommandBar()->isVisibleTo(app->Frame));
     for (const std::string& e : app->History) EXPECT_EQ(e, "");
 
@@ -154,19 +156,19 @@ TEST_F(AppTest, WithoutAProfileEverySettingTakesItsDefault) {
 TEST_F(AppTest, EveryWindowHistoryAndOtherValueComesBack) {
     Start();
     TChartWindow* w = chart();
-    w->HandleSizeSetting = 30;
-    w->DataHitAlgorithm = 3;
+    w->Settings.HandleSizeSetting = 30;
+    w->Settings.DataHitAlgorithm = 3;
     w->SetDataDrive("D:");
-    lstrcpynA(w->Editor, "/usr/bin/editor --flag", sizeof w->Editor);
+    lstrcpynA(w->Settings.Editor, "/usr/bin/editor --flag", sizeof w->Settings.Editor);
     w->ManualRefresh = 1;
-    w->HeaderType = 2;
-    w->HeaderPosition = 1;
-    w->FooterType = 1;
-    w->FooterPosition = 2;
-    w->ReloadDataBeforePlot = 1;
-    w->AutoScaleMargin = 25;
-    w->WMFMargin = 120;
-    w->DataPrecision = 1;
+    w->Settings.HeaderType = 2;
+    w->Settings.HeaderPosition = 1;
+    w->Settings.FooterType = 1;
+    w->Settings.FooterPosition = 2;
+    w->Settings.ReloadDataBeforePlot = 1;
+    w->Settings.AutoScaleMargin = 25;
+    w->Settings.WMFMargin = 120;
+    w->Settings.DataPrecision = 1;
     app->History = {"/g/one.kv3", "", "/g/three.kv3", "/g/four.kv3", "/g/five.kv3"};
     app->Frame->setGeometry(40, 50, 640, 480);
     Run(55530);  // the command bar hidden
@@ -176,20 +178,20 @@ TEST_F(AppTest, EveryWindowHistoryAndOtherValueComesBack) {
 
     Start();
     w = chart();
-    EXPECT_EQ(w->HandleSizeSetting, 30);
-    EXPECT_EQ(w->DataHitAlgorithm, 3);
-    EXPECT_STREQ(w->DataDrive, "D:");
-    EXPECT_STREQ(w->Editor, "/usr/bin/editor --flag");
+    EXPECT_EQ(w->Settings.HandleSizeSetting, 30);
+    EXPECT_EQ(w->Settings.DataHitAlgorithm, 3);
+    EXPECT_STREQ(w->Settings.DataDrive, "D:");
+    EXPECT_STREQ(w->Settings.Editor, "/usr/bin/editor --flag");
     EXPECT_EQ(w->ManualRefresh, 1);
     EXPECT_TRUE(app->Frame->MenuAction(146)->isChecked());
-    EXPECT_EQ(w->HeaderType, 2);
-    EXPECT_EQ(w->HeaderPosition, 1);
-    EXPECT_EQ(w->FooterType, 1);
-    EXPECT_EQ(w->FooterPosition, 2);
-    EXPECT_EQ(w->ReloadDataBeforePlot, 1);
-    EXPECT_EQ(w->AutoScaleMargin, 25);
-    EXPECT_EQ(w->WMFMargin, 120);
-    EXPECT_EQ(w->DataPrecision, 1);
+    EXPECT_EQ(w->Settings.HeaderType, 2);
+    EXPECT_EQ(w->Settings.HeaderPosition, 1);
+    EXPECT_EQ(w->Settings.FooterType, 1);
+    EXPECT_EQ(w->Settings.FooterPosition, 2);
+    EXPECT_EQ(w->Settings.ReloadDataBeforePlot, 1);
+    EXPECT_EQ(w->Settings.AutoScaleMargin, 25);
+    EXPECT_EQ(w->Settings.WMFMargin, 120);
+    EXPECT_EQ(w->Settings.DataPrecision, 1);
     EXPECT_EQ(app->History, (kv::app::History{"/g/one.kv3", "", "/g/three.kv3", "/g/four.kv3", "/g/five.kv3"}));
     EXPECT_EQ(app->Frame->MenuAction(137)->text().toStdString(), "&3./g/three.kv3");
     EXPECT_EQ(app->Frame->MenuAction(136)->text().toStdString(), "&2.");
@@ -214,8 +216,8 @@ TEST_F(AppTest, StoredValuesAreReadByTheirRules) {
     Stop();
     for (const Case& c : cases) WritePrivateProfileStringA(c.section, c.key, c.value, profile.c_str());
     Start();
-    EXPECT_EQ(chart()->HandleSizeSetting, 10);
-    EXPECT_STREQ(chart()->DataDrive, "D:");
+    EXPECT_EQ(chart()->Settings.HandleSizeSetting, 10);
+    EXPECT_STREQ(chart()->Settings.DataDrive, "D:");
     EXPECT_FALSE(app->Frame->CommandBar()->isVisibleTo(app->Frame));
     // left equal to right: the frame keeps the size it had, not a width of 0.
     EXPECT_GT(app->Frame->width(), 0);
@@ -240,7 +242,7 @@ TEST_F(AppTest, StartUpReadsTheProfileOnceAndACloseCheckWritesItOnce) {
     c = watch.Take();
     EXPECT_EQ(c.reads, 1);
     EXPECT_EQ(c.writes, 0);
-    chart()->AutoScaleMargin = 33;
+    chart()->Settings.AutoScaleMargin = 33;
     chart()->Defaults.DefaultText.Font.lfHeight = 321;
     ASSERT_TRUE(chart()->CanClose());
     c = watch.Take();
@@ -248,7 +250,7 @@ TEST_F(AppTest, StartUpReadsTheProfileOnceAndACloseCheckWritesItOnce) {
     EXPECT_EQ(c.writes, 1);
     Stop();
     Start();
-    EXPECT_EQ(chart()->AutoScaleMargin, 33);
+    EXPECT_EQ(chart()->Settings.AutoScaleMargin, 33);
 }
 
 TEST_F(AppTest, AProfileThatIsAPipeGivesTheDefaultsWithoutWaiting) {
@@ -256,8 +258,8 @@ TEST_F(AppTest, AProfileThatIsAPipeGivesTheDefaultsWithoutWaiting) {
     kvtest::MakeFifo(profile);
     kvtest::WithFifoWatchdog(profile, [&] {
         Start();
-        EXPECT_EQ(chart()->HandleSizeSetting, 10);
-        EXPECT_EQ(chart()->AutoScaleMargin, 10);
+        EXPECT_EQ(chart()->Settings.HandleSizeSetting, 10);
+        EXPECT_EQ(chart()->Settings.AutoScaleMargin, 10);
         EXPECT_TRUE(app->Frame->close());
         Stop();
     });

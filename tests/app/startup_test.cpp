@@ -48,13 +48,13 @@ TEST_F(AppTest, StartUpBuildsTheFrameWithItsClientAndCaption) {
     EXPECT_EQ(app->Frame->centralWidget(), chart());
     EXPECT_EQ(app->Frame->windowTitle().toStdString(), "Korvida - Untitled.kv3");
     EXPECT_EQ(chart()->FileName, "Untitled.kv3");
-    EXPECT_EQ(chart()->AxisSets.GetItemsInContainer(), 1);
+    EXPECT_EQ(chart()->Document.AxisSets.GetItemsInContainer(), 1);
     // Without a profile the frame takes the stored defaults: (0, 0), 500 x 500.
     EXPECT_EQ(app->Frame->geometry(), QRect(0, 0, 500, 500));
     // The status bar: the zoom the fit to the paper chose, the current axis set.
     EXPECT_EQ(app->StatusBar()->GetGadgetText(2), "Axis 1");
-    EXPECT_EQ(app->StatusBar()->GetGadgetText(1), kv::Format("%3d%%", chart()->Env->Zoom));
-    EXPECT_GE(chart()->Env->Zoom, 23);
+    EXPECT_EQ(app->StatusBar()->GetGadgetText(1), kv::Format("%3d%%", chart()->Document.Env->Zoom));
+    EXPECT_GE(chart()->Document.Env->Zoom, 23);
     EXPECT_TRUE(app->Frame->statusBar()->isSizeGripEnabled());
     // The profile path: the user's file in the home directory.
     const std::string profile = app->ProfilePath();
@@ -113,7 +113,7 @@ TEST_F(AppTest, PaletteButtonsAreExclusiveAndTheChartViewReadsThem) {
 TEST_F(AppTest, TextAndLegendButtonsActOnceAndHandBackTheSelectionTool) {
     Start();
     kv::win::TToolPalette* palette = app->ToolPalette();
-    BoxFrame* set = chart()->Current;
+    BoxFrame* set = chart()->Document.Current;
     const int texts = set->TextList.GetItemsInContainer();
     app->Frame->ButtonAction(1024)->trigger();
     {
@@ -123,7 +123,7 @@ TEST_F(AppTest, TextAndLegendButtonsActOnceAndHandBackTheSelectionTool) {
     }
     EXPECT_EQ(set->TextList.GetItemsInContainer(), texts);
     EXPECT_TRUE(palette->IsButtonDown(1001));
-    EXPECT_EQ(chart()->Modified, 0);
+    EXPECT_EQ(chart()->Document.Modified, 0);
 
     app->Frame->ButtonAction(1021)->trigger();
     set->PlotList.Add(new TPlot);
@@ -137,7 +137,7 @@ TEST_F(AppTest, TextAndLegendButtonsActOnceAndHandBackTheSelectionTool) {
     }
     EXPECT_EQ(set->TextList.GetItemsInContainer(), texts + 1);
     EXPECT_TRUE(palette->IsButtonDown(1001));
-    EXPECT_EQ(chart()->Modified, 1);
+    EXPECT_EQ(chart()->Document.Modified, 1);
 }
 
 TEST_F(AppTest, HintsAndTooltips) {
@@ -308,13 +308,13 @@ TEST_F(AppTest, MenuItemsRunTheirCommandThroughTheRoute) {
     QAction* grid10 = app->Frame->MenuAction(117);
     ASSERT_NE(grid10, nullptr);
     grid10->trigger();
-    EXPECT_EQ(chart()->Env->IsGrid, 1);
-    EXPECT_EQ(chart()->Env->GridPitch, 200);
+    EXPECT_EQ(chart()->Document.Env->IsGrid, 1);
+    EXPECT_EQ(chart()->Document.Env->GridPitch, 200);
     EXPECT_TRUE(app->Frame->MenuAction(117)->isChecked());
     EXPECT_FALSE(app->Frame->MenuAction(106)->isChecked());
-    EXPECT_EQ(chart()->Modified, 0);
+    EXPECT_EQ(chart()->Document.Modified, 0);
     app->Frame->MenuAction(110)->trigger();
-    EXPECT_EQ(chart()->Env->Zoom, 100);
+    EXPECT_EQ(chart()->Document.Env->Zoom, 100);
     EXPECT_EQ(app->StatusBar()->GetGadgetText(1), "100%");
 }
 

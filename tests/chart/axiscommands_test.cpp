@@ -28,7 +28,7 @@ protected:
         charttest::ResetEscape();
         w = MakeChart();
         w->CmZoom50();
-        set = w->Current;
+        set = w->Document.Current;
         // Labels the user wrote by hand on the left axis, none yet on the bottom.
         set->LeftAxis.IsAutoLabel = 0;
         set->LeftAxis.LabelTexts.Flush();
@@ -41,7 +41,7 @@ protected:
     }
     bool Repaints() const { return w->GetInvalidRegion().contains(QRect(0, 0, 800, 600)); }
     void ExpectAccepted() {
-        EXPECT_EQ(w->Modified, 1);
+        EXPECT_EQ(w->Document.Modified, 1);
         EXPECT_EQ(w->TextSelected, 0);
         EXPECT_GT(set->BottomAxis.LabelTexts.GetItemsInContainer(), 0);
         ASSERT_EQ(set->LeftAxis.LabelTexts.GetItemsInContainer(), 1);
@@ -49,7 +49,7 @@ protected:
         EXPECT_TRUE(Repaints());
     }
     void ExpectUnchanged() {
-        EXPECT_EQ(w->Modified, 0);
+        EXPECT_EQ(w->Document.Modified, 0);
         EXPECT_EQ(w->TextSelected, 1);
         EXPECT_EQ(set->BottomAxis.LabelTexts.GetItemsInContainer(), 0);
         EXPECT_FALSE(Repaints());

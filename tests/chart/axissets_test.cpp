@@ -29,21 +29,22 @@ protected:
 
     // n axis sets, set i marked by its frame origin 1000 * i; set c current.
     void MakeSets(int n, int c) {
-        while (w->AxisSets.GetItemsInContainer() < n) w->AxisSets.Add(new BoxFrame);
-        for (int i = 1; i <= n; ++i) w->AxisSets[i]->Frame.OriginX = 1000.0 * i;
-        w->CurrentNo = c;
-        w->Current = w->AxisSets[c];
-        w->Modified = 0;
+        while (w->Document.AxisSets.GetItemsInContainer() < n)
+            w->Document.AxisSets.Add(new BoxFrame);
+        for (int i = 1; i <= n; ++i) w->Document.AxisSets[i]->Frame.OriginX = 1000.0 * i;
+        w->Document.CurrentNo = c;
+        w->Document.Current = w->Document.AxisSets[c];
+        w->Document.Modified = 0;
     }
     // The marks of the axis sets in list order.
     std::vector<int> Order() const {
         std::vector<int> marks;
-        for (BoxFrame* s : w->AxisSets) marks.push_back(int(s->Frame.OriginX / 1000.0));
+        for (BoxFrame* s : w->Document.AxisSets) marks.push_back(int(s->Frame.OriginX / 1000.0));
         return marks;
     }
     void Select() {
         w->TextSelected = 1;
-        w->Current->Selected.Texts.Add(1);
+        w->Document.Current->Selected.Texts.Add(1);
     }
     bool Repaints() const { return w->GetInvalidRegion().contains(QRect(0, 0, 800, 600)); }
     std::string AxisGadget() { return app.StatusBar()->GetGadgetText(AxisSetGadget); }
@@ -68,7 +69,7 @@ TEST_F(AxisSets, EachCommandAsksItsQuestionAndCancelChangesNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
         MakeSets(3, 2);
-        w->Current->BottomAxis.RangeEnd = 77;
+        w->Document.Current->BottomAxis.RangeEnd = 77;
         Select();
         w->UpdateWindow();
         kv::win::TCommandEnabler ce(c.command);
@@ -81,9 +82,9 @@ TEST_F(AxisSets, EachCommandAsksItsQuestionAndCancelChangesNothing) {
         EXPECT_EQ(boxes.Shown()[0].caption, c.caption);
         EXPECT_EQ(boxes.Shown()[0].flags, MB_OKCANCEL | MB_ICONQUESTION);
         EXPECT_EQ(Order(), (std::vector<int>{1, 2, 3}));
-        EXPECT_EQ(w->CurrentNo, 2);
-        EXPECT_EQ(w->Current->BottomAxis.RangeEnd, 77);
-        EXPECT_EQ(w->Modified, 0);
+        EXPECT_EQ(w->Document.CurrentNo, 2);
+        EXPECT_EQ(w->Document.Current->BottomAxis.RangeEnd, 77);
+        EXPECT_EQ(w->Document.Modified, 0);
         EXPECT_EQ(w->TextSelected, 1);
         EXPECT_FALSE(Repaints());
     }
@@ -91,21 +92,21 @@ TEST_F(AxisSets, EachCommandAsksItsQuestionAndCancelChangesNothing) {
 
 TEST_F(AxisSets, AddAppendsADefaultSetAndKeepsTheCurrentOne) {
     MakeSets(2, 1);
-    w->DefaultFrame->OriginX = 5000;
-    w->DefaultAxes[0]->RangeEnd = 42;
+    w->Defaults.DefaultFrame.OriginX = 5000;
+    w->Defaults.DefaultAxes[0].RangeEnd = 42;
     w->ShowCurrentAxisSet();
     kv::ScriptedMessageBoxes boxes({IDOK});
     w->CmAddAxisSet();
-    ASSERT_EQ(w->AxisSets.GetItemsInContainer(), 3);
-    EXPECT_EQ(w->AxisSets[3]->Frame.OriginX, 5000);
-    EXPECT_EQ(w->AxisSets[3]->BottomAxis.RangeEnd, 42);
+    ASSERT_EQ(w->Document.AxisSets.GetItemsInContainer(), 3);
+    EXPECT_EQ(w->Document.AxisSets[3]->Frame.OriginX, 5000);
+    EXPECT_EQ(w->Document.AxisSets[3]->BottomAxis.RangeEnd, 42);
     // A box frame labels only the bottom and left axes; the labels are built.
-    EXPECT_EQ(w->AxisSets[3]->TopAxis.LabelFormat, 0);
-    EXPECT_GT(w->AxisSets[3]->BottomAxis.LabelTexts.GetItemsInContainer(), 0);
-    EXPECT_EQ(w->CurrentNo, 1);
-    EXPECT_EQ(w->Current, w->AxisSets[1]);
+    EXPECT_EQ(w->Document.AxisSets[3]->TopAxis.LabelFormat, 0);
+    EXPECT_GT(w->Document.AxisSets[3]->BottomAxis.LabelTexts.GetItemsInContainer(), 0);
+    EXPECT_EQ(w->Document.CurrentNo, 1);
+    EXPECT_EQ(w->Document.Current, w->Document.AxisSets[1]);
     EXPECT_EQ(AxisGadget(), "Axis 1");
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_TRUE(Repaints());
 }
 
@@ -117,31 +118,31 @@ TEST_F(AxisSets, DeleteMakesTheFirstSetCurrentAndNeverLeavesTheListEmpty) {
         w->CmDeleteAxisSet();
     }
     EXPECT_EQ(Order(), (std::vector<int>{1, 2, 4}));
-    EXPECT_EQ(w->CurrentNo, 1);
-    EXPECT_EQ(w->Current, w->AxisSets[1]);
+    EXPECT_EQ(w->Document.CurrentNo, 1);
+    EXPECT_EQ(w->Document.Current, w->Document.AxisSets[1]);
     EXPECT_EQ(w->TextSelected, 0);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 
     // The only set gives way to a fresh default one.
-    w->AxisSets.Flush();
+    w->Document.AxisSets.Flush();
     MakeSets(1, 1);
     w->UpdateWindow();
-    w->DefaultFrame->OriginX = 700;
+    w->Defaults.DefaultFrame.OriginX = 700;
     {
         kv::ScriptedMessageBoxes boxes({IDOK});
         w->CmDeleteAxisSet();
     }
-    ASSERT_EQ(w->AxisSets.GetItemsInContainer(), 1);
-    EXPECT_EQ(w->AxisSets[1]->Frame.OriginX, 700);
-    EXPECT_EQ(w->Current, w->AxisSets[1]);
-    EXPECT_EQ(w->CurrentNo, 1);
+    ASSERT_EQ(w->Document.AxisSets.GetItemsInContainer(), 1);
+    EXPECT_EQ(w->Document.AxisSets[1]->Frame.OriginX, 700);
+    EXPECT_EQ(w->Document.Current, w->Document.AxisSets[1]);
+    EXPECT_EQ(w->Document.CurrentNo, 1);
     EXPECT_EQ(AxisGadget(), "Axis 1");
     EXPECT_TRUE(Repaints());
 }
 
 TEST_F(AxisSets, DuplicateAppendsADeepCopyAndTheOriginalStaysCurrent) {
     MakeSets(3, 2);
-    BoxFrame* original = w->Current;
+    BoxFrame* original = w->Document.Current;
     auto text = std::make_unique<TText>();
     text->String = "label";
     original->TextList.Add(text.release());
@@ -150,16 +151,16 @@ TEST_F(AxisSets, DuplicateAppendsADeepCopyAndTheOriginalStaysCurrent) {
     kv::ScriptedMessageBoxes boxes({IDOK});
     w->CmDuplicateAxisSet();
     ASSERT_EQ(Order(), (std::vector<int>{1, 2, 3, 2}));
-    BoxFrame* copy = w->AxisSets[4];
+    BoxFrame* copy = w->Document.AxisSets[4];
     ASSERT_EQ(copy->TextList.GetItemsInContainer(), 1);
     EXPECT_NE(copy->TextList[1], original->TextList[1]);
     EXPECT_EQ(copy->TextList[1]->String, "label");
     EXPECT_EQ(copy->LeftAxis.RangeEnd, 9);
     EXPECT_TRUE(copy->Selected.Texts.IsEmpty());  // the selection is not copied
-    EXPECT_EQ(w->CurrentNo, 2);
-    EXPECT_EQ(w->Current, original);
+    EXPECT_EQ(w->Document.CurrentNo, 2);
+    EXPECT_EQ(w->Document.Current, original);
     EXPECT_EQ(w->TextSelected, 0);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_EQ(AxisGadget(), "Axis 2");
 }
 
@@ -182,24 +183,24 @@ TEST_F(AxisSets, DrawingOrderMovesTheCurrentSetWhichStaysCurrent) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.command << " on " << c.c << " of " << c.n);
-        w->AxisSets.Flush();
+        w->Document.AxisSets.Flush();
         MakeSets(c.n, c.c);
         Select();
         w->UpdateWindow();
         kv::ScriptedMessageBoxes boxes({IDOK});
         w->ProcessCommand(c.command);
         if (c.order.empty()) {
-            EXPECT_EQ(w->Modified, 0);
+            EXPECT_EQ(w->Document.Modified, 0);
             EXPECT_EQ(w->TextSelected, 1);
             EXPECT_FALSE(Repaints());
-            EXPECT_EQ(w->CurrentNo, c.current);
+            EXPECT_EQ(w->Document.CurrentNo, c.current);
             continue;
         }
         EXPECT_EQ(Order(), c.order);
-        EXPECT_EQ(w->CurrentNo, c.current);
-        EXPECT_EQ(w->Current, w->AxisSets[c.current]);
-        EXPECT_EQ(int(w->Current->Frame.OriginX / 1000), c.c);
-        EXPECT_EQ(w->Modified, 1);
+        EXPECT_EQ(w->Document.CurrentNo, c.current);
+        EXPECT_EQ(w->Document.Current, w->Document.AxisSets[c.current]);
+        EXPECT_EQ(int(w->Document.Current->Frame.OriginX / 1000), c.c);
+        EXPECT_EQ(w->Document.Modified, 1);
         EXPECT_EQ(w->TextSelected, 0);
         EXPECT_TRUE(Repaints());
         EXPECT_EQ(AxisGadget(), "Axis " + std::to_string(c.current));
@@ -221,7 +222,7 @@ TEST_F(AxisSets, CurrentOnlyTogglesWithItsCheckMarkAndClearsOnlyWhenSwitchedOn) 
     EXPECT_EQ(w->CurrentOnly, 0);
     EXPECT_EQ(w->TextSelected, 1);
     EXPECT_FALSE(app.IsMenuItemChecked(CM_CURRENTAXISSETONLY));
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     EXPECT_TRUE(Repaints());
 }
 
@@ -230,7 +231,7 @@ TEST_F(AxisSets, AutoscaleAndBaseDialogsChangeTheGraphOnlyOnOk) {
     const int dialogs[] = {10, 12};
     for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE(commands[i]);
-        w->Modified = 0;
+        w->Document.Modified = 0;
         Select();
         w->UpdateWindow();
         {
@@ -238,21 +239,21 @@ TEST_F(AxisSets, AutoscaleAndBaseDialogsChangeTheGraphOnlyOnOk) {
             script.Then(dialogs[i], ModalScript::Cancel());
             w->ProcessCommand(commands[i]);
         }
-        EXPECT_EQ(w->Modified, 0);
+        EXPECT_EQ(w->Document.Modified, 0);
         EXPECT_EQ(w->TextSelected, 1);
         {
             ModalScript script;
             script.Then(dialogs[i], ModalScript::Ok());
             w->ProcessCommand(commands[i]);
         }
-        EXPECT_EQ(w->Modified, 1);
+        EXPECT_EQ(w->Document.Modified, 1);
         EXPECT_EQ(w->TextSelected, 0);
         EXPECT_TRUE(Repaints());
     }
 }
 
 TEST_F(AxisSets, PasteBeforeAnyCopyGivesTheDefaultScaling) {
-    BoxFrame* set = w->Current;
+    BoxFrame* set = w->Document.Current;
     set->Frame.FrameType = 2;
     for (AxisUnit* a : {&set->LeftAxis, &set->RightAxis, &set->TopAxis, &set->BottomAxis}) {
         a->Scaling = 1;
@@ -278,13 +279,13 @@ TEST_F(AxisSets, PasteBeforeAnyCopyGivesTheDefaultScaling) {
         EXPECT_EQ(a->MinorTickDivision, 1);
         EXPECT_EQ(a->IsCommon, 1);
     }
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 }
 
 TEST_F(AxisSets, CopiedScalingCarriesRangesButNotLooksOrPlace) {
     MakeSets(2, 1);
-    BoxFrame* from = w->AxisSets[1];
-    BoxFrame* to = w->AxisSets[2];
+    BoxFrame* from = w->Document.AxisSets[1];
+    BoxFrame* to = w->Document.AxisSets[2];
     from->Frame.FrameType = 2;
     from->Frame.FrameLengthX = 9999;
     from->BottomAxis.RangeEnd = 64;
@@ -299,11 +300,11 @@ TEST_F(AxisSets, CopiedScalingCarriesRangesButNotLooksOrPlace) {
         kv::ScriptedMessageBoxes boxes({IDOK});
         w->CmCopyScaling();
     }
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     // The store is the window's: a changed document does not reach it.
     from->BottomAxis.RangeEnd = 1;
-    w->CurrentNo = 2;
-    w->Current = to;
+    w->Document.CurrentNo = 2;
+    w->Document.Current = to;
     {
         kv::ScriptedMessageBoxes boxes({IDOK});
         w->CmPasteScaling();
@@ -317,7 +318,7 @@ TEST_F(AxisSets, CopiedScalingCarriesRangesButNotLooksOrPlace) {
     EXPECT_EQ(to->TopAxis.CrossPointValue, 2.5);
     EXPECT_EQ(to->TopAxis.AutoCrossPoint, 0);
     EXPECT_NE(to->BottomAxis.LabelFontColor, RGB(255, 0, 0));
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 }
 
 TEST_F(AxisSets, DoubleClickCapturesUntilTheRelease) {

@@ -27,23 +27,23 @@ namespace {
 TEST(ChartWindowObject, ConstructsWithTheFieldTable) {
     TChartWindow w;
     EXPECT_STREQ(TChartWindow::GetClassName(), "ChartWindow");
-    ASSERT_TRUE(w.Env);
-    EXPECT_EQ(w.Env->Zoom, 100);
-    ASSERT_EQ(w.AxisSets.GetItemsInContainer(), 1);
-    EXPECT_EQ(w.CurrentNo, 1);
-    EXPECT_EQ(w.Current, w.AxisSets[1]);
+    ASSERT_TRUE(w.Document.Env);
+    EXPECT_EQ(w.Document.Env->Zoom, 100);
+    ASSERT_EQ(w.Document.AxisSets.GetItemsInContainer(), 1);
+    EXPECT_EQ(w.Document.CurrentNo, 1);
+    EXPECT_EQ(w.Document.Current, w.Document.AxisSets[1]);
     EXPECT_EQ(w.CurrentOnly, 0);
     EXPECT_TRUE(w.FileName.empty());
-    EXPECT_EQ(w.HandleSizeSetting, 100);
+    EXPECT_EQ(w.Settings.HandleSizeSetting, 100);
     EXPECT_EQ(w.HandleSize, 2);
     EXPECT_EQ(w.InvalidateMarginBase, 100);
-    EXPECT_EQ(w.DataHitAlgorithm, 0);
-    EXPECT_STREQ(w.DataDrive, "A:");
-    EXPECT_STREQ(w.Editor, "");
-    EXPECT_EQ(w.ReloadDataBeforePlot, 0);
-    EXPECT_EQ(w.WMFMargin, 60);
+    EXPECT_EQ(w.Settings.DataHitAlgorithm, 0);
+    EXPECT_STREQ(w.Settings.DataDrive, "A:");
+    EXPECT_STREQ(w.Settings.Editor, "");
+    EXPECT_EQ(w.Settings.ReloadDataBeforePlot, 0);
+    EXPECT_EQ(w.Settings.WMFMargin, 60);
     EXPECT_TRUE(w.ScalingStore);
-    EXPECT_EQ(w.Modified, 0);
+    EXPECT_EQ(w.Document.Modified, 0);
     EXPECT_FALSE(w.DoubleClicked);
     EXPECT_FALSE(w.WindowDC);
     EXPECT_EQ(w.HandlesShown + w.TextFrameShown + w.LineHandlesShown + w.NodeHandlesShown, 0);
@@ -60,7 +60,9 @@ TEST(ChartWindowObject, ConstructsWithTheFieldTable) {
         EXPECT_EQ(si->nPos, 0);
         EXPECT_EQ(si->nTrackPos, 0);
     }
-    EXPECT_EQ(w.HeaderType + w.HeaderPosition + w.FooterType + w.FooterPosition, 0);
+    EXPECT_EQ(w.Settings.HeaderType + w.Settings.HeaderPosition + w.Settings.FooterType +
+                  w.Settings.FooterPosition,
+              0);
     EXPECT_EQ(w.CurrentHit, 0);
     EXPECT_EQ(w.DragHit, 0);
     EXPECT_EQ(w.PickTolerance, 5);
@@ -69,14 +71,8 @@ TEST(ChartWindowObject, ConstructsWithTheFieldTable) {
     EXPECT_TRUE(w.ScratchZukei);
     EXPECT_EQ(w.WatchHidden, 1);
     EXPECT_EQ(w.PolylineActive, 0);
-    for (const void* p : {(const void*)w.DefaultFrame, (const void*)w.DefaultAxes[0], (const void*)w.DefaultAxes[1],
-                          (const void*)w.DefaultAxes[2], (const void*)w.DefaultAxes[3],
-                          (const void*)w.DefaultPlotStyle, (const void*)w.DefaultMemoryPlotStyle,
-                          (const void*)w.DefaultZukei, (const void*)w.DefaultText})
-        EXPECT_NE(p, nullptr);
-    EXPECT_NE(w.DefaultPlotStyle, w.DefaultMemoryPlotStyle);
-    EXPECT_EQ(w.DefaultIsOnlyParameter, 0);
-    EXPECT_EQ(w.DefaultPaintOrder, 1);
+    EXPECT_EQ(w.Defaults.DefaultIsOnlyParameter, 0);
+    EXPECT_EQ(w.Defaults.DefaultPaintOrder, 1);
     EXPECT_EQ(w.Quality, 1);
     EXPECT_EQ(w.ManualRefresh, 0);
     ASSERT_EQ(w.FitColumns.size(), 10u);
@@ -85,10 +81,10 @@ TEST(ChartWindowObject, ConstructsWithTheFieldTable) {
         EXPECT_EQ(c.LowerBound(), 1);
         EXPECT_EQ(c.Delta(), 1000);
     }
-    EXPECT_EQ(w.AutoScaleMargin, 10);
+    EXPECT_EQ(w.Settings.AutoScaleMargin, 10);
     EXPECT_STREQ(w.PlotReadoutFormat, "[ %s ] %%i=%d %%c=%d (%.15lG, %.15lG)");
     EXPECT_STREQ(w.WatchReadoutFormat, "X=%.15lG Y=%.15lG");
-    EXPECT_EQ(w.DataPrecision, 0);
+    EXPECT_EQ(w.Settings.DataPrecision, 0);
 }
 
 TEST(ChartWindowSetup, WithoutAProfileTakesTheDefaults) {
@@ -97,35 +93,37 @@ TEST(ChartWindowSetup, WithoutAProfileTakesTheDefaults) {
     EXPECT_EQ(w->FileName, "Untitled.kv3");
     EXPECT_EQ(app.Caption(), "Korvida - Untitled.kv3");
     EXPECT_EQ(w->InvalidateMargin, 700);
-    EXPECT_EQ(w->HandleSizeSetting, 10);  // the default 100 is above 30
+    EXPECT_EQ(w->Settings.HandleSizeSetting, 10);  // the default 100 is above 30
     EXPECT_EQ(w->HandleSize, 2);          // follows the first zoom change only
-    EXPECT_EQ(w->DataHitAlgorithm, 1);
-    EXPECT_STREQ(w->DataDrive, "A:");
+    EXPECT_EQ(w->Settings.DataHitAlgorithm, 1);
+    EXPECT_STREQ(w->Settings.DataDrive, "A:");
     EXPECT_STREQ(GetDataDrive(), "A:");
-    EXPECT_STREQ(w->Editor, "");
-    EXPECT_EQ(w->ReloadDataBeforePlot, 0);
-    EXPECT_EQ(w->AutoScaleMargin, 10);
-    EXPECT_EQ(w->WMFMargin, 60);
-    EXPECT_EQ(w->DataPrecision, 0);
+    EXPECT_STREQ(w->Settings.Editor, "");
+    EXPECT_EQ(w->Settings.ReloadDataBeforePlot, 0);
+    EXPECT_EQ(w->Settings.AutoScaleMargin, 10);
+    EXPECT_EQ(w->Settings.WMFMargin, 60);
+    EXPECT_EQ(w->Settings.DataPrecision, 0);
     EXPECT_STREQ(w->PlotReadoutFormat, "[ %s ] %%i=%d %%c=%d (%G, %G)");
     EXPECT_STREQ(w->WatchReadoutFormat, "X=%G Y=%G");
     EXPECT_EQ(w->ManualRefresh, 0);
-    EXPECT_EQ(w->HeaderType + w->HeaderPosition + w->FooterType + w->FooterPosition, 0);
+    EXPECT_EQ(w->Settings.HeaderType + w->Settings.HeaderPosition + w->Settings.FooterType +
+                  w->Settings.FooterPosition,
+              0);
     EXPECT_TRUE(app.IsMenuItemChecked(CM_GRIDNONE));
     EXPECT_FALSE(app.IsMenuItemChecked(CM_MANUALREFRESH));
-    EXPECT_EQ(w->Env->IsGrid, 0);
+    EXPECT_EQ(w->Document.Env->IsGrid, 0);
     EXPECT_TRUE(w->WindowDC);
     EXPECT_EQ(w->ToolBar, app.ToolPalette());
     EXPECT_EQ(w->StatusBar, app.StatusBar());
     EXPECT_EQ(w->Dragging, 0);
     EXPECT_EQ(w->ButtonDown, 0);
     // No printer: an A4 sheet.
-    EXPECT_EQ(w->Env->PrintableWidth, 11338);
-    EXPECT_EQ(w->Env->PrintableHeight, 16270);
-    EXPECT_EQ(w->Env->PaperWidth, 11905);
-    EXPECT_EQ(w->Env->PaperHeight, 16837);
-    EXPECT_EQ(w->Env->PrintOffsetX, 283);
-    EXPECT_EQ(w->Env->PrintOffsetY, 283);
+    EXPECT_EQ(w->Document.Env->PrintableWidth, 11338);
+    EXPECT_EQ(w->Document.Env->PrintableHeight, 16270);
+    EXPECT_EQ(w->Document.Env->PaperWidth, 11905);
+    EXPECT_EQ(w->Document.Env->PaperHeight, 16837);
+    EXPECT_EQ(w->Document.Env->PrintOffsetX, 283);
+    EXPECT_EQ(w->Document.Env->PrintOffsetY, 283);
 }
 
 struct ProfileCase {
@@ -149,8 +147,8 @@ TEST_P(ChartWindowProfile, ReadsTheWindowAndOtherSections) {
         f << c.lines;
     }
     auto w = MakeChart();
-    EXPECT_EQ(w->HandleSizeSetting, c.handleSize);
-    EXPECT_EQ(w->DataPrecision, c.precision);
+    EXPECT_EQ(w->Settings.HandleSizeSetting, c.handleSize);
+    EXPECT_EQ(w->Settings.DataPrecision, c.precision);
     EXPECT_STREQ(w->PlotReadoutFormat, c.plotFormat);
     EXPECT_EQ(w->ManualRefresh, c.manualRefresh);
     EXPECT_EQ(app.IsMenuItemChecked(CM_MANUALREFRESH), c.manualRefresh != 0);
@@ -179,21 +177,21 @@ TEST(ChartWindowSetup, ReadsTheOtherKeysAndAppliesTheDefaultFrame) {
              "[Axis]\nFrameType=2\n[TAxis]\nLabelFormat=2\n";
     }
     auto w = MakeChart();
-    EXPECT_EQ(w->DataHitAlgorithm, 3);
-    EXPECT_STREQ(w->DataDrive, "D:");  // two characters of "D:\data"
+    EXPECT_EQ(w->Settings.DataHitAlgorithm, 3);
+    EXPECT_STREQ(w->Settings.DataDrive, "D:");  // two characters of "D:\data"
     EXPECT_STREQ(GetDataDrive(), "D:");
-    EXPECT_STREQ(w->Editor, "/usr/bin/editor -x");
-    EXPECT_EQ(w->ReloadDataBeforePlot, 1);
-    EXPECT_EQ(w->AutoScaleMargin, 5);
-    EXPECT_EQ(w->WMFMargin, 120);
-    EXPECT_EQ(w->HeaderType, 1);
-    EXPECT_EQ(w->HeaderPosition, 2);
-    EXPECT_EQ(w->FooterType, 2);
-    EXPECT_EQ(w->FooterPosition, 1);
+    EXPECT_STREQ(w->Settings.Editor, "/usr/bin/editor -x");
+    EXPECT_EQ(w->Settings.ReloadDataBeforePlot, 1);
+    EXPECT_EQ(w->Settings.AutoScaleMargin, 5);
+    EXPECT_EQ(w->Settings.WMFMargin, 120);
+    EXPECT_EQ(w->Settings.HeaderType, 1);
+    EXPECT_EQ(w->Settings.HeaderPosition, 2);
+    EXPECT_EQ(w->Settings.FooterType, 2);
+    EXPECT_EQ(w->Settings.FooterPosition, 1);
     // An Independent frame keeps the profile's label format of the top axis.
-    EXPECT_EQ(w->DefaultFrame->FrameType, 2);
-    EXPECT_EQ(w->Current->Frame.FrameType, 2);
-    EXPECT_EQ(w->Current->TopAxis.LabelFormat, 2);
+    EXPECT_EQ(w->Defaults.DefaultFrame.FrameType, 2);
+    EXPECT_EQ(w->Document.Current->Frame.FrameType, 2);
+    EXPECT_EQ(w->Document.Current->TopAxis.LabelFormat, 2);
     SetDataDrive("A:");
 }
 
@@ -206,9 +204,9 @@ TEST(ChartWindowSetup, BoxFrameStartsWithoutTopAndRightLabels) {
         f << "[Axis]\nFrameType=0\n[TAxis]\nLabelFormat=2\n[RAxis]\nLabelFormat=1\n";
     }
     auto w = MakeChart();
-    EXPECT_EQ(w->Current->TopAxis.LabelFormat, 0);
-    EXPECT_EQ(w->Current->RightAxis.LabelFormat, 0);
-    EXPECT_EQ(w->DefaultAxes[DefaultTopAxis]->LabelFormat, 2);
+    EXPECT_EQ(w->Document.Current->TopAxis.LabelFormat, 0);
+    EXPECT_EQ(w->Document.Current->RightAxis.LabelFormat, 0);
+    EXPECT_EQ(w->Defaults.DefaultAxes[DefaultTopAxis].LabelFormat, 2);
 }
 
 TEST(ChartWindowSetup, DataDriveKeepsAtMostTwoCharacters) {
@@ -219,7 +217,7 @@ TEST(ChartWindowSetup, DataDriveKeepsAtMostTwoCharacters) {
     } cases[] = {{"C:", "C:"}, {"E:\\long\\path", "E:"}, {"Z", "Z"}, {"", ""}, {nullptr, ""}};
     for (const auto& c : cases) {
         w.SetDataDrive(c.in);
-        EXPECT_STREQ(w.DataDrive, c.out);
+        EXPECT_STREQ(w.Settings.DataDrive, c.out);
         EXPECT_STREQ(GetDataDrive(), c.out);
     }
     w.SetDataDrive("A:");
@@ -232,17 +230,17 @@ TEST(ChartWindowSetup, PrinterPageInTwips) {
     *app.printer = {600, 300, 4800, 3000, 5100, 3300, 150, 151};
     TChartWindow w;
     w.GetPageMetrics();
-    EXPECT_EQ(w.Env->PrintableWidth, 11520);
-    EXPECT_EQ(w.Env->PrintableHeight, 14400);
-    EXPECT_EQ(w.Env->PaperWidth, 12240);
-    EXPECT_EQ(w.Env->PaperHeight, 15840);
-    EXPECT_EQ(w.Env->PrintOffsetX, 360);
-    EXPECT_EQ(w.Env->PrintOffsetY, 725);  // 151 x 1440 / 300 = 724.8, rounded
+    EXPECT_EQ(w.Document.Env->PrintableWidth, 11520);
+    EXPECT_EQ(w.Document.Env->PrintableHeight, 14400);
+    EXPECT_EQ(w.Document.Env->PaperWidth, 12240);
+    EXPECT_EQ(w.Document.Env->PaperHeight, 15840);
+    EXPECT_EQ(w.Document.Env->PrintOffsetX, 360);
+    EXPECT_EQ(w.Document.Env->PrintOffsetY, 725);  // 151 x 1440 / 300 = 724.8, rounded
     // A printer that reports no resolution is no printer.
     *app.printer = {0, 0, 4800, 3000, 5100, 3300, 150, 150};
     w.GetPageMetrics();
-    EXPECT_EQ(w.Env->PaperWidth, A4PaperWidth);
-    EXPECT_EQ(w.Env->PrintOffsetY, A4PrintOffset);
+    EXPECT_EQ(w.Document.Env->PaperWidth, A4PaperWidth);
+    EXPECT_EQ(w.Document.Env->PrintOffsetY, A4PrintOffset);
 }
 
 TEST(ChartWindowSetup, PrinterPageFromAQtLayout) {
@@ -266,18 +264,18 @@ TEST(ChartWindowServices, CurrentAxisSetAndMemoryData) {
     EXPECT_EQ(app.StatusBar()->GetGadgetText(AxisSetGadget), "Axis 1");
     auto fileSeries = std::make_unique<TPlot>();
     fileSeries->IsFileData = 1;
-    ASSERT_TRUE(w->Current->PlotList.Add(fileSeries));
+    ASSERT_TRUE(w->Document.Current->PlotList.Add(fileSeries));
     EXPECT_EQ(w->HasMemoryData(), 0);
     auto second = std::make_unique<BoxFrame>();
     auto memory = std::make_unique<TPlot>();
     memory->IsFileData = 0;
     ASSERT_TRUE(second->PlotList.Add(memory));
-    ASSERT_TRUE(w->AxisSets.Add(second));
+    ASSERT_TRUE(w->Document.AxisSets.Add(second));
     EXPECT_EQ(w->HasMemoryData(), 1);
-    w->AxisSets[2]->IsOnlyParameter = 1;
+    w->Document.AxisSets[2]->IsOnlyParameter = 1;
     w->SetOnlyParameterAll();
-    EXPECT_EQ(w->AxisSets[2]->PlotList[1]->IsOnlyParameter, 1);
-    EXPECT_EQ(w->AxisSets[1]->PlotList[1]->IsOnlyParameter, 0);
+    EXPECT_EQ(w->Document.AxisSets[2]->PlotList[1]->IsOnlyParameter, 1);
+    EXPECT_EQ(w->Document.AxisSets[1]->PlotList[1]->IsOnlyParameter, 0);
 }
 
 // ---- Commands.
@@ -323,14 +321,14 @@ TEST(ChartWindowCommands, EveryTableEntryRunsItsHandlerOrIsDisabled) {
         const bool expected = table[i].Handler != nullptr &&
                               (table[i].Enabler == nullptr || id == CM_CURRENTAXISSETONLY);
         EXPECT_EQ(router.IsEnabled(id), expected);
-        const int modifiedBefore = w->Modified;
+        const int modifiedBefore = w->Document.Modified;
         EXPECT_EQ(router.Execute(id), expected);
         // The data manager works on the document while it is open: it always
         // leaves the graph marked.
         if (id != CM_DATAMANAGER) {
-            EXPECT_EQ(w->Modified, modifiedBefore);
+            EXPECT_EQ(w->Document.Modified, modifiedBefore);
         }
-        w->Modified = modifiedBefore;
+        w->Document.Modified = modifiedBefore;
         enabled += expected;
     }
     kv::SetMessageBoxHandler(std::move(previous));
@@ -368,7 +366,7 @@ TEST(ChartWindowCommands, BoundActionsFollowTheirCommandsState) {
     EXPECT_FALSE(frame.isEnabled());
     EXPECT_TRUE(grid.isChecked());
     zoom.trigger();
-    EXPECT_EQ(w->Env->Zoom, 50);
+    EXPECT_EQ(w->Document.Env->Zoom, 50);
 }
 
 // ---- The close check.
@@ -389,9 +387,9 @@ TEST_P(ChartWindowClose, PassesOnlyWhenNothingIsLost) {
     const CloseCase& c = GetParam();
     TestApp app;
     auto w = MakeChart();
-    w->Modified = c.modified;
+    w->Document.Modified = c.modified;
     app.save = [&] {
-        if (c.saveWrites) w->Modified = 0;
+        if (c.saveWrites) w->Document.Modified = 0;
         return c.saveResult;
     };
     kv::ScriptedMessageBoxes boxes(c.answers);
@@ -430,14 +428,14 @@ TEST(ChartWindowClose, YesWithAFailingWriteKeepsTheGraph) {
     QTemporaryDir dir;
     TestApp app;
     auto w = MakeChart();
-    w->Modified = 1;
+    w->Document.Modified = 1;
     // The save writes the document as the File menu does, into a folder that does
     // not exist.
     const std::string target = dir.filePath("missing/graph.kv3").toStdString();
     app.save = [&] { return WriteGraphFile(w->Document, target, w->MakeGraphFileHooks()); };
     kv::ScriptedMessageBoxes boxes({IDYES, IDOK});
     EXPECT_FALSE(w->CanClose());
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_EQ(app.saveSettingsCalls, 0);
     EXPECT_GE(boxes.Shown().size(), 2u);  // the question and the write error
 
@@ -446,13 +444,13 @@ TEST(ChartWindowClose, YesWithAFailingWriteKeepsTheGraph) {
     app.save = [&] { return WriteGraphFile(w->Document, good, w->MakeGraphFileHooks()); };
     kv::ScriptedMessageBoxes again({IDYES});
     EXPECT_TRUE(w->CanClose());
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     EXPECT_EQ(app.saveSettingsCalls, 1);
 }
 
 TEST(ChartWindowClose, WithoutAnApplicationTheSaveReportsFailure) {
     auto w = MakeChart();
-    w->Modified = 1;
+    w->Document.Modified = 1;
     kv::ScriptedMessageBoxes boxes({IDYES, IDOK});
     EXPECT_FALSE(w->CanClose());
     ASSERT_EQ(boxes.Shown().size(), 2u);

@@ -109,7 +109,7 @@ protected:
         ASSERT_EQ(files.Shown().size(), 1u);
         request = files.Shown()[0];
     }
-    int Count() const { return w->Current->PlotList.GetItemsInContainer(); }
+    int Count() const { return w->Document.Current->PlotList.GetItemsInContainer(); }
     int FilesInDir() const { return int(QDir(dir.path()).entryList(QDir::Files).size()); }
 
     TestApp app;
@@ -120,27 +120,27 @@ protected:
 
 TEST_F(ClipboardCommands, CopyPutsAMetafileOfTheWidenedExtentAndAnImage) {
     // Two axis sets apart; the picture holds both even while only one is shown.
-    w->AxisSets.Flush();
-    w->AxisSets.Add(kvtest::MakeSampleBoxFrame().release());
+    w->Document.AxisSets.Flush();
+    w->Document.AxisSets.Add(kvtest::MakeSampleBoxFrame().release());
     auto far = kvtest::MakeSampleBoxFrame();
     far->Frame.OriginX += 6000;
     far->Frame.OriginY += 3000;
-    w->AxisSets.Add(far.release());
-    w->CurrentNo = 1;
-    w->Current = w->AxisSets[1];
+    w->Document.AxisSets.Add(far.release());
+    w->Document.CurrentNo = 1;
+    w->Document.Current = w->Document.AxisSets[1];
     w->CurrentOnly = 1;
-    w->WMFMargin = 60;
+    w->Settings.WMFMargin = 60;
 
     TRect extent(0, 0, 0, 0);
     TDC none;
-    ::DrawGraph(w->AxisSets, OUT_EXTENT, none, nullptr, &extent);
+    ::DrawGraph(w->Document.AxisSets, OUT_EXTENT, none, nullptr, &extent);
     ASSERT_GT(extent.right - extent.left, 6000);
     const ClipboardPictureGeometry g = ClipboardPictureFor(extent, 60);
 
     kv::ScriptedMessageBoxes boxes;
     EXPECT_TRUE(w->ProcessCommand(CM_COPYTOCLIPBOARD));
     EXPECT_TRUE(boxes.Shown().empty());
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(mime, nullptr);
@@ -190,7 +190,7 @@ TEST_F(ClipboardCommands, CopyPutsAMetafileOfTheWidenedExtentAndAnImage) {
 }
 
 TEST_F(ClipboardCommands, PictureBeyondTheMetafileGoesAsTheImageAloneWithAMessage) {
-    w->Current->Frame.OriginX = 40000;
+    w->Document.Current->Frame.OriginX = 40000;
     kv::ScriptedMessageBoxes boxes;
     w->CmCopyToClipboard();
     ASSERT_EQ(boxes.Shown().size(), 1u);
@@ -219,7 +219,7 @@ TEST_F(ClipboardCommands, PastedNumbersBecomeASeriesReadFromTheChosenFile) {
     const QString text = "1\t10\r\n2\t40\r\n3\t90\r\n";
     SetClipboardText(text);
     const std::string path = Path("pasted.dat");
-    const double endBefore = w->Current->LeftAxis.RangeEnd;
+    const double endBefore = w->Document.Current->LeftAxis.RangeEnd;
     Paste(path);
 
     EXPECT_EQ(request.kind, kv::FileDialogKind::Save);
@@ -232,21 +232,21 @@ TEST_F(ClipboardCommands, PastedNumbersBecomeASeriesReadFromTheChosenFile) {
 
     EXPECT_EQ(Contents(path), text.toStdString());
     ASSERT_EQ(Count(), 1);
-    const TPlot& plot = *w->Current->PlotList[1];
+    const TPlot& plot = *w->Document.Current->PlotList[1];
     EXPECT_EQ(std::string(plot.DataFileName), path);
     ASSERT_EQ(plot.YData.GetItemsInContainer(), 3);
     EXPECT_EQ(plot.YData[2].Value, 90);
     // The axis set had no series: it is scaled to the data.
-    EXPECT_NE(w->Current->LeftAxis.RangeEnd, endBefore);
-    EXPECT_GE(w->Current->LeftAxis.RangeEnd, 90);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_NE(w->Document.Current->LeftAxis.RangeEnd, endBefore);
+    EXPECT_GE(w->Document.Current->LeftAxis.RangeEnd, 90);
+    EXPECT_EQ(w->Document.Modified, 1);
 
     // Into a set that has series: no autoscale.
-    w->Current->LeftAxis.RangeEnd = 5;
+    w->Document.Current->LeftAxis.RangeEnd = 5;
     SetClipboardText("1 1000\n2 2000\n");
     Paste(Path("second.dat"));
     EXPECT_EQ(Count(), 2);
-    EXPECT_EQ(w->Current->LeftAxis.RangeEnd, 5);
+    EXPECT_EQ(w->Document.Current->LeftAxis.RangeEnd, 5);
 }
 
 TEST_F(ClipboardCommands, TextIsWrittenUpToItsFirstNulInTheDocumentsCodePage) {
@@ -284,7 +284,7 @@ TEST_F(ClipboardCommands, CancelledReadingDeletesTheNewFileAndRestoresAReplacedO
     Paste(fresh, false);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(fresh)));
     EXPECT_EQ(Count(), 0);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 
     // A file the user chose to replace comes back as it was.
     const std::string old = Path("old.dat");
@@ -343,28 +343,28 @@ TEST_F(ClipboardCommands, FailuresAreToldAndWriteNothing) {
 }
 
 TEST_F(ClipboardCommands, ShowHideAndOptionsDialogs) {
-    w->Current->PlotList.Add(kvtest::MakeSampleSeries(3).release());
+    w->Document.Current->PlotList.Add(kvtest::MakeSampleSeries(3).release());
     w->TextSelected = 1;
     {
         ModalScript script;
         script.Then(19, ModalScript::Cancel());
         w->ProcessCommand(CM_SHOWHIDE);
     }
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     EXPECT_EQ(w->TextSelected, 1);
     {
         ModalScript script;
         script.Then(19, ModalScript::Ok());
         w->ProcessCommand(CM_SHOWHIDE);
     }
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_EQ(w->TextSelected, 0);
 
     // Options belong to the profile, not the document; the handle size takes
     // effect at the present zoom, the drive in the data-file reader and the
     // precision in the read-out formats.
-    w->Modified = 0;
-    w->DataPrecision = 1;
+    w->Document.Modified = 0;
+    w->Settings.DataPrecision = 1;
     w->SetReadoutFormat();
     w->UpdateWindow();
     const int before = w->HandleSize;
@@ -378,14 +378,14 @@ TEST_F(ClipboardCommands, ShowHideAndOptionsDialogs) {
         });
         w->ProcessCommand(CM_OPTIONS);
     }
-    EXPECT_EQ(w->HandleSizeSetting, 30);
+    EXPECT_EQ(w->Settings.HandleSizeSetting, 30);
     EXPECT_NE(w->HandleSize, before);
-    EXPECT_STREQ(w->DataDrive, "G:");
+    EXPECT_STREQ(w->Settings.DataDrive, "G:");
     EXPECT_STREQ(GetDataDrive(), "G:");
     ::SetDataDrive("A:");
     EXPECT_STREQ(w->PlotReadoutFormat, "[ %s ] %%i=%d %%c=%d (%G, %G)");
     EXPECT_STREQ(w->WatchReadoutFormat, "X=%G Y=%G");
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     EXPECT_TRUE(w->GetInvalidRegion().contains(QRect(0, 0, 800, 600)));
 }
 
@@ -403,7 +403,7 @@ TEST_F(ClipboardCommands, AnEditedInformationTextMarksTheGraph) {
         w->ShowSeriesInfo(plot.get());
     }
     EXPECT_EQ(plot->Info, "new note");
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 
     // A memory series has no file for the editor.
     plot->IsFileData = 0;

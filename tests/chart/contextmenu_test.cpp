@@ -69,7 +69,7 @@ protected:
         charttest::ResetEscape();
         w = MakeChart();
         w->CmZoom100();
-        set = w->Current;
+        set = w->Document.Current;
         previousRunner = SetPopupMenuRunner([this](QMenu& menu, QPoint) {
             ++shown.count;
             shown.lines.clear();
@@ -217,7 +217,7 @@ TEST_F(ContextMenus, PickingOrderIsTextFigureSeriesFrameEdge) {
 
     // With the series search switched off the frame edge below is found.
     w->ClearFeedback();
-    w->DataHitAlgorithm = 3;
+    w->Settings.DataHitAlgorithm = 3;
     RightClick(TPoint(point.x, int(set->Frame.OriginY + set->Frame.FrameLengthY)));
     EXPECT_EQ(w->PlotSelected, 0);
     EXPECT_EQ(w->AxisSelected, 1);
@@ -327,11 +327,11 @@ TEST_F(ContextMenus, ShiftOrAnotherToolPicksNothing) {
 TEST_F(ContextMenus, FrameEdgeOfAnotherSetMakesItCurrent) {
     auto second = std::make_unique<BoxFrame>();
     second->Frame.OriginX = 7000;
-    w->AxisSets.Add(second.release());
-    BoxFrame* other = w->AxisSets[2];
+    w->Document.AxisSets.Add(second.release());
+    BoxFrame* other = w->Document.AxisSets[2];
     RightClick(TPoint(7000 + 2500, 100 + 5000));  // the middle of its bottom edge
-    EXPECT_EQ(w->CurrentNo, 2);
-    EXPECT_EQ(w->Current, other);
+    EXPECT_EQ(w->Document.CurrentNo, 2);
+    EXPECT_EQ(w->Document.Current, other);
     EXPECT_EQ(w->AxisSelected, 1);
     EXPECT_EQ(other->Selected.State, 1);
     EXPECT_EQ(app.StatusBar()->GetGadgetText(AxisSetGadget), "Axis 2");
@@ -375,7 +375,7 @@ TEST_F(ContextMenus, ChosenItemRunsItsCommandThroughTheApplicationsChain) {
     shown.choose = 110;
     w->CmZoom200();
     RightClick(TPoint(9000, 12000));
-    EXPECT_EQ(w->Env->Zoom, 100);
+    EXPECT_EQ(w->Document.Env->Zoom, 100);
 }
 
 TEST_F(ContextMenus, RightClickDuringADragOfTheSelectionStartsARubberBand) {
@@ -409,7 +409,7 @@ TEST_F(ContextMenus, RightButtonEndsAPolylineWithTwoNodesOrMore) {
         SCOPED_TRACE(nodes);
         w->ToolBar->SetButtonDown(ToolPolyline);
         w->PolylineActive = 1;
-        w->Modified = 0;
+        w->Document.Modified = 0;
         w->ScratchZukei = std::make_unique<TZukei>();
         w->ScratchZukei->Kind = ZukeiPolyline;
         for (int i = 0; i < nodes; ++i) w->ScratchZukei->Nodes.Add(DoublePoint(1000 + 500 * i, 2000 + 300 * i));
@@ -421,7 +421,7 @@ TEST_F(ContextMenus, RightButtonEndsAPolylineWithTwoNodesOrMore) {
         EXPECT_EQ(w->PolylineActive, 0);
         EXPECT_FALSE(w->HasCapture());
         EXPECT_EQ(w->GetCurrentTool(), ToolSelect);
-        EXPECT_EQ(w->Modified, 1);
+        EXPECT_EQ(w->Document.Modified, 1);
         if (nodes >= 2) {
             ASSERT_EQ(set->ZukeiList.GetItemsInContainer(), before + 1);
             const TZukei* made = set->ZukeiList[before + 1];

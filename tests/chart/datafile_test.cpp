@@ -70,8 +70,8 @@ protected:
         std::ofstream(path) << text;
         return path;
     }
-    int Count() const { return w->Current->PlotList.GetItemsInContainer(); }
-    TPlot& Series(int n) const { return *w->Current->PlotList[n]; }
+    int Count() const { return w->Document.Current->PlotList.GetItemsInContainer(); }
+    TPlot& Series(int n) const { return *w->Document.Current->PlotList[n]; }
     std::vector<double> Xs(int n) const {
         std::vector<double> v;
         const TDataColumn& x = Series(n).XData;
@@ -106,7 +106,7 @@ protected:
 };
 
 TEST_F(DataFiles, OneFileThroughBothDialogsWithTheDefaultStyleAndTheProfileMargin) {
-    BoxFrame expected(*w->Current);
+    BoxFrame expected(*w->Document.Current);
     files.Choose({a});
     {
         ModalScript script;
@@ -133,19 +133,19 @@ TEST_F(DataFiles, OneFileThroughBothDialogsWithTheDefaultStyleAndTheProfileMargi
     EXPECT_EQ(Series(1).Style.LineColor, COLORREF(255));
     EXPECT_EQ(Series(1).Style.MarkerStyle, 3);
     EXPECT_EQ(Series(1).Style.MarkerSize, 150);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_TRUE(Repaints());
 
     // The empty axis set was autoscaled on all four axes with the profile's 25 %.
-    ASSERT_EQ(w->AutoScaleMargin, 25);
+    ASSERT_EQ(w->Settings.AutoScaleMargin, 25);
     BoxFrame tenPercent(expected);
-    ScaleLike(expected, *w->Current, 25);
-    ScaleLike(tenPercent, *w->Current, 10);
-    EXPECT_EQ(RangeOf(w->Current->BottomAxis), RangeOf(expected.BottomAxis));
-    EXPECT_EQ(RangeOf(w->Current->LeftAxis), RangeOf(expected.LeftAxis));
-    EXPECT_EQ(RangeOf(w->Current->TopAxis), RangeOf(expected.TopAxis));
-    EXPECT_EQ(RangeOf(w->Current->RightAxis), RangeOf(expected.RightAxis));
+    ScaleLike(expected, *w->Document.Current, 25);
+    ScaleLike(tenPercent, *w->Document.Current, 10);
+    EXPECT_EQ(RangeOf(w->Document.Current->BottomAxis), RangeOf(expected.BottomAxis));
+    EXPECT_EQ(RangeOf(w->Document.Current->LeftAxis), RangeOf(expected.LeftAxis));
+    EXPECT_EQ(RangeOf(w->Document.Current->TopAxis), RangeOf(expected.TopAxis));
+    EXPECT_EQ(RangeOf(w->Document.Current->RightAxis), RangeOf(expected.RightAxis));
     EXPECT_NE(RangeOf(expected.LeftAxis), RangeOf(tenPercent.LeftAxis));
 }
 
@@ -154,8 +154,9 @@ TEST_F(DataFiles, AnAxisSetThatHeldSeriesIsNotAutoscaled) {
     held->IsFileData = 0;
     held->AddX(TDataElement(0.5));
     held->AddY(TDataElement(0.5));
-    w->Current->PlotList.Add(held);
-    const AxisRange x = RangeOf(w->Current->BottomAxis), y = RangeOf(w->Current->LeftAxis);
+    w->Document.Current->PlotList.Add(held);
+    const AxisRange x = RangeOf(w->Document.Current->BottomAxis),
+                    y = RangeOf(w->Document.Current->LeftAxis);
     files.Choose({c});
     {
         ModalScript script;
@@ -164,13 +165,13 @@ TEST_F(DataFiles, AnAxisSetThatHeldSeriesIsNotAutoscaled) {
     }
     ASSERT_EQ(Count(), 2);
     EXPECT_EQ(Xs(2), (std::vector<double>{10, 20, 30}));
-    EXPECT_EQ(RangeOf(w->Current->BottomAxis), x);
-    EXPECT_EQ(RangeOf(w->Current->LeftAxis), y);
+    EXPECT_EQ(RangeOf(w->Document.Current->BottomAxis), x);
+    EXPECT_EQ(RangeOf(w->Document.Current->LeftAxis), y);
     EXPECT_TRUE(Repaints());
 }
 
 TEST_F(DataFiles, ThreeFilesWithCommonSettingsShowTheDialogsOnceAndCopyTheFirstSeries) {
-    w->DefaultPlotStyle->MaskRows = "2";
+    w->Defaults.DefaultPlotStyle.MaskRows = "2";
     files.Choose({a, b, c});
     {
         ModalScript script;
@@ -199,12 +200,12 @@ TEST_F(DataFiles, ThreeFilesWithCommonSettingsShowTheDialogsOnceAndCopyTheFirstS
     }
     // Every series had its mask rows applied.
     for (int n = 1; n <= 3; ++n) EXPECT_EQ(MaskedRows(n), 1) << n;
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_TRUE(Repaints());
 }
 
 TEST_F(DataFiles, ThreeFilesWithIndividualSettingsRunBothDialogsForEach) {
-    BoxFrame expected(*w->Current);
+    BoxFrame expected(*w->Document.Current);
     files.Choose({a, b, c});
     {
         ModalScript script;
@@ -219,13 +220,13 @@ TEST_F(DataFiles, ThreeFilesWithIndividualSettingsRunBothDialogsForEach) {
     EXPECT_EQ(Xs(2), (std::vector<double>{0, 5, 6}));
     EXPECT_EQ(Xs(3), (std::vector<double>{10, 20, 30}));
     // Autoscaled once, after all three files.
-    ScaleLike(expected, *w->Current, 25);
-    EXPECT_EQ(RangeOf(w->Current->BottomAxis), RangeOf(expected.BottomAxis));
-    EXPECT_EQ(RangeOf(w->Current->LeftAxis), RangeOf(expected.LeftAxis));
+    ScaleLike(expected, *w->Document.Current, 25);
+    EXPECT_EQ(RangeOf(w->Document.Current->BottomAxis), RangeOf(expected.BottomAxis));
+    EXPECT_EQ(RangeOf(w->Document.Current->LeftAxis), RangeOf(expected.LeftAxis));
 }
 
 TEST_F(DataFiles, CancellingTheSecondFileStopsTheRunAndKeepsTheFirstShown) {
-    BoxFrame expected(*w->Current);
+    BoxFrame expected(*w->Document.Current);
     files.Choose({a, b, c});
     {
         ModalScript script;
@@ -239,14 +240,14 @@ TEST_F(DataFiles, CancellingTheSecondFileStopsTheRunAndKeepsTheFirstShown) {
     ASSERT_EQ(Count(), 1);
     EXPECT_STREQ(Series(1).DataFileName, a.c_str());
     // The series that was added is scaled and shown.
-    ScaleLike(expected, *w->Current, 25);
-    EXPECT_EQ(RangeOf(w->Current->LeftAxis), RangeOf(expected.LeftAxis));
+    ScaleLike(expected, *w->Document.Current, 25);
+    EXPECT_EQ(RangeOf(w->Document.Current->LeftAxis), RangeOf(expected.LeftAxis));
     EXPECT_TRUE(Repaints());
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
 TEST_F(DataFiles, AFileThatCannotBeReadIsReportedAndTheSeriesBeforeItAreStillShown) {
-    BoxFrame expected(*w->Current);
+    BoxFrame expected(*w->Document.Current);
     const std::string gone = QDir(dir.path()).filePath("gone.dat").toStdString();
     files.Choose({a, gone, c});
     {
@@ -260,16 +261,16 @@ TEST_F(DataFiles, AFileThatCannotBeReadIsReportedAndTheSeriesBeforeItAreStillSho
     EXPECT_EQ(boxes.Shown()[0].text, kv::LoadString(35));
     EXPECT_TRUE(boxes.Shown()[0].flags & MB_ICONSTOP);
     ASSERT_EQ(Count(), 1);  // the third file is not tried
-    ScaleLike(expected, *w->Current, 25);
-    EXPECT_EQ(RangeOf(w->Current->BottomAxis), RangeOf(expected.BottomAxis));
-    EXPECT_EQ(RangeOf(w->Current->LeftAxis), RangeOf(expected.LeftAxis));
+    ScaleLike(expected, *w->Document.Current, 25);
+    EXPECT_EQ(RangeOf(w->Document.Current->BottomAxis), RangeOf(expected.BottomAxis));
+    EXPECT_EQ(RangeOf(w->Document.Current->LeftAxis), RangeOf(expected.LeftAxis));
     EXPECT_TRUE(Repaints());
 }
 
 TEST_F(DataFiles, ASingleFileThatCannotBeReadLeavesTheDocumentUnmodified) {
     // The file goes away while the reading dialog is open.
     const std::string gone = Write("gone.dat", "1 2\n");
-    const AxisRange y = RangeOf(w->Current->LeftAxis);
+    const AxisRange y = RangeOf(w->Document.Current->LeftAxis);
     files.Choose({gone});
     {
         ModalScript script;
@@ -282,8 +283,8 @@ TEST_F(DataFiles, ASingleFileThatCannotBeReadLeavesTheDocumentUnmodified) {
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text, kv::LoadString(35));
     EXPECT_EQ(Count(), 0);
-    EXPECT_EQ(w->Modified, 0);
-    EXPECT_EQ(RangeOf(w->Current->LeftAxis), y);
+    EXPECT_EQ(w->Document.Modified, 0);
+    EXPECT_EQ(RangeOf(w->Document.Current->LeftAxis), y);
     EXPECT_FALSE(Repaints());
 
     // The service the command line uses answers the same way (the reading
@@ -297,7 +298,7 @@ TEST_F(DataFiles, ASingleFileThatCannotBeReadLeavesTheDocumentUnmodified) {
     ASSERT_FALSE(boxes.Shown().empty());
     EXPECT_EQ(boxes.Shown().back().text, kv::LoadString(35));
     EXPECT_EQ(Count(), 0);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     // Cancelling the reading dialog adds nothing and says nothing.
     boxes.Clear();
     {
@@ -310,7 +311,7 @@ TEST_F(DataFiles, ASingleFileThatCannotBeReadLeavesTheDocumentUnmodified) {
 }
 
 TEST_F(DataFiles, ThousandthSeriesIsRefusedWithAMessage) {
-    for (int i = 0; i < MaxPlotCount - 1; ++i) w->Current->PlotList.Add(new TPlot);
+    for (int i = 0; i < MaxPlotCount - 1; ++i) w->Document.Current->PlotList.Add(new TPlot);
     // Three files with common settings: the first fills the list, the second is
     // refused before it is read.
     files.Choose({a, b, c});
@@ -364,7 +365,7 @@ TEST_F(DataFiles, NamesTheDocumentCannotHoldAreRefusedBeforeAnythingIsRead) {
         ASSERT_EQ(boxes.Shown().size(), 1u);
         EXPECT_EQ(boxes.Shown()[0].text.rfind(kv::LoadString(k.message), 0), 0u) << boxes.Shown()[0].text;
         EXPECT_EQ(Count(), 0);
-        EXPECT_EQ(w->Modified, 0);
+        EXPECT_EQ(w->Document.Modified, 0);
     }
     // The service refuses a long name the same way.
     boxes.Clear();
@@ -396,7 +397,7 @@ TEST_F(DataFiles, FileDialogCancelFailureAndTheFilterCarriedOver) {
     ASSERT_EQ(files.Shown().size(), 4u);
     EXPECT_EQ(files.Shown()[0].filterIndex, 0);
     EXPECT_EQ(files.Shown()[3].filterIndex, 4);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     EXPECT_FALSE(Repaints());
 }
 

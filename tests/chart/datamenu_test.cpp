@@ -27,7 +27,7 @@ protected:
     void SetUp() override {
         charttest::ResetEscape();
         w = MakeChart();
-        w->Current->PlotList.Add(kvtest::MakeSampleSeries(5).release());
+        w->Document.Current->PlotList.Add(kvtest::MakeSampleSeries(5).release());
     }
     bool Enabled(int id) {
         kv::win::TCommandEnabler ce(id);
@@ -75,7 +75,7 @@ TEST_F(DataMenu, SeriesFitsNeedASelectedSeries) {
         script.Then(dialogs[i], Close());
         w->ProcessCommand(ids[i]);
     }
-    EXPECT_EQ(w->Current->PlotList.GetItemsInContainer(), 1);
+    EXPECT_EQ(w->Document.Current->PlotList.GetItemsInContainer(), 1);
 }
 
 TEST_F(DataMenu, UserConstantsOkMarksTheGraphButQuickEvaluationNever) {
@@ -84,13 +84,13 @@ TEST_F(DataMenu, UserConstantsOkMarksTheGraphButQuickEvaluationNever) {
         script.Then(25, Close());
         w->CmEvaluate();
     }
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     {
         ModalScript script;
         script.Then(22, ModalScript::Ok());
         w->CmUserConst();
     }
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 }
 
 }  // namespace

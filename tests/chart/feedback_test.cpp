@@ -113,8 +113,8 @@ TEST_F(FeedbackShapes, LineAndFigureAndCross) {
     // A polyline of the current axis set: its box and every node, placed by the
     // truncated frame origin; each node coordinate truncated on its own.
     dc.Clear();
-    w->Current->Frame.OriginX = 1000.7;
-    w->Current->Frame.OriginY = 2000.2;
+    w->Document.Current->Frame.OriginX = 1000.7;
+    w->Document.Current->Frame.OriginY = 2000.2;
     TZukei figure;
     figure.Kind = ZukeiPolyline;
     figure.Bounds = TRect(0, 0, 100, 50);
@@ -155,7 +155,7 @@ protected:
         charttest::ResetEscape();
         w = MakeChart();
         w->CmZoom50();
-        BoxFrame* set = w->Current;
+        BoxFrame* set = w->Document.Current;
         set->Frame.OriginX = 2000;
         set->Frame.OriginY = 3000;
         set->Frame.FrameLengthX = 6000;
@@ -192,7 +192,7 @@ protected:
 
 TEST_F(FeedbackOnPage, EveryShapeDrawnTwiceLeavesTheBackingImageUnchanged) {
     TDC& dc = *w->WindowDC;
-    const TZukei* figure = w->Current->ZukeiList[1];
+    const TZukei* figure = w->Document.Current->ZukeiList[1];
     const std::vector<std::pair<const char*, std::function<void()>>> shapes = {
         {"rect handles", [&] { w->DrawRectHandles(dc, TRect(2000, 3000, 8000, 7000)); }},
         {"reversed rect handles", [&] { w->DrawRectHandles(dc, TRect(8000, 7000, 2000, 3000)); }},
@@ -200,8 +200,8 @@ TEST_F(FeedbackOnPage, EveryShapeDrawnTwiceLeavesTheBackingImageUnchanged) {
         {"rubber line", [&] { w->DrawRubberLine(dc, TRect(2500, 6500, 7000, 3100)); }},
         {"figure handles", [&] { w->DrawFigureHandles(dc, figure); }},
         {"watch cross", [&] { w->DrawCrossCursor(dc, 5000, 5000); }},
-        {"data point mark", [&] { w->Current->DrawDataPointMark(dc, 2.0, 3.0, 1); }},
-        {"frame selection", [&] { w->DrawFrameSelection(dc, w->Current); }},
+        {"data point mark", [&] { w->Document.Current->DrawDataPointMark(dc, 2.0, 3.0, 1); }},
+        {"frame selection", [&] { w->DrawFrameSelection(dc, w->Document.Current); }},
     };
     for (const auto& [name, draw] : shapes) {
         SCOPED_TRACE(name);
@@ -230,7 +230,7 @@ TEST_F(FeedbackOnPage, HandlesInvertTheirInsideAndLeaveTheOutlineGap) {
 TEST_F(FeedbackOnPage, ClearFeedbackErasesWhatIsShownAndDropsTheSelection) {
     TDC& dc = *w->WindowDC;
     const QImage clean = Image().copy();
-    BoxFrame* set = w->Current;
+    BoxFrame* set = w->Document.Current;
 
     // A polyline selected with its node handles, a marked data point and the
     // watch cross, all on the screen as the fields say.
@@ -290,7 +290,7 @@ TEST_F(FeedbackOnPage, OnlyTheFirstShownSelectionShapeIsErased) {
 
 TEST_F(FeedbackOnPage, StaleSelectionNumbersEraseNothingAndAreDropped) {
     const QImage clean = Image().copy();
-    BoxFrame* set = w->Current;
+    BoxFrame* set = w->Document.Current;
     // Node handles said shown for figure 7 of a list of one, a data point of
     // series 5 of one: neither exists, nothing is drawn.
     set->Selected.Zukeis.Add(7);
@@ -321,7 +321,7 @@ TEST_F(FeedbackOnPage, NewGraphAndGraphFileHooksClearTheFeedback) {
 // ---- Object rectangles.
 
 TEST_F(FeedbackOnPage, ObjectRectanglesOnThePage) {
-    BoxFrame* set = w->Current;
+    BoxFrame* set = w->Document.Current;
     set->Frame.OriginX = 10.7;
     set->Frame.OriginY = 20.6;
     set->Frame.FrameLengthX = 50.5;
@@ -340,7 +340,7 @@ TEST_F(FeedbackOnPage, ObjectRectanglesOnThePage) {
 }
 
 TEST_F(FeedbackOnPage, SelectionRectangleUnitesValidNumbersOnly) {
-    BoxFrame* set = w->Current;
+    BoxFrame* set = w->Document.Current;
     set->Frame.OriginX = 0;
     set->Frame.OriginY = 0;
     EXPECT_EQ(w->GetSelectionRect(set), TChartWindow::NoSelectionRect);
@@ -372,7 +372,7 @@ TEST_F(FeedbackOnPage, SelectionRectangleUnitesValidNumbersOnly) {
 
 TEST_F(FeedbackOnPage, AnEmptySelectionRectangleIsNotInvalidated) {
     ASSERT_TRUE(w->GetInvalidRegion().isEmpty());
-    w->InvalidatePageRect(w->GetSelectionRect(w->Current));
+    w->InvalidatePageRect(w->GetSelectionRect(w->Document.Current));
     EXPECT_TRUE(w->GetInvalidRegion().isEmpty());
 
     // A real rectangle, given reversed, is normalised and grown by the margin.

@@ -27,7 +27,7 @@ protected:
         charttest::ResetEscape();
         w = MakeChart();
         w->CmZoom50();
-        set = w->Current;
+        set = w->Document.Current;
         // Three rectangles told apart by their pen colour, and a polyline.
         for (int i = 1; i <= 3; ++i) AddFigure(ZukeiRectangle, {{100.0 * i, 100}, {100.0 * i + 400, 500}}, i);
         AddFigure(ZukeiPolyline, {{0, 0}, {1000, 0}, {1000, 1000}}, 4);
@@ -88,7 +88,7 @@ TEST_F(FigureCommands, DeleteRemovesTheFigureAndClearsTheSelection) {
     EXPECT_EQ(Order(), (std::vector<COLORREF>{1, 3, 4}));
     EXPECT_EQ(w->ZukeiSelected, 0);
     EXPECT_TRUE(set->Selected.Zukeis.IsEmpty());
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_FALSE(w->GetInvalidRegion().isEmpty());
 
     // A polyline in node editing loses its node handles with it.
@@ -115,7 +115,7 @@ TEST_F(FigureCommands, DuplicateAppendsAnExactCopyThatTakesTheSelection) {
     EXPECT_EQ(set->Selected.Zukeis[0], 5);
     EXPECT_EQ(w->ZukeiSelected, 1);
     EXPECT_EQ(w->FeedbackRect, feedback);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 }
 
 TEST_F(FigureCommands, DrawingOrderCommands) {
@@ -138,7 +138,7 @@ TEST_F(FigureCommands, DrawingOrderCommands) {
         // Also when nothing moved: the selection goes and the page is repainted.
         EXPECT_EQ(w->ZukeiSelected, 0);
         EXPECT_TRUE(set->Selected.Zukeis.IsEmpty());
-        EXPECT_EQ(w->Modified, 1);
+        EXPECT_EQ(w->Document.Modified, 1);
         EXPECT_TRUE(w->GetInvalidRegion().contains(QRect(0, 0, 800, 600)));
     }
 }
@@ -153,7 +153,7 @@ TEST_F(FigureCommands, StaleFigureNumbersDoNothing) {
         w->CmZukeiStyle();
     }
     EXPECT_EQ(Order(), (std::vector<COLORREF>{1, 2, 3, 4}));
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 }
 
 TEST_F(FigureCommands, StyleWritesOnlyOnOkAndRecomputesTheBounds) {
@@ -169,7 +169,7 @@ TEST_F(FigureCommands, StyleWritesOnlyOnOkAndRecomputesTheBounds) {
     }
     EXPECT_EQ(Polyline().IsSpline, 0);
     EXPECT_EQ(Polyline().Bounds, before.Bounds);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 
     {
         ModalScript script;
@@ -185,17 +185,17 @@ TEST_F(FigureCommands, StyleWritesOnlyOnOkAndRecomputesTheBounds) {
     EXPECT_EQ(Polyline().Nodes, before.Nodes);
     // The closed curve through the nodes swings outside their box.
     EXPECT_NE(Polyline().Bounds, before.Bounds);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_EQ(w->ZukeiSelected, 1);  // the selection stays
 
     // OK without a change still marks the graph.
-    w->Modified = 0;
+    w->Document.Modified = 0;
     {
         ModalScript script;
         script.Then(kFigureDialog, ModalScript::Ok());
         w->CmZukeiStyle();
     }
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 }
 
 // ---- Nodes of the polyline in node editing
@@ -212,7 +212,7 @@ TEST_F(FigureCommands, NodeInsertPutsTheMidpointBeforeTheChosenNode) {
     w->CmNodeInsert();
     EXPECT_EQ(Nodes()[2], (DoublePoint{750, 0}));
     EXPECT_EQ(Polyline().Nodes.GetItemsInContainer(), 5);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_EQ(w->NodeHandlesShown, 1);
     EXPECT_EQ(w->ZukeiSelected, 1);
 }
@@ -224,13 +224,13 @@ TEST_F(FigureCommands, NodeDeleteKeepsAtLeastTwoNodes) {
     w->CmNodeDelete();
     EXPECT_EQ(Nodes(), (std::vector<DoublePoint>{{1000, 0}, {1000, 1000}}));
     EXPECT_EQ(Polyline().Bounds, TRect(1000, 0, 1000, 1000));
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     // Two nodes left: nothing more goes.
-    w->Modified = 0;
+    w->Document.Modified = 0;
     EXPECT_FALSE(Enabled(CM_NODEDELETE));
     w->CmNodeDelete();
     EXPECT_EQ(Polyline().Nodes.GetItemsInContainer(), 2);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     EXPECT_EQ(w->NodeHandlesShown, 1);
 }
 
@@ -258,7 +258,7 @@ TEST_F(FigureCommands, NodeCommandsRefuseIndexesThatNameNoNode) {
             EXPECT_EQ(Nodes(), nodes);
         }
         if (!c.insert && !c.remove) {
-            EXPECT_EQ(w->Modified, 0);
+            EXPECT_EQ(w->Document.Modified, 0);
         }
     }
     // Outside node editing, or on a figure that is no polyline, nothing happens.
@@ -277,7 +277,7 @@ TEST_F(FigureCommands, NodeCommandsRefuseIndexesThatNameNoNode) {
     w->CmNodeInsert();
     w->CmNodeDelete();
     EXPECT_EQ(set->ZukeiList[1]->Nodes.GetItemsInContainer(), 2);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ protected:
         charttest::ResetEscape();
         w = MakeChart(800, 600, false);
         w->HandleSize = H;
-        set = w->Current;
+        set = w->Document.Current;
         set->Frame.OriginX = 1000.7;  // truncated to 1000
         set->Frame.OriginY = 2000;
     }
@@ -232,7 +232,7 @@ TEST_F(FigurePick, TopmostFigureOfTheCurrentSetOnlyAndOneSelection) {
     second->Frame.OriginX = 1000;
     second->Frame.OriginY = 2000;
     BoxFrame* other = second.get();
-    w->AxisSets.Add(second.release());
+    w->Document.AxisSets.Add(second.release());
     Add(*other, ZukeiRectangle, {{0, 0}, {3000, 3000}}, Solid);
     other->Selected.Texts.Add(1);
     set->Selected.AxisTexts2.Add(1);

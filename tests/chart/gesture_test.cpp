@@ -48,7 +48,7 @@ protected:
         charttest::ResetEscape();
         ResetAxisChoices();
         w = charttest::MakeChart(600, 450);
-        set = w->Current;
+        set = w->Document.Current;
         // A frame from (1500, 1500) to (6000, 4500), axes 0 to 10, no numeric labels
         // near its edges.
         set->Frame.FrameType = 2;
@@ -67,15 +67,15 @@ protected:
             a->DispRegionStart = 0;
             a->DispRegionEnd = 100;
         }
-        w->Env->Zoom = 100;
-        w->Env->IsGrid = 0;
-        w->Env->ViewCenterX = 4500;
-        w->Env->ViewCenterY = 3375;
+        w->Document.Env->Zoom = 100;
+        w->Document.Env->IsGrid = 0;
+        w->Document.Env->ViewCenterX = 4500;
+        w->Document.Env->ViewCenterY = 3375;
         w->UpdateScrollBars();
         w->UpdateHandleSize();
         palette()->SetButtonDown(ToolSelect);
         Repaint();
-        w->Modified = 0;
+        w->Document.Modified = 0;
     }
     void TearDown() override {
         // QTest remembers held buttons between tests.
@@ -198,7 +198,7 @@ TEST_F(Gestures, AClickSelectsATextAndADragMovesOnlyIt) {
         ExpectNoCapture();
         EXPECT_EQ(c.moved->Position, TPoint(pos.x + 300, pos.y - 210));
         EXPECT_EQ(c.other->Position, otherPos);
-        EXPECT_EQ(w->Modified, 1);
+        EXPECT_EQ(w->Document.Modified, 1);
         // Still selected, shown where the text is now (the repaint drew it again).
         EXPECT_EQ(w->TextSelected, 1);
         EXPECT_EQ(w->FeedbackRect, w->GetTextRect(set, c.moved));
@@ -262,7 +262,7 @@ TEST_F(Gestures, AFrameMovedByItsInsideTakesWholeTwips) {
     EXPECT_EQ(set->Frame.OriginY, 1650);
     EXPECT_EQ(set->Frame.FrameLengthX, 4500);
     EXPECT_EQ(set->Frame.FrameLengthY, 3001);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 }
 
 TEST_F(Gestures, ARubberBandSelectsWhatLiesWhollyInsideAndTheGroupMovesTogether) {
@@ -288,7 +288,7 @@ TEST_F(Gestures, ARubberBandSelectsWhatLiesWhollyInsideAndTheGroupMovesTogether)
     EXPECT_EQ(figure->Nodes[1].X, 2250);
     EXPECT_EQ(figure->Nodes[1].Y, 1650);
     EXPECT_EQ(outside->Nodes[0].X, 3000);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 }
 
 TEST_F(Gestures, AClickOnAFigureSelectsItWithTheFeedbackOfItsKindAndItsBoxMoves) {
@@ -310,8 +310,8 @@ TEST_F(Gestures, AClickOnAFigureSelectsItWithTheFeedbackOfItsKindAndItsBoxMoves)
     ASSERT_EQ(w->HandlesShown, 1);
     // With the grid on, a press inside and a release without a move puts the
     // box's corner on the grid.
-    w->Env->IsGrid = 1;
-    w->Env->GridPitch = 400;
+    w->Document.Env->IsGrid = 1;
+    w->Document.Env->GridPitch = 400;
     Click(TPoint(1500 + 3450, 1500 + 600));
     EXPECT_EQ(box->Nodes[0].X + 1500, 4400);
     EXPECT_EQ(box->Nodes[0].Y + 1500, 2000);
@@ -341,7 +341,7 @@ TEST_F(Gestures, PolylineHandlesScaleTheNodesAndANodeDragsAlone) {
     EXPECT_DOUBLE_EQ(poly->Nodes[0].Y, 0);
     EXPECT_DOUBLE_EQ(poly->Nodes[2].X, 1500);
     EXPECT_DOUBLE_EQ(poly->Nodes[2].Y, 3000);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 }
 
 TEST_F(Gestures, HandlesReleasedWhereTheyWerePressedAndShiftKeepingTheAnchor) {
@@ -381,13 +381,13 @@ TEST_F(Gestures, HandlesReleasedWhereTheyWerePressedAndShiftKeepingTheAnchor) {
         Repaint();
         Click(TPoint(3000, 2550));
         ASSERT_EQ(w->HandlesShown, 1);
-        w->Modified = 0;
+        w->Document.Modified = 0;
         DragFromTo(c.press, c.release, c.keys);
         ExpectNoCapture();
         EXPECT_EQ(TRect(int(z->Nodes[0].X) + 1500, int(z->Nodes[0].Y) + 1500, int(z->Nodes[1].X) + 1500,
                         int(z->Nodes[1].Y) + 1500),
                   c.box);
-        EXPECT_EQ(w->Modified, c.modified);
+        EXPECT_EQ(w->Document.Modified, c.modified);
         EXPECT_EQ(w->ZukeiSelected, 1);
     }
 }
@@ -400,15 +400,15 @@ TEST_F(Gestures, ANodeTakesTheGridPointLessTheFramesOwnOriginAndShiftKeepsItsLin
     ASSERT_EQ(w->NodeHandlesShown, 1);
 
     // Node 1 lies at page (3000, 2250); released beside the grid point (3600, 2400).
-    w->Env->IsGrid = 1;
-    w->Env->GridPitch = 300;
+    w->Document.Env->IsGrid = 1;
+    w->Document.Env->GridPitch = 300;
     DragFromTo(TPoint(3000, 2250), TPoint(3615, 2415));
     EXPECT_DOUBLE_EQ(poly->Nodes[1].X, 3600 - 1500.4);
     EXPECT_DOUBLE_EQ(poly->Nodes[1].Y, 900);
 
     // With Shift the node moves along its own row or column: its page position
     // (3599, 2400) is the anchor.
-    w->Env->IsGrid = 0;
+    w->Document.Env->IsGrid = 0;
     DragFromTo(TPoint(3600, 2400), TPoint(4200, 2550), Qt::ShiftModifier);
     EXPECT_DOUBLE_EQ(poly->Nodes[1].X, 4200 - 1500.4);
     EXPECT_DOUBLE_EQ(poly->Nodes[1].Y, 900);
@@ -451,7 +451,7 @@ TEST_F(Gestures, EachFigureToolAddsItsFigureAndGivesThePaletteBack) {
         SCOPED_TRACE(tool);
         set->ZukeiList.Flush();
         Repaint();
-        w->Modified = 0;
+        w->Document.Modified = 0;
         palette()->SetButtonDown(tool);
         const QImage before = Image();
         DragFromTo(TPoint(2100, 2400), TPoint(3000, 3300));
@@ -465,7 +465,7 @@ TEST_F(Gestures, EachFigureToolAddsItsFigureAndGivesThePaletteBack) {
         EXPECT_EQ(z->Nodes[1].X, 1500);
         EXPECT_EQ(z->Nodes[1].Y, 1800);
         EXPECT_EQ(w->GetCurrentTool(), ToolSelect);
-        EXPECT_EQ(w->Modified, 1);
+        EXPECT_EQ(w->Document.Modified, 1);
         EXPECT_EQ(w->ZukeiSelected, 0);
         EXPECT_NE(Image(), before);
     }
@@ -574,7 +574,7 @@ TEST_F(Gestures, TrimmingSetsTheTickedAxesToTheDraggedRectangle) {
             a->RangeInc = 1;
         }
         set->BottomAxis.ScaleInv = c.reversedX ? 1 : 0;
-        w->Modified = 0;
+        w->Document.Modified = 0;
         palette()->SetButtonDown(ToolTrimming);
         ModalScript script;
         script.Then(kTrimmingDialog, [&](PDialog& d) {
@@ -589,7 +589,7 @@ TEST_F(Gestures, TrimmingSetsTheTickedAxesToTheDraggedRectangle) {
         EXPECT_NEAR(set->BottomAxis.RangeEnd, c.bottom1, 1e-9);
         EXPECT_NEAR(set->LeftAxis.RangeStart, c.left0, 1e-9);
         EXPECT_NEAR(set->LeftAxis.RangeEnd, c.left1, 1e-9);
-        EXPECT_EQ(w->Modified, c.modified);
+        EXPECT_EQ(w->Document.Modified, c.modified);
         Repaint();
     }
 }
@@ -602,7 +602,7 @@ TEST_F(Gestures, TrimmingCancelledLeavesAxesAndPixelsAsTheyWere) {
     DragFromTo(TPoint(2400, 3300), TPoint(4200, 2100));
     EXPECT_EQ(set->BottomAxis.RangeStart, 0);
     EXPECT_EQ(set->LeftAxis.RangeEnd, 10);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     EXPECT_EQ(Image(), before);
 }
 
@@ -612,24 +612,24 @@ TEST_F(Gestures, PanningMovesTheViewAgainstTheMouseAndRepaintsAtTheEnd) {
     EXPECT_EQ(w->GetCursorId(), IDC_HANDPRESSED);
     EXPECT_EQ(w->Scrolling, 1);
     Drag(TPoint(4200, 2850));  // 20 pixels left, 10 up
-    EXPECT_EQ(w->Env->ViewCenterX, 4800);
-    EXPECT_EQ(w->Env->ViewCenterY, 3525);
+    EXPECT_EQ(w->Document.Env->ViewCenterX, 4800);
+    EXPECT_EQ(w->Document.Env->ViewCenterY, 3525);
     EXPECT_EQ(w->GetScrollPos(SB_HORZ), 4800);
     Release(TPoint(4200, 2850));
     ExpectNoCapture();
     EXPECT_EQ(w->Scrolling, 0);
     EXPECT_EQ(w->GetCursorId(), IDC_HAND);
     EXPECT_TRUE(w->GetInvalidRegion().contains(QRect(0, 0, 600, 450)));
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 
     // At the left end of the horizontal range a diagonal move still pans
     // vertically.
-    w->Env->ViewCenterX = int(w->HScrollInfo.nMin);
+    w->Document.Env->ViewCenterX = int(w->HScrollInfo.nMin);
     Press(TPoint(4500, 3000));
     Drag(TPoint(4800, 2700));
     Release(TPoint(4800, 2700));
-    EXPECT_EQ(w->Env->ViewCenterX, int(w->HScrollInfo.nMin));
-    EXPECT_EQ(w->Env->ViewCenterY, 3525 + 300);
+    EXPECT_EQ(w->Document.Env->ViewCenterX, int(w->HScrollInfo.nMin));
+    EXPECT_EQ(w->Document.Env->ViewCenterY, 3525 + 300);
 
     // Released without a move: the whole window is repainted all the same.
     Repaint();
@@ -742,7 +742,7 @@ TEST_F(Gestures, ADoubleClickOnAFrameEdgeOpensTheDialogOfThatAxis) {
         DoubleClick(c.at);
         EXPECT_EQ(w->AxisSelected, 1);
         EXPECT_EQ(shown, c.axis);
-        EXPECT_EQ(w->Modified, 0);
+        EXPECT_EQ(w->Document.Modified, 0);
     }
 }
 
@@ -753,7 +753,7 @@ TEST_F(Gestures, OnlyAFrameEdgeOfAnotherAxisSetIsFoundAndMakesItCurrent) {
     second->Frame.FrameLengthX = 1500;
     second->Frame.FrameLengthY = 1500;
     BoxFrame* other = second.get();
-    w->AxisSets.Add(second.release());
+    w->Document.AxisSets.Add(second.release());
     auto z = std::make_unique<TZukei>();
     z->Kind = ZukeiRectangle;
     z->BrushType = -1;
@@ -768,14 +768,14 @@ TEST_F(Gestures, OnlyAFrameEdgeOfAnotherAxisSetIsFoundAndMakesItCurrent) {
     Click(TPoint(7200, 1200));
     EXPECT_EQ(w->ZukeiSelected, 0);
     EXPECT_TRUE(other->Selected.Zukeis.IsEmpty());
-    EXPECT_EQ(w->CurrentNo, 1);
+    EXPECT_EQ(w->Document.CurrentNo, 1);
     EXPECT_EQ(Image(), page);
 
     // Its bottom edge: it becomes current, the mark moves to it.
     Click(TPoint(7350, 2100));
     EXPECT_EQ(w->AxisSelected, 1);
-    EXPECT_EQ(w->CurrentNo, 2);
-    EXPECT_EQ(w->Current, other);
+    EXPECT_EQ(w->Document.CurrentNo, 2);
+    EXPECT_EQ(w->Document.Current, other);
     EXPECT_EQ(other->Selected.State, 1);
     EXPECT_EQ(set->Selected.State, 0);
     EXPECT_EQ(w->FeedbackRect, TRect(6600, 600, 8100, 2100));
@@ -915,10 +915,10 @@ TEST_F(Gestures, ASelectionWhoseObjectsWentIsDroppedNotApplied) {
     ASSERT_EQ(w->HandlesShown, 1);
     // The figure goes behind the selection's back.
     set->ZukeiList.Flush();
-    w->Modified = 0;
+    w->Document.Modified = 0;
     DragFromTo(TPoint(3450, 3300), TPoint(3900, 3600));
     ExpectNoCapture();
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     EXPECT_EQ(w->HandlesShown, 0);
     EXPECT_EQ(w->ZukeiSelected, 0);
     EXPECT_TRUE(set->ZukeiList.IsEmpty());

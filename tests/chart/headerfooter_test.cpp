@@ -64,10 +64,10 @@ class HeaderFooter : public ::testing::Test {
 protected:
     void SetUp() override {
         w = MakeChart();
-        w->Env->PrintableWidth = kW;
-        w->Env->PrintableHeight = kH;
-        w->Current->Frame.OriginX = 2000;
-        w->Current->Frame.OriginY = 3000;
+        w->Document.Env->PrintableWidth = kW;
+        w->Document.Env->PrintableHeight = kH;
+        w->Document.Current->Frame.OriginX = 2000;
+        w->Document.Current->Frame.OriginY = 3000;
         w->FileName = "/g/a.kv3";  // 8 characters: 280 twips
     }
     std::map<int, Line> Draw() {
@@ -85,10 +85,10 @@ protected:
         return lines;
     }
     void Set(int headerType, int headerPos, int footerType, int footerPos) {
-        w->HeaderType = headerType;
-        w->HeaderPosition = headerPos;
-        w->FooterType = footerType;
-        w->FooterPosition = footerPos;
+        w->Settings.HeaderType = headerType;
+        w->Settings.HeaderPosition = headerPos;
+        w->Settings.FooterType = footerType;
+        w->Settings.FooterPosition = footerPos;
     }
     static std::string Today() {
         const QDate d = QDate::currentDate();
@@ -172,8 +172,8 @@ TEST_F(HeaderFooter, MarkupCharactersOfTheFileNameAreDrawnAsThemselves) {
 TEST_F(HeaderFooter, MovingTheFrameLeavesTheTextsWhereTheyAre) {
     Set(HeaderFooterDate, HeaderFooterLeft, HeaderFooterFilename, HeaderFooterRight);
     const std::map<int, Line> before = Draw();
-    w->Current->Frame.OriginX = -4321;
-    w->Current->Frame.OriginY = 98765;
+    w->Document.Current->Frame.OriginX = -4321;
+    w->Document.Current->Frame.OriginY = 98765;
     const std::map<int, Line> after = Draw();
     ASSERT_EQ(before.size(), 2u);
     ASSERT_EQ(after.size(), 2u);
@@ -216,7 +216,9 @@ TEST_F(HeaderFooter, CommandStoresTheDialogsChoicesOnOkOnly) {
         });
         EXPECT_TRUE(w->ProcessCommand(CM_HEADERFOOTER));
     }
-    EXPECT_EQ(w->FooterType + w->FooterPosition + w->HeaderType + w->HeaderPosition, 0);
+    EXPECT_EQ(w->Settings.FooterType + w->Settings.FooterPosition + w->Settings.HeaderType +
+                  w->Settings.HeaderPosition,
+              0);
     {
         charttest::ModalScript script;
         script.Then(21, [](PDialog& d) {
@@ -228,11 +230,11 @@ TEST_F(HeaderFooter, CommandStoresTheDialogsChoicesOnOkOnly) {
         });
         EXPECT_TRUE(w->ProcessCommand(CM_HEADERFOOTER));
     }
-    EXPECT_EQ(w->FooterType, HeaderFooterFilename);
-    EXPECT_EQ(w->FooterPosition, HeaderFooterRight);
-    EXPECT_EQ(w->HeaderType, HeaderFooterDate);
-    EXPECT_EQ(w->HeaderPosition, HeaderFooterCenter);
-    EXPECT_EQ(w->Modified, 0);  // a setting of the program, not of the graph
+    EXPECT_EQ(w->Settings.FooterType, HeaderFooterFilename);
+    EXPECT_EQ(w->Settings.FooterPosition, HeaderFooterRight);
+    EXPECT_EQ(w->Settings.HeaderType, HeaderFooterDate);
+    EXPECT_EQ(w->Settings.HeaderPosition, HeaderFooterCenter);
+    EXPECT_EQ(w->Document.Modified, 0);  // a setting of the program, not of the graph
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ protected:
     void SetUp() override {
         w = MakeChart(800, 600, false);
         w->HandleSize = H;
-        set = w->Current;
+        set = w->Document.Current;
         PlaceFrame(*set, 1000, 2000, 4000, 3000);
     }
     static void PlaceFrame(BoxFrame& s, double x, double y, double cx, double cy) {
@@ -36,7 +36,7 @@ protected:
         auto s = std::make_unique<BoxFrame>();
         PlaceFrame(*s, 1000, 2000, 4000, 3000);
         BoxFrame* p = s.get();
-        w->AxisSets.Add(s.release());
+        w->Document.AxisSets.Add(s.release());
         return p;
     }
     // A text whose page box is `page` in the set s.

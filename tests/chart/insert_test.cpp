@@ -27,15 +27,15 @@ protected:
         charttest::ResetEscape();
         // 600 x 450 pixels at zoom 100: the client area spans 9000 x 6750 twips.
         w = charttest::MakeChart(600, 450);
-        set = w->Current;
+        set = w->Document.Current;
         set->PlotList.Add(kvtest::MakeSampleSeries(4).release());
-        w->Env->Zoom = 100;
+        w->Document.Env->Zoom = 100;
         Centre(4500, 3375);
-        w->Modified = 0;
+        w->Document.Modified = 0;
     }
     void Centre(int x, int y) {
-        w->Env->ViewCenterX = x;
-        w->Env->ViewCenterY = y;
+        w->Document.Env->ViewCenterX = x;
+        w->Document.Env->ViewCenterY = y;
         w->Invalidate(true);
         w->UpdateWindow();
     }
@@ -88,7 +88,7 @@ TEST_F(Insertion, ATextIsCentredOnTheViewAndDrawnAtOnce) {
         // Worked in doubles with the origin as it is, truncated at the end.
         EXPECT_EQ(t->Position.x, int(c.cx - b.x - c.ox));
         EXPECT_EQ(t->Position.y, int(c.cy - b.y - c.oy));
-        EXPECT_EQ(w->Modified, 1);
+        EXPECT_EQ(w->Document.Modified, 1);
         EXPECT_TRUE(w->GetInvalidRegion().isEmpty());
         EXPECT_NE(w->BackingImage(), before);
         EXPECT_EQ(w->TextSelected, 0);
@@ -114,7 +114,7 @@ TEST_F(Insertion, ALegendTruncatesTheOriginFirst) {
     const TPoint b = BoxCentre(t);
     EXPECT_EQ(t->Position.x, 4500 - b.x - 2000);
     EXPECT_EQ(t->Position.y, 3375 - b.y - 3000);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 }
 
 TEST_F(Insertion, CancelledDialogsAddNothing) {
@@ -123,7 +123,7 @@ TEST_F(Insertion, CancelledDialogsAddNothing) {
     w->InsertText();
     w->InsertLegend();
     EXPECT_TRUE(set->TextList.IsEmpty());
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 }
 
 }  // namespace

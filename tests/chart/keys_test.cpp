@@ -26,9 +26,9 @@ protected:
         charttest::ResetEscape();
         w = MakeChart();
         w->CmZoom100();
-        w->DataPrecision = 0;
+        w->Settings.DataPrecision = 0;
         w->SetReadoutFormat();
-        set = w->Current;
+        set = w->Document.Current;
         previous = kv::win::SetKeyStateSource([this](UINT vk) { return held.count(vk) > 0; });
         w->UpdateWindow();
     }
@@ -229,7 +229,7 @@ TEST_F(Keys, DeleteRunsTheDeleteCommandOfTheSelectionsKind) {
     w->TextFrameShown = 1;
     Key(VK_DELETE);
     EXPECT_TRUE(set->TextList.IsEmpty());
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 
     auto figure = std::make_unique<TZukei>();
     figure->Kind = ZukeiRectangle;
@@ -241,25 +241,25 @@ TEST_F(Keys, DeleteRunsTheDeleteCommandOfTheSelectionsKind) {
     EXPECT_TRUE(set->ZukeiList.IsEmpty());
 
     // An axis set picked at its frame takes no key.
-    w->Modified = 0;
+    w->Document.Modified = 0;
     w->AxisSelected = 1;
     Key(VK_DELETE);
     Key(VK_TAB);
-    EXPECT_EQ(w->AxisSets.GetItemsInContainer(), 1);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.AxisSets.GetItemsInContainer(), 1);
+    EXPECT_EQ(w->Document.Modified, 0);
 }
 
 TEST_F(Keys, TabAndShiftTabStepTheCurrentAxisSetRoundTheList) {
-    w->AxisSets.Add(new BoxFrame);
-    w->AxisSets.Add(new BoxFrame);
+    w->Document.AxisSets.Add(new BoxFrame);
+    w->Document.AxisSets.Add(new BoxFrame);
     const int steps[][2] = {{0, 2}, {0, 3}, {0, 1}, {1, 3}, {1, 2}};
     for (const auto& s : steps) {
         Key(VK_TAB, s[0] ? std::set<UINT>{VK_SHIFT} : std::set<UINT>{});
-        EXPECT_EQ(w->CurrentNo, s[1]);
-        EXPECT_EQ(w->Current, w->AxisSets[s[1]]);
+        EXPECT_EQ(w->Document.CurrentNo, s[1]);
+        EXPECT_EQ(w->Document.Current, w->Document.AxisSets[s[1]]);
         EXPECT_EQ(app.StatusBar()->GetGadgetText(AxisSetGadget), "Axis " + std::to_string(s[1]));
     }
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 
     // Only the current set shown: the page is painted again.
     w->CurrentOnly = 1;
@@ -269,21 +269,21 @@ TEST_F(Keys, TabAndShiftTabStepTheCurrentAxisSetRoundTheList) {
 
     // Something selected: Tab does nothing.
     w->TextSelected = 1;
-    const int now = w->CurrentNo;
+    const int now = w->Document.CurrentNo;
     Key(VK_TAB);
-    EXPECT_EQ(w->CurrentNo, now);
+    EXPECT_EQ(w->Document.CurrentNo, now);
 }
 
 TEST_F(Keys, OtherToolsTakeOnlyEscape) {
     AddSeries();
-    w->AxisSets.Add(new BoxFrame);
+    w->Document.AxisSets.Add(new BoxFrame);
     Tool(ToolLine);
     SelectPoint(1);
     Key(VK_RIGHT);
     EXPECT_EQ(w->SelectedRow, 1);
     w->PlotSelected = 0;
     Key(VK_TAB);
-    EXPECT_EQ(w->CurrentNo, 1);
+    EXPECT_EQ(w->Document.CurrentNo, 1);
     w->TextSelected = 1;
     Key(VK_ESCAPE);
     EXPECT_EQ(w->TextSelected, 0);

@@ -50,7 +50,7 @@ protected:
         ResetStyleItems();
         w = MakeChart();
         w->CmZoom50();
-        set = w->Current;
+        set = w->Document.Current;
         // Seven hand-made labels on the bottom axis, two free texts, three figures.
         set->BottomAxis.IsAutoLabel = 0;
         set->BottomAxis.LabelTexts.Flush();
@@ -125,7 +125,7 @@ TEST_F(MultiSelection, DeleteRemovesEverySelectedObjectAfterOneQuestion) {
     }
     EXPECT_EQ(Labels().size(), 7u);
     EXPECT_EQ(w->MultiSelected, 1);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 
     {
         kv::ScriptedMessageBoxes boxes({IDOK});
@@ -140,7 +140,7 @@ TEST_F(MultiSelection, DeleteRemovesEverySelectedObjectAfterOneQuestion) {
     EXPECT_EQ(w->MultiSelected, 0);
     EXPECT_EQ(w->TextFrameShown, 0);
     EXPECT_TRUE(set->Selected.AxisTexts1.IsEmpty());
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     // Only the old frame's area, widened by the margin, is repainted.
     EXPECT_EQ(w->FeedbackRect, frame);
     const int m = w->InvalidateMargin;
@@ -165,7 +165,7 @@ TEST_F(MultiSelection, DeleteRemovesEachObjectOnceWhateverTheListsHold) {
 
 TEST_F(MultiSelection, FontCopiesOnlyTheChosenAttributesFromTheChooser) {
     SelectMany({3}, {2}, {1});
-    w->DefaultText->Font.lfHeight = -310;
+    w->Defaults.DefaultText.Font.lfHeight = -310;
     Free(2).Font.lfWeight = 400;
     Free(2).Font.lfEscapement = 450;
     Free(2).ForColor = RGB(0, 128, 0);
@@ -174,7 +174,7 @@ TEST_F(MultiSelection, FontCopiesOnlyTheChosenAttributesFromTheChooser) {
     const LONG unselectedHeight = Free(1).Font.lfHeight;
 
     kv::ScriptedFontChoosers choosers;
-    LOGFONT chosen = w->DefaultText->Font;
+    LOGFONT chosen = w->Defaults.DefaultText.Font;
     chosen.lfHeight = -30;  // points, as the chooser answers
     chosen.lfWeight = 700;
     chosen.lfUnderline = 1;
@@ -207,7 +207,7 @@ TEST_F(MultiSelection, FontCopiesOnlyTheChosenAttributesFromTheChooser) {
     EXPECT_NE(Free(2).BoundingBox, oldBox);
     EXPECT_EQ(w->FeedbackRect, w->GetSelectionRect(set));
     EXPECT_EQ(w->MultiSelected, 1);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_EQ(FontItems[FontItem::FaceName], 0);
     EXPECT_EQ(FontItems[FontItem::Size], 1);
 }
@@ -236,7 +236,7 @@ TEST_F(MultiSelection, TextStyleCopiesOnlyTheChosenAttributesOfTheTemplate) {
     EXPECT_EQ(Free(1).String, "free one");
     // Turned upright: the box is taller than wide now.
     EXPECT_GT(Free(1).BoundingBox.Height(), Free(1).BoundingBox.Width());
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 }
 
 TEST_F(MultiSelection, FigureStyleCopiesOnlyTheChosenAttributes) {
@@ -266,7 +266,7 @@ TEST_F(MultiSelection, FigureStyleCopiesOnlyTheChosenAttributes) {
     }
     EXPECT_EQ(Figure(2).IsClosed, 0);
     EXPECT_EQ(Free(1).String, "free one");
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 }
 
 TEST_F(MultiSelection, CancelsKeepTheObjectsAndOnlyTheItemDialogsOkKeepsItsChoice) {
@@ -293,7 +293,7 @@ TEST_F(MultiSelection, CancelsKeepTheObjectsAndOnlyTheItemDialogsOkKeepsItsChoic
     EXPECT_EQ(ZukeiStyleItems[ZukeiStyleItem::PenWidth], 1);
     EXPECT_EQ(ZukeiStyleItems[ZukeiStyleItem::PenType], 0);
     EXPECT_EQ(Figure(1).PenType, before.PenType);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 
     // Nothing chosen, both OK: no attribute changes, yet the graph is marked.
     {
@@ -304,7 +304,7 @@ TEST_F(MultiSelection, CancelsKeepTheObjectsAndOnlyTheItemDialogsOkKeepsItsChoic
     }
     EXPECT_EQ(Figure(1).PenType, before.PenType);
     EXPECT_EQ(Figure(1).PenWidth, before.PenWidth);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_EQ(w->MultiSelected, 1);
 }
 

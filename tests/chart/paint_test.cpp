@@ -36,12 +36,12 @@ protected:
         charttest::ResetEscape();
         w = MakeChart();
         w->CmZoom50();  // the whole A4 sheet fits 800 x 600 pixels
-        w->Env->PaperColor = kPaper;
+        w->Document.Env->PaperColor = kPaper;
         // The axis set away from the spots the sheet tests look at.
-        w->Current->Frame.OriginX = 3000;
-        w->Current->Frame.OriginY = 3000;
-        w->Current->Frame.FrameLengthX = 2000;
-        w->Current->Frame.FrameLengthY = 2000;
+        w->Document.Current->Frame.OriginX = 3000;
+        w->Document.Current->Frame.OriginY = 3000;
+        w->Document.Current->Frame.FrameLengthX = 2000;
+        w->Document.Current->Frame.FrameLengthY = 2000;
     }
     // The pixel of a page point, through the mapping the last paint left.
     TPoint Dev(int x, int y) const {
@@ -66,7 +66,7 @@ protected:
 
 TEST_F(PagePaint, SheetShadowAndPrintableArea) {
     Repaint();
-    const TEnv& e = *w->Env;
+    const TEnv& e = *w->Document.Env;
     const int ox = e.PrintOffsetX, oy = e.PrintOffsetY, pw = e.PaperWidth, ph = e.PaperHeight;
     // The shadow: right of the sheet from 100 twips below its top, and below it.
     EXPECT_EQ(At(pw - ox + 50, ph / 2), kBlack);
@@ -97,7 +97,7 @@ TEST_F(PagePaint, SheetShadowAndPrintableArea) {
 TEST_F(PagePaint, SampleDocumentShowsItsAxisSet) {
     auto set = kvtest::MakeSampleBoxFrame();
     BoxFrame* sample = set.get();
-    ASSERT_TRUE(w->AxisSets.Add(set));
+    ASSERT_TRUE(w->Document.AxisSets.Add(set));
     Repaint();
     const TRect r = sample->GetFrameRect();
     EXPECT_TRUE(FrameShown(*sample));
@@ -107,26 +107,26 @@ TEST_F(PagePaint, SampleDocumentShowsItsAxisSet) {
 }
 
 TEST_F(PagePaint, GridDotsEveryFifthGridLine) {
-    w->Env->IsGrid = 1;
-    w->Env->GridPitch = 100;
+    w->Document.Env->IsGrid = 1;
+    w->Document.Env->GridPitch = 100;
     Repaint();
     EXPECT_EQ(At(10000, 15000), kBlack);
     EXPECT_EQ(At(10250, 15000), kPaper);
     EXPECT_EQ(At(10000, 15250), kPaper);
     // Pitch 200: dots at multiples of 1000 only.
-    w->Env->GridPitch = 200;
+    w->Document.Env->GridPitch = 200;
     Repaint();
     EXPECT_EQ(At(10000, 15000), kBlack);
     EXPECT_EQ(At(9500, 15000), kPaper);
     // Grid off: none.
-    w->Env->IsGrid = 0;
+    w->Document.Env->IsGrid = 0;
     Repaint();
     EXPECT_EQ(At(10000, 15000), kPaper);
 }
 
 TEST_F(PagePaint, GridDotColumnsOfTheA4PrintableArea) {
-    w->Env->IsGrid = 1;
-    w->Env->GridPitch = 100;
+    w->Document.Env->IsGrid = 1;
+    w->Document.Env->GridPitch = 100;
     RecordingDC dc;  // one twip per pixel
     w->DrawGridDots(dc);
     std::set<int> xs, ys;
@@ -144,10 +144,10 @@ TEST_F(PagePaint, GridDotColumnsOfTheA4PrintableArea) {
 }
 
 TEST_F(PagePaint, DamagedGridPitchDrawsNoDots) {
-    w->Env->IsGrid = 1;
+    w->Document.Env->IsGrid = 1;
     for (int pitch : {0, -100, 1, INT_MIN}) {
         SCOPED_TRACE(pitch);
-        w->Env->GridPitch = pitch;
+        w->Document.Env->GridPitch = pitch;
         RecordingDC dc(96);
         dc.SetMapMode(MM_ANISOTROPIC);
         dc.SetWindowExt(TSize(1440, 1440));
@@ -160,31 +160,31 @@ TEST_F(PagePaint, DamagedGridPitchDrawsNoDots) {
 }
 
 TEST_F(PagePaint, WhileScrollingOnlyThePaper) {
-    w->Current->Frame.FrameBackPaint = 1;
-    w->Current->Frame.FrameBackColor = RGB(10, 200, 10);
+    w->Document.Current->Frame.FrameBackPaint = 1;
+    w->Document.Current->Frame.FrameBackColor = RGB(10, 200, 10);
     Repaint();
-    ASSERT_TRUE(FrameShown(*w->Current));
+    ASSERT_TRUE(FrameShown(*w->Document.Current));
     w->Scrolling = 1;
     Repaint();
-    EXPECT_FALSE(FrameShown(*w->Current));
+    EXPECT_FALSE(FrameShown(*w->Document.Current));
     EXPECT_EQ(At(3500, 3500), kPaper);
 }
 
 TEST_F(PagePaint, ManualRefreshLeavesOutOnlyTheSeries) {
-    for (AxisUnit* a : {&w->Current->BottomAxis, &w->Current->LeftAxis}) {
+    for (AxisUnit* a : {&w->Document.Current->BottomAxis, &w->Document.Current->LeftAxis}) {
         a->RangeStart = 0;
         a->RangeEnd = 5;
         a->RangeInc = 1;
     }
     auto plot = kvtest::MakeSampleSeries(3, -1.0);  // (1, 0), (2, 1), (3, 4)
     plot->Style.LineColor = RGB(255, 0, 255);
-    ASSERT_TRUE(w->Current->PlotList.Add(plot));
+    ASSERT_TRUE(w->Document.Current->PlotList.Add(plot));
     Repaint();
     const QImage withSeries = w->BackingImage().copy();
     w->ManualRefresh = 1;
     Repaint();
     const QImage manual = w->BackingImage().copy();
-    w->Current->PlotList.Flush();
+    w->Document.Current->PlotList.Flush();
     w->ManualRefresh = 0;
     Repaint();
     EXPECT_NE(withSeries, manual);
@@ -193,7 +193,7 @@ TEST_F(PagePaint, ManualRefreshLeavesOutOnlyTheSeries) {
 
 TEST_F(PagePaint, NoPrinterShowsAnA4Sheet) {
     Repaint();
-    EXPECT_EQ(w->Env->PaperWidth, A4PaperWidth);
+    EXPECT_EQ(w->Document.Env->PaperWidth, A4PaperWidth);
     EXPECT_EQ(At(A4PaperWidth - A4PrintOffset - 150, 8000), kPaper);
     EXPECT_EQ(At(A4PaperWidth - A4PrintOffset + 50, 8000), kBlack);
     EXPECT_EQ(At(A4PaperWidth - A4PrintOffset + 150, 8000), kWhite);
@@ -208,7 +208,7 @@ protected:
         PagePaint::SetUp();
         const COLORREF colours[3] = {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200)};
         for (int i = 1; i <= 3; ++i) {
-            BoxFrame* set = i == 1 ? w->Current : nullptr;
+            BoxFrame* set = i == 1 ? w->Document.Current : nullptr;
             std::unique_ptr<BoxFrame> made;
             if (!set) {
                 made = std::make_unique<BoxFrame>();
@@ -228,7 +228,7 @@ protected:
                 plot->IsFileData = 0;
                 set->PlotList.Add(plot);
             }
-            if (made) w->AxisSets.Add(made);
+            if (made) w->Document.AxisSets.Add(made);
         }
         previous = kv::SetKeyMessageSource([this](kv::KeyMessage* out) {
             ++polls;
@@ -243,7 +243,7 @@ protected:
     }
     std::vector<bool> Shown() const {
         std::vector<bool> v;
-        for (BoxFrame* set : w->AxisSets) v.push_back(FrameShown(*set));
+        for (BoxFrame* set : w->Document.AxisSets) v.push_back(FrameShown(*set));
         return v;
     }
 
@@ -260,8 +260,8 @@ TEST_F(ViewSwitches, EveryAxisSetAndSeriesPolls) {
 
 TEST_F(ViewSwitches, CurrentOnlyShowsOneSetButPollsBeforeEach) {
     w->CurrentOnly = 1;
-    w->CurrentNo = 2;
-    w->Current = w->AxisSets[2];
+    w->Document.CurrentNo = 2;
+    w->Document.Current = w->Document.AxisSets[2];
     Repaint();
     EXPECT_EQ(Shown(), (std::vector<bool>{false, true, false}));
     EXPECT_EQ(polls, 3 + 2);
@@ -293,7 +293,7 @@ TEST_F(ViewSwitches, ReloadBeforeDrawingReadsTheFilesAgain) {
         std::ofstream f(file);
         f << "1 1\n2 4\n";
     }
-    TPlot* plot = w->AxisSets[2]->PlotList[1];
+    TPlot* plot = w->Document.AxisSets[2]->PlotList[1];
     plot->IsFileData = 1;
     lstrcpynA(plot->DataFileName, file.c_str(), MAX_PATH);
     ASSERT_EQ(plot->ReadData(), 1);
@@ -304,7 +304,7 @@ TEST_F(ViewSwitches, ReloadBeforeDrawingReadsTheFilesAgain) {
     }
     Repaint();
     EXPECT_EQ(plot->XData.GetItemsInContainer(), 2);  // not asked to reload
-    w->ReloadDataBeforePlot = 1;
+    w->Settings.ReloadDataBeforePlot = 1;
     Repaint();
     EXPECT_EQ(plot->XData.GetItemsInContainer(), 3);
     // A file that is gone leaves that series out; the rest of the page stays.

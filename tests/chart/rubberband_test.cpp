@@ -20,7 +20,7 @@ protected:
     void SetUp() override {
         w = MakeChart(800, 600, false);
         w->HandleSize = 10;
-        set = w->Current;
+        set = w->Document.Current;
         set->Frame.OriginX = 1000;
         set->Frame.OriginY = 2000;
         for (AxisUnit* a : {&set->BottomAxis, &set->LeftAxis, &set->TopAxis, &set->RightAxis})
@@ -103,7 +103,7 @@ TEST_F(RubberBand, OnlyTheCurrentSetIsExaminedAndCleared) {
     second->Frame.OriginX = 1000;
     second->Frame.OriginY = 2000;
     BoxFrame* other = second.get();
-    w->AxisSets.Add(second.release());
+    w->Document.AxisSets.Add(second.release());
     AddText(*other, other->TextList, TRect(3000, 3000, 3100, 3100));
     other->Selected.Zukeis.Add(4);
 

@@ -54,7 +54,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         w = MakeChart();
         w->CmZoom50();
-        set = w->Current;
+        set = w->Document.Current;
         for (int i = 1; i <= 3; ++i) {
             auto p = kvtest::MakeSampleSeries(6, i);
             p->Info = "series " + std::to_string(i);
@@ -145,7 +145,7 @@ TEST_F(SeriesCommands, DrawingOrderRenumbersTheSeriesReferences) {
         EXPECT_EQ(Series(1).Info, "series " + std::to_string(c.firstInfo));
         // Also when nothing moved.
         EXPECT_EQ(w->PlotSelected, 0);
-        EXPECT_EQ(w->Modified, 1);
+        EXPECT_EQ(w->Document.Modified, 1);
         EXPECT_TRUE(Repaints());
     }
 }
@@ -162,7 +162,7 @@ TEST_F(SeriesCommands, DeleteAsksThenRemovesAndMarksItsReferences) {
     }
     EXPECT_EQ(Count(), 3);
     EXPECT_EQ(w->PlotSelected, 1);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     {
         kv::ScriptedMessageBoxes boxes({IDOK});
         EXPECT_TRUE(w->ProcessCommand(CM_PLOTDELETE));
@@ -171,7 +171,7 @@ TEST_F(SeriesCommands, DeleteAsksThenRemovesAndMarksItsReferences) {
     EXPECT_EQ(Series(2).Info, "series 3");
     EXPECT_EQ(Legend(), "%d001 ***** %d002");
     EXPECT_EQ(w->PlotSelected, 0);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 
     // With no series selected the cleared selection still says series 1: no
     // question, nothing deleted.
@@ -192,17 +192,17 @@ TEST_F(SeriesCommands, DuplicateAppendsAFullCopyOrSaysTheListIsFull) {
     EXPECT_EQ(Series(4).Style.LineColor, Series(2).Style.LineColor);
     EXPECT_EQ(Legend(), "%d001 %d002 %d003");
     EXPECT_EQ(w->PlotSelected, 0);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 
     while (!set->PlotList.IsFull()) set->PlotList.Add(new TPlot);
-    w->Modified = 0;
+    w->Document.Modified = 0;
     Select(2);
     kv::ScriptedMessageBoxes boxes;
     w->CmPlotDuplicate();
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text, kv::LoadString(1180));
     EXPECT_EQ(Count(), MaxPlotCount);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     EXPECT_EQ(w->PlotSelected, 1);
 }
 
@@ -220,7 +220,7 @@ TEST_F(SeriesCommands, StyleWorksOnACopyAndAppliesTheMaskRowsOnOk) {
         w->CmPlotStyle();
     }
     EXPECT_EQ(Series(2).Style.MarkerInsidePaint, before.MarkerInsidePaint);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     EXPECT_EQ(w->PlotSelected, 1);
 
     {
@@ -241,7 +241,7 @@ TEST_F(SeriesCommands, StyleWorksOnACopyAndAppliesTheMaskRowsOnOk) {
     EXPECT_EQ(x[4].Flag, 0);
     EXPECT_EQ(Series(2).XData.GetItemsInContainer(), 6);  // the data is not touched
     EXPECT_EQ(w->PlotSelected, 0);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 }
 
 TEST_F(SeriesCommands, ReloadReadsTheFileAgainAndKeepsTheDataWhenItFails) {
@@ -260,12 +260,12 @@ TEST_F(SeriesCommands, ReloadReadsTheFileAgainAndKeepsTheDataWhenItFails) {
         EXPECT_TRUE(w->ProcessCommand(CM_PLOTRELOAD));
     }
     EXPECT_EQ(Series(4).XData.GetItemsInContainer(), 3);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_EQ(w->PlotSelected, 0);
 
     // The file has gone: the message, and the series keeps what it had.
     QFile::remove(QString::fromStdString(file));
-    w->Modified = 0;
+    w->Document.Modified = 0;
     Select(4);
     kv::ScriptedMessageBoxes boxes;
     {
@@ -277,17 +277,17 @@ TEST_F(SeriesCommands, ReloadReadsTheFileAgainAndKeepsTheDataWhenItFails) {
     EXPECT_EQ(boxes.Shown().back().text, kv::LoadString(35));
     EXPECT_EQ(Series(4).XData.GetItemsInContainer(), 3);
     EXPECT_EQ(Series(4).YData[2].Value, 30);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 
     // Cancel changes nothing.
-    w->Modified = 0;
+    w->Document.Modified = 0;
     Select(4);
     {
         ModalScript script;
         script.Then(kReadDialog, ModalScript::Cancel());
         w->CmPlotReload();
     }
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     EXPECT_EQ(w->PlotSelected, 1);
 }
 
@@ -308,7 +308,7 @@ TEST_F(SeriesCommands, MaskAppendsThePickedRowAndAppliesTheList) {
     EXPECT_EQ(Series(1).Style.MaskRows, "5");
     EXPECT_EQ(Series(1).XData[4].Flag, DataFlagMasked);
     EXPECT_EQ(w->PlotSelected, 0);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_TRUE(Repaints());
 
     Select(1, 1);
@@ -346,14 +346,14 @@ TEST_F(SeriesCommands, InformationAndEditor) {
         EXPECT_TRUE(w->ProcessCommand(CM_PLOTINFO));
     }
     EXPECT_EQ(Series(1).Info, "new\r\ntext");
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_EQ(w->PlotSelected, 1);
-    w->Modified = 0;
+    w->Document.Modified = 0;
 
     const std::string file = Path("e.dat");
     std::ofstream(file) << "1 1\n";
     std::strcpy(Series(1).DataFileName, file.c_str());
-    std::strcpy(w->Editor, "myeditor -n");
+    std::strcpy(w->Settings.Editor, "myeditor -n");
     QStringList started;
     auto before = kv::SetDetachedStarter([&](const QString& program, const QStringList& args) {
         started = QStringList{program} + args;
@@ -362,7 +362,7 @@ TEST_F(SeriesCommands, InformationAndEditor) {
     EXPECT_TRUE(w->ProcessCommand(CM_PLOTEDITOR));
     kv::SetDetachedStarter(std::move(before));
     EXPECT_EQ(started, (QStringList{"myeditor", "-n", QString::fromStdString(file)}));
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 }
 
 // ---- Saving a memory series as text
@@ -396,7 +396,7 @@ TEST_F(SeriesCommands, SaveAsTextWritesTheCommentBlockAndRowsThatReadBack) {
     EXPECT_STREQ(m.DataFileName, file.c_str());
     EXPECT_EQ(m.Info, "");
     EXPECT_EQ(m.PlotFile.StartRow, 5);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_EQ(w->PlotSelected, 1);  // the page does not change
     // Now a file series: the command is off, reloading is on.
     EXPECT_FALSE(Enabled(CM_PLOTSAVETOFILE));
@@ -473,7 +473,7 @@ TEST_F(SeriesCommands, SaveAsTextFailuresLeaveTheSeriesAMemorySeries) {
     EXPECT_EQ(m.IsFileData, 0);
     EXPECT_EQ(m.Info, "info");
     EXPECT_STREQ(m.DataFileName, "Memory Data");
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 
     // A file series is its file already: no dialog.
     Select(1);

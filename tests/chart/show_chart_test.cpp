@@ -34,10 +34,10 @@ TEST(ShowChart, SampleDocumentOnTheDisplay) {
     w.SetClientSize(1000, 760);
     w.Create();
     auto set = kvtest::MakeSampleBoxFrame();
-    ASSERT_TRUE(w.AxisSets.Add(set));
-    w.Env->IsGrid = 1;
-    w.Env->GridPitch = 200;
-    w.Env->PaperColor = RGB(255, 255, 245);
+    ASSERT_TRUE(w.Document.AxisSets.Add(set));
+    w.Document.Env->IsGrid = 1;
+    w.Document.Env->GridPitch = 200;
+    w.Document.Env->PaperColor = RGB(255, 255, 245);
     const char* zoom = std::getenv("KORVIDA_SHOW_ZOOM");
     kv::win::TCommandRouter router;
     router.SetTargets({&w});
@@ -94,7 +94,7 @@ TEST(ShowChart, EscapeStopsALongDrawing) {
         plot->Style.MarkerStyle = 5;  // circles
         set->PlotList.Add(plot.release());
     }
-    ASSERT_TRUE(w.AxisSets.Add(set.release()));
+    ASSERT_TRUE(w.Document.AxisSets.Add(set.release()));
     w.show();
     w.activateWindow();
     w.ClientWidget()->setFocus();

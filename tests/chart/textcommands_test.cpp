@@ -30,7 +30,7 @@ protected:
         charttest::ResetEscape();
         w = MakeChart();
         w->CmZoom50();
-        set = w->Current;
+        set = w->Document.Current;
         for (const char* s : {"first", "middle", "last"}) {
             auto t = std::make_unique<TText>();
             t->String = s;
@@ -124,7 +124,7 @@ TEST_F(TextCommands, EditRelaysTheTextOutRepaintsBothPlacesAndKeepsTheSelection)
     EXPECT_EQ(t->Position, position);
     const TRect after = w->GetTextRect(set, t);
     EXPECT_GT(after.right - after.left, before.right - before.left);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_EQ(w->TextSelected, 1);
     EXPECT_EQ(set->Selected.Texts.GetItemsInContainer(), 1);
     // Both places were painted again at once: nothing waits.
@@ -140,7 +140,7 @@ TEST_F(TextCommands, EditOfALabelAndCancel) {
         w->CmTextEdit();
     }
     EXPECT_EQ(Strings(set->LeftAxis.LabelTexts), labels);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     {
         ModalScript script;
         script.Then(kTextDialog, TypeAndOk("label"));
@@ -150,7 +150,7 @@ TEST_F(TextCommands, EditOfALabelAndCancel) {
     expected[1] = "label";
     EXPECT_EQ(Strings(set->LeftAxis.LabelTexts), expected);
     EXPECT_EQ(Strings(set->TextList), (std::vector<std::string>{"first", "middle", "last"}));
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 }
 
 TEST_F(TextCommands, FontComesInPointsAndGoesBackInTwipsKeepingTheAngle) {
@@ -171,7 +171,7 @@ TEST_F(TextCommands, FontComesInPointsAndGoesBackInTwipsKeepingTheAngle) {
         EXPECT_EQ(fonts.Shown()[0].Flags, ChooseFontFlags);
     }
     EXPECT_EQ(t->Font.lfHeight, -310);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 
     const TRect oldFrame = w->FeedbackRect;
     LOGFONT chosen = t->Font;
@@ -192,7 +192,7 @@ TEST_F(TextCommands, FontComesInPointsAndGoesBackInTwipsKeepingTheAngle) {
     EXPECT_GT(now.bottom - now.top, oldFrame.bottom - oldFrame.top);
     EXPECT_EQ(Strings(set->TextList), before);
     EXPECT_EQ(set->LeftAxis.LabelFontColor, labelColor);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_EQ(w->TextSelected, 1);
 }
 
@@ -207,7 +207,7 @@ TEST_F(TextCommands, DeleteTakesTheTextOutAndEndsTheSelection) {
     EXPECT_EQ(w->TextSelected, 0);
     EXPECT_EQ(w->TextFrameShown, 0);
     EXPECT_TRUE(set->Selected.Texts.IsEmpty());
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
     EXPECT_TRUE(Invalid(place));
 
     // A label goes from its own axis only.
@@ -218,10 +218,10 @@ TEST_F(TextCommands, DeleteTakesTheTextOutAndEndsTheSelection) {
     EXPECT_EQ(set->TextList.GetItemsInContainer(), 2);
 
     // Nothing selected: nothing happens, and the command is disabled.
-    w->Modified = 0;
+    w->Document.Modified = 0;
     w->CmTextDelete();
     EXPECT_EQ(set->TextList.GetItemsInContainer(), 2);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
     kv::win::TCommandEnabler off(CM_TEXTDELETE);
     w->ProcessCommandEnable(off);
     EXPECT_FALSE(off.IsEnabled());
@@ -248,7 +248,7 @@ TEST_F(TextCommands, DuplicateAppendsAnExactCopyToTheSameListAndSelectsIt) {
     EXPECT_EQ(set->Selected.Texts[0], 4);
     EXPECT_EQ(w->TextSelected, 1);
     EXPECT_EQ(w->FeedbackRect, frame);
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Modified, 1);
 
     // Again: the copy of the copy, also last.
     w->CmTextDuplicate();
@@ -272,11 +272,11 @@ TEST_F(TextCommands, OnlyTheCurrentSetsTextIsTakenWithSeveralSets) {
     auto t = std::make_unique<TText>();
     t->String = "other";
     other->TextList.Add(t.release());
-    w->AxisSets.Add(other.release());
+    w->Document.AxisSets.Add(other.release());
     // The text of the second set is selected, the first set's records are empty.
-    BoxFrame* second = w->AxisSets[2];
-    w->Current = second;
-    w->CurrentNo = 2;
+    BoxFrame* second = w->Document.AxisSets[2];
+    w->Document.Current = second;
+    w->Document.CurrentNo = 2;
     second->Selected.Texts.Add(1);
     w->TextSelected = 1;
     {

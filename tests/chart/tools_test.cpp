@@ -127,7 +127,7 @@ TEST_F(Tools, UpdateSetsTheCursorOnlyWhenTheZoneChanges) {
 }
 
 TEST_F(Tools, NodeCursorWhateverTheNode) {
-    BoxFrame* set = w->Current;
+    BoxFrame* set = w->Document.Current;
     set->Frame.OriginX = 0;
     set->Frame.OriginY = 0;
     auto z = std::make_unique<TZukei>();
@@ -147,8 +147,8 @@ TEST_F(Tools, NodeCursorWhateverTheNode) {
 }
 
 TEST_F(Tools, SnapToGrid) {
-    w->Env->IsGrid = 1;
-    w->Env->GridPitch = 100;
+    w->Document.Env->IsGrid = 1;
+    w->Document.Env->GridPitch = 100;
     struct Case {
         int in, out;
     } cases[] = {{149, 100}, {150, 200}, {-150, -100}, {-151, -200}, {200, 200}, {0, 0},
@@ -158,16 +158,16 @@ TEST_F(Tools, SnapToGrid) {
         EXPECT_EQ(w->SnapToGrid(TPoint(0, c.in)), TPoint(0, c.out)) << c.in;
     }
     EXPECT_EQ(w->SnapToGrid(TPoint(149, -151)), TPoint(100, -200));
-    w->Env->GridPitch = 400;
+    w->Document.Env->GridPitch = 400;
     EXPECT_EQ(w->SnapToGrid(TPoint(599, 601)), TPoint(400, 800));
 
     // A pitch no grid command sets (only a document can hold one): no snapping.
     for (int pitch : {0, -100}) {
-        w->Env->GridPitch = pitch;
+        w->Document.Env->GridPitch = pitch;
         EXPECT_EQ(w->SnapToGrid(TPoint(149, 151)), TPoint(149, 151));
     }
-    w->Env->GridPitch = 100;
-    w->Env->IsGrid = 0;
+    w->Document.Env->GridPitch = 100;
+    w->Document.Env->IsGrid = 0;
     EXPECT_EQ(w->SnapToGrid(TPoint(149, 151)), TPoint(149, 151));
 }
 

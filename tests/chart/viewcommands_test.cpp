@@ -40,12 +40,12 @@ TEST_F(ViewCommands, GridItemsSetGridAndPitchWithOneCheckMark) {
     for (const Case c : {Case{CM_GRID5, 1, 100}, Case{CM_GRID15, 1, 300}, Case{CM_GRID20, 1, 400},
                          Case{CM_GRID10, 1, 200}, Case{CM_GRIDNONE, 0, 200}}) {
         ASSERT_TRUE(Run(c.id));
-        EXPECT_EQ(w->Env->IsGrid, c.isGrid) << c.id;
-        EXPECT_EQ(w->Env->GridPitch, c.pitch) << c.id;
+        EXPECT_EQ(w->Document.Env->IsGrid, c.isGrid) << c.id;
+        EXPECT_EQ(w->Document.Env->GridPitch, c.pitch) << c.id;
         for (int id : {CM_GRIDNONE, CM_GRID5, CM_GRID10, CM_GRID15, CM_GRID20})
             EXPECT_EQ(Checked(id), id == c.id) << c.id << " item " << id;
     }
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 }
 
 TEST_F(ViewCommands, DraftTogglesQualityAndItsCheckMark) {
@@ -70,55 +70,55 @@ TEST_F(ViewCommands, FitZoom) {
 TEST_F(ViewCommands, FitPaperTakesNinetyFivePercentOfTheSheetsFit) {
     // A4: the sheet 11905 x 16837 twips; 600 pixels of height fit it at 53 %.
     ASSERT_TRUE(Run(CM_FITPAPER));
-    EXPECT_EQ(w->Env->Zoom, 50);  // 53 x 0.95 = 50.35
+    EXPECT_EQ(w->Document.Env->Zoom, 50);  // 53 x 0.95 = 50.35
     EXPECT_EQ(app.StatusBar()->GetGadgetText(ZoomGadget), " 50%");
     // On a small window the fit is at its floor of 25, and 95 % of it below.
     w->SetClientSize(100, 100);
     ASSERT_TRUE(Run(CM_FITPAPER));
-    EXPECT_EQ(w->Env->Zoom, 23);
+    EXPECT_EQ(w->Document.Env->Zoom, 23);
     EXPECT_EQ(app.StatusBar()->GetGadgetText(ZoomGadget), " 23%");
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 }
 
 TEST_F(ViewCommands, FitGraphFitsEverySetOrTheCurrentOneAlone) {
     auto second = std::make_unique<BoxFrame>();
     second->Frame.OriginX = 6000;
     second->Frame.OriginY = 9000;
-    w->AxisSets.Add(second);
+    w->Document.AxisSets.Add(second);
     ASSERT_TRUE(Run(CM_FITGRAPH));
     const TRect all = w->GetGraphExtent();
-    EXPECT_EQ(w->Env->Zoom, w->CalcFitZoom(all.left, all.top, all.right, all.bottom));
-    const int allZoom = w->Env->Zoom;
+    EXPECT_EQ(w->Document.Env->Zoom, w->CalcFitZoom(all.left, all.top, all.right, all.bottom));
+    const int allZoom = w->Document.Env->Zoom;
 
     w->CurrentOnly = 1;
     ASSERT_TRUE(Run(CM_FITGRAPH));
     const TRect one = w->GetCurrentFrameExtent();
-    EXPECT_EQ(w->Env->Zoom, w->CalcFitZoom(one.left, one.top, one.right, one.bottom));
-    EXPECT_GT(w->Env->Zoom, allZoom);
+    EXPECT_EQ(w->Document.Env->Zoom, w->CalcFitZoom(one.left, one.top, one.right, one.bottom));
+    EXPECT_GT(w->Document.Env->Zoom, allZoom);
     // The view is centred on the set (the whole sheet does not fit at this zoom).
-    EXPECT_EQ(w->Env->ViewCenterX, (one.left + one.right) / 2);
-    EXPECT_EQ(w->Env->ViewCenterY, (one.top + one.bottom) / 2);
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Env->ViewCenterX, (one.left + one.right) / 2);
+    EXPECT_EQ(w->Document.Env->ViewCenterY, (one.top + one.bottom) / 2);
+    EXPECT_EQ(w->Document.Modified, 0);
 }
 
 TEST_F(ViewCommands, PaperColourDialogKeepsItsCustomColoursForTheRun) {
     kv::ScriptedColorDialogs colors;
-    const COLORREF before = w->Env->PaperColor;
+    const COLORREF before = w->Document.Env->PaperColor;
     colors.Cancel();
     ASSERT_TRUE(Run(CM_PAPERCOLOR));
     ASSERT_EQ(colors.Requests().size(), 1u);
     EXPECT_EQ(colors.Requests()[0].request.flags, CC_RGBINIT | CC_FULLOPEN);
     EXPECT_EQ(colors.Requests()[0].request.color, before);
     for (COLORREF c : colors.Requests()[0].customIn) EXPECT_EQ(c, RGB(255, 255, 255));
-    EXPECT_EQ(w->Env->PaperColor, before);
+    EXPECT_EQ(w->Document.Env->PaperColor, before);
 
-    EXPECT_EQ(w->Modified, 0);
+    EXPECT_EQ(w->Document.Modified, 0);
 
     // The graph file keeps the paper's colour: a new one marks the graph.
     colors.Choose(RGB(255, 255, 200), {{3, RGB(1, 2, 3)}});
     ASSERT_TRUE(Run(CM_PAPERCOLOR));
-    EXPECT_EQ(w->Env->PaperColor, RGB(255, 255, 200));
-    EXPECT_EQ(w->Modified, 1);
+    EXPECT_EQ(w->Document.Env->PaperColor, RGB(255, 255, 200));
+    EXPECT_EQ(w->Document.Modified, 1);
     colors.Cancel();
     ASSERT_TRUE(Run(CM_PAPERCOLOR));
     EXPECT_EQ(colors.Requests()[2].customIn[3], RGB(1, 2, 3));
@@ -140,7 +140,7 @@ TEST_F(ViewCommands, ManualRefreshAndRedraw) {
 
 TEST_F(ViewCommands, RedrawShowsTheSeriesUnderManualRefresh) {
     auto sample = kvtest::MakeSampleBoxFrame();
-    ASSERT_TRUE(w->AxisSets.Add(sample));
+    ASSERT_TRUE(w->Document.AxisSets.Add(sample));
     w->ManualRefresh = 1;
     w->Invalidate(true);
     w->UpdateWindow();

@@ -70,7 +70,8 @@ TEST(PageMapping, PaintGivesTheKeptContextTheSameMapping) {
     EXPECT_EQ(w->WindowDC->GetMapMode(), MM_ANISOTROPIC);
     EXPECT_EQ(w->WindowDC->GetWindowExt(), TSize(600, 450));
     EXPECT_EQ(w->WindowDC->GetViewportExt(), TSize(80, 60));
-    EXPECT_EQ(w->WindowDC->GetWindowOrg(), TPoint(w->Env->ViewCenterX, w->Env->ViewCenterY));
+    EXPECT_EQ(w->WindowDC->GetWindowOrg(),
+              TPoint(w->Document.Env->ViewCenterX, w->Document.Env->ViewCenterY));
     EXPECT_EQ(w->WindowDC->GetViewportOrg(), TPoint(400, 300));
 }
 
@@ -91,18 +92,18 @@ TEST(Zoom, StepsSetZoomGadgetHandleSizeAndRepaint) {
         w->UpdateWindow();
         ASSERT_TRUE(w->GetInvalidRegion().isEmpty());
         ASSERT_TRUE(router.Execute(c.id));
-        EXPECT_EQ(w->Env->Zoom, c.zoom);
+        EXPECT_EQ(w->Document.Env->Zoom, c.zoom);
         EXPECT_EQ(app.StatusBar()->GetGadgetText(ZoomGadget), c.text);
         EXPECT_EQ(w->HandleSize, c.handle);  // handle size setting 10 at 96 dpi
         EXPECT_EQ(w->GetInvalidRegion(), QRegion(0, 0, 800, 600));
-        EXPECT_EQ(w->Modified, 0);
+        EXPECT_EQ(w->Document.Modified, 0);
     }
 }
 
 TEST(ScrollBars, SheetNarrowerThanTheViewIsCentred) {
     TestApp app;
     auto w = MakeChart();  // zoom 100: 12000 twips across, 9000 down
-    const TEnv& env = *w->Env;
+    const TEnv& env = *w->Document.Env;
     EXPECT_EQ(env.ViewCenterX, 11905 / 2 - 283);
     EXPECT_EQ(w->HScrollInfo.nPage, 11905u);
     EXPECT_EQ(w->HScrollInfo.nMin, 6000 - 283);
@@ -155,17 +156,17 @@ TEST_P(ScrollStep, MovesTheCentreAndThePixels) {
     const StepCase& c = GetParam();
     TestApp app;
     auto w = MakeChart();
-    w->Env->Zoom = c.zoom;
-    w->Env->IsGrid = 1;  // dots give the picture rows to compare
+    w->Document.Env->Zoom = c.zoom;
+    w->Document.Env->IsGrid = 1;  // dots give the picture rows to compare
     w->UpdateScrollBars();
     w->Invalidate();
     w->UpdateWindow();
     const QImage before = w->BackingImage().copy();
-    const int centre = w->Env->ViewCenterY;
+    const int centre = w->Document.Env->ViewCenterY;
     w->EvVScroll(c.code, 0);
-    EXPECT_EQ(w->Env->ViewCenterY, centre + c.centreDelta);
-    EXPECT_EQ(w->VScrollInfo.nPos, w->Env->ViewCenterY);
-    EXPECT_EQ(w->GetScrollPos(SB_VERT), w->Env->ViewCenterY);
+    EXPECT_EQ(w->Document.Env->ViewCenterY, centre + c.centreDelta);
+    EXPECT_EQ(w->VScrollInfo.nPos, w->Document.Env->ViewCenterY);
+    EXPECT_EQ(w->GetScrollPos(SB_VERT), w->Document.Env->ViewCenterY);
     EXPECT_EQ(w->Scrolling, 1);
     // Larger centre: the picture moves up; the strip it uncovers waits for paint.
     const bool down = c.centreDelta > 0;
@@ -192,30 +193,30 @@ TEST(Scrolling, StepsStopAtTheEndsOfTheRange) {
     w->UpdateWindow();
 
     // 40 twips above the start: a line up moves 40 twips, 2 pixels.
-    w->Env->ViewCenterY = nMin + 40;
+    w->Document.Env->ViewCenterY = nMin + 40;
     w->EvVScroll(SB_LINEUP, 0);
-    EXPECT_EQ(w->Env->ViewCenterY, nMin);
+    EXPECT_EQ(w->Document.Env->ViewCenterY, nMin);
     EXPECT_EQ(w->GetInvalidRegion(), QRegion(0, 0, 800, 2));
     w->UpdateWindow();
     // At the start nothing moves, but the view is still scrolling.
     w->EvVScroll(SB_LINEUP, 0);
-    EXPECT_EQ(w->Env->ViewCenterY, nMin);
+    EXPECT_EQ(w->Document.Env->ViewCenterY, nMin);
     EXPECT_TRUE(w->GetInvalidRegion().isEmpty());
     EXPECT_EQ(w->Scrolling, 1);
 
     // The same at the other end with a page step.
-    w->Env->ViewCenterY = last - 280;
+    w->Document.Env->ViewCenterY = last - 280;
     w->EvVScroll(SB_PAGEDOWN, 0);
-    EXPECT_EQ(w->Env->ViewCenterY, last);
+    EXPECT_EQ(w->Document.Env->ViewCenterY, last);
     EXPECT_EQ(w->GetInvalidRegion(), QRegion(0, 600 - 18, 800, 18));  // 18.67 pixels
     w->UpdateWindow();
     w->EvVScroll(SB_PAGEDOWN, 0);
-    EXPECT_EQ(w->Env->ViewCenterY, last);
+    EXPECT_EQ(w->Document.Env->ViewCenterY, last);
     EXPECT_TRUE(w->GetInvalidRegion().isEmpty());
     // A centre outside the range (a damaged document) does not move at all.
-    w->Env->ViewCenterY = nMin - 5000;
+    w->Document.Env->ViewCenterY = nMin - 5000;
     w->EvVScroll(SB_LINEDOWN, 0);
-    EXPECT_EQ(w->Env->ViewCenterY, nMin - 5000);
+    EXPECT_EQ(w->Document.Env->ViewCenterY, nMin - 5000);
 }
 
 TEST(Scrolling, ThumbSetsTheCentreWithoutMovingPixels) {
@@ -223,12 +224,12 @@ TEST(Scrolling, ThumbSetsTheCentreWithoutMovingPixels) {
     auto w = MakeChart();
     w->UpdateWindow();
     w->EvVScroll(SB_THUMBTRACK, 5000);
-    EXPECT_EQ(w->Env->ViewCenterY, 5000);
+    EXPECT_EQ(w->Document.Env->ViewCenterY, 5000);
     EXPECT_EQ(w->VScrollInfo.nPos, 5000);
     EXPECT_EQ(w->VScrollInfo.nTrackPos, 5000);
     EXPECT_TRUE(w->GetInvalidRegion().isEmpty());
     w->EvVScroll(SB_THUMBPOSITION, 6000);
-    EXPECT_EQ(w->Env->ViewCenterY, 6000);
+    EXPECT_EQ(w->Document.Env->ViewCenterY, 6000);
     EXPECT_EQ(w->GetScrollPos(SB_VERT), 6000);
     w->EvVScroll(SB_ENDSCROLL, 0);
     EXPECT_EQ(w->GetInvalidRegion(), QRegion(0, 0, 800, 600));
@@ -244,7 +245,7 @@ TEST(Scrolling, ThumbPositionsAreSigned) {
     EXPECT_EQ(w->HScrollInfo.nMin, 56 - 283);
     ASSERT_EQ(bar->minimum(), -227);
     bar->setSliderPosition(bar->minimum());  // the thumb dragged to the left end
-    EXPECT_EQ(w->Env->ViewCenterX, -227);
+    EXPECT_EQ(w->Document.Env->ViewCenterX, -227);
     EXPECT_EQ(w->HScrollInfo.nTrackPos, -227);
 }
 
@@ -252,13 +253,13 @@ TEST(Scrolling, BarActionsReachTheWindowAsScrollCodes) {
     TestApp app;
     auto w = MakeChart();
     QScrollBar* bar = w->ScrollBar(SB_VERT);
-    const int centre = w->Env->ViewCenterY;
+    const int centre = w->Document.Env->ViewCenterY;
     bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(w->Env->ViewCenterY, centre + 100);
+    EXPECT_EQ(w->Document.Env->ViewCenterY, centre + 100);
     // The bar shows where the window put it, not Qt's own single step.
     EXPECT_EQ(bar->value(), centre + 100);
     bar->triggerAction(QAbstractSlider::SliderPageStepSub);
-    EXPECT_EQ(w->Env->ViewCenterY, centre + 100 - 1000);
+    EXPECT_EQ(w->Document.Env->ViewCenterY, centre + 100 - 1000);
     EXPECT_EQ(bar->value(), centre - 900);
     EXPECT_EQ(w->Scrolling, 1);
 }
@@ -280,7 +281,7 @@ TEST(Scrolling, DegenerateClientAndZoomNeverDivideByZero) {
     auto w = MakeChart(0, 0);
     for (int zoom : {0, -5, 1}) {
         SCOPED_TRACE(zoom);
-        w->Env->Zoom = zoom;
+        w->Document.Env->Zoom = zoom;
         w->UpdateScrollBars();
         w->UpdateHandleSize();
         EXPECT_EQ(w->HandleSize, zoom < 1 ? 60 : 6000);
@@ -290,7 +291,7 @@ TEST(Scrolling, DegenerateClientAndZoomNeverDivideByZero) {
         w->UpdateWindow();
     }
     w->SetClientSize(5, 5);
-    w->Env->Zoom = 0;
+    w->Document.Env->Zoom = 0;
     w->Invalidate();
     w->UpdateWindow();
     SUCCEED();

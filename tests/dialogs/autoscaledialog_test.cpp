@@ -36,7 +36,7 @@ int Ticks(PDialog& dlg, std::initializer_list<int> ids) {
 TEST(AutoscaleDialog, KeepsTheLastChoiceAndScalesTheTickedAxes) {
     ResetAxisChoices();
     kvtest::FakeChart chart;
-    chart.AutoScaleMargin = 10;
+    chart.Settings.AutoScaleMargin = 10;
     auto set = SetWithData();
     {
         TAutoscaleDialog dlg(&chart, set.get());

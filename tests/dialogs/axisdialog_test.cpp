@@ -466,14 +466,14 @@ TEST(AxisDialog, DefaultReplacesTheChartWindowsAxes) {
         EXPECT_EQ(boxes.Shown()[0].text, "このスタイルをデフォルトのスタイルとして保存しますか?");
         EXPECT_EQ(boxes.Shown()[0].caption, "CAUTION");
         EXPECT_EQ(boxes.Shown()[0].flags, MB_OKCANCEL | MB_ICONQUESTION);
-        EXPECT_EQ(chart.DefaultAxes[0]->RangeEnd, 5.0);
+        EXPECT_EQ(chart.Defaults.DefaultAxes[0].RangeEnd, 5.0);
     }
     {
         kv::ScriptedMessageBoxes boxes({IDOK});
         kvtest::Click(dlg, 102);
         EXPECT_FALSE(dlg.IsClosed());
-        EXPECT_EQ(chart.DefaultAxes[0]->RangeEnd, 12.0);
-        EXPECT_EQ(chart.DefaultAxes[2]->RangeEnd, 77.0);
+        EXPECT_EQ(chart.Defaults.DefaultAxes[0].RangeEnd, 12.0);
+        EXPECT_EQ(chart.Defaults.DefaultAxes[2].RangeEnd, 77.0);
         EXPECT_EQ(set.BottomAxis.RangeEnd, 5.0);
     }
     {
@@ -486,12 +486,12 @@ TEST(AxisDialog, DefaultReplacesTheChartWindowsAxes) {
         EXPECT_EQ(boxes.Shown()[2].text, "不正なパラメータが存在します。");
         EXPECT_EQ(boxes.Shown()[2].caption, "korvida");
         EXPECT_EQ(boxes.Shown()[2].flags, MB_OKCANCEL | MB_ICONQUESTION);
-        EXPECT_EQ(chart.DefaultAxes[0]->RangeEnd, 12.0);
+        EXPECT_EQ(chart.Defaults.DefaultAxes[0].RangeEnd, 12.0);
     }
     dlg.SetItemText(108, QStringLiteral("5"));
     kvtest::Click(dlg, IDCANCEL);
     EXPECT_EQ(set.BottomAxis.RangeEnd, 5.0);
-    EXPECT_EQ(chart.DefaultAxes[0]->RangeEnd, 12.0);  // Cancel does not undo it
+    EXPECT_EQ(chart.Defaults.DefaultAxes[0].RangeEnd, 12.0);  // Cancel does not undo it
 }
 
 }  // namespace

@@ -120,7 +120,7 @@ TEST(AxisFrameDialog, RefusesANumberBeyondADoubleAndCancelKeepsAll) {
 
 TEST(AxisFrameDialog, DefaultStoresTheShownFieldsIntoTheChartWindow) {
     kvtest::FakeChart chart;
-    Frame* d = chart.DefaultFrame;
+    Frame* d = &chart.Defaults.DefaultFrame;
     d->FrameLineColor = RGB(7, 7, 7);
     d->TickThickRate = 33;
     Frame f;
@@ -202,7 +202,7 @@ TEST(AxisBaseDialog, ParameterOnlyWithMemoryDataIsRefused) {
     for (int fileData : {0, 1}) {
         auto set = SetWithSeries(fileData);
         kvtest::FakeChart chart;
-        chart.DefaultIsOnlyParameter = 0;
+        chart.Defaults.DefaultIsOnlyParameter = 0;
         TAxisBaseDialog dlg(&chart, set.get());
         dlg.Create();
         dlg.CheckItem(110, BF_CHECKED);
@@ -220,8 +220,8 @@ TEST(AxisBaseDialog, ParameterOnlyWithMemoryDataIsRefused) {
             EXPECT_FALSE(dlg.IsClosed());
             EXPECT_EQ(set->Frame.TickThickRate, 20);
             EXPECT_EQ(set->IsOnlyParameter, 0);
-            EXPECT_EQ(chart.DefaultIsOnlyParameter, 0);
-            EXPECT_EQ(chart.DefaultFrame->TickThickRate, 20);
+            EXPECT_EQ(chart.Defaults.DefaultIsOnlyParameter, 0);
+            EXPECT_EQ(chart.Defaults.DefaultFrame.TickThickRate, 20);
         } else {
             ASSERT_EQ(boxes.Shown().size(), 1u);  // only the Default question
             EXPECT_EQ(boxes.Shown()[0].text, kDefaultQuestion);
@@ -229,14 +229,14 @@ TEST(AxisBaseDialog, ParameterOnlyWithMemoryDataIsRefused) {
             EXPECT_EQ(set->IsOnlyParameter, 1);
             EXPECT_EQ(set->PlotList[1]->IsOnlyParameter, 1);  // the series follow
             EXPECT_EQ(set->Frame.TickThickRate, 40);
-            EXPECT_EQ(chart.DefaultIsOnlyParameter, 1);
+            EXPECT_EQ(chart.Defaults.DefaultIsOnlyParameter, 1);
         }
     }
 }
 
 TEST(AxisBaseDialog, DefaultStoresSizesAndSwitchesOnly) {
     kvtest::FakeChart chart;
-    Frame* d = chart.DefaultFrame;
+    Frame* d = &chart.Defaults.DefaultFrame;
     d->OriginX = 1234;
     d->FrameType = 2;
     BoxFrame set;
@@ -256,7 +256,7 @@ TEST(AxisBaseDialog, DefaultStoresSizesAndSwitchesOnly) {
     EXPECT_EQ(d->LineThickRate, 24);
     EXPECT_EQ(d->ZukeiLineRate, 28);
     EXPECT_EQ(d->YasenLength, 32);
-    EXPECT_EQ(chart.DefaultPaintOrder, 1);
+    EXPECT_EQ(chart.Defaults.DefaultPaintOrder, 1);
     EXPECT_EQ(d->OriginX, 1234.0);
     EXPECT_EQ(d->FrameType, 2);
     EXPECT_EQ(set.Frame.TickThickRate, 20);  // the set waits for OK

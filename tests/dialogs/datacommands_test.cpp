@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QMainWindow>
 #include <QTimer>
 
 #include <functional>
@@ -183,20 +185,21 @@ TEST_F(FitCommands, AFailedFitShowsTheCommandsMessageAndStillMarksTheGraph) {
 
 TEST_F(FitCommands, TheSeriesMenuFitsTheSelectedSeriesAndShowsTheReport) {
     kvtest::FakeChart chart;
-    for (int i = 0; i < 2; ++i) chart.Current->PlotList.Add(kvtest::MakeSampleSeries(10, i).release());
+    for (int i = 0; i < 2; ++i)
+        chart.Document.Current->PlotList.Add(kvtest::MakeSampleSeries(10, i).release());
     for (int n : {0, 3}) {
         chart.SelectedPlot = n;  // names no series: nothing opens
         EXPECT_EQ(RunPlotLinearFitCommandDialog(chart), 0);
     }
-    EXPECT_EQ(chart.Modified, 0);
+    EXPECT_EQ(chart.Document.Modified, 0);
     chart.SelectedPlot = 2;
     {
         ModalScript script({Press(IDOK), Press(IDCANCEL)});
         EXPECT_EQ(RunPlotLinearFitCommandDialog(chart), 1);
         EXPECT_EQ(script.Opened(), (std::vector<int>{16, 18}));  // the fit, then its report
     }
-    EXPECT_EQ(chart.Modified, 1);
-    EXPECT_EQ(chart.Current->PlotList.GetItemsInContainer(), 3);
+    EXPECT_EQ(chart.Document.Modified, 1);
+    EXPECT_EQ(chart.Document.Current->PlotList.GetItemsInContainer(), 3);
 }
 
 // ---- The formula commands on the chart window ----
@@ -204,7 +207,7 @@ TEST_F(FitCommands, TheSeriesMenuFitsTheSelectedSeriesAndShowsTheReport) {
 TEST(FormulaCommands, CalculatedCurveAutoscalesOnlyAnAxisSetWithoutSeries) {
     TDataGenDialogXfer = {};
     kvtest::FakeChart chart;
-    BoxFrame* set = chart.Current;
+    BoxFrame* set = chart.Document.Current;
     int cleared = 0;
     {
         ModalScript script({[](PDialog& d) {
@@ -215,7 +218,7 @@ TEST(FormulaCommands, CalculatedCurveAutoscalesOnlyAnAxisSetWithoutSeries) {
         EXPECT_EQ(script.Opened(), (std::vector<int>{24}));
     }
     EXPECT_EQ(cleared, 1);
-    EXPECT_EQ(chart.Modified, 1);
+    EXPECT_EQ(chart.Document.Modified, 1);
     EXPECT_EQ(chart.LabelledSets, (std::vector<BoxFrame*>{set}));
     EXPECT_EQ(chart.Repaints, 1);
     ASSERT_EQ(set->PlotList.GetItemsInContainer(), 1);
@@ -224,7 +227,7 @@ TEST(FormulaCommands, CalculatedCurveAutoscalesOnlyAnAxisSetWithoutSeries) {
 
     const double start = set->LeftAxis.RangeStart;
     const double end = set->LeftAxis.RangeEnd;
-    chart.Modified = 0;
+    chart.Document.Modified = 0;
     {
         ModalScript script({[](PDialog& d) {
             d.SetItemText(101, QStringLiteral("x*1000"));
@@ -233,17 +236,17 @@ TEST(FormulaCommands, CalculatedCurveAutoscalesOnlyAnAxisSetWithoutSeries) {
         EXPECT_EQ(RunCalcCurveCommandDialog(chart, [&] { ++cleared; }), IDOK);
     }
     EXPECT_EQ(cleared, 1);
-    EXPECT_EQ(chart.Modified, 1);
+    EXPECT_EQ(chart.Document.Modified, 1);
     EXPECT_EQ(chart.LabelledSets.size(), 1u);  // the set had a series: no new labels
     EXPECT_EQ(chart.Repaints, 2);
     EXPECT_EQ(set->LeftAxis.RangeStart, start);
     EXPECT_EQ(set->LeftAxis.RangeEnd, end);
     {
-        chart.Modified = 0;
+        chart.Document.Modified = 0;
         ModalScript script({Press(IDCANCEL)});
         EXPECT_EQ(RunCalcCurveCommandDialog(chart), IDCANCEL);
     }
-    EXPECT_EQ(chart.Modified, 0);
+    EXPECT_EQ(chart.Document.Modified, 0);
     TDataGenDialogXfer = {};
 }
 
@@ -254,20 +257,20 @@ TEST(FormulaCommands, ConstantsAndFunctionsMarkTheGraphOnOkEvaluationNever) {
         EXPECT_EQ(RunUserConstCommandDialog(chart), IDCANCEL);
         EXPECT_EQ(RunUserFunctionCommandDialog(chart), IDCANCEL);
     }
-    EXPECT_EQ(chart.Modified, 0);
+    EXPECT_EQ(chart.Document.Modified, 0);
     {
         ModalScript script({Press(IDOK)});  // no change, still modified
         EXPECT_EQ(RunUserConstCommandDialog(chart), IDOK);
     }
-    EXPECT_EQ(chart.Modified, 1);
-    chart.Modified = 0;
+    EXPECT_EQ(chart.Document.Modified, 1);
+    chart.Document.Modified = 0;
     {
         ModalScript script({Press(IDOK)});
         EXPECT_EQ(RunUserFunctionCommandDialog(chart), IDOK);
     }
-    EXPECT_EQ(chart.Modified, 1);
-    EXPECT_EQ(chart.Current->UserFunctions.GetItemsInContainer(), 5);
-    chart.Modified = 0;
+    EXPECT_EQ(chart.Document.Modified, 1);
+    EXPECT_EQ(chart.Document.Current->UserFunctions.GetItemsInContainer(), 5);
+    chart.Document.Modified = 0;
     {
         ModalScript script({[](PDialog& d) {
             d.SetItemText(101, QStringLiteral("1+1"));
@@ -277,7 +280,7 @@ TEST(FormulaCommands, ConstantsAndFunctionsMarkTheGraphOnOkEvaluationNever) {
         EXPECT_EQ(RunEvaluateCommandDialog(chart), IDCANCEL);
         EXPECT_EQ(script.Opened(), (std::vector<int>{25}));
     }
-    EXPECT_EQ(chart.Modified, 0);
+    EXPECT_EQ(chart.Document.Modified, 0);
     TEvaluateDialogXfer = {};
 }
 
@@ -299,11 +302,47 @@ TEST(FormulaCommands, OtherDialogsOpenTheConstantsOfTheChartWindowsCurrentAxisSe
         EXPECT_EQ(script.Opened(), (std::vector<int>{22, 23}));
     }
     double q = 0;
-    EXPECT_EQ(chart.Current->LookupConstant("q", q), 1);
+    EXPECT_EQ(chart.Document.Current->LookupConstant("q", q), 1);
     EXPECT_EQ(q, 5);
     // Changed constants mark their graph at once, whatever the dialog that opened
     // them does next.
-    EXPECT_EQ(chart.Modified, 1);
+    EXPECT_EQ(chart.Document.Modified, 1);
+    kv::SetUserConstDialogRunner(previousConst);
+    kv::SetUserFunctionDialogRunner(previousFunction);
+}
+
+// Two main windows, each with its page view: a dialog works on the graph of the
+// page view it was opened from (through the dialog that opened it), and one opened
+// from no page view has none, whatever the main windows hold.
+TEST(FormulaCommands, WithTwoMainWindowsADialogWorksOnTheGraphItWasOpenedFrom) {
+    QMainWindow firstMain, secondMain;
+    auto* first = new kvtest::FakeChart;
+    auto* second = new kvtest::FakeChart;
+    firstMain.setCentralWidget(first);
+    secondMain.setCentralWidget(second);
+    auto previousConst = kv::SetUserConstDialogRunner({});
+    auto previousFunction = kv::SetUserFunctionDialogRunner({});
+    InstallFormulaDialogRunners();
+    {
+        QDialog opener(second);  // a dialog of the second page view, whose "C" button is pressed
+        ModalScript script({[](PDialog& d) {
+            d.SetItemText(101, QStringLiteral("q = 5"));
+            kvtest::Click(d, 102);
+            kvtest::Click(d, IDOK);
+        }});
+        kv::RunUserConstDialog(&opener);
+        EXPECT_EQ(script.Opened(), (std::vector<int>{22}));
+    }
+    double q = 0;
+    EXPECT_EQ(second->Document.Current->LookupConstant("q", q), 1);
+    EXPECT_EQ(second->Document.Modified, 1);
+    EXPECT_EQ(first->Document.Current->LookupConstant("q", q), 0);
+    EXPECT_EQ(first->Document.Modified, 0);
+    for (bool fromADialog : {false, true}) {
+        ModalScript none({});  // closes, as a failure, whatever opens
+        QDialog alone;
+        kv::RunUserFunctionDialog(fromADialog ? &alone : nullptr);
+    }
     kv::SetUserConstDialogRunner(previousConst);
     kv::SetUserFunctionDialogRunner(previousFunction);
 }

@@ -918,10 +918,10 @@ TEST_F(DataManagerTest, EditorStartsTheProfilesEditorOnTheOneSelectedFile) {
 TEST_F(DataManagerTest, TheChartCommandRunsOnTheCurrentAxisSetAndAlwaysMarksTheGraphModified) {
     const std::string a = Write("a.dat", Rows(1, 3));
     kvtest::FakeChart chart;
-    ASSERT_NE(chart.Current, nullptr);
-    AddFile(*chart.Current, a);
-    lstrcpynA(chart.Editor, "profile-editor", MAX_PATH);
-    chart.Modified = 0;
+    ASSERT_NE(chart.Document.Current, nullptr);
+    AddFile(*chart.Document.Current, a);
+    lstrcpynA(chart.Settings.Editor, "profile-editor", MAX_PATH);
+    chart.Document.Modified = 0;
     QString program;
     auto before = kv::SetDetachedStarter([&](const QString& p, const QStringList&) {
         program = p;
@@ -938,7 +938,7 @@ TEST_F(DataManagerTest, TheChartCommandRunsOnTheCurrentAxisSetAndAlwaysMarksTheG
     });
     EXPECT_EQ(RunDataManagerCommandDialog(chart, [&] { cleared = true; }), IDCANCEL);
     EXPECT_EQ(program, QStringLiteral("profile-editor"));
-    EXPECT_EQ(chart.Modified, 1);
+    EXPECT_EQ(chart.Document.Modified, 1);
     kv::SetDetachedStarter(std::move(before));
 }
 

@@ -236,11 +236,11 @@ TEST_F(FilterDialog, Browse) {
 
 TEST_F(FilterDialog, ExportCommandFromTheChartWindow) {
     kvtest::FakeChart chart;
-    chart.AxisSets.Flush();
-    chart.AxisSets.Add(kvtest::MakeSampleBoxFrame().release());
-    chart.Env->PrintableWidth = 11338;
-    chart.Env->PrintableHeight = 16270;
-    chart.WMFMargin = 100;
+    chart.Document.AxisSets.Flush();
+    chart.Document.AxisSets.Add(kvtest::MakeSampleBoxFrame().release());
+    chart.Document.Env->PrintableWidth = 11338;
+    chart.Document.Env->PrintableHeight = 16270;
+    chart.Settings.WMFMargin = 100;
     const std::string wmf = Dir() + "/page.wmf";
 
     kvtest::OnNextModal([&](QWidget* w) {

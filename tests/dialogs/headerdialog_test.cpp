@@ -12,10 +12,10 @@ namespace {
 
 struct HeaderDialogTest : ::testing::Test {
     void SetUp() override {
-        chart.HeaderType = 2;
-        chart.HeaderPosition = 0;
-        chart.FooterType = 1;
-        chart.FooterPosition = 2;
+        chart.Settings.HeaderType = 2;
+        chart.Settings.HeaderPosition = 0;
+        chart.Settings.FooterType = 1;
+        chart.Settings.FooterPosition = 2;
     }
     PComboBox* List(THeaderDialog& d, int id) { return d.Control<PComboBox>(id); }
     kvtest::FakeChart chart;
@@ -47,10 +47,10 @@ TEST_F(HeaderDialogTest, ListsShowTheFieldsAndOkCopiesThemBack) {
     kvtest::Click(dlg, IDOK);
     ASSERT_TRUE(dlg.IsClosed());
     EXPECT_EQ(dlg.ReturnValue(), IDOK);
-    EXPECT_EQ(chart.HeaderType, 0);
-    EXPECT_EQ(chart.HeaderPosition, 1);
-    EXPECT_EQ(chart.FooterType, 2);
-    EXPECT_EQ(chart.FooterPosition, 0);
+    EXPECT_EQ(chart.Settings.HeaderType, 0);
+    EXPECT_EQ(chart.Settings.HeaderPosition, 1);
+    EXPECT_EQ(chart.Settings.FooterType, 2);
+    EXPECT_EQ(chart.Settings.FooterPosition, 0);
 }
 
 TEST_F(HeaderDialogTest, CancelKeepsTheFields) {
@@ -61,23 +61,23 @@ TEST_F(HeaderDialogTest, CancelKeepsTheFields) {
         kvtest::Click(dlg, IDCANCEL);
     });
     EXPECT_EQ(code, IDCANCEL);
-    EXPECT_EQ(chart.HeaderType, 2);
-    EXPECT_EQ(chart.FooterPosition, 2);
+    EXPECT_EQ(chart.Settings.HeaderType, 2);
+    EXPECT_EQ(chart.Settings.FooterPosition, 2);
 }
 
 TEST_F(HeaderDialogTest, AValueNoListItemNamesShowsNoSelectionAndOkStoresMinusOne) {
-    chart.HeaderType = 5;       // from an edited profile
-    chart.FooterPosition = -3;
+    chart.Settings.HeaderType = 5;       // from an edited profile
+    chart.Settings.FooterPosition = -3;
     THeaderDialog dlg(&chart);
     ASSERT_TRUE(dlg.Create());
     EXPECT_EQ(List(dlg, 101)->GetSelIndex(), -1);
     EXPECT_EQ(List(dlg, 104)->GetSelIndex(), -1);
     List(dlg, 102)->SetSelIndex(2);
     kvtest::Click(dlg, IDOK);
-    EXPECT_EQ(chart.HeaderType, -1);
-    EXPECT_EQ(chart.FooterPosition, -1);
-    EXPECT_EQ(chart.HeaderPosition, 2);
-    EXPECT_EQ(chart.FooterType, 1);
+    EXPECT_EQ(chart.Settings.HeaderType, -1);
+    EXPECT_EQ(chart.Settings.FooterPosition, -1);
+    EXPECT_EQ(chart.Settings.HeaderPosition, 2);
+    EXPECT_EQ(chart.Settings.FooterType, 1);
 }
 
 }  // namespace

@@ -23,14 +23,14 @@ const std::string kTooLarge = "数値が大きすぎます。";
 
 struct OptionDialogTest : ::testing::Test {
     void SetUp() override {
-        chart.HandleSizeSetting = 7;
-        chart.AutoScaleMargin = 12;
-        chart.DataHitAlgorithm = 2;
+        chart.Settings.HandleSizeSetting = 7;
+        chart.Settings.AutoScaleMargin = 12;
+        chart.Settings.DataHitAlgorithm = 2;
         chart.SetDataDrive("e:");
-        lstrcpynA(chart.Editor, "notepad.exe", MAX_PATH);
-        chart.ReloadDataBeforePlot = 1;
-        chart.WMFMargin = 62;
-        chart.DataPrecision = 1;
+        lstrcpynA(chart.Settings.Editor, "notepad.exe", MAX_PATH);
+        chart.Settings.ReloadDataBeforePlot = 1;
+        chart.Settings.WMFMargin = 62;
+        chart.Settings.DataPrecision = 1;
     }
     void TearDown() override { ::SetDataDrive("A:"); }
     kvtest::FakeChart chart;
@@ -59,16 +59,16 @@ TEST_F(OptionDialogTest, FillsItsControlsFromTheSettings) {
     EXPECT_EQ(precision->GetSelIndex(), 1);
 
     // Values outside the lists select nothing, and OK keeps them.
-    chart.DataHitAlgorithm = 4;
-    chart.DataPrecision = -1;
+    chart.Settings.DataHitAlgorithm = 4;
+    chart.Settings.DataPrecision = -1;
     TOptionDialog odd(&chart);
     odd.Create();
     EXPECT_EQ(odd.Control<PComboBox>(103)->GetSelIndex(), CB_ERR);
     EXPECT_EQ(odd.Control<PComboBox>(108)->GetSelIndex(), CB_ERR);
     kvtest::Click(odd, IDOK);
     ASSERT_EQ(odd.ReturnValue(), IDOK);
-    EXPECT_EQ(chart.DataHitAlgorithm, 4);
-    EXPECT_EQ(chart.DataPrecision, -1);
+    EXPECT_EQ(chart.Settings.DataHitAlgorithm, 4);
+    EXPECT_EQ(chart.Settings.DataPrecision, -1);
 }
 
 TEST_F(OptionDialogTest, ChecksHandleSizeThenMarginAndStoresNothingOnFailure) {
@@ -104,16 +104,16 @@ TEST_F(OptionDialogTest, ChecksHandleSizeThenMarginAndStoresNothingOnFailure) {
             EXPECT_EQ(boxes.Shown()[0].text, *c.message) << label;
             EXPECT_EQ(boxes.Shown()[0].caption, "korvida");
             EXPECT_EQ(boxes.Shown()[0].flags, MB_OK | MB_ICONSTOP);
-            EXPECT_EQ(chart.HandleSizeSetting, 7) << label;
-            EXPECT_EQ(chart.DataHitAlgorithm, 2) << label;
-            EXPECT_EQ(chart.WMFMargin, 62) << label;
+            EXPECT_EQ(chart.Settings.HandleSizeSetting, 7) << label;
+            EXPECT_EQ(chart.Settings.DataHitAlgorithm, 2) << label;
+            EXPECT_EQ(chart.Settings.WMFMargin, 62) << label;
         } else {
             EXPECT_EQ(dlg.ReturnValue(), IDOK) << label;
             EXPECT_TRUE(boxes.Shown().empty()) << label;
-            EXPECT_EQ(chart.HandleSizeSetting, kv::ReadInt(QString::fromUtf8(c.handle)));
-            EXPECT_EQ(chart.AutoScaleMargin, kv::ReadInt(QString::fromUtf8(c.margin)));
-            EXPECT_EQ(chart.WMFMargin, kv::ReadInt(QString::fromUtf8(c.wmf)) * 4);
-            EXPECT_EQ(chart.DataHitAlgorithm, 0);
+            EXPECT_EQ(chart.Settings.HandleSizeSetting, kv::ReadInt(QString::fromUtf8(c.handle)));
+            EXPECT_EQ(chart.Settings.AutoScaleMargin, kv::ReadInt(QString::fromUtf8(c.margin)));
+            EXPECT_EQ(chart.Settings.WMFMargin, kv::ReadInt(QString::fromUtf8(c.wmf)) * 4);
+            EXPECT_EQ(chart.Settings.DataHitAlgorithm, 0);
         }
     }
 }
@@ -130,8 +130,8 @@ TEST_F(OptionDialogTest, OkWritesTheSettingsAndCancelNone) {
             kvtest::Click(dlg, IDCANCEL);
         });
         EXPECT_EQ(code, IDCANCEL);
-        EXPECT_EQ(chart.WMFMargin, 62);
-        EXPECT_EQ(chart.HandleSizeSetting, 7);
+        EXPECT_EQ(chart.Settings.WMFMargin, 62);
+        EXPECT_EQ(chart.Settings.HandleSizeSetting, 7);
     }
     TOptionDialog dlg(&chart);
     dlg.Create();
@@ -141,12 +141,12 @@ TEST_F(OptionDialogTest, OkWritesTheSettingsAndCancelNone) {
     dlg.Control<PComboBox>(108)->SetSelIndex(0);
     kvtest::Click(dlg, IDOK);
     ASSERT_EQ(dlg.ReturnValue(), IDOK);
-    EXPECT_STREQ(chart.DataDrive, "D:");
+    EXPECT_STREQ(chart.Settings.DataDrive, "D:");
     EXPECT_STREQ(GetDataDrive(), "D:");  // what the reader puts before a path
-    EXPECT_STREQ(chart.Editor, "C:\\tools\\ed.exe -n");
-    EXPECT_EQ(chart.ReloadDataBeforePlot, 0);
-    EXPECT_EQ(chart.WMFMargin, 60);  // 62 shown as 15, back as 60
-    EXPECT_EQ(chart.DataPrecision, 0);
+    EXPECT_STREQ(chart.Settings.Editor, "C:\\tools\\ed.exe -n");
+    EXPECT_EQ(chart.Settings.ReloadDataBeforePlot, 0);
+    EXPECT_EQ(chart.Settings.WMFMargin, 60);  // 62 shown as 15, back as 60
+    EXPECT_EQ(chart.Settings.DataPrecision, 0);
     // The host makes its read-out formats again once the precision is stored.
     EXPECT_EQ(chart.ReadoutPrecisions, (std::vector<int>{0}));
 }
@@ -158,7 +158,7 @@ TEST_F(OptionDialogTest, ADriveNoEntryMatchesIsKeptAsItIs) {
         dlg.Create();
         EXPECT_EQ(dlg.Control<PComboBox>(102)->GetSelIndex(), CB_ERR) << drive;
         kvtest::Click(dlg, IDOK);
-        EXPECT_STREQ(chart.DataDrive, drive);
+        EXPECT_STREQ(chart.Settings.DataDrive, drive);
         EXPECT_STREQ(GetDataDrive(), drive);
     }
 }
@@ -173,14 +173,14 @@ TEST_F(OptionDialogTest, ALongEditorCommandIsCutOnACharacterBoundary) {
     dlg.SetItemDocText(105, typed);
     kvtest::Click(dlg, IDOK);
     ASSERT_EQ(dlg.ReturnValue(), IDOK);
-    EXPECT_EQ(std::strlen(chart.Editor), 258u);
+    EXPECT_EQ(std::strlen(chart.Settings.Editor), 258u);
 
     typed = std::string(257, 'b') + doubleByte + "c";
     TOptionDialog again(&chart);
     again.Create();
     again.SetItemDocText(105, typed);
     kvtest::Click(again, IDOK);
-    EXPECT_EQ(std::string(chart.Editor), std::string(257, 'b') + doubleByte);
+    EXPECT_EQ(std::string(chart.Settings.Editor), std::string(257, 'b') + doubleByte);
 }
 
 TEST(OptionDialog, WithoutAChartWindowItClosesAtOnce) {

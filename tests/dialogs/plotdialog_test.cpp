@@ -465,7 +465,7 @@ TEST_F(PlotDialogTest, ChecksOfOkInOrder) {
 
 TEST_F(PlotDialogTest, FormulasCompileOnTheChartWindowsCurrentAxisSet) {
     // A user constant of the current axis set is known to the check ...
-    chart.Current->UserConsts.Add(TUserConstElement("gain", 2.0));
+    chart.Document.Current->UserConsts.Add(TUserConstElement("gain", 2.0));
     plot.Style.IsXFormula = 1;
     plot.Style.XFormula = "x*gain";
     {
@@ -475,11 +475,11 @@ TEST_F(PlotDialogTest, FormulasCompileOnTheChartWindowsCurrentAxisSet) {
         kvtest::Click(dlg, IDOK);
         EXPECT_EQ(dlg.ReturnValue(), IDOK);
     }
-    // ... also from a dialog that is no child of the chart window: it is then the
-    // client of the main window.
+    // ... but not to a dialog opened from no chart window, even when a main window
+    // holds one: it would not know which.
     {
         auto* client = new kvtest::FakeChart;
-        client->Current->UserConsts.Add(TUserConstElement("offset", 1.0));
+        client->Document.Current->UserConsts.Add(TUserConstElement("offset", 1.0));
         QMainWindow main;
         main.setCentralWidget(client);
         plot.Style.XFormula = "x+offset";
@@ -487,8 +487,9 @@ TEST_F(PlotDialogTest, FormulasCompileOnTheChartWindowsCurrentAxisSet) {
         kv::ScriptedMessageBoxes boxes;
         dlg.Create();
         kvtest::Click(dlg, IDOK);
-        EXPECT_EQ(dlg.ReturnValue(), IDOK);
-        EXPECT_TRUE(boxes.Shown().empty());
+        EXPECT_FALSE(dlg.IsClosed());
+        ASSERT_EQ(boxes.Shown().size(), 1u);
+        EXPECT_EQ(boxes.Shown()[0].text, kBadX);
     }
     // The series number given to the dialog is "%i"; -1 has none.
     plot.Style.XFormula = "x*%i";
@@ -523,7 +524,7 @@ TEST(PlotDialogAlone, WithoutAChartWindowFormulasKnowNoUserConstants) {
 }
 
 TEST_F(PlotDialogTest, DefaultSavesTheControlsAsTheChosenDefaultStyle) {
-    const TPlotStyle memoryBefore = *chart.DefaultMemoryPlotStyle;
+    const TPlotStyle memoryBefore = chart.Defaults.DefaultMemoryPlotStyle;
     TPlotDialog dlg(&chart, &plot, 1);
     kv::ScriptedMessageBoxes boxes;
     const int code = kvtest::RunModal(dlg, [&] {
@@ -541,12 +542,12 @@ TEST_F(PlotDialogTest, DefaultSavesTheControlsAsTheChosenDefaultStyle) {
         });
         kvtest::Click(dlg, 129);
         EXPECT_FALSE(dlg.IsClosed());
-        EXPECT_EQ(chart.DefaultPlotStyle->LineWidth, 250);
-        EXPECT_EQ(chart.DefaultPlotStyle->XFormula, "x*foo");
-        EXPECT_EQ(chart.DefaultPlotStyle->IsXFormula, 1);
-        EXPECT_EQ(chart.DefaultPlotStyle->MaskRows, "2-4");
-        ExpectSameStyle(*chart.DefaultPlotStyle, plot.Style);
-        ExpectSameStyle(*chart.DefaultMemoryPlotStyle, memoryBefore);
+        EXPECT_EQ(chart.Defaults.DefaultPlotStyle.LineWidth, 250);
+        EXPECT_EQ(chart.Defaults.DefaultPlotStyle.XFormula, "x*foo");
+        EXPECT_EQ(chart.Defaults.DefaultPlotStyle.IsXFormula, 1);
+        EXPECT_EQ(chart.Defaults.DefaultPlotStyle.MaskRows, "2-4");
+        ExpectSameStyle(chart.Defaults.DefaultPlotStyle, plot.Style);
+        ExpectSameStyle(chart.Defaults.DefaultMemoryPlotStyle, memoryBefore);
 
         // Memory data.
         Combo(dlg, 119)->SetText(QStringLiteral("400%"));
@@ -557,8 +558,8 @@ TEST_F(PlotDialogTest, DefaultSavesTheControlsAsTheChosenDefaultStyle) {
             kvtest::Click(*choice, IDOK);
         });
         kvtest::Click(dlg, 129);
-        EXPECT_EQ(chart.DefaultMemoryPlotStyle->MarkerSize, 400);
-        EXPECT_EQ(chart.DefaultPlotStyle->MarkerSize, 100);
+        EXPECT_EQ(chart.Defaults.DefaultMemoryPlotStyle.MarkerSize, 400);
+        EXPECT_EQ(chart.Defaults.DefaultPlotStyle.MarkerSize, 100);
 
         // Cancel in the choice: no default changes, the controls still reach
         // the edited style.
@@ -571,15 +572,15 @@ TEST_F(PlotDialogTest, DefaultSavesTheControlsAsTheChosenDefaultStyle) {
         });
         kvtest::Click(dlg, 129);
         EXPECT_EQ(plot.Style.OutLineWidth, 50);
-        EXPECT_EQ(chart.DefaultPlotStyle->OutLineWidth, 100);
-        EXPECT_EQ(chart.DefaultMemoryPlotStyle->OutLineWidth, 100);
+        EXPECT_EQ(chart.Defaults.DefaultPlotStyle.OutLineWidth, 100);
+        EXPECT_EQ(chart.Defaults.DefaultMemoryPlotStyle.OutLineWidth, 100);
         kvtest::Click(dlg, IDCANCEL);
     });
     EXPECT_EQ(code, IDCANCEL);
     // No question box: the choice dialog asks instead. A later Cancel undoes nothing.
     EXPECT_TRUE(boxes.Shown().empty());
-    EXPECT_EQ(chart.DefaultPlotStyle->LineWidth, 250);
-    EXPECT_EQ(chart.DefaultMemoryPlotStyle->MarkerSize, 400);
+    EXPECT_EQ(chart.Defaults.DefaultPlotStyle.LineWidth, 250);
+    EXPECT_EQ(chart.Defaults.DefaultMemoryPlotStyle.MarkerSize, 400);
     EXPECT_EQ(plot.Style.LineWidth, 250);
 }
 

@@ -260,7 +260,7 @@ TEST(TextDialog, TemplateOfAMultipleSelection) {
 
 TEST(TextDialog, DefaultWritesTheLookIntoTheDefaultTextAtOnce) {
     kvtest::FakeChart chart;
-    TText* d = chart.DefaultText;
+    TText* d = &chart.Defaults.DefaultText;
     d->String = "keep";
     TText t = StyledText();
     TTextDialog dlg(&chart, &t, d, nullptr);

@@ -197,7 +197,7 @@ TEST(ZukeiDialog, OkWritesEveryAttributeAndCancelNone) {
 TEST(ZukeiDialog, TemplateOfAMultipleSelection) {
     BYTE items[ZukeiStyleItemCount] = {1, 1, 1, 0, 1, 0, 1, 1, 0};
     kvtest::FakeChart chart;
-    TZukei templ = *chart.DefaultZukei;
+    TZukei templ = chart.Defaults.DefaultZukei;
     TZukei scratch;
     TZukeiDialog dlg(&chart, &templ, &scratch, items);
     dlg.Create();
@@ -241,7 +241,7 @@ TEST(ZukeiDialog, TemplateOfAMultipleSelection) {
 
 TEST(ZukeiDialog, DefaultWritesTheChartWindowsDefaultFigureAtOnce) {
     kvtest::FakeChart chart;
-    TZukei* d = chart.DefaultZukei;
+    TZukei* d = &chart.Defaults.DefaultZukei;
     const TZukei before = *d;
     TZukei z = StyledFigure();
     const TZukei original = z;
