@@ -1,4 +1,5 @@
 #include "fitting/fitrun.h"
+#include "fitting/marquardt.h"
 
 #include "fitting/linearfit.h"
 #include "fitting/spacing.h"

@@ -6,7 +6,7 @@
 // through a FitHost.
 
 #include "fitting/fitsettings.h"
-#include "fitting/marquardt.h"
+#include "fitting/fitcolumns.h"
 
 #include <functional>
 #include <string>

@@ -16,12 +16,6 @@ int NlsqFreeCount = 0;
 int NlsqFreeIndex[NlsqMaxParameters + 1] = {};
 double NlsqAllowance = 0.0;
 
-FitColumnSet MakeFitColumnSet() {
-    auto column = [] { return TArrayAsVector<double>(0, 1, 1000); };
-    return {column(), column(), column(), column(), column(),
-            column(), column(), column(), column(), column()};
-}
-
 // ---------------------------------------------------------------------------
 // Linear algebra
 
