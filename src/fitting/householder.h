@@ -24,6 +24,8 @@ public:
     // Appends the row basis[0..columns-1] with its target value.
     void AddRow(const long double* basis, long double target);
     void AddRow(const double* basis, long double target);
+    // Appends the row first, first z, first z^2, ... with its target value.
+    void AddPowers(long double first, long double z, long double target);
     // Folds the rows still gathered into the factor; more rows may follow.
     void Finish();
 
@@ -47,16 +49,25 @@ private:
     static constexpr int kBlock = 64;
     // A gathered value as two doubles whose sum is the long double exactly:
     // loading and storing a pair costs far less than an 80-bit load and store,
-    // which would otherwise dominate the whole fit.
-    struct Pair {
-        double hi;
-        double lo;
-    };
-    static long double Load(const Pair& p) { return static_cast<long double>(p.hi) + p.lo; }
-    static void Store(Pair& p, long double v) {
-        p.hi = static_cast<double>(v);
-        p.lo = static_cast<double>(v - p.hi);
+    // which would otherwise dominate the whole fit. The two halves live in
+    // separate arrays: side by side, the compiler joins their stores into one
+    // vector store that waits on the x87 unit.
+    long double Load(int col, int row) const {
+        return static_cast<long double>(hi_[std::size_t(col)][std::size_t(row)]) + lo_[std::size_t(col)][std::size_t(row)];
     }
+    void Store(int col, int row, long double v) {
+        // v's leading 53 bits (Veltkamp's split of the 64-bit significand),
+        // found without leaving the x87 registers, and the exact rest.
+        const long double t = v * 2049.0L;
+        const long double hi = t - (t - v);
+        hi_[std::size_t(col)][std::size_t(row)] = static_cast<double>(hi);
+        lo_[std::size_t(col)][std::size_t(row)] = static_cast<double>(v - hi);
+    }
+
+    struct Reflection {
+        long double v0, beta;
+    };
+    Reflection Reflect(int k, int p);
     void Fold();
 
     int n_;
@@ -64,5 +75,5 @@ private:
     // The factor with z as its last column and the residual norm in its corner.
     std::array<std::array<long double, MaxColumns + 1>, MaxColumns + 1> t_{};
     // Gathered rows, column by column (only the first pending_ hold values).
-    std::array<std::array<Pair, kBlock>, MaxColumns + 1> block_;
+    std::array<std::array<double, kBlock>, MaxColumns + 1> hi_, lo_;
 };

@@ -27,6 +27,9 @@ constexpr Real kUseful = 1e-7L;
 // as two infinities meet), ends the fit.
 inline bool Overflows(double v) { return !(std::fabs(v) < kMax); }
 
+typedef double V2 __attribute__((vector_size(16)));
+inline V2 Abs(V2 v) { return V2{std::fabs(v[0]), std::fabs(v[1])}; }
+
 // The spacing of doubles at |v|: how far one rounding can have moved a value.
 double Unit(double v) {
     const int e = int(std::bit_cast<std::uint64_t>(std::fabs(v)) >> 52);
@@ -100,10 +103,6 @@ struct Basis {
     }
     Real Ell(Real z) const { return chebyshev ? Chebyshev(z) / Chebyshev(z0) : Real(1); }
 
-    void Row(Real z, Real* c) const {
-        Real v = fixed ? z - z0 : 1;
-        for (int j = 0; j < u; ++j, v *= z) c[j] = v;
-    }
     // The polynomial in powers of z of the columns' coefficients b, plus
     // t0Term ell through the fixed point.
     void PowersOfZ(const Real* b, Real t0Term, Real* theta) const {
@@ -208,11 +207,10 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
         // condition of the basis enters the solution once, not squared as in
         // the normal equations.
         HouseholderLsq factor(u);
-        Real row[kMaxUnknowns];
         for (std::size_t k = 0; k < N; ++k) {
             const Real z = (W(px[k]) - m) * is;
-            basis.Row(z, row);
-            factor.AddRow(row, T(py[k]) - (isFixed ? t0 * basis.Ell(z) : 0));
+            if (isFixed) factor.AddPowers(z - z0, z, T(py[k]) - t0 * basis.Ell(z));
+            else factor.AddPowers(1, z, T(py[k]));
         }
         factor.Finish();
         Real b[kMaxUnknowns];
@@ -239,7 +237,10 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
             }
         }
         Real Z[kMaxUnknowns][kMaxUnknowns];
-        double L[kMaxUnknowns][kMaxUnknowns];
+        // L by columns, each padded to a fixed width so that the products
+        // with a point's vectors run in vector lanes, two at a time.
+        constexpr int kLanes = (kMaxUnknowns + 1) / 2;
+        V2 L[kMaxUnknowns][kLanes] = {};
         for (int j = 0; j < u; ++j) {
             Real col[kMaxUnknowns], a[kMaxUnknowns];
             for (int i = 0; i < u; ++i) {
@@ -250,51 +251,64 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
             basis.PowersOfZ(col, 0, a);
             for (int i = 0; i < q; ++i) Z[i][j] = a[i];
             basis.PowersOfW(a);
-            for (int i = 0; i < q; ++i) L[i][j] = double(a[i]);
+            for (int i = 0; i < q; ++i) L[j][i / 2][i % 2] = double(a[i]);
         }
         // Per point, in doubles (the change needs few digits): t moves the
         // gradient by c, z by c' r - c f', with r the residual and f' the
         // slope of the fit in z (c_j = phi z^j, phi = z - z0 or 1). A fixed
         // point moves all at once; what it needs is summed on the way.
-        double change[kMaxUnknowns] = {};
+        double change[2 * kLanes] = {};
         double residuals = 0, cEll[kMaxUnknowns] = {};
         {
-            double th[kMaxUnknowns];
+            V2 lanes[kLanes] = {};
+            // The fit and its slope from the powers of z.
+            double th[kMaxUnknowns], dth[kMaxUnknowns] = {};
             for (int j = 0; j < q; ++j) th[j] = double(theta[j]);
+            for (int j = 0; j < n; ++j) dth[j] = double(j + 1) * th[j + 1];
             const double md = basis.m, isd = double(is), z0d = double(z0);
             for (std::size_t k = 0; k < N; ++k) {
                 const double w = logX ? std::log(px[k]) : px[k];
                 const double z = (w - md) * isd;
                 const double dz = (logX ? Unit(px[k]) / px[k] : Unit(px[k])) * isd;
                 const double dt = logY ? Unit(py[k]) / py[k] : Unit(py[k]);
+                double zp[kMaxUnknowns + 1];
+                zp[0] = 1;
+                for (int j = 1; j <= n; ++j) zp[j] = zp[j - 1] * z;
                 double fit = 0, slope = 0;
-                for (int j = n; j >= 0; --j) {
-                    slope = slope * z + fit;
-                    fit = fit * z + th[j];
+                for (int j = 0; j <= n; ++j) {
+                    fit += th[j] * zp[j];
+                    slope += dth[j] * zp[j];
                 }
                 const double r = (logY ? std::log(py[k]) : py[k]) - fit;
+                // c_j = phi z^j and c'_j, phi = z - z0 or 1.
                 double c[kMaxUnknowns], g[kMaxUnknowns];
                 const double phi = isFixed ? z - z0d : 1;
-                double p = 1, dp = 0;
                 for (int j = 0; j < u; ++j) {
-                    c[j] = phi * p;
-                    g[j] = ((isFixed ? p : 0) + phi * dp) * r - c[j] * slope;
-                    dp = dp * z + p;
-                    p *= z;
+                    c[j] = phi * zp[j];
+                    const double dc = (isFixed ? zp[j] : 0) + (j > 0 ? phi * double(j) * zp[j - 1] : 0);
+                    g[j] = dc * r - c[j] * slope;
                 }
-                for (int i = 0; i < q; ++i) {
-                    double lc = 0, lg = 0;
-                    for (int j = 0; j < u; ++j) {
-                        lc += L[i][j] * c[j];
-                        lg += L[i][j] * g[j];
+                V2 lc[kLanes] = {}, lg[kLanes] = {};
+                for (int j = 0; j < u; ++j) {
+                    const V2 cj = {c[j], c[j]}, gj = {g[j], g[j]};
+#pragma GCC unroll 6
+                    for (int h = 0; h < kLanes; ++h) {
+                        lc[h] += L[j][h] * cj;
+                        lg[h] += L[j][h] * gj;
                     }
-                    change[i] += std::fabs(lc) * dt + std::fabs(lg) * dz;
                 }
+                const V2 dtv = {dt, dt}, dzv = {dz, dz};
+#pragma GCC unroll 6
+                for (int h = 0; h < kLanes; ++h) lanes[h] += Abs(lc[h]) * dtv + Abs(lg[h]) * dzv;
                 if (isFixed) {
                     residuals += r;
                     const double ell = double(basis.Ell(z));
                     for (int j = 0; j < u; ++j) cEll[j] += c[j] * ell;
                 }
+            }
+            for (int h = 0; h < kLanes; ++h) {
+                change[2 * h] = lanes[h][0];
+                change[2 * h + 1] = lanes[h][1];
             }
         }
         if (isFixed) {
