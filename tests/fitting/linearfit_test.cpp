@@ -321,6 +321,35 @@ TEST(LinearFit, TwoParameterModelsFreeAndThroughAPoint) {
     }
 }
 
+TEST(LinearFit, LogarithmsOfCloseLargeXKeepTheDigitsTheDataGive) {
+    // x spread over a few units of its ninth digit around 1e12 or 1e15: one
+    // rounding of ln x in double moves it by more than a rounding of x does,
+    // and would cost these fits their seventh digit.
+    struct Case {
+        double centre, spread;
+    };
+    const Case cases[] = {{1e15, 2.28e-9}, {1e15, 1.01e-9}, {1e12, 6.77e-10}};
+    for (const Case& c : cases) {
+        Fit f;
+        f.model = FitModelLogarithmic;
+        for (int k = 0; k < 11; ++k) {
+            f.x.push_back(c.centre * (1 + c.spread * (k - 5)));
+            f.y.push_back(0.7 + 1.3 * (k - 5) + 0.01 * std::sin(11.0 * k));
+        }
+        f.outStart = f.x.front();
+        f.outEnd = f.x.back();
+        ASSERT_TRUE(f.Run()) << c.centre << " " << c.spread;
+        linexact::Problem p;
+        p.model = f.model;
+        p.x = f.x;
+        p.y = f.y;
+        const linexact::Exact want = linexact::Solve(p);
+        ASSERT_LE(linexact::WorstChange(p, want), linexact::kSevenDigits);
+        EXPECT_LE(linexact::WorstError(p, linexact::Reported(p, f.coeff), want), linexact::kSevenDigits)
+            << c.centre << " " << c.spread;
+    }
+}
+
 TEST(LinearFit, LogModelsCorrelateInLogSpace) {
     // Noisy exponential data: r is that of the straight line through (x, ln y).
     const std::vector<double> x = {1, 2, 3, 4, 5, 6};
