@@ -56,12 +56,17 @@ private:
         return static_cast<long double>(hi_[std::size_t(col)][std::size_t(row)]) + lo_[std::size_t(col)][std::size_t(row)];
     }
     void Store(int col, int row, long double v) {
-        // v's leading 53 bits (Veltkamp's split of the 64-bit significand),
-        // found without leaving the x87 registers, and the exact rest.
-        const long double t = v * 2049.0L;
-        const long double hi = t - (t - v);
-        hi_[std::size_t(col)][std::size_t(row)] = static_cast<double>(hi);
-        lo_[std::size_t(col)][std::size_t(row)] = static_cast<double>(v - hi);
+        double* hi = &hi_[std::size_t(col)][std::size_t(row)];
+        double* lo = &lo_[std::size_t(col)][std::size_t(row)];
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+        // Rounded into hi and the rest taken from it in memory: left to
+        // itself, the compiler passes the rounded half through the stack and
+        // a vector register, which costs the whole fit a sixth of its time.
+        asm("fstl %0\n\tfsubl %0\n\tfstpl %1" : "=m"(*hi), "=m"(*lo) : "t"(v) : "st");
+#else
+        *hi = static_cast<double>(v);
+        *lo = static_cast<double>(v - *hi);
+#endif
     }
 
     struct Reflection {
