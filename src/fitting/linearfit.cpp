@@ -74,6 +74,7 @@ struct Basis {
     Real s = 1;     // scale, a power of two
     Real z0 = 0, t0 = 0;
     Real ell[kMaxUnknowns] = {1};  // ell in powers of z
+    Real atZ0 = 1;                 // T_n(z0)
 
     void Through(Real z, Real t) {
         fixed = true;
@@ -89,8 +90,8 @@ struct Basis {
             std::copy(ell, ell + k + 1, before);
             std::copy(next, next + k + 2, ell);
         }
-        const Real at = Chebyshev(z0);
-        for (int j = 0; j <= n; ++j) ell[j] /= at;
+        atZ0 = Chebyshev(z0);
+        for (int j = 0; j <= n; ++j) ell[j] /= atZ0;
     }
     Real Chebyshev(Real z) const {
         Real before = 1, t = z;
@@ -101,7 +102,7 @@ struct Basis {
         }
         return t;
     }
-    Real Ell(Real z) const { return chebyshev ? Chebyshev(z) / Chebyshev(z0) : Real(1); }
+    Real Ell(Real z) const { return chebyshev ? Chebyshev(z) / atZ0 : Real(1); }
 
     // The polynomial in powers of z of the columns' coefficients b, plus
     // t0Term ell through the fixed point.
@@ -319,14 +320,14 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
             Real byT0[kMaxUnknowns], byZ0[kMaxUnknowns], slope0 = 0, power = 1;
             for (int j = n; j >= 1; --j) slope0 = slope0 * z0 + Real(j) * theta[j];
             for (int i = 0; i < q; ++i) {
-                Real zc = 0, zp = 0;
+                Real viaEll = 0, viaPowers = 0;
                 power = 1;
                 for (int j = 0; j < u; ++j, power *= z0) {
-                    zc += Z[i][j] * Real(cEll[j]);
-                    zp += Z[i][j] * power;
+                    viaEll += Z[i][j] * Real(cEll[j]);
+                    viaPowers += Z[i][j] * power;
                 }
-                byT0[i] = basis.ell[i] - zc;
-                byZ0[i] = -Real(residuals) * zp;
+                byT0[i] = basis.ell[i] - viaEll;
+                byZ0[i] = -Real(residuals) * viaPowers;
             }
             for (int i = 0; i < q; ++i) byZ0[i] -= slope0 * byT0[i];
             basis.PowersOfW(byT0);
