@@ -3,7 +3,8 @@
 // point, on exact, slightly noisy and very noisy values, and the four
 // two-parameter models. Where the data determine every coefficient that matters
 // to 7 significant digits (linearfit_exact.h) the solver must answer, with those
-// digits; it may refuse only where they do not.
+// digits; it may refuse only where they do not, or where the answer lies beyond
+// the range of a double.
 //
 // KORVIDA_LINEAR_FIT_CASES=n runs n cases instead and prints the count of each
 // outcome: a larger run by hand.
