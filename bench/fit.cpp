@@ -1,24 +1,28 @@
-// The fits' hot paths, each beside a reference measured in the same run:
+// The fits' hot paths, each beside a reference measured in the same run (the
+// repetitions of all of them take turns, so the machine's load falls on each
+// alike):
 // - Marquardt, easy: a*exp(-b*x)+c on 10,000 noisy points from a far start, with
-//   numeric and with formula derivatives;
-// - Marquardt, hard: a sum of three decaying exponentials with close rates (six
-//   parameters, a long curved valley) on 50 exact points;
-// - reference: one pass of the model formula over the same points (compile and
-//   evaluate), the unit every fit step is made of;
-// - linear fits of 1,000,000 points beside the plain normal equations of degree 10
-//   in double over the same number of points (the arithmetic floor of any fit):
-//   a degree-10 polynomial on x about 0 (normal equations in doubles), one on x
-//   from 0 (an ill-conditioned basis: long double sums), and the power model
-//   (logarithms of x and y).
+//   numeric and with formula derivatives; hard: a sum of three decaying
+//   exponentials with close rates (six parameters, a long curved valley) on 50
+//   exact points. Beside them, one model pass over the same points on the block
+//   path the fits evaluate with: the unit every fit step is made of.
+// - Linear fits of 1,000,000 points as the fit run calls them: a polynomial of
+//   degree 10 and the power model, each beside plain sums of the same least
+//   squares in double.
 #include "fitting/linearfit.h"
 #include "fitting/marquardt.h"
 #include "model/boxframe.h"
 #include "model/plot.h"
 #include "numerics/fitparams.h"
 
+#include "interleaved.h"
+
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -29,10 +33,12 @@ struct Problem {
     std::vector<const char*> derivatives;  // empty: numeric
     std::vector<double> start;
     std::unique_ptr<TPlot> series;
+    double (*value)(double x, const double* p);  // the model in C++, p[0] = a
 };
 
 Problem Easy(bool formulaDerivatives) {
-    Problem p{"a*exp(-b*x)+c", {}, {1, 0.5, 0}, std::make_unique<TPlot>()};
+    Problem p{"a*exp(-b*x)+c", {}, {1, 0.5, 0}, std::make_unique<TPlot>(),
+              [](double x, const double* q) { return q[0] * std::exp(-q[1] * x) + q[2]; }};
     if (formulaDerivatives) p.derivatives = {"exp(-b*x)", "-a*x*exp(-b*x)", "1"};
     std::mt19937 rng(7);
     std::normal_distribution<double> noise(0.0, 0.05);
@@ -46,7 +52,10 @@ Problem Easy(bool formulaDerivatives) {
 }
 
 Problem Hard() {
-    Problem p{"a*exp(-b*x)+c*exp(-d*x)+e*exp(-f*x)", {}, {1, 0.5, 1, 2, 1, 4}, std::make_unique<TPlot>()};
+    Problem p{"a*exp(-b*x)+c*exp(-d*x)+e*exp(-f*x)", {}, {1, 0.5, 1, 2, 1, 4}, std::make_unique<TPlot>(),
+              [](double x, const double* q) {
+                  return q[0] * std::exp(-q[1] * x) + q[2] * std::exp(-q[3] * x) + q[4] * std::exp(-q[5] * x);
+              }};
     for (int i = 0; i < 50; ++i) {
         const double x = 0.04 * i;
         p.series->AddX(TDataElement(x));
@@ -90,20 +99,37 @@ BENCHMARK_CAPTURE(Marquardt, easy_numeric_derivatives, EasyNumeric, 1e-5)->Unit(
 BENCHMARK_CAPTURE(Marquardt, easy_formula_derivatives, EasyFormula, 1e-5)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Marquardt, hard_numeric_derivatives, Hard, 1e-8)->Unit(benchmark::kMillisecond);
 
-// The reference: compile the model and evaluate it at every point, as each
-// fit step does once per model pass.
+// One model pass as a fit step makes it: the model compiled, then evaluated at
+// the start parameters a block of 256 points at a time through
+// BoxFrame::EvaluateRows, stopping at a failing point. The values are checked
+// against the model computed in C++.
 void ModelPass(benchmark::State& state, Problem (*make)()) {
     Problem p = make();
     const int n = p.series->XData.GetItemsInContainer();
     BoxFrame set;
     for (int k = 0; k < int(p.start.size()); ++k) FitParameters[k + 1] = p.start[std::size_t(k)];
+    constexpr int kBlock = 256;
+    std::vector<double> values(static_cast<std::size_t>(n));
+    std::uint8_t ok[kBlock];
     for (auto _ : state) {
         double v = 0;
         set.Evaluate(p.model, v, BoxFrame::EvalCompile, p.series.get(), 0, -1, BoxFrame::ComponentValue);
-        for (int r = 0; r < n; ++r)
-            set.Evaluate("", v, BoxFrame::EvalRow, p.series.get(), r, -1, BoxFrame::ComponentValue);
-        benchmark::DoNotOptimize(v);
+        for (int first = 0; first < n; first += kBlock) {
+            const int m = std::min(kBlock, n - first);
+            set.EvaluateRows(p.series.get(), first, m, values.data() + first, ok, BoxFrame::ComponentValue,
+                             nullptr, true);
+            if (!ok[m - 1]) state.SkipWithError("a point failed");
+        }
+        benchmark::DoNotOptimize(values.data());
     }
+    for (int r = 0; r < n; ++r) {
+        const double want = p.value(p.series->XData[r].Value, p.start.data());
+        if (!(std::fabs(values[std::size_t(r)] - want) <= 1e-12 * (1 + std::fabs(want)))) {
+            state.SkipWithError("the model pass disagrees with the model");
+            break;
+        }
+    }
+    state.counters["points"] = n;
 }
 BENCHMARK_CAPTURE(ModelPass, easy, EasyNumeric)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ModelPass, hard, Hard)->Unit(benchmark::kMicrosecond);
@@ -128,59 +154,129 @@ struct Points {
         }
     }
 };
+const Points& AboutZero() {
+    static const Points pts(-1, 0.01);
+    return pts;
+}
+const Points& Positive() {
+    static const Points pts(0.01, 0.01);
+    return pts;
+}
+
+// The fit as the fit run calls it: the whole range, a curve of 1000 divisions.
+bool RunFit(const Points& pts, int degree, int model, double* coeff) {
+    FitPointList ox = MakeFitPointList(), oy = MakeFitPointList();
+    double corr = 0;
+    return LinearLeastSquaresFit(&pts.x, &pts.y, &ox, &oy, pts.n, degree, model, pts.x[1], pts.x[pts.n], 1000,
+                                 coeff, &corr, 0, 0, 0, DivisionLinear, 1, -1);
+}
 
 void Fit(benchmark::State& state, const Points& pts, int degree, int model) {
-    FitPointList ox = MakeFitPointList(), oy = MakeFitPointList();
     double coeff[LSQ_COEFFICIENTS];
-    double corr = 0;
     for (auto _ : state) {
-        const bool ok = LinearLeastSquaresFit(&pts.x, &pts.y, &ox, &oy, pts.n, degree, model, pts.x[1],
-                                              pts.x[pts.n], 1000, coeff, &corr, 0, 0, 0, DivisionLinear, 1, -1);
-        if (!ok) state.SkipWithError("the fit failed");
+        if (!RunFit(pts, degree, model, coeff)) state.SkipWithError("the fit failed");
         benchmark::DoNotOptimize(coeff);
     }
     state.SetItemsProcessed(state.iterations() * pts.n);
 }
 
-void PolynomialDegree10(benchmark::State& state) {
-    static const Points pts(-1, 0.01);
-    Fit(state, pts, 10, FitModelPolynomial);
-}
+void PolynomialDegree10(benchmark::State& state) { Fit(state, AboutZero(), 10, FitModelPolynomial); }
 BENCHMARK(PolynomialDegree10)->Unit(benchmark::kMillisecond);
 
-// Exact values: with noise the data would not determine the coefficients of
-// this basis to 7 digits, and the fit would rightly fail.
-void PolynomialDegree10FromZero(benchmark::State& state) {
-    static const Points pts(0, 0);
-    Fit(state, pts, 10, FitModelPolynomial);
-}
-BENCHMARK(PolynomialDegree10FromZero)->Unit(benchmark::kMillisecond);
-
-void PowerModel(benchmark::State& state) {
-    static const Points pts(0.01, 0.01);
-    Fit(state, pts, 1, FitModelPower);
-}
+void PowerModel(benchmark::State& state) { Fit(state, Positive(), 1, FitModelPower); }
 BENCHMARK(PowerModel)->Unit(benchmark::kMillisecond);
 
-// The reference: the normal equations of the same fit in double, accumulated
-// point by point (no solve, no curve).
-void NormalEquationsDegree10(benchmark::State& state) {
-    static const Points pts(-1, 0.01);
-    for (auto _ : state) {
-        double m[11][12] = {};
-        for (int i = 1; i <= pts.n; ++i) {
-            double c[11];
-            c[0] = 1;
-            for (int j = 1; j <= 10; ++j) c[j] = c[j - 1] * pts.x[i];
-            for (int a = 0; a <= 10; ++a) {
-                for (int b = a; b <= 10; ++b) m[a][b] += c[a] * c[b];
-                m[a][11] += c[a] * pts.y[i];
-            }
-        }
-        benchmark::DoNotOptimize(m);
+// Beside the degree-10 fit: the normal equations of the same least squares in
+// powers of x from plain sums in double, one pass over the points (per point the
+// powers x^0 .. x^20 and their sums, and the moments x^j y for j <= 10), then
+// solved by Cholesky in long double. The coefficients must agree with the
+// fit's to 1e-6 of the largest.
+void PowerSumsDegree10(benchmark::State& state) {
+    const Points& pts = AboutZero();
+    double want[LSQ_COEFFICIENTS];
+    if (!RunFit(pts, 10, FitModelPolynomial, want)) {
+        state.SkipWithError("the fit failed");
+        return;
     }
+    long double a[11] = {};
+    for (auto _ : state) {
+        double s[21] = {}, mom[11] = {};
+        const double* x = pts.x.data();
+        const double* y = pts.y.data();
+        for (int i = 0; i < pts.n; ++i) {
+            double p = 1;
+            for (int k = 0; k <= 10; ++k, p *= x[i]) {
+                s[k] += p;
+                mom[k] += p * y[i];
+            }
+            for (int k = 11; k <= 20; ++k, p *= x[i]) s[k] += p;
+        }
+        // G = L L' with G(i, j) = s[i + j], then L L' a = mom.
+        long double l[11][11] = {};
+        for (int i = 0; i <= 10; ++i)
+            for (int j = 0; j <= i; ++j) {
+                long double v = s[i + j];
+                for (int k = 0; k < j; ++k) v -= l[i][k] * l[j][k];
+                l[i][j] = i == j ? std::sqrt(v) : v / l[j][j];
+            }
+        for (int i = 0; i <= 10; ++i) {
+            long double v = mom[i];
+            for (int k = 0; k < i; ++k) v -= l[i][k] * a[k];
+            a[i] = v / l[i][i];
+        }
+        for (int i = 10; i >= 0; --i) {
+            long double v = a[i];
+            for (int k = i + 1; k <= 10; ++k) v -= l[k][i] * a[k];
+            a[i] = v / l[i][i];
+        }
+        benchmark::DoNotOptimize(a);
+    }
+    double largest = 0;
+    for (int i = 0; i <= 10; ++i) largest = std::max(largest, std::fabs(want[i]));
+    for (int i = 0; i <= 10; ++i)
+        if (!(std::fabs(double(a[i]) - want[i]) <= 1e-6 * largest)) {
+            state.SkipWithError("the power sums disagree with the fit");
+            break;
+        }
     state.SetItemsProcessed(state.iterations() * pts.n);
 }
-BENCHMARK(NormalEquationsDegree10)->Unit(benchmark::kMillisecond);
+BENCHMARK(PowerSumsDegree10)->Unit(benchmark::kMillisecond);
+
+// Beside the power model: its straight line through (ln x, ln y) from plain
+// sums in double, one pass over the points (per point two logarithms and the
+// sums of w, w^2, t and w t), then the two-by-two solution. A and B must agree
+// with the fit's to 1e-9.
+void LogSumsPowerModel(benchmark::State& state) {
+    const Points& pts = Positive();
+    double want[LSQ_COEFFICIENTS];
+    if (!RunFit(pts, 1, FitModelPower, want)) {
+        state.SkipWithError("the fit failed");
+        return;
+    }
+    double A = 0, B = 0;
+    for (auto _ : state) {
+        double sw = 0, sww = 0, st = 0, swt = 0;
+        const double* x = pts.x.data();
+        const double* y = pts.y.data();
+        for (int i = 0; i < pts.n; ++i) {
+            const double w = std::log(x[i]), t = std::log(y[i]);
+            sw += w;
+            sww += w * w;
+            st += t;
+            swt += w * t;
+        }
+        const double n = pts.n;
+        B = (n * swt - sw * st) / (n * sww - sw * sw);
+        A = std::exp((st - B * sw) / n);
+        benchmark::DoNotOptimize(A);
+        benchmark::DoNotOptimize(B);
+    }
+    if (!(std::fabs(A - want[0]) <= 1e-9 * std::fabs(want[0]) && std::fabs(B - want[1]) <= 1e-9 * std::fabs(want[1])))
+        state.SkipWithError("the sums disagree with the fit");
+    state.SetItemsProcessed(state.iterations() * pts.n);
+}
+BENCHMARK(LogSumsPowerModel)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+int main(int argc, char** argv) { return kvbench::RunInterleaved(argc, argv); }

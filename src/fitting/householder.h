@@ -17,46 +17,47 @@ public:
 
     // columns: 1 to MaxColumns.
     explicit HouseholderLsq(int columns);
-    // Starts again with no rows.
-    void Reset();
 
-    int Columns() const { return n_; }
-    // Appends the row basis[0..columns-1] with its target value.
-    void AddRow(const long double* basis, long double target);
-    void AddRow(const double* basis, long double target);
+    // Appends the row first, first z, first z^2, ... with its target value.
+    void AddPowers(long double first, long double z, long double target);
     // Folds the rows still gathered into the factor; more rows may follow.
     void Finish();
 
     long double R(int i, int j) const { return t_[std::size_t(i)][std::size_t(j)]; }
     long double Z(int i) const { return t_[std::size_t(i)][std::size_t(n_)]; }
     long double ResidualNorm() const;
-    // Euclidean norm of column j of the basis (R's columns keep the norms).
-    long double ColumnNorm(int j) const;
 
     // Solves R b = z; false when a diagonal element of R is 0.
     bool Solve(long double* b) const;
-    // The solution of the damped problem min |R d - w|^2 + lambda |D d|^2 with
-    // D = diag(scale) and w = z, or the given target: false when the damped
-    // matrix is singular.
-    bool SolveDamped(long double lambda, const long double* scale, long double* d,
-                     const long double* target = nullptr) const;
-    // Solves R'w = g; false when a diagonal element of R is 0.
-    bool SolveTransposed(const long double* g, long double* w) const;
 
 private:
     static constexpr int kBlock = 64;
     // A gathered value as two doubles whose sum is the long double exactly:
     // loading and storing a pair costs far less than an 80-bit load and store,
-    // which would otherwise dominate the whole fit.
-    struct Pair {
-        double hi;
-        double lo;
-    };
-    static long double Load(const Pair& p) { return static_cast<long double>(p.hi) + p.lo; }
-    static void Store(Pair& p, long double v) {
-        p.hi = static_cast<double>(v);
-        p.lo = static_cast<double>(v - p.hi);
+    // which would otherwise dominate the whole fit. The two halves live in
+    // separate arrays: side by side, the compiler joins their stores into one
+    // vector store that waits on the x87 unit.
+    long double Load(int col, int row) const {
+        return static_cast<long double>(hi_[std::size_t(col)][std::size_t(row)]) + lo_[std::size_t(col)][std::size_t(row)];
     }
+    void Store(int col, int row, long double v) {
+        double* hi = &hi_[std::size_t(col)][std::size_t(row)];
+        double* lo = &lo_[std::size_t(col)][std::size_t(row)];
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+        // Rounded into hi and the rest taken from it in memory: left to
+        // itself, the compiler passes the rounded half through the stack and
+        // a vector register, which costs the whole fit a sixth of its time.
+        asm("fstl %0\n\tfsubl %0\n\tfstpl %1" : "=m"(*hi), "=m"(*lo) : "t"(v) : "st");
+#else
+        *hi = static_cast<double>(v);
+        *lo = static_cast<double>(v - *hi);
+#endif
+    }
+
+    struct Reflection {
+        long double v0, beta;
+    };
+    Reflection Reflect(int k, int p);
     void Fold();
 
     int n_;
@@ -64,5 +65,5 @@ private:
     // The factor with z as its last column and the residual norm in its corner.
     std::array<std::array<long double, MaxColumns + 1>, MaxColumns + 1> t_{};
     // Gathered rows, column by column (only the first pending_ hold values).
-    std::array<std::array<Pair, kBlock>, MaxColumns + 1> block_;
+    std::array<std::array<double, kBlock>, MaxColumns + 1> hi_, lo_;
 };

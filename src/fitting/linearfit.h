@@ -32,14 +32,11 @@ inline FitPointList MakeFitPointList() { return FitPointList(0, 1, 1000); }
 // finite. Degree is the polynomial's (0 to 10); the other models use 1 whatever is
 // given. With fixed 1 the curve passes through (x0, y0).
 //
-// The fit is solved on a centred and scaled basis and converted to the
-// coefficients above: by the normal equations (power sums in doubles, or in long
-// double for an ill-conditioned basis) corrected from residuals computed in long
-// double, where their error bound gives every coefficient 10 digits or as many
-// as the reflections could; otherwise by Householder reflections in long
-// double. The curve is sampled from that basis, so it passes through the data
-// even where the power form about x = 0 cancels huge terms. A coefficient within
-// its rounding error of 0 is given as 0.
+// The fit is solved by Householder reflections in long double on the fitted
+// variables centred and scaled to [-1, 1], and converted to the coefficients
+// above. The curve is sampled from that basis, so it passes through the data
+// even where the power form about x = 0 cancels huge terms. A coefficient that
+// one rounding of the data could move to 0 is given as 0.
 //
 // On success (true): coeff[0..degree] hold A0..An (models 2 to 5: coeff[0] = A,
 // coeff[1] = B); *corr holds the correlation coefficient, only for a free fit (a
@@ -48,15 +45,17 @@ inline FitPointList MakeFitPointList() { return FitPointList(0, 1, 1000); }
 // of the curve from outStart to outEnd spaced by `spacing`.
 //
 // false, with nothing reported, when: divisions are outside 1..30000; no finite
-// pair lies in the range; the range holds fewer distinct X positions than there
-// are coefficients to solve for (a singular system); a degree-0 polynomial is to
-// pass through a fixed point; a logarithm would be taken of a value that is not
-// positive; the basis is numerically dependent, or the data do not determine a
-// coefficient to 7 significant digits (unless its whole term is below 1e-7 of
-// the data); a coefficient or a curve value leaves the range of a double; the spacing cannot span the output
-// range (Exponent and Inverse need two non-zero bounds of one sign); an output X
-// is not finite; an argument is out of its range. coeff, corr and the output lists
-// may then hold partial values. count is clipped to the lengths of x and y.
+// pair lies in the range; a degree-0 polynomial is to pass through a fixed
+// point; a logarithm would be taken of a value that is not positive; the data
+// do not determine a coefficient to 7 significant digits, that is one unit in
+// the last place of every x and y (and of x0 and y0) can move it by more than
+// 1e-7 of itself, unless its whole term is below 1e-7 of the data (this covers
+// a singular system, such as fewer distinct X positions than coefficients); a
+// coefficient or a curve value leaves the range of a double; the spacing cannot
+// span the output range (Exponent and Inverse need two non-zero bounds of one
+// sign); an output X is not finite; an argument is out of its range. coeff, corr
+// and the output lists may then hold partial values. count is clipped to the
+// lengths of x and y.
 bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPointList* outX,
                            FitPointList* outY, int count, int degree, int model, double outStart,
                            double outEnd, int divisions, double* coeff, double* corr, double x0,
