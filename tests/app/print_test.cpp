@@ -8,6 +8,7 @@
 #include "app/prevwindow.h"
 #include "app/printing.h"
 #include "chart/winlayer/escapepoll.h"
+#include "dialogs/kit/qtservices.h"
 #include "platform/escape.h"
 #include "platform/printing.h"
 #include "platform/stringtable.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QFile>
@@ -30,6 +32,7 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QTest>
+#include <QToolButton>
 
 #include <QRegularExpression>
 
@@ -441,4 +444,57 @@ TEST(PrintServices, RealDialogsOpenOnThePdfPrinter) {
     kv::SetPrintDialogHandler(std::move(handler));
     kv::SetDefaultPrinterSource(std::move(source));
     kv::SetDefaultPrinterNameSource(std::move(name));
+}
+
+// The print dialog's own chooser of the output file chooses only, as the
+// program's choosers do: nothing can be deleted or renamed in it.
+TEST(PrintServices, ThePrintDialogsFileChooserIsReadOnly) {
+    auto handler = kv::SetPrintDialogHandler({});
+    auto boxes = kv::SetMessageBoxHandler({});
+    auto files = kv::SetFileDialogHandler({});
+    auto folders = kv::SetFolderDialogHandler({});
+    kv::InstallQtDialogServices();  // as the program does at start-up
+    kv::app::InstallPrintServices();
+    QTemporaryDir dir;
+    kv::PrintDialogRequest request;
+    request.settings = kv::PdfFilePrinter();
+    request.settings.outputFile = dir.filePath("out.pdf").toStdString();
+
+    // Two answerers: a timer is not fired again while its handler runs, and the
+    // print dialog's handler waits in the chooser it opened.
+    int choosers = 0;
+    bool browsed = false;
+    QTimer chooserAnswer;
+    QObject::connect(&chooserAnswer, &QTimer::timeout, [&] {
+        if (auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            ++choosers;
+            EXPECT_TRUE(chooser->testOption(QFileDialog::ReadOnly));
+            EXPECT_TRUE(chooser->testOption(QFileDialog::DontUseNativeDialog) ||
+                        QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
+            chooser->reject();
+        }
+    });
+    chooserAnswer.start(20);
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* top = QApplication::activeModalWidget();
+        if (qobject_cast<QFileDialog*>(top)) return;
+        if (auto* dlg = qobject_cast<QDialog*>(top)) {
+            auto* browse = dlg->findChild<QToolButton*>("fileBrowser");
+            if (!browsed && browse && browse->isVisible() && browse->isEnabled()) {
+                browsed = true;
+                browse->click();  // returns once the chooser is answered
+            } else {
+                dlg->reject();
+            }
+        }
+    });
+    answer.start(20);
+    EXPECT_FALSE(kv::RunPrintDialog(request).accepted);
+    EXPECT_TRUE(browsed);
+    EXPECT_EQ(choosers, 1);
+    kv::SetPrintDialogHandler(std::move(handler));
+    kv::SetMessageBoxHandler(std::move(boxes));
+    kv::SetFileDialogHandler(std::move(files));
+    kv::SetFolderDialogHandler(std::move(folders));
 }
