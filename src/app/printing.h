@@ -101,6 +101,8 @@ class PrintingWindow : public QDialog {
 public:
     PrintingWindow(QWidget* parent, const std::string& title, const std::string& where);
     bool Cancelled() const { return cancelled_; }
+    // At least as wide as its caption needs, as the dialogs are.
+    QSize sizeHint() const override;
 
 private:
     bool cancelled_ = false;

@@ -16,6 +16,7 @@
 #include "render/textlayout.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -247,6 +248,98 @@ TEST_F(PrintTest, CancelInThePrintingWindowStopsTheJob) {
     EXPECT_TRUE(QFile::exists(QString::fromStdString(pdf)));
     EXPECT_GT(clock.elapsed(), cancelledIn);
     EXPECT_TRUE(boxes.Shown().empty());
+}
+
+// Presses the Cancel button of the printing window once the job has drawn for
+// drawMs: ticks posted to the button reach it each time the job lets the window
+// have its input.
+class CancelLate : public QObject {
+public:
+    explicit CancelLate(qint64 drawMs) : drawMs_(drawMs) {}
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Show && o->objectName() == "PrintingWindow") {
+            button_ = o->findChild<QWidget*>(QString::number(IDCANCEL));
+            if (!button_) return false;
+            button_->installEventFilter(this);
+            shown.start();
+            QCoreApplication::postEvent(button_, new QEvent(kTick));
+        } else if (o == button_ && e->type() == kTick) {
+            if (shown.elapsed() < drawMs_) {
+                QCoreApplication::postEvent(button_, new QEvent(kTick));
+            } else {
+                for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                    QCoreApplication::postEvent(
+                        button_, new QMouseEvent(t, QPointF(3, 3), button_->mapToGlobal(QPointF(3, 3)), Qt::LeftButton,
+                                                 t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                 Qt::NoModifier));
+            }
+            return true;
+        } else if (o == button_ && e->type() == QEvent::MouseButtonRelease && !cancelled.isValid()) {
+            drawn = shown.elapsed();
+            cancelled.start();  // the button takes the click after this
+        }
+        return false;
+    }
+    static constexpr QEvent::Type kTick = QEvent::Type(QEvent::User + 71);
+    QElapsedTimer shown, cancelled;
+    qint64 drawn = -1;
+
+private:
+    qint64 drawMs_;
+    QPointer<QWidget> button_;
+};
+
+// Cancel on a big page stops the job there: what was drawn is not written out
+// first (the PDF engine compresses and writes the whole page at its end, which
+// takes as long as drawing it or longer), and no file is left.
+TEST_F(PrintTest, CancelOfABigPageWritesNothing) {
+    kv::win::InstallEscapePoll();
+    StartPrinting();
+    auto plot = std::make_unique<TPlot>();
+    for (int i = 0; i < 3000000; ++i) {
+        plot->AddX(TDataElement((i % 100000) * 1e-5));
+        plot->AddY(TDataElement((i % 997) * 1e-3 + (i / 100000) * 0.03));
+    }
+    plot->Style.MarkerStyle = 2;
+    plot->Style.LineStyle = 0;
+    chart()->Current->PlotList.Add(plot.release());
+    chart()->Current->AutoScale(1, 1, 1, 1, 1, 10);
+    dialogs.Accept();
+    ASSERT_TRUE(Run(CM_FILEPRINTSETUP));
+
+    // A file of that name from before, which the job would have replaced.
+    const std::string pdf = PathIn("big.pdf");
+    QFile before(QString::fromStdString(pdf));
+    ASSERT_TRUE(before.open(QIODevice::WriteOnly));
+    before.write("before");
+    before.close();
+
+    CancelLate cancel(1000);
+    qApp->installEventFilter(&cancel);
+    dialogs.Accept([&](kv::PrinterSettings& s) { s.outputFile = pdf; });
+    ASSERT_TRUE(Run(CM_FILEPRINT));
+    const qint64 afterCancel = cancel.cancelled.isValid() ? cancel.cancelled.elapsed() : -1;
+    qApp->removeEventFilter(&cancel);
+    ASSERT_GE(cancel.drawn, 1000) << "the job ended before Cancel";
+    // Writing out what was drawn took about as long as drawing it; what is left
+    // after Cancel is a small part of it, however busy the machine.
+    EXPECT_LT(afterCancel * 4, cancel.drawn) << "drawn for " << cancel.drawn << " ms, then " << afterCancel
+                                             << " ms after Cancel";
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    EXPECT_EQ(before.readAll(), QByteArray("before"));
+    EXPECT_EQ(QDir(QString::fromStdString(Dir())).entryList({"*.pdf*", ".*.tmp"}, QDir::Files | QDir::Hidden).size(), 1);
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_EQ(AbortPollEnabled, 1);
+}
+
+// The printing window is as wide as its title needs, as the dialogs are.
+TEST(PrintingWindow, IsAtLeastAsWideAsItsTitle) {
+    for (const char* title : {"Korvida - Untitled.kv3", "Korvida - measurements of the second run in May.kv3"}) {
+        kv::app::PrintingWindow window(nullptr, title, "/tmp/x.pdf");
+        window.show();
+        EXPECT_GE(window.width(), CaptionWidthOf(window)) << title;
+        EXPECT_GT(window.width(), QFontMetrics(window.font()).horizontalAdvance(QString::fromUtf8(title))) << title;
+    }
 }
 
 TEST_F(PrintTest, EnablersFollowThePrinterObjectAndTheDefaultPrinter) {
