@@ -251,4 +251,24 @@ TEST(QtFileDialogService, ChoosersNeitherDeleteNorRename) {
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("keep/inner/data.dat"))));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("graph.kv3"))));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 2);
+
+    // They still choose: a new name to save under, and a folder.
+    auto typeAndAccept = [](const QString& text) {
+        kvtest::OnNextModal([text](QWidget* w) {
+            auto* name = w->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->setText(text);
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+    };
+    request.kind = kv::FileDialogKind::Save;
+    request.flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    typeAndAccept(QStringLiteral("new.kv3"));
+    kv::FileDialogResult saved = kv::QtFileDialog(request);
+    ASSERT_TRUE(saved.chosen);
+    EXPECT_EQ(QString::fromStdString(saved.files.at(0)), dir.filePath(QStringLiteral("new.kv3")));
+    typeAndAccept(QStringLiteral("keep"));
+    kv::FolderDialogResult folder = kv::QtFolderDialog(folders);
+    ASSERT_TRUE(folder.chosen);
+    EXPECT_EQ(QDir::cleanPath(QString::fromStdString(folder.folder)), dir.filePath(QStringLiteral("keep")));
 }
