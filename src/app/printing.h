@@ -85,8 +85,10 @@ public:
     // Runs one job: with prompt the print dialog first (a cancel ends the job
     // quietly), then the pages with the printing window shown. False when nothing
     // was printed; a job that could not be written or sent is reported (string
-    // 1411); a job cancelled in the printing window is not (a PDF file is removed;
-    // a printer takes back what its driver can).
+    // 1411); a job cancelled in the printing window is not (a PDF file stops being
+    // written at once and is not made, a file of its name from before stays; a
+    // printer takes back what its driver can). A PDF file takes its name only
+    // when the whole job is written.
     bool Print(QWidget* parent, TPrintout& printout, bool prompt);
 
 private:
