@@ -250,9 +250,19 @@ TEST_F(PrintTest, CancelInThePrintingWindowStopsTheJob) {
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
+// Bytes this process has handed to the system to write so far; -1 where the
+// system does not tell.
+long long BytesWritten() {
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith("wchar:")) return line.mid(6).trimmed().toLongLong();
+    return -1;
+}
+
 // Presses the Cancel button of the printing window once the job has drawn for
-// drawMs: ticks posted to the button reach it each time the job lets the window
-// have its input.
+// drawMs (ticks posted to the button reach it each time the job lets the window
+// have its input), and notes what the job still does from the click to its end.
 class CancelLate : public QObject {
 public:
     explicit CancelLate(qint64 drawMs) : drawMs_(drawMs) {}
@@ -261,6 +271,12 @@ public:
             button_ = o->findChild<QWidget*>(QString::number(IDCANCEL));
             if (!button_) return false;
             button_->installEventFilter(this);
+            // Cancel hides the window at once; the job is over when it goes.
+            QObject::connect(o, &QObject::destroyed, [this] {
+                if (!cancelled.isValid()) return;
+                afterCancel = cancelled.elapsed();
+                if (writtenAtCancel >= 0) writtenAfterCancel = BytesWritten() - writtenAtCancel;
+            });
             shown.start();
             QCoreApplication::postEvent(button_, new QEvent(kTick));
         } else if (o == button_ && e->type() == kTick) {
@@ -276,13 +292,15 @@ public:
             return true;
         } else if (o == button_ && e->type() == QEvent::MouseButtonRelease && !cancelled.isValid()) {
             drawn = shown.elapsed();
+            writtenAtCancel = BytesWritten();
             cancelled.start();  // the button takes the click after this
         }
         return false;
     }
     static constexpr QEvent::Type kTick = QEvent::Type(QEvent::User + 71);
     QElapsedTimer shown, cancelled;
-    qint64 drawn = -1;
+    qint64 drawn = -1, afterCancel = -1;
+    long long writtenAtCancel = -1, writtenAfterCancel = -1;
 
 private:
     qint64 drawMs_;
@@ -318,18 +336,22 @@ TEST_F(PrintTest, CancelOfABigPageWritesNothing) {
     qApp->installEventFilter(&cancel);
     dialogs.Accept([&](kv::PrinterSettings& s) { s.outputFile = pdf; });
     ASSERT_TRUE(Run(CM_FILEPRINT));
-    const qint64 afterCancel = cancel.cancelled.isValid() ? cancel.cancelled.elapsed() : -1;
+    const qint64 afterCancel = cancel.afterCancel;
     qApp->removeEventFilter(&cancel);
     ASSERT_GE(cancel.drawn, 1000) << "the job ended before Cancel";
-    // Writing out what was drawn took about as long as drawing it; what is left
-    // after Cancel is a small part of it, however busy the machine.
-    EXPECT_LT(afterCancel * 4, cancel.drawn) << "drawn for " << cancel.drawn << " ms, then " << afterCancel
-                                             << " ms after Cancel";
+    ASSERT_GE(afterCancel, 0) << "the job did not end";
+    // Nothing of what was drawn is written out after Cancel (which took about as
+    // long as the drawing), whatever the machine's load or the kind of build.
+    if (cancel.writtenAfterCancel >= 0) {
+        EXPECT_LT(cancel.writtenAfterCancel, 4096)
+            << "drawn for " << cancel.drawn << " ms, then " << afterCancel << " ms after Cancel";
+    }
     ASSERT_TRUE(before.open(QIODevice::ReadOnly));
     EXPECT_EQ(before.readAll(), QByteArray("before"));
     EXPECT_EQ(QDir(QString::fromStdString(Dir())).entryList({"*.pdf*", ".*.tmp"}, QDir::Files | QDir::Hidden).size(), 1);
     EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_EQ(AbortPollEnabled, 1);
+    if (cancel.writtenAfterCancel < 0) GTEST_SKIP() << "/proc/self/io unreadable: the writing after Cancel was not measured";
 }
 
 // The printing window is as wide as its title needs, as the dialogs are.
