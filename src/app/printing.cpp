@@ -5,7 +5,9 @@
 
 #include "chart/chartwindow.h"
 #include "chart/winlayer/escapepoll.h"
+#include "dialogs/kit/pdialog.h"
 #include "platform/messagebox.h"
+#include "platform/safefile.h"
 #include "platform/stringtable.h"
 #include "render/output.h"
 
@@ -15,7 +17,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QPageSetupDialog>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -27,10 +31,68 @@ namespace kv::app {
 namespace {
 
 constexpr int kPrintFailed = 1411;
+// Dots per inch of a PDF file whose settings name none.
+constexpr int kPdfResolution = 1200;
 // A printout that never says it is done still ends: no job has more pages.
 constexpr int kMaxPages = 9999;
 
 QString ToQ(const std::string& s) { return QString::fromStdString(s); }
+
+// Jobs that write a PDF file: the PDF-file printer, or a printer whose dialog
+// chose its file.
+bool WritesPdfFile(const kv::PrinterSettings& settings) { return settings.toFile || settings.device.empty(); }
+
+// A PDF file as the device of a job.
+class PdfFile : public QPdfWriter {
+public:
+    explicit PdfFile(QIODevice* out) : QPdfWriter(out) {}
+
+    // Ends the painter on this file without writing out what it drew. Qt's PDF
+    // engine keeps the pages until it is ended and only then compresses and
+    // writes them all, which takes as long as drawing them or longer; it cannot
+    // be aborted. QPainter::end leaves an engine that is no longer active alone,
+    // so the engine goes with this device having written nothing more.
+    void Discard(QPainter& painter) {
+        QPaintEngine* engine = painter.paintEngine();
+        if (!engine || !engine->isActive()) {
+            if (painter.isActive()) painter.end();
+            return;
+        }
+        engine->setActive(false);
+        painter.end();
+        painters = 0;  // the painter did not count itself off
+    }
+};
+
+// Draws the printout's pages, copies times over, with the printing window's
+// Cancel asked between drawings; true when the job was cancelled.
+bool DrawPages(QPainter& painter, TPrintout& printout, PrintingWindow& window, int copies) {
+    TDC dc(&painter);
+    dc.SetAbortProc([&window] {
+        kv::win::PumpWindowEvents(&window);
+        return !window.Cancelled();
+    });
+    const TSize size(dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES));
+    printout.SetPrintParams(&dc, size);
+    printout.BeginPrinting();
+    int last = 0;
+    while (last < kMaxPages && printout.HasPage(last + 1)) ++last;
+    printout.BeginDocument(1, last, 0);
+    bool first = true;
+    for (int c = 0; c < copies && !dc.Aborted(); ++c)
+        for (int page = 1; page <= last && !dc.Aborted(); ++page) {
+            if (!first) dc.NewPage();
+            first = false;
+            TRect rect(0, 0, size.cx, size.cy);
+            printout.PrintPage(page, rect, 0);
+        }
+    printout.EndDocument();
+    const bool cancelled = dc.Aborted() || window.Cancelled();
+    dc.SetAbortProc({});
+    dc.Flush();
+    printout.SetPrintParams(nullptr, size);
+    return cancelled;
+}
 
 // The layout the dialog chose with the margins the printer had before it.
 QPageLayout KeepMargins(const QPageLayout& chosen, const QPageLayout& before) {
@@ -58,6 +120,12 @@ PrintingWindow::PrintingWindow(QWidget* parent, const std::string& title, const 
     layout->addWidget(cancel, 0, Qt::AlignHCenter);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::rejected, this, [this] { cancelled_ = true; });
+}
+
+QSize PrintingWindow::sizeHint() const {
+    QSize size = QDialog::sizeHint();
+    size.setWidth(std::max(size.width(), CaptionWidthOf(*this)));
+    return size;
 }
 
 // ---------------------------------------------------------------- Qt printers
@@ -144,11 +212,44 @@ bool TPrinter::Print(QWidget* parent, TPrintout& printout, bool prompt) {
         data_.setupFlags = flags;
     }
 
-    const std::unique_ptr<QPrinter> printer = MakeQPrinter(data_);
     auto fail = [parent] {
         kv::MessageBox(parent, kv::LoadString(kPrintFailed), nullptr, MB_OK | MB_ICONSTOP);
         return false;
     };
+    // The Escape key does not stop a job (the Escape poll is off for the whole
+    // job); the Cancel of its printing window does.
+    if (WritesPdfFile(data_)) {
+        // The file takes its name only when the whole job is written: a job that
+        // fails or is cancelled leaves what was there before.
+        if (data_.outputFile.empty()) return fail();
+        kv::ReplacingFileWriter out(data_.outputFile);
+        QFile file;
+        if (!out.File() || !file.open(out.File(), QIODevice::WriteOnly)) return fail();
+        PdfFile pdf(&file);
+        pdf.setTitle(ToQ(printout.GetTitle()));
+        pdf.setResolution(data_.resolution > 0 ? data_.resolution : kPdfResolution);
+        if (data_.layout.isValid()) pdf.setPageLayout(data_.layout);
+        QPainter painter;
+        if (!painter.begin(&pdf)) return fail();
+        PrintingWindow window(parent, printout.GetTitle(), data_.outputFile);
+        window.show();
+        // A PDF file asks for no copies: each is pages of its own.
+        if (DrawPages(painter, printout, window, std::max(1, data_.copies))) {
+            pdf.Discard(painter);
+            printout.EndPrinting();
+            window.hide();
+            return false;
+        }
+        bool written = painter.end();
+        file.close();
+        written = written && file.error() == QFileDevice::NoError;
+        printout.EndPrinting();
+        window.hide();
+        if (!(written && out.Commit())) return fail();
+        return true;
+    }
+
+    const std::unique_ptr<QPrinter> printer = MakeQPrinter(data_);
     if (!printer) return fail();
     printer->setDocName(ToQ(printout.GetTitle()));
     // Copies the printer cannot make itself are sent as pages of their own.
@@ -157,48 +258,15 @@ bool TPrinter::Print(QWidget* parent, TPrintout& printout, bool prompt) {
 
     QPainter painter;
     if (!painter.begin(printer.get())) return fail();
-    // The printing-in-progress window: its Cancel stops the job. The Escape key
-    // does not (the Escape poll is off for the whole job).
-    PrintingWindow window(parent, printout.GetTitle(),
-                          data_.toFile ? data_.outputFile : data_.device);
+    PrintingWindow window(parent, printout.GetTitle(), data_.device);
     window.show();
-    bool cancelled = false;
-    {
-        TDC dc(&painter);
-        dc.SetAbortProc([&window] {
-            kv::win::PumpWindowEvents(&window);
-            return !window.Cancelled();
-        });
-        const TSize size(dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES));
-        printout.SetPrintParams(&dc, size);
-        printout.BeginPrinting();
-        int last = 0;
-        while (last < kMaxPages && printout.HasPage(last + 1)) ++last;
-        printout.BeginDocument(1, last, 0);
-        bool first = true;
-        for (int c = 0; c < copies && !dc.Aborted(); ++c)
-            for (int page = 1; page <= last && !dc.Aborted(); ++page) {
-                if (!first) dc.NewPage();
-                first = false;
-                TRect rect(0, 0, size.cx, size.cy);
-                printout.PrintPage(page, rect, 0);
-            }
-        printout.EndDocument();
-        cancelled = dc.Aborted() || window.Cancelled();
-        dc.SetAbortProc({});
-        dc.Flush();
-        printout.SetPrintParams(nullptr, size);
-    }
-    // A cancelled job is taken back as far as the printer can; a file is not left
-    // half written.
+    const bool cancelled = DrawPages(painter, printout, window, copies);
+    // A cancelled job is taken back as far as the printer can.
     if (cancelled) printer->abort();
     const bool written = painter.end();
     printout.EndPrinting();
     window.hide();
-    if (cancelled) {
-        if (data_.toFile && !data_.outputFile.empty()) QFile::remove(ToQ(data_.outputFile));
-        return false;
-    }
+    if (cancelled) return false;
     if (!written) return fail();
     return true;
 }

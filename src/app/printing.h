@@ -85,8 +85,10 @@ public:
     // Runs one job: with prompt the print dialog first (a cancel ends the job
     // quietly), then the pages with the printing window shown. False when nothing
     // was printed; a job that could not be written or sent is reported (string
-    // 1411); a job cancelled in the printing window is not (a PDF file is removed;
-    // a printer takes back what its driver can).
+    // 1411); a job cancelled in the printing window is not (a PDF file stops being
+    // written at once and is not made, a file of its name from before stays; a
+    // printer takes back what its driver can). A PDF file takes its name only
+    // when the whole job is written.
     bool Print(QWidget* parent, TPrintout& printout, bool prompt);
 
 private:
@@ -101,6 +103,8 @@ class PrintingWindow : public QDialog {
 public:
     PrintingWindow(QWidget* parent, const std::string& title, const std::string& where);
     bool Cancelled() const { return cancelled_; }
+    // At least as wide as its caption needs, as the dialogs are.
+    QSize sizeHint() const override;
 
 private:
     bool cancelled_ = false;

@@ -36,6 +36,81 @@ bool WriteAllAt(int fd, const char* data, std::size_t n, off_t at) {
     return true;
 }
 
+// A name beside path that is free now: "." + its name + a random suffix.
+std::string NameBeside(const std::string& path, std::random_device& random) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    char suffix[40];
+    std::snprintf(suffix, sizeof suffix, ".%08x.tmp", unsigned(random()));
+    return path.substr(0, nameStart) + "." + path.substr(nameStart) + suffix;
+}
+
+// Creates a new file under a free name beside path; its descriptor (write only)
+// with the name in *temp, or -1 when the folder takes no new file.
+int CreateBeside(const std::string& path, std::string* temp) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 32; ++attempt) {
+        *temp = NameBeside(path, random);
+        const int fd = ::open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) return fd;
+        if (errno != EEXIST && errno != EINTR) break;
+    }
+    temp->clear();
+    return -1;
+}
+
+// Gives the file `from` a second name, free now, beside path; false when the
+// file system makes no such link.
+bool LinkBeside(const std::string& from, const std::string& path, std::string* temp) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 32; ++attempt) {
+        *temp = NameBeside(path, random);
+        if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, temp->c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+        if (errno != EEXIST && errno != EINTR) break;
+    }
+    temp->clear();
+    return false;
+}
+
+// Writes the whole content of src over dst from its start, cuts dst to that
+// length and syncs it. The room is reserved first, without changing dst's
+// length, so that a full disk is found before a byte of dst changes. File
+// systems that cannot reserve room are written as they are.
+bool CopyOver(int src, int dst) {
+    struct stat st;
+    if (::fstat(src, &st) != 0) return false;
+    const off_t size = st.st_size;
+    if (size > 0 && ::fallocate(dst, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS && errno != EINVAL)
+        return false;
+    char block[1 << 16];
+    off_t at = 0;
+    while (at < size) {
+        const ssize_t n = ::pread(src, block, sizeof block, at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        if (!WriteAllAt(dst, block, std::size_t(n), at)) return false;
+        at += n;
+    }
+    return ::ftruncate(dst, size) == 0 && ::fsync(dst) == 0;
+}
+
+// Makes a rename in path's folder last: syncs the folder. A folder that cannot be
+// opened, or a file system that syncs no folders, is taken as done.
+bool SyncFolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return true;
+    int r;
+    do {
+        r = ::fsync(fd);
+    } while (r != 0 && errno == EINTR);
+    const bool ok = r == 0 || errno == EINVAL || errno == EROFS || errno == EOPNOTSUPP;
+    ::close(fd);
+    return ok;
+}
+
 }  // namespace
 
 ReplacingFileWriter::ReplacingFileWriter(const std::string& path) : target_(path) {
@@ -47,19 +122,8 @@ ReplacingFileWriter::ReplacingFileWriter(const std::string& path) : target_(path
     const bool existed = ::stat(target_.c_str(), &st) == 0;
     if (existed && (!S_ISREG(st.st_mode) || WriteProtected(target_, st))) return;
 
-    const std::size_t slash = target_.rfind('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    std::random_device random;
-    int fd = -1;
-    for (int attempt = 0; attempt < 32 && fd < 0; ++attempt) {
-        char suffix[40];
-        std::snprintf(suffix, sizeof suffix, ".%08x.tmp", unsigned(random()));
-        temp_ = target_.substr(0, nameStart) + "." + target_.substr(nameStart) + suffix;
-        fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST && errno != EINTR) break;
-    }
+    const int fd = CreateBeside(target_, &temp_);
     if (fd < 0) {
-        temp_.clear();
         // A folder that takes no new file: a writable target is written in place.
         if (existed) OpenInPlace();
         return;
@@ -102,31 +166,13 @@ bool ReplacingFileWriter::Commit() {
     if (ok) ok = std::rename(temp_.c_str(), target_.c_str()) == 0;
     if (!ok) ::unlink(temp_.c_str());
     temp_.clear();
-    return ok;
+    // The new name is on the disk only once the folder is.
+    return ok && SyncFolderOf(target_);
 }
 
 bool ReplacingFileWriter::CommitInPlace() {
     if (std::fflush(file_) != 0 || std::ferror(file_)) return false;
-    const int staged = ::fileno(file_);
-    struct stat st;
-    if (::fstat(staged, &st) != 0) return false;
-    const off_t size = st.st_size;
-    // The room first, without changing the file's length: a full disk is found
-    // before a byte of the old content is overwritten. File systems that cannot
-    // reserve room are written as they are.
-    if (size > 0 && ::fallocate(targetFd_, FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
-        errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
-        return false;
-    char block[1 << 16];
-    off_t at = 0;
-    while (at < size) {
-        const ssize_t n = ::pread(staged, block, sizeof block, at);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        if (!WriteAllAt(targetFd_, block, std::size_t(n), at)) return false;
-        at += n;
-    }
-    return ::ftruncate(targetFd_, size) == 0 && ::fsync(targetFd_) == 0;
+    return CopyOver(::fileno(file_), targetFd_);
 }
 
 void ReplacingFileWriter::Abort() {
@@ -225,16 +271,53 @@ std::string ReplaceExtension(const std::string& path, const char* ext) {
 }
 
 bool PreserveAs(const std::string& from, const std::string& to, bool rewrittenInPlace) {
+    const int in = OpenRegularFileDescriptor(from);
+    if (in < 0) return false;
+    struct stat source, backup;
+    const bool hadBackup = ::lstat(to.c_str(), &backup) == 0;
+    if (::fstat(in, &source) != 0) {
+        ::close(in);
+        return false;
+    }
     // A second name for the old file costs nothing and keeps it exactly, as long
     // as its content is only replaced by a rename. A file written over in place
     // would take its backup with it, so that one, and any file on a file system
-    // without hard links, is copied.
+    // without hard links, is copied. Either is made under a name of its own and
+    // renamed over the old backup only when complete: until then the old backup
+    // stays as it was. (The save that follows syncs the folder.)
     if (!rewrittenInPlace) {
-        ::unlink(to.c_str());
-        if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+        if (hadBackup && backup.st_dev == source.st_dev && backup.st_ino == source.st_ino) {
+            ::close(in);
+            return true;  // it is the file already
+        }
+        std::string temp;
+        if (LinkBeside(from, to, &temp)) {
+            ::close(in);
+            const bool renamed = std::rename(temp.c_str(), to.c_str()) == 0;
+            if (!renamed) ::unlink(temp.c_str());
+            return renamed;
+        }
     }
-    std::error_code ec;
-    return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
+    std::string temp;
+    int out = CreateBeside(to, &temp);
+    bool ok = false;
+    if (out >= 0) {
+        (void)::fchmod(out, source.st_mode & 07777);
+        ok = CopyOver(in, out);
+        ok = ::close(out) == 0 && ok;
+        if (ok) ok = std::rename(temp.c_str(), to.c_str()) == 0;
+        if (!ok) ::unlink(temp.c_str());
+    } else if (hadBackup && S_ISREG(backup.st_mode)) {
+        // A folder that takes no new file: only a backup already there can be
+        // refreshed, written over in place once its room is reserved.
+        out = OpenRegularFileDescriptor(to, O_WRONLY);
+        if (out >= 0) {
+            ok = CopyOver(in, out);
+            ok = ::close(out) == 0 && ok;
+        }
+    }
+    ::close(in);
+    return ok;
 }
 
 }  // namespace kv

@@ -37,9 +37,12 @@ public:
     // True when the content will be written over the target in place.
     bool InPlace() const { return targetFd_ >= 0; }
     // Puts the whole content under the target's name: syncs and renames the
-    // temporary file over the target, or writes the content over the target in
-    // place. False on any failure; the target is then untouched, except when the
-    // disk fails in the middle of an in-place write whose room was reserved.
+    // temporary file over the target, then syncs its folder so that the new name
+    // lasts; or writes the content over the target in place. False on any
+    // failure; the target is then untouched, except when the disk fails in the
+    // middle of an in-place write whose room was reserved, or the folder cannot be
+    // synced after the rename (the new content is in place, but a crash may still
+    // lose it).
     bool Commit();
     // Drops the content; the target stays as it was.
     void Abort();
@@ -90,8 +93,12 @@ std::string ReplaceExtension(const std::string& path, const char* ext);
 
 // Keeps the present content of the file `from` under the name `to` (replacing
 // what was there), before `from` is replaced through a ReplacingFileWriter; false
-// when it could not. rewrittenInPlace: the writer will write over `from` itself
-// (ReplacingFileWriter::InPlace), so the content is copied, never shared.
+// when it could not, and then whatever `to` held is still there as it was (the
+// new one is made under a name of its own and renamed over it when complete;
+// only in a folder that takes no new file is an existing `to` written over in
+// place, once its room is reserved). rewrittenInPlace: the writer will write
+// over `from` itself (ReplacingFileWriter::InPlace), so the content is copied,
+// never shared.
 bool PreserveAs(const std::string& from, const std::string& to, bool rewrittenInPlace = false);
 
 }  // namespace kv

@@ -8,6 +8,7 @@
 #include "app/prevwindow.h"
 #include "app/printing.h"
 #include "chart/winlayer/escapepoll.h"
+#include "dialogs/kit/qtservices.h"
 #include "platform/escape.h"
 #include "platform/printing.h"
 #include "platform/stringtable.h"
@@ -15,8 +16,10 @@
 #include "render/textlayout.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QFile>
@@ -30,6 +33,7 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QTest>
+#include <QToolButton>
 
 #include <QRegularExpression>
 
@@ -246,6 +250,120 @@ TEST_F(PrintTest, CancelInThePrintingWindowStopsTheJob) {
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
+// Bytes this process has handed to the system to write so far; -1 where the
+// system does not tell.
+long long BytesWritten() {
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith("wchar:")) return line.mid(6).trimmed().toLongLong();
+    return -1;
+}
+
+// Presses the Cancel button of the printing window once the job has drawn for
+// drawMs (ticks posted to the button reach it each time the job lets the window
+// have its input), and notes what the job still does from the click to its end.
+class CancelLate : public QObject {
+public:
+    explicit CancelLate(qint64 drawMs) : drawMs_(drawMs) {}
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Show && o->objectName() == "PrintingWindow") {
+            button_ = o->findChild<QWidget*>(QString::number(IDCANCEL));
+            if (!button_) return false;
+            button_->installEventFilter(this);
+            // Cancel hides the window at once; the job is over when it goes.
+            QObject::connect(o, &QObject::destroyed, [this] {
+                if (!cancelled.isValid()) return;
+                afterCancel = cancelled.elapsed();
+                if (writtenAtCancel >= 0) writtenAfterCancel = BytesWritten() - writtenAtCancel;
+            });
+            shown.start();
+            QCoreApplication::postEvent(button_, new QEvent(kTick));
+        } else if (o == button_ && e->type() == kTick) {
+            if (shown.elapsed() < drawMs_) {
+                QCoreApplication::postEvent(button_, new QEvent(kTick));
+            } else {
+                for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                    QCoreApplication::postEvent(
+                        button_, new QMouseEvent(t, QPointF(3, 3), button_->mapToGlobal(QPointF(3, 3)), Qt::LeftButton,
+                                                 t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                 Qt::NoModifier));
+            }
+            return true;
+        } else if (o == button_ && e->type() == QEvent::MouseButtonRelease && !cancelled.isValid()) {
+            drawn = shown.elapsed();
+            writtenAtCancel = BytesWritten();
+            cancelled.start();  // the button takes the click after this
+        }
+        return false;
+    }
+    static constexpr QEvent::Type kTick = QEvent::Type(QEvent::User + 71);
+    QElapsedTimer shown, cancelled;
+    qint64 drawn = -1, afterCancel = -1;
+    long long writtenAtCancel = -1, writtenAfterCancel = -1;
+
+private:
+    qint64 drawMs_;
+    QPointer<QWidget> button_;
+};
+
+// Cancel on a big page stops the job there: what was drawn is not written out
+// first (the PDF engine compresses and writes the whole page at its end, which
+// takes as long as drawing it or longer), and no file is left.
+TEST_F(PrintTest, CancelOfABigPageWritesNothing) {
+    kv::win::InstallEscapePoll();
+    StartPrinting();
+    auto plot = std::make_unique<TPlot>();
+    for (int i = 0; i < 3000000; ++i) {
+        plot->AddX(TDataElement((i % 100000) * 1e-5));
+        plot->AddY(TDataElement((i % 997) * 1e-3 + (i / 100000) * 0.03));
+    }
+    plot->Style.MarkerStyle = 2;
+    plot->Style.LineStyle = 0;
+    chart()->Current->PlotList.Add(plot.release());
+    chart()->Current->AutoScale(1, 1, 1, 1, 1, 10);
+    dialogs.Accept();
+    ASSERT_TRUE(Run(CM_FILEPRINTSETUP));
+
+    // A file of that name from before, which the job would have replaced.
+    const std::string pdf = PathIn("big.pdf");
+    QFile before(QString::fromStdString(pdf));
+    ASSERT_TRUE(before.open(QIODevice::WriteOnly));
+    before.write("before");
+    before.close();
+
+    CancelLate cancel(1000);
+    qApp->installEventFilter(&cancel);
+    dialogs.Accept([&](kv::PrinterSettings& s) { s.outputFile = pdf; });
+    ASSERT_TRUE(Run(CM_FILEPRINT));
+    const qint64 afterCancel = cancel.afterCancel;
+    qApp->removeEventFilter(&cancel);
+    ASSERT_GE(cancel.drawn, 1000) << "the job ended before Cancel";
+    ASSERT_GE(afterCancel, 0) << "the job did not end";
+    // Nothing of what was drawn is written out after Cancel (which took about as
+    // long as the drawing), whatever the machine's load or the kind of build.
+    if (cancel.writtenAfterCancel >= 0) {
+        EXPECT_LT(cancel.writtenAfterCancel, 4096)
+            << "drawn for " << cancel.drawn << " ms, then " << afterCancel << " ms after Cancel";
+    }
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    EXPECT_EQ(before.readAll(), QByteArray("before"));
+    EXPECT_EQ(QDir(QString::fromStdString(Dir())).entryList({"*.pdf*", ".*.tmp"}, QDir::Files | QDir::Hidden).size(), 1);
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_EQ(AbortPollEnabled, 1);
+    if (cancel.writtenAfterCancel < 0) GTEST_SKIP() << "/proc/self/io unreadable: the writing after Cancel was not measured";
+}
+
+// The printing window is as wide as its title needs, as the dialogs are.
+TEST(PrintingWindow, IsAtLeastAsWideAsItsTitle) {
+    for (const char* title : {"Korvida - Untitled.kv3", "Korvida - measurements of the second run in May.kv3"}) {
+        kv::app::PrintingWindow window(nullptr, title, "/tmp/x.pdf");
+        window.show();
+        EXPECT_GE(window.width(), CaptionWidthOf(window)) << title;
+        EXPECT_GT(window.width(), QFontMetrics(window.font()).horizontalAdvance(QString::fromUtf8(title))) << title;
+    }
+}
+
 TEST_F(PrintTest, EnablersFollowThePrinterObjectAndTheDefaultPrinter) {
     StartPrinting();
     EXPECT_TRUE(app->Router.IsEnabled(CM_FILEPRINT));  // the PDF file stands in for a printer
@@ -441,4 +559,57 @@ TEST(PrintServices, RealDialogsOpenOnThePdfPrinter) {
     kv::SetPrintDialogHandler(std::move(handler));
     kv::SetDefaultPrinterSource(std::move(source));
     kv::SetDefaultPrinterNameSource(std::move(name));
+}
+
+// The print dialog's own chooser of the output file chooses only, as the
+// program's choosers do: nothing can be deleted or renamed in it.
+TEST(PrintServices, ThePrintDialogsFileChooserIsReadOnly) {
+    auto handler = kv::SetPrintDialogHandler({});
+    auto boxes = kv::SetMessageBoxHandler({});
+    auto files = kv::SetFileDialogHandler({});
+    auto folders = kv::SetFolderDialogHandler({});
+    kv::InstallQtDialogServices();  // as the program does at start-up
+    kv::app::InstallPrintServices();
+    QTemporaryDir dir;
+    kv::PrintDialogRequest request;
+    request.settings = kv::PdfFilePrinter();
+    request.settings.outputFile = dir.filePath("out.pdf").toStdString();
+
+    // Two answerers: a timer is not fired again while its handler runs, and the
+    // print dialog's handler waits in the chooser it opened.
+    int choosers = 0;
+    bool browsed = false;
+    QTimer chooserAnswer;
+    QObject::connect(&chooserAnswer, &QTimer::timeout, [&] {
+        if (auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            ++choosers;
+            EXPECT_TRUE(chooser->testOption(QFileDialog::ReadOnly));
+            EXPECT_TRUE(chooser->testOption(QFileDialog::DontUseNativeDialog) ||
+                        QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
+            chooser->reject();
+        }
+    });
+    chooserAnswer.start(20);
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* top = QApplication::activeModalWidget();
+        if (qobject_cast<QFileDialog*>(top)) return;
+        if (auto* dlg = qobject_cast<QDialog*>(top)) {
+            auto* browse = dlg->findChild<QToolButton*>("fileBrowser");
+            if (!browsed && browse && browse->isVisible() && browse->isEnabled()) {
+                browsed = true;
+                browse->click();  // returns once the chooser is answered
+            } else {
+                dlg->reject();
+            }
+        }
+    });
+    answer.start(20);
+    EXPECT_FALSE(kv::RunPrintDialog(request).accepted);
+    EXPECT_TRUE(browsed);
+    EXPECT_EQ(choosers, 1);
+    kv::SetPrintDialogHandler(std::move(handler));
+    kv::SetMessageBoxHandler(std::move(boxes));
+    kv::SetFileDialogHandler(std::move(files));
+    kv::SetFolderDialogHandler(std::move(folders));
 }

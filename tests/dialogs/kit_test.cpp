@@ -5,13 +5,21 @@
 #include "dialogs/kit/conventions.h"
 #include "dialogs/kit/dlgtext.h"
 #include "dialogs/kit/pdialog.h"
+#include "dialogs/mesdialog.h"
 #include "dialogs/support/driver.h"
+#include "dialogs/textdialog.h"
+#include "model/text.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QTest>
+
+#include <memory>
 
 #include <string>
 #include <vector>
@@ -474,3 +482,49 @@ TEST(DialogKit, TheDefaultButtonQuestion) {
 }
 
 }  // namespace
+
+// Pasting from a source that holds no text (nothing owns the clipboard, or it
+// holds something else) inserts nothing in the program's multi-line fields, by
+// every route: the keys, the context menu and a drop; text still goes in.
+TEST(DialogKit, PastingWithoutTextInsertsNothingInTheMultiLineFields) {
+    TText text;
+    text.String = "A";
+    std::string info = "A";
+    TTextDialog textDialog(nullptr, &text, nullptr, nullptr);
+    TInfoDialog infoDialog(nullptr, &info);
+    ASSERT_TRUE(textDialog.Create());
+    ASSERT_TRUE(infoDialog.Create());
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    auto sources = [] {
+        std::vector<QMimeData*> v{new QMimeData, new QMimeData};
+        v[1]->setData(QStringLiteral("application/x-korvida-test"), QByteArray("x"));
+        return v;
+    };
+    for (PDialog* dlg : {static_cast<PDialog*>(&textDialog), static_cast<PDialog*>(&infoDialog)}) {
+        auto* edit = dlg->Control<PMultiEdit>(101);
+        ASSERT_NE(edit, nullptr);
+        for (QMimeData* source : sources()) {
+            const std::unique_ptr<QMimeData> dropped(source);
+            auto* held = new QMimeData;
+            for (const QString& f : source->formats()) held->setData(f, source->data(f));
+            clipboard->setMimeData(held);  // the clipboard owns it
+            edit->SetText(QStringLiteral("A"));
+            edit->moveCursor(QTextCursor::End);
+            kvtest::PressKey(edit, Qt::Key_V, Qt::ControlModifier);
+            kvtest::PressKey(edit, Qt::Key_Insert, Qt::ShiftModifier);
+            edit->paste();
+            const std::unique_ptr<QMenu> menu(edit->createStandardContextMenu());
+            for (QAction* a : menu->actions())
+                if (a->objectName() == QStringLiteral("edit-paste")) a->trigger();
+            QDropEvent drop(QPointF(2, 2), Qt::CopyAction, source, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(edit->viewport(), &drop);
+            EXPECT_EQ(edit->GetText(), QStringLiteral("A")) << source->formats().join(u' ').toStdString();
+        }
+        // Text is pasted as before, line ends as the edit keeps them.
+        clipboard->setText(QStringLiteral("b\r\nc"));
+        edit->moveCursor(QTextCursor::End);
+        kvtest::PressKey(edit, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(edit->GetText(), QStringLiteral("Ab\r\nc"));
+    }
+    clipboard->clear();
+}

@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -147,4 +151,124 @@ TEST(QtFileDialogService, FiltersIndexTitleAndTheChosenFile) {
     EXPECT_FALSE(r.chosen);
     EXPECT_EQ(r.error, 0u);
     EXPECT_TRUE(r.files.empty());
+}
+
+namespace {
+
+// Points at folder `name` in an open chooser and tries every way the chooser
+// offers to delete or rename it, answering Yes to any question: the Delete key
+// in the list and in the detail view, the context menu's commands (triggered even
+// when greyed), and editing the name in place. Reports what it could reach.
+void TryToDeleteAndRename(QFileDialog* dlg, const QString& name) {
+    auto* list = dlg->findChild<QListView*>(QStringLiteral("listView"));
+    ASSERT_NE(list, nullptr);
+    auto* model = qobject_cast<QFileSystemModel*>(list->model());
+    ASSERT_NE(model, nullptr);
+    const QString path = QDir(dlg->directory()).filePath(name);
+    QModelIndex index;
+    for (int i = 0; i < 200 && !(index = model->index(path)).isValid(); ++i) QTest::qWait(10);
+    ASSERT_TRUE(index.isValid()) << path.toStdString();
+    EXPECT_FALSE(model->flags(index) & Qt::ItemIsEditable);
+    EXPECT_FALSE(model->flags(index.parent()) & Qt::ItemIsDropEnabled);  // no moving in by drag
+    kvtest::Activate(dlg);
+
+    auto answerYes = [] {
+        kvtest::OnNextModal(
+            [](QWidget* w) {
+                if (auto* box = qobject_cast<QMessageBox*>(w)) {
+                    ADD_FAILURE() << "the chooser asked: " << box->text().toStdString();
+                    if (QAbstractButton* yes = box->button(QMessageBox::Yes)) yes->click();
+                }
+            },
+            500);
+    };
+    auto* tree = dlg->findChild<QAbstractItemView*>(QStringLiteral("treeView"));
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(list), tree}) {
+        if (!view) continue;
+        view->setCurrentIndex(index);
+        view->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        answerYes();
+        QTest::keyClick(view, Qt::Key_Delete);
+        QTest::qWait(30);
+        view->edit(index);  // F2 and the rename command end here
+        EXPECT_TRUE(view->viewport()->findChildren<QLineEdit*>().isEmpty()) << "name editable";
+    }
+    list->setCurrentIndex(index);
+    for (const char* command : {"qt_delete_action", "qt_rename_action"}) {
+        auto* action = dlg->findChild<QAction*>(QString::fromLatin1(command));
+        if (!action) continue;
+        EXPECT_FALSE(action->isEnabled()) << command;
+        answerYes();
+        action->setEnabled(true);  // as the context menu would when it may
+        action->trigger();
+        QTest::qWait(30);
+    }
+    EXPECT_TRUE(list->viewport()->findChildren<QLineEdit*>().isEmpty()) << "name editable";
+}
+
+}  // namespace
+
+// A chooser chooses: nothing the user points at in it can be deleted or renamed,
+// in any of the choosers the program opens.
+TEST(QtFileDialogService, ChoosersNeitherDeleteNorRename) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("keep/inner")));
+    QFile inner(dir.filePath(QStringLiteral("keep/inner/data.dat")));
+    ASSERT_TRUE(inner.open(QIODevice::WriteOnly));
+    inner.write("1 2\n");
+    inner.close();
+    QFile file(dir.filePath(QStringLiteral("graph.kv3")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    auto tryOn = [&](const QString& name) {
+        kvtest::OnNextModal([name](QWidget* w) {
+            auto* dlg = qobject_cast<QFileDialog*>(w);
+            ASSERT_NE(dlg, nullptr);
+            EXPECT_TRUE(dlg->testOption(QFileDialog::ReadOnly));
+            TryToDeleteAndRename(dlg, name);
+            dlg->reject();
+        });
+    };
+    kv::FileDialogRequest request;
+    request.initialDir = dir.path().toStdString();
+    request.filters = {{"(*.*)", "*"}};
+    const DWORD kinds[] = {OFN_FILEMUSTEXIST, OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT, OFN_OVERWRITEPROMPT};
+    for (DWORD flags : kinds) {
+        request.kind = flags & OFN_OVERWRITEPROMPT ? kv::FileDialogKind::Save : kv::FileDialogKind::Open;
+        request.flags = flags | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+        for (const char* name : {"keep", "graph.kv3"}) {
+            tryOn(QString::fromLatin1(name));
+            EXPECT_FALSE(kv::QtFileDialog(request).chosen);
+        }
+    }
+    kv::FolderDialogRequest folders;
+    folders.initialDir = dir.path().toStdString();
+    tryOn(QStringLiteral("keep"));
+    EXPECT_FALSE(kv::QtFolderDialog(folders).chosen);
+
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("keep/inner/data.dat"))));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("graph.kv3"))));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 2);
+
+    // They still choose: a new name to save under, and a folder.
+    auto typeAndAccept = [](const QString& text) {
+        kvtest::OnNextModal([text](QWidget* w) {
+            auto* name = w->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->setText(text);
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+    };
+    request.kind = kv::FileDialogKind::Save;
+    request.flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    typeAndAccept(QStringLiteral("new.kv3"));
+    kv::FileDialogResult saved = kv::QtFileDialog(request);
+    ASSERT_TRUE(saved.chosen);
+    EXPECT_EQ(QString::fromStdString(saved.files.at(0)), dir.filePath(QStringLiteral("new.kv3")));
+    typeAndAccept(QStringLiteral("keep"));
+    kv::FolderDialogResult folder = kv::QtFolderDialog(folders);
+    ASSERT_TRUE(folder.chosen);
+    EXPECT_EQ(QDir::cleanPath(QString::fromStdString(folder.folder)), dir.filePath(QStringLiteral("keep")));
 }

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <filesystem>
@@ -78,6 +81,47 @@ TEST_F(SafeFileTest, PreservedContentSurvivesTheReplacement) {
     ASSERT_TRUE(kv::PreserveAs(path, backup, true));
     std::ofstream(path) << "newer";
     EXPECT_EQ(Content(backup), "new");
+}
+
+// The previous backup stays whole until a new one is complete: when none can be
+// made, it is still there as it was, and nothing half made is left beside it.
+TEST_F(SafeFileTest, TheBackupIsKeptWhenNoNewOneCanBeMade) {
+    const std::string path = dir_ + "/doc.kv3", backup = dir_ + "/doc.kv3~";
+    std::ofstream(backup) << "older";
+    // The file went away before its backup was taken.
+    EXPECT_FALSE(kv::PreserveAs(dir_ + "/gone.kv3", backup));
+    EXPECT_FALSE(kv::PreserveAs(dir_ + "/gone.kv3", backup, true));
+    EXPECT_EQ(Content(backup), "older");
+    EXPECT_EQ(Files(), 1);
+
+    // The copy of a file written over in place fails half way (the disk takes no
+    // more than 16 KiB per file).
+    std::ofstream(path, std::ios::binary) << std::string(1 << 16, 'n');
+    std::ofstream(backup) << "older";
+    struct rlimit before;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    struct rlimit small = before;
+    small.rlim_cur = 1 << 14;
+    void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool preserved = kv::PreserveAs(path, backup, true);
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(preserved);
+    EXPECT_TRUE(Content(backup) == "older") << Content(backup).size() << " bytes";
+    EXPECT_EQ(Files(), 2);
+
+    // A backup that already is the file (a save that failed after it) stays so.
+    const std::string whole(1 << 16, 'n');
+    ASSERT_TRUE(kv::PreserveAs(path, backup));
+    ASSERT_TRUE(kv::PreserveAs(path, backup));
+    EXPECT_TRUE(Content(backup) == whole);
+    EXPECT_EQ(Files(), 2);
+    // Written over in place: a copy of its own, so the in-place write leaves it.
+    ASSERT_TRUE(kv::PreserveAs(path, backup, true));
+    std::ofstream(path, std::ios::binary | std::ios::in) << "N";
+    EXPECT_TRUE(Content(backup) == whole);
+    EXPECT_EQ(Files(), 2);
 }
 
 TEST_F(SafeFileTest, WholeFilesAndExtensions) {

@@ -210,11 +210,15 @@ void PMultiEdit::inputMethodEvent(QInputMethodEvent* e) {
     QPlainTextEdit::inputMethodEvent(e);
 }
 
+bool PMultiEdit::canInsertFromMimeData(const QMimeData* source) const {
+    return source && source->hasText() && !isReadOnly();
+}
+
 void PMultiEdit::insertFromMimeData(const QMimeData* source) {
-    if (!source || !source->hasText() || isReadOnly()) {
-        QPlainTextEdit::insertFromMimeData(source);
-        return;
-    }
+    // Only text goes in; anything else inserts nothing. The base class is never
+    // asked: Qt's own insertion crashes on a source that holds no format at all
+    // (what the clipboard gives when nobody owns it).
+    if (!canInsertFromMimeData(source)) return;
     QString text = source->text();
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QString fit;

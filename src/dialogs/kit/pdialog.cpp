@@ -203,14 +203,16 @@ QSize PDialog::sizeHint() const {
     return size;
 }
 
-int PDialog::CaptionWidth() const {
+int CaptionWidthOf(const QWidget& window) {
     // The window manager draws the title; most draw it bold in about the
     // application's font, beside an icon and up to three buttons.
     QFont font = QApplication::font();
     font.setBold(true);
-    const int bar = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
-    return QFontMetrics(font).horizontalAdvance(windowTitle()) + 4 * bar;
+    const int bar = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    return QFontMetrics(font).horizontalAdvance(window.windowTitle()) + 4 * bar;
 }
+
+int PDialog::CaptionWidth() const { return CaptionWidthOf(*this); }
 
 int PDialog::Execute() {
     if (!Create()) return result_;  // the set-up closed it: never shown

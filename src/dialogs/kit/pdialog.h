@@ -133,6 +133,10 @@ private:
     PDialog* dialog_ = nullptr;
 };
 
+// The width a window's title bar needs for its caption: the caption in the bold
+// application font and room for the title bar's icon and buttons.
+int CaptionWidthOf(const QWidget& window);
+
 class PDialog : public QDialog {
     Q_OBJECT
 public:
@@ -207,8 +211,7 @@ public:
     // At least as wide as the whole caption needs (CaptionWidth), so that a
     // narrow dialog does not open with its title cut off.
     QSize sizeHint() const override;
-    // The width the title bar needs for the caption: the caption in the bold
-    // application font and room for the title bar's icon and buttons.
+    // The width the title bar needs for the caption (CaptionWidthOf).
     int CaptionWidth() const;
 
 protected:

@@ -9,6 +9,27 @@ namespace kv {
 
 namespace {
 
+// Qt's file dialog can delete (recursively, folders included) and rename what
+// the user points at; a chooser of this program only chooses. Its read-only mode
+// takes those commands away, together with moving files by drag and Qt's new
+// folder, which works by renaming a folder in place.
+constexpr QFileDialog::Options kChooserOptions = QFileDialog::DontUseNativeDialog | QFileDialog::ReadOnly;
+
+// Makes every file dialog read-only as it shows, also those that Qt opens itself
+// (the print dialog's output file).
+class ReadOnlyChoosers : public QObject {
+public:
+    static constexpr const char* kName = "ReadOnlyChoosers";
+    explicit ReadOnlyChoosers(QObject* parent) : QObject(parent) { setObjectName(QLatin1String(kName)); }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Show)
+            if (auto* chooser = qobject_cast<QFileDialog*>(o)) chooser->setOption(QFileDialog::ReadOnly, true);
+        return false;
+    }
+};
+
 QWidget* ActiveOwner() {
     if (QWidget* w = QApplication::activeModalWidget()) return w;
     return QApplication::activeWindow();
@@ -78,8 +99,7 @@ int QtMessageBox(const MessageBoxRequest& request) {
 
 FileDialogResult QtFileDialog(const FileDialogRequest& request) {
     QFileDialog dlg(ActiveOwner());
-    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
-    dlg.setOption(QFileDialog::HideNameFilterDetails, true);
+    dlg.setOptions(kChooserOptions | QFileDialog::HideNameFilterDetails);
     if (!request.title.empty()) dlg.setWindowTitle(QString::fromStdString(request.title));
     const bool save = request.kind == FileDialogKind::Save;
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -127,18 +147,25 @@ FileDialogResult QtFileDialog(const FileDialogRequest& request) {
 }
 
 FolderDialogResult QtFolderDialog(const FolderDialogRequest& request) {
-    const QString folder = QFileDialog::getExistingDirectory(
-        ActiveOwner(), QString::fromStdString(request.title),
-        QString::fromStdString(request.initialDir),
-        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    QFileDialog dlg(ActiveOwner(), QString::fromStdString(request.title),
+                    QString::fromStdString(request.initialDir));
+    dlg.setFileMode(QFileDialog::Directory);
+    dlg.setOptions(kChooserOptions | QFileDialog::ShowDirsOnly);
     FolderDialogResult result;
-    if (folder.isEmpty()) return result;  // cancelled
+    if (dlg.exec() != QDialog::Accepted) return result;  // cancelled
+    const QStringList chosen = dlg.selectedFiles();
+    if (chosen.isEmpty() || chosen.front().isEmpty()) return result;
     result.chosen = true;
-    result.folder = folder.toStdString();
+    result.folder = chosen.front().toStdString();
     return result;
 }
 
 void InstallQtDialogServices() {
+    // Qt's own widgets everywhere, so that no chooser of the desktop's, with
+    // commands of its own, comes up behind Qt's dialogs (the print dialog's).
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);
+    if (qApp && !qApp->findChild<QObject*>(QLatin1String(ReadOnlyChoosers::kName), Qt::FindDirectChildrenOnly))
+        qApp->installEventFilter(new ReadOnlyChoosers(qApp));
     SetMessageBoxHandler(QtMessageBox);
     SetFileDialogHandler(QtFileDialog);
     SetFolderDialogHandler(QtFolderDialog);

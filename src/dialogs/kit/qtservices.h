@@ -9,7 +9,8 @@
 
 namespace kv {
 
-// Installs the handlers below.
+// Installs the handlers below, and makes every file dialog that Qt itself opens
+// (the print dialog's output file) read-only too and of Qt's own widgets.
 void InstallQtDialogServices();
 
 // A QMessageBox over the active modal dialog (or the active window): the stop icon
@@ -22,14 +23,16 @@ void InstallQtDialogServices();
 int QtMessageBox(const MessageBoxRequest& request);
 
 // A QFileDialog (Qt's own widgets, not the desktop's, so it behaves the same
-// everywhere): filters as "description (patterns)" showing the description only,
+// everywhere), read-only: nothing shown in it can be deleted, renamed or moved,
+// and no new folder made. Filters as "description (patterns)" showing the description only,
 // the 1-based filter index in and out, the title, the default extension, existing
 // files only with OFN_FILEMUSTEXIST, several with OFN_ALLOWMULTISELECT, an
 // overwrite question only with OFN_OVERWRITEPROMPT. Cancel gives error 0.
 FileDialogResult QtFileDialog(const FileDialogRequest& request);
 
-// QFileDialog::getExistingDirectory with Qt's own widgets, folders only, starting
-// at the request's folder; the title is the request's. Cancel gives "not chosen".
+// A read-only QFileDialog of Qt's own widgets choosing one folder, folders only,
+// starting at the request's folder; the title is the request's. Cancel gives
+// "not chosen".
 FolderDialogResult QtFolderDialog(const FolderDialogRequest& request);
 
 }  // namespace kv
