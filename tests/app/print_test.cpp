@@ -320,8 +320,8 @@ TEST_F(PrintTest, CancelOfABigPageWritesNothing) {
     }
     plot->Style.MarkerStyle = 2;
     plot->Style.LineStyle = 0;
-    chart()->Current->PlotList.Add(plot.release());
-    chart()->Current->AutoScale(1, 1, 1, 1, 1, 10);
+    chart()->Document.Current->PlotList.Add(plot.release());
+    chart()->Document.Current->AutoScale(1, 1, 1, 1, 1, 10);
     dialogs.Accept();
     ASSERT_TRUE(Run(CM_FILEPRINTSETUP));
 
