@@ -7,10 +7,12 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -406,6 +408,67 @@ TEST_F(ProfileTest, NestedBatchesWriteAtTheEndOfTheLastOrOnFlush) {
     struct stat st;
     ASSERT_EQ(::stat(folder.c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+TEST_F(ProfileTest, AFileIsParsedAgainOnlyWhenItChanged) {
+    WriteBytes(path_, "[S]\nk=1\nname=abc\n[T]\nx=5\n");
+    std::uint64_t before = kv::ProfileParseCount();
+    auto parsed = [&] {
+        const std::uint64_t now = kv::ProfileParseCount();
+        return now - std::exchange(before, now);
+    };
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(GetInt("s", "K", 0), 1);
+        EXPECT_EQ(Get("T", "x", ""), "5");
+    }
+    EXPECT_EQ(Get(nullptr, nullptr, "", 64), std::string("S\0T\0", 4));
+    {
+        kv::ProfileBatch batch(path_);
+        EXPECT_EQ(Get("S", "name", ""), "abc");
+    }
+    EXPECT_EQ(parsed(), 1u);
+
+    // Changed by someone else: each change is seen at the next read, which
+    // parses it once.
+    struct Change {
+        const char* how;
+        std::string bytes;
+        bool inPlace;
+        int want;
+    };
+    const Change changes[] = {
+        {"a new file renamed over it", "[S]\nk=2\n", false, 2},
+        {"rewritten in place, same size", "[S]\nk=3\n", true, 3},
+        {"rewritten in place, longer", "[S]\nk=44\n", true, 44},
+        {"emptied", "", true, -1},
+    };
+    for (const Change& c : changes) {
+        if (c.inPlace) {
+            WriteBytes(path_, c.bytes);
+        } else {
+            WriteBytes(path_ + ".new", c.bytes);
+            ASSERT_EQ(std::rename((path_ + ".new").c_str(), path_.c_str()), 0);
+        }
+        EXPECT_EQ(GetInt("S", "k", -1), c.want) << c.how;
+        EXPECT_EQ(GetInt("S", "k", -1), c.want) << c.how;
+        EXPECT_EQ(parsed(), 1u) << c.how;
+    }
+
+    // Our own writes are read back without reading the file anew, whatever
+    // rewrites the same file in between, as fast as the clock allows.
+    for (int i = 0; i < 200; ++i) {
+        const std::string value = std::to_string(i % 10);
+        if (i % 2) {
+            WriteBytes(path_, "[S]\nk=" + value + "\n");
+        } else {
+            ASSERT_TRUE(Write("S", "k", value.c_str()));
+        }
+        ASSERT_EQ(GetInt("S", "k", -1), i % 10) << i;
+    }
+    ASSERT_TRUE(Write("S", "k", "7"));
+    parsed();
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(GetInt("S", "k", -1), 7);
+    EXPECT_LE(parsed(), 1u);
 }
 
 TEST_F(ProfileTest, APipeIsNeitherWaitedOnNorReplaced) {
