@@ -156,6 +156,13 @@ public:
         used_ = 0;
     }
 
+    // Room for n names without growing.
+    void Reserve(std::size_t n) {
+        std::size_t size = 16;
+        while (size * 3 < n * 4 + 4) size *= 2;
+        if (size > slots_.size()) Rehash(size);
+    }
+
     template <class NameOf>
     std::uint64_t Find(std::string_view name, NameOf nameOf) const {
         if (slots_.empty()) return kNone;
@@ -189,8 +196,12 @@ public:
     // Adds name unless present; false when it was present (the value kept).
     template <class NameOf>
     bool Add(std::string_view name, std::uint64_t value, NameOf nameOf) {
+        return Add(name, NameHash(name), value, nameOf);
+    }
+    // The same with the name's hash already known.
+    template <class NameOf>
+    bool Add(std::string_view name, std::uint32_t h, std::uint64_t value, NameOf nameOf) {
         if ((used_ + 1) * 4 > slots_.size() * 3) Grow();
-        const std::uint32_t h = NameHash(name);
         for (std::size_t i = h & Mask();; i = (i + 1) & Mask()) {
             Slot& s = slots_[i];
             if (s.value == kNone) {
@@ -202,15 +213,21 @@ public:
         }
     }
 
+    // Asks the processor to fetch the slot where a name of hash h starts looking.
+    void Prefetch(std::uint32_t h) const {
+        if (!slots_.empty()) __builtin_prefetch(&slots_[h & Mask()]);
+    }
+
 private:
     struct Slot {
         std::uint32_t hash = 0;
         std::uint64_t value = kNone;
     };
     std::size_t Mask() const { return slots_.size() - 1; }
-    void Grow() {
+    void Grow() { Rehash(std::max<std::size_t>(16, slots_.size() * 2)); }
+    void Rehash(std::size_t size) {
         std::vector<Slot> old = std::move(slots_);
-        slots_.assign(std::max<std::size_t>(16, old.size() * 2), Slot());
+        slots_.assign(size, Slot());
         for (const Slot& s : old) {
             if (s.value == kNone) continue;
             std::size_t i = s.hash & Mask();
@@ -457,13 +474,30 @@ private:
         Group& group = groups_[g];
         if (!group.keysBuilt) {
             group.keys.Clear();
-            auto nameOf = [&](std::uint64_t v) { return KeyName(LineAt(v)); };
+            // The keys with their hashes first, in file order; then the table is
+            // filled with its slots fetched a few keys ahead, since a large
+            // table's slots are rarely in the cache.
+            struct Key {
+                std::string_view name;
+                std::uint32_t hash;
+                std::uint64_t where;
+            };
+            std::vector<Key> keys;
             for (std::uint32_t s = group.first; s != kNoIndex; s = sections_[s].nextSame) {
                 const Section& sec = sections_[s];
                 for (std::uint32_t i = 0; i < BodySize(sec); ++i) {
                     const Line& l = Body(sec, i);
-                    if (l.kind == LineKind::Key) group.keys.Add(KeyName(l), Where(s, i), nameOf);
+                    if (l.kind != LineKind::Key) continue;
+                    const std::string_view name = KeyName(l);
+                    keys.push_back({name, NameHash(name), Where(s, i)});
                 }
+            }
+            group.keys.Reserve(keys.size());
+            auto nameOf = [&](std::uint64_t v) { return KeyName(LineAt(v)); };
+            constexpr std::size_t kAhead = 16;
+            for (std::size_t k = 0; k < keys.size(); ++k) {
+                if (k + kAhead < keys.size()) group.keys.Prefetch(keys[k + kAhead].hash);
+                group.keys.Add(keys[k].name, keys[k].hash, keys[k].where, nameOf);
             }
             group.keysBuilt = true;
         }
@@ -839,7 +873,8 @@ Entry& Current(const std::string& path) {
     if (Kept().size() > kKeptFiles) {
         auto oldest = Kept().end();
         for (auto it = Kept().begin(); it != Kept().end(); ++it)
-            if (it->second.pins == 0 && &it->second != &e && (oldest == Kept().end() || it->second.used < oldest->second.used))
+            if (it->second.pins == 0 && &it->second != &e &&
+                (oldest == Kept().end() || it->second.used < oldest->second.used))
                 oldest = it;
         if (oldest != Kept().end()) Kept().erase(oldest);
     }

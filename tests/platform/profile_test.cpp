@@ -410,6 +410,34 @@ TEST_F(ProfileTest, NestedBatchesWriteAtTheEndOfTheLastOrOnFlush) {
     EXPECT_TRUE(S_ISDIR(st.st_mode));
 }
 
+TEST_F(ProfileTest, LargeSectionsAndManySectionsOfOneName) {
+    // 3,000 keys in one section, then 2,000 sections of the same name, each
+    // repeating one of those keys and holding one of its own.
+    std::string text = "[Big]\r\n";
+    for (int i = 0; i < 3000; ++i) text += "Key" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+    for (int s = 0; s < 2000; ++s) {
+        const std::string n = std::to_string(s);
+        text += "[big]\r\nkey" + n + "=dup\r\nOwn" + n + "=" + n + "\r\n";
+    }
+    WriteBytes(path_, text);
+    for (int i = 0; i < 3000; i += 7) EXPECT_EQ(GetInt("BIG", ("key" + std::to_string(i)).c_str(), -1), i) << i;
+    for (int s = 0; s < 2000; s += 13) EXPECT_EQ(GetInt("Big", ("own" + std::to_string(s)).c_str(), -1), s) << s;
+    std::string keys(1 << 16, '#');
+    const DWORD n = GetPrivateProfileStringA("big", nullptr, "", keys.data(), DWORD(keys.size()), path_.c_str());
+    EXPECT_EQ(std::count(keys.begin(), keys.begin() + n, '\0'), 5000);
+
+    ASSERT_TRUE(Write("big", "New", "1"));  // in the first section, after its last key
+    ASSERT_TRUE(Write("BIG", "key5", "five"));
+    ASSERT_TRUE(Write("Big", "Own1999", "last"));
+    std::string want = text;
+    want.replace(want.find("Key5=5\r\n"), 8, "Key5=five\r\n");
+    want.insert(want.find("[big]"), "New=1\r\n");
+    want.replace(want.find("Own1999=1999"), 12, "Own1999=last");
+    EXPECT_EQ(ReadBytes(path_), want);
+    EXPECT_EQ(Get("Big", "key1999", ""), "1999");
+    EXPECT_EQ(Get("Big", "new", ""), "1");
+}
+
 TEST_F(ProfileTest, AFileIsParsedAgainOnlyWhenItChanged) {
     WriteBytes(path_, "[S]\nk=1\nname=abc\n[T]\nx=5\n");
     std::uint64_t before = kv::ProfileParseCount();
