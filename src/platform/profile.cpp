@@ -267,6 +267,19 @@ public:
     void MarkWritten() { changed_ = false; }
     // The bytes the lines not written by the program are views of.
     const std::string& Source() const { return text_; }
+    std::size_t OwnedBytes() const { return ownedBytes_; }
+
+    // Whether this document, once written as text, is the document a reading of
+    // that text would give. It is not when a line end was put after a line that
+    // had none (a reading would see it as part of that line), or when the text's
+    // first line end is not the one new lines get (a reading would take that
+    // one for new lines).
+    bool IsReadingOf(std::string_view text, bool lineEndAdded) const {
+        if (lineEndAdded) return false;
+        const std::size_t nl = text.find('\n', bom_.size());
+        const bool crlf = nl != std::string_view::npos && nl > bom_.size() && text[nl - 1] == '\r';
+        return eol_ == (crlf ? "\r\n" : "\n");
+    }
 
     // The first line holding key in any section called section, in file order.
     const Line* Find(std::string_view section, std::string_view key) {
@@ -367,7 +380,8 @@ public:
         changed_ = true;
     }
 
-    std::string Text() const {
+    // The file's text; lineEndAdded: set when a line that had no line end got one.
+    std::string Text(bool* lineEndAdded = nullptr) const {
         std::string out;
         out.reserve(text_.size() + ownedBytes_);
         out += bom_;
@@ -392,7 +406,10 @@ public:
                 flush();
                 // The file's last line may have had no line end; it gets one when
                 // a new line now follows it.
-                if (open) out += eol_;
+                if (open) {
+                    out += eol_;
+                    if (lineEndAdded) *lineEndAdded = true;
+                }
                 out += l.Whole();
             }
             open = l.eol == 0;
@@ -524,7 +541,6 @@ private:
             bom_ = rest.substr(0, 3);
             rest.remove_prefix(3);
         }
-        lines_.reserve(std::size_t(std::count(rest.begin(), rest.end(), '\n')) + 1);
         sections_.emplace_back();  // the lines before the first section
         bool eolChosen = false;
         while (!rest.empty()) {
@@ -795,24 +811,27 @@ bool ReplaceFile(const std::string& path, std::string_view data, Stamp& stamp, b
 // the stamp of the content the document holds. A call outside a batch looks at
 // the file's stamp (one stat) and parses it again only when it changed.
 struct Entry {
-    std::unique_ptr<Document> doc;  // null while the content is only `written`
-    std::string written;            // the bytes last written, until they are parsed
+    // What a reading of the file gives; null when it is to be parsed from
+    // `written` at its first use.
+    std::unique_ptr<Document> doc;
+    bool wrote = false;    // the content is `written`, not the document's source
+    std::string written;   // the bytes last written
     bool stamped = false;  // the content is the file's under stamp (no change pending)
     Stamp stamp;
     bool settled = false;  // the stamp alone proves it (see Settled)
     std::uint64_t used = 0;
     int pins = 0;          // open batches holding the document
 
-    // The document, parsed from the bytes written when it is first needed: so
-    // it is always what a reading of the file would give.
     Document& Doc() {
         if (!doc) {
             doc = std::make_unique<Document>(std::move(written));
             written = std::string();
+            wrote = false;
         }
         return *doc;
     }
-    const std::string& Content() const { return doc ? doc->Source() : written; }
+    // The file's content as last read or written.
+    const std::string& Content() const { return wrote ? written : doc->Source(); }
 };
 
 constexpr std::size_t kKeptFiles = 8;
@@ -828,6 +847,7 @@ std::map<std::string, Entry>& Kept() {
 }
 
 void Adopt(Entry& e, FileRead&& f) {
+    e.wrote = false;
     e.written = std::string();
     e.settled = false;
     e.stamped = false;
@@ -862,6 +882,11 @@ Entry& Current(const std::string& path) {
             FileRead f = ReadProfileFile(path);
             if (f.status == kv::FileReadStatus::Ok && f.stamped && f.stamp == e.stamp && f.bytes == e.Content()) {
                 e.settled = Settled(e.stamp, f.before);
+                // The bytes written are needed no more once the document holds them.
+                if (e.settled && e.doc && e.wrote) {
+                    e.wrote = false;
+                    e.written = std::string();
+                }
             } else {
                 Adopt(e, std::move(f));
             }
@@ -884,14 +909,22 @@ Entry& Current(const std::string& path) {
 // Writes the entry's document when it changed.
 bool Store(const std::string& path, Entry& e) {
     if (!e.doc || !e.doc->Changed()) return true;
-    std::string text = e.doc->Text();
+    bool lineEndAdded = false;
+    std::string text = e.doc->Text(&lineEndAdded);
     Stamp stamp;
     bool stamped = false;
     if (!ReplaceFile(path, text, stamp, stamped)) {
         e.stamped = false;  // the document is not the file: the next use reads the file
         return false;
     }
-    e.doc.reset();
+    e.doc->MarkWritten();
+    // The document stays when it is what a reading of the text would give, and
+    // while the lines it no longer uses take little room; otherwise the text is
+    // parsed at the next use.
+    if (!e.doc->IsReadingOf(text, lineEndAdded) ||
+        e.doc->OwnedBytes() > std::max<std::size_t>(e.doc->Source().size(), 1u << 16))
+        e.doc.reset();
+    e.wrote = true;
     e.written = std::move(text);
     e.stamped = stamped;
     e.stamp = stamp;
