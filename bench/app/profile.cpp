@@ -15,6 +15,10 @@
 //   Reference: StatAndLookUp, a stat of the file (any reader has to learn
 //   whether the file changed) and a hash-map lookup of the key in a table
 //   prepared from the file beforehand.
+// - SingleReadAfterWrite: the same read moments after the program changed a
+//   value in the file (outside the timing), when the file's times cannot yet
+//   tell a rewrite of the same size in the same clock tick apart and its bytes
+//   are compared with those written. Reference: PlainRead.
 //
 // The shapes are about 5 MB of other settings around the program's own sections
 // (written by a first run), the kind of file that grows when a profile is shared
@@ -291,6 +295,28 @@ void BM_SingleRead(benchmark::State& state) {
     Describe(state, home.bytes.size());
 }
 
+void BM_SingleReadAfterWrite(benchmark::State& state) {
+    const Homes::Home& home = TheHomes().Of(state);
+    ReplaceWith(home.profile, home.bytes);
+    const char* path = home.profile.c_str();
+    int margin = kMargin;
+    for (auto _ : state) {
+        state.PauseTiming();
+        margin = margin == kMargin ? kMargin + 1 : kMargin;
+        if (!WritePrivateProfileStringA("Other", "AutoScaleMargin", std::to_string(margin).c_str(), path)) {
+            state.SkipWithError("the value could not be written");
+            return;
+        }
+        state.ResumeTiming();
+        if (int(GetPrivateProfileIntA("Other", "AutoScaleMargin", 0, path)) != margin) {
+            state.SkipWithError("the read did not give the value written");
+            return;
+        }
+    }
+    ReplaceWith(home.profile, home.bytes);
+    Describe(state, home.bytes.size());
+}
+
 void BM_StatAndLookUp(benchmark::State& state) {
     const Homes::Home& home = TheHomes().Of(state);
     ReplaceWith(home.profile, home.bytes);
@@ -337,6 +363,7 @@ BENCHMARK(BM_PlainRead)->Apply(EveryShape);
 BENCHMARK(BM_Close)->Apply(EveryShape);
 BENCHMARK(BM_PlainWrite)->Apply(EveryShape);
 BENCHMARK(BM_SingleRead)->Apply(EveryShape)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SingleReadAfterWrite)->Apply(EveryShape)->Unit(benchmark::kMicrosecond)->Iterations(40);
 BENCHMARK(BM_StatAndLookUp)->Apply(EveryShape)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -747,6 +747,31 @@ FileRead ReadProfileFile(const std::string& path) {
     return r;
 }
 
+// Whether the file still holds known under stamp, read piece by piece beside
+// the known bytes (no copy of the whole file is made). before: the clock before
+// the file was opened.
+bool HoldsStill(const std::string& path, const Stamp& stamp, std::string_view known, timespec& before) {
+    before = Now();
+    Descriptor fd(kv::OpenRegularFileDescriptor(path));
+    struct stat st;
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !(Stamp(st) == stamp) ||
+        std::size_t(st.st_size) != known.size())
+        return false;
+    static std::vector<char> piece(1u << 18);  // the lock is held
+    std::size_t have = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), piece.data(), piece.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        if (have + std::size_t(n) > known.size() ||
+            std::memcmp(piece.data(), known.data() + have, std::size_t(n)) != 0)
+            return false;
+        have += std::size_t(n);
+    }
+    return have == known.size() && ::fstat(fd.get(), &st) == 0 && Stamp(st) == stamp;
+}
+
 // All of data to fd, however the writes are cut.
 bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
@@ -879,16 +904,16 @@ Entry& Current(const std::string& path) {
         Adopt(e, Unread(kv::FileReadStatus::Refused));  // a pipe or a device is not opened
     } else if (e.stamped && Stamp(st) == e.stamp) {
         if (!e.settled) {
-            FileRead f = ReadProfileFile(path);
-            if (f.status == kv::FileReadStatus::Ok && f.stamped && f.stamp == e.stamp && f.bytes == e.Content()) {
-                e.settled = Settled(e.stamp, f.before);
+            timespec before;
+            if (HoldsStill(path, e.stamp, e.Content(), before)) {
+                e.settled = Settled(e.stamp, before);
                 // The bytes written are needed no more once the document holds them.
                 if (e.settled && e.doc && e.wrote) {
                     e.wrote = false;
                     e.written = std::string();
                 }
             } else {
-                Adopt(e, std::move(f));
+                Adopt(e, ReadProfileFile(path));
             }
         }
     } else {
