@@ -1,5 +1,6 @@
 #include "profile.h"
 
+#include "largealloc.h"
 #include "safefile.h"
 
 #include <algorithm>
@@ -715,6 +716,8 @@ FileRead ReadProfileFile(const std::string& path) {
             return r;
         }
         // Room for one byte more than the size, to see a file that grew.
+        r.bytes.reserve(std::size_t(first.st_size) + 1);
+        kv::AdviseHugePages(r.bytes.data(), r.bytes.capacity());
         r.bytes.resize(std::size_t(first.st_size) + 1);
         std::size_t have = 0;
         for (;;) {
