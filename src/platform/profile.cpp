@@ -858,7 +858,8 @@ struct Entry {
         }
         return *doc;
     }
-    // The file's content as last read or written.
+    // The file's content as last read or written; kept only until the stamp is
+    // settled, which is when it is needed.
     const std::string& Content() const { return wrote ? written : doc->Source(); }
 };
 
