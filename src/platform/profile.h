@@ -8,6 +8,7 @@
 
 #include "wintypes.h"
 
+#include <cstdint>
 #include <string>
 
 // The signed decimal prefix of the value ("12abc" -> 12), or def when the file,
@@ -31,14 +32,21 @@ namespace kv {
 std::string GetProfileString(const char* section, const char* key, const char* def,
                              const char* path);
 
-// The calls above each read the file and each change rewrites it. Where many keys
-// are read or written together (the whole profile at start-up and at a passed
-// close check), a batch on the path makes the calls on that exact path share one
-// reading of the file, made at the first call, and keep their changes in memory;
-// Flush, or the end of the last batch open on the path, writes the file once,
-// and only when something changed (through a temporary file, as a single call
-// does). Batches on one path may nest. A file that could not be read is never
-// written, in a batch or not.
+// The calls above keep the files they read parsed in memory (the last few paths)
+// and parse a file again only when it changed: each call compares the file's
+// device, inode, size and modification and change times (to the nanosecond) with
+// those the kept copy was read under, and while the change time is too recent
+// for that to prove anything (a change within the same clock tick can leave them
+// all as they were) the file's bytes are compared with the kept ones. Each change
+// outside a batch rewrites the file.
+//
+// Where many keys are read or written together (the whole profile at start-up
+// and at a passed close check), a batch on the path makes the calls on that exact
+// path share the kept copy as it was at the batch's first call, without looking
+// at the file again, and keep their changes in memory; Flush, or the end of the
+// last batch open on the path, writes the file once, and only when something
+// changed (through a temporary file, as a single call does). Batches on one path
+// may nest. A file that could not be read is never written, in a batch or not.
 class ProfileBatch {
 public:
     explicit ProfileBatch(std::string path);
@@ -52,4 +60,7 @@ public:
 private:
     std::string path_;
 };
+
+// How many times this process has parsed the text of a profile file.
+std::uint64_t ProfileParseCount();
 }  // namespace kv

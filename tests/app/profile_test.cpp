@@ -227,7 +227,7 @@ TEST_F(AppTest, StoredValuesAreReadByTheirRules) {
     EXPECT_TRUE(app->Frame->CommandBar()->isVisibleTo(app->Frame));
 }
 
-TEST_F(AppTest, StartUpReadsTheProfileOnceAndACloseCheckWritesItOnce) {
+TEST_F(AppTest, StartUpReadsTheProfileOnceAndACloseCheckWritesItOnceWithoutParsing) {
     const std::string profile = ProfileInHome();
     FileWatch watch(profile);
     if (!watch.Ok()) GTEST_SKIP() << "the system gives no file notifications to count reads and writes with";
@@ -238,15 +238,22 @@ TEST_F(AppTest, StartUpReadsTheProfileOnceAndACloseCheckWritesItOnce) {
     EXPECT_EQ(c.writes, 1);
     Stop();
 
+    // The file written moments ago may be read once more to compare its bytes
+    // with those written; it is parsed at most once, and the close check that
+    // follows parses nothing.
+    std::uint64_t parses = kv::ProfileParseCount();
     Start();
     c = watch.Take();
-    EXPECT_EQ(c.reads, 1);
+    EXPECT_LE(c.reads, 1);
     EXPECT_EQ(c.writes, 0);
+    EXPECT_LE(kv::ProfileParseCount() - parses, 1u);
     chart()->Settings.AutoScaleMargin = 33;
     chart()->Defaults.DefaultText.Font.lfHeight = 321;
+    parses = kv::ProfileParseCount();
     ASSERT_TRUE(chart()->CanClose());
+    EXPECT_EQ(kv::ProfileParseCount() - parses, 0u);
     c = watch.Take();
-    EXPECT_EQ(c.reads, 1);
+    EXPECT_LE(c.reads, 1);
     EXPECT_EQ(c.writes, 1);
     Stop();
     Start();

@@ -7,10 +7,12 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -406,6 +408,96 @@ TEST_F(ProfileTest, NestedBatchesWriteAtTheEndOfTheLastOrOnFlush) {
     struct stat st;
     ASSERT_EQ(::stat(folder.c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+TEST_F(ProfileTest, LargeSectionsAndManySectionsOfOneName) {
+    // 3,000 keys in one section, then 2,000 sections of the same name, each
+    // repeating one of those keys and holding one of its own.
+    std::string text = "[Big]\r\n";
+    for (int i = 0; i < 3000; ++i) text += "Key" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+    for (int s = 0; s < 2000; ++s) {
+        const std::string n = std::to_string(s);
+        text += "[big]\r\nkey" + n + "=dup\r\nOwn" + n + "=" + n + "\r\n";
+    }
+    WriteBytes(path_, text);
+    for (int i = 0; i < 3000; i += 7) EXPECT_EQ(GetInt("BIG", ("key" + std::to_string(i)).c_str(), -1), i) << i;
+    for (int s = 0; s < 2000; s += 13) EXPECT_EQ(GetInt("Big", ("own" + std::to_string(s)).c_str(), -1), s) << s;
+    std::string keys(1 << 16, '#');
+    const DWORD n = GetPrivateProfileStringA("big", nullptr, "", keys.data(), DWORD(keys.size()), path_.c_str());
+    EXPECT_EQ(std::count(keys.begin(), keys.begin() + n, '\0'), 5000);
+
+    ASSERT_TRUE(Write("big", "New", "1"));  // in the first section, after its last key
+    ASSERT_TRUE(Write("BIG", "key5", "five"));
+    ASSERT_TRUE(Write("Big", "Own1999", "last"));
+    std::string want = text;
+    want.replace(want.find("Key5=5\r\n"), 8, "Key5=five\r\n");
+    want.insert(want.find("[big]"), "New=1\r\n");
+    want.replace(want.find("Own1999=1999"), 12, "Own1999=last");
+    EXPECT_EQ(ReadBytes(path_), want);
+    EXPECT_EQ(Get("Big", "key1999", ""), "1999");
+    EXPECT_EQ(Get("Big", "new", ""), "1");
+}
+
+TEST_F(ProfileTest, AFileIsParsedAgainOnlyWhenItChanged) {
+    WriteBytes(path_, "[S]\nk=1\nname=abc\n[T]\nx=5\n");
+    std::uint64_t before = kv::ProfileParseCount();
+    auto parsed = [&] {
+        const std::uint64_t now = kv::ProfileParseCount();
+        return now - std::exchange(before, now);
+    };
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(GetInt("s", "K", 0), 1);
+        EXPECT_EQ(Get("T", "x", ""), "5");
+    }
+    EXPECT_EQ(Get(nullptr, nullptr, "", 64), std::string("S\0T\0", 4));
+    {
+        kv::ProfileBatch batch(path_);
+        EXPECT_EQ(Get("S", "name", ""), "abc");
+    }
+    EXPECT_EQ(parsed(), 1u);
+
+    // Changed by someone else: each change is seen at the next read, which
+    // parses it once.
+    struct Change {
+        const char* how;
+        std::string bytes;
+        bool inPlace;
+        int want;
+    };
+    const Change changes[] = {
+        {"a new file renamed over it", "[S]\nk=2\n", false, 2},
+        {"rewritten in place, same size", "[S]\nk=3\n", true, 3},
+        {"rewritten in place, longer", "[S]\nk=44\n", true, 44},
+        {"emptied", "", true, -1},
+    };
+    for (const Change& c : changes) {
+        if (c.inPlace) {
+            WriteBytes(path_, c.bytes);
+        } else {
+            WriteBytes(path_ + ".new", c.bytes);
+            ASSERT_EQ(std::rename((path_ + ".new").c_str(), path_.c_str()), 0);
+        }
+        EXPECT_EQ(GetInt("S", "k", -1), c.want) << c.how;
+        EXPECT_EQ(GetInt("S", "k", -1), c.want) << c.how;
+        EXPECT_EQ(parsed(), 1u) << c.how;
+    }
+
+    // Our writes and others' rewrites of the same size in turn, as fast as they
+    // come (within one tick of a coarse file-system clock, their stamps can be
+    // equal); then our own write is read back without parsing.
+    for (int i = 0; i < 200; ++i) {
+        const std::string value = std::to_string(i % 10);
+        if (i % 2) {
+            WriteBytes(path_, "[S]\nk=" + value + "\n");
+        } else {
+            ASSERT_TRUE(Write("S", "k", value.c_str()));
+        }
+        ASSERT_EQ(GetInt("S", "k", -1), i % 10) << i;
+    }
+    ASSERT_TRUE(Write("S", "k", "7"));
+    parsed();
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(GetInt("S", "k", -1), 7);
+    EXPECT_EQ(parsed(), 0u);
 }
 
 TEST_F(ProfileTest, APipeIsNeitherWaitedOnNorReplaced) {
