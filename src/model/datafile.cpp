@@ -469,7 +469,7 @@ int TPlot::ReadData() {
     TDataElement* yNumbers = nullptr;
     auto size = [&](std::size_t n) {
         room = 0;
-        for (TDataColumn* col : filled) col->Resize(n);
+        for (TDataColumn* col : filled) col->ResizeForOverwrite(n);
         room = n;
         for (std::size_t i = 0; i < sinks.size(); ++i) sinkData[i] = sinks[i].column->data();
         xNumbers = xIsRow ? XData.data() : nullptr;

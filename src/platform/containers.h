@@ -9,6 +9,12 @@
 #include <utility>
 #include <vector>
 
+namespace kv {
+// Passed to an allocator's construct by TArrayAsVector::ResizeForOverwrite: the
+// element is to be left as its storage holds it (see LargeBlockAllocator).
+struct ForOverwrite {};
+}  // namespace kv
+
 // A growable array of values. Alloc provides the storage (large numeric columns
 // use one that suits big blocks).
 template <class T, class Alloc = std::allocator<T>>
@@ -39,10 +45,23 @@ public:
         return true;
     }
     void Flush() { items_.clear(); }
-    // Sets the element count. The elements it grows by are value-initialized,
-    // unless Alloc leaves new elements as they are: then the caller writes each
-    // before anything reads it.
+    // Sets the element count; the elements it grows by are value-initialized.
     void Resize(std::size_t n) { items_.resize(n); }
+    // Sets the element count with room for exactly n, leaving the elements it
+    // grows by as the storage holds them: the caller writes each one before
+    // anything reads it. A million elements are then not set twice, and the pages
+    // of room that is never written are never touched. Only where Alloc can leave
+    // an element unset (LargeBlockAllocator).
+    void ResizeForOverwrite(std::size_t n)
+        requires requires(Alloc a, T* p) { a.construct(p, kv::ForOverwrite{}); }
+    {
+        if (n <= items_.size()) {
+            items_.erase(items_.begin() + std::ptrdiff_t(n), items_.end());
+            return;
+        }
+        if (n > items_.capacity()) items_.reserve(n);
+        while (items_.size() < n) items_.emplace_back(kv::ForOverwrite{});
+    }
 
     int GetItemsInContainer() const { return int(items_.size()); }
     bool IsEmpty() const { return items_.empty(); }

@@ -11,6 +11,8 @@
 // below 4 MB, and up to 1 GB of larger ones, which the system may take back
 // whenever it runs short of memory.
 
+#include "platform/containers.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -49,17 +51,22 @@ struct LargeBlockAllocator {
     }
     void deallocate(T* p, std::size_t n) noexcept { FreeLargeBlock(p, n * sizeof(T)); }
 
-    // An element that an array grows by without a value is left as the block
-    // holds it: the arrays kept here are written right after they grow, and
-    // setting a million elements first would cost a pass over all of them.
-    // Only for types that any bytes make a value of.
-    template <class U>
-    void construct(U*) noexcept {
-        static_assert(std::is_trivially_copyable_v<U> && std::is_trivially_destructible_v<U>);
+    // Elements are made as by the standard allocator: one made without a value
+    // is value-initialized (a block may come back from an earlier array with its
+    // values in it).
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
     }
-    template <class U, class A, class... Args>
-    void construct(U* p, A&& a, Args&&... args) {
-        ::new (static_cast<void*>(p)) U(std::forward<A>(a), std::forward<Args>(args)...);
+    // Growth that the caller overwrites at once (TArrayAsVector::
+    // ResizeForOverwrite) leaves the element as the block holds it: setting a
+    // million elements first would cost a pass over all of them, and would
+    // touch pages of room that may never be used.
+    template <class U>
+    void construct(U* p, ForOverwrite) noexcept {
+        static_assert(std::is_trivially_default_constructible_v<U> && std::is_trivially_destructible_v<U>,
+                      "only an element with no initialisation of its own may be left unset");
+        ::new (static_cast<void*>(p)) U;
     }
 
     template <class U>
