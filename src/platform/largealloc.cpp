@@ -138,6 +138,16 @@ void FreeLargeBlock(void* block, std::size_t bytes) noexcept {
 
 void ReleaseKeptBlocks() noexcept { Kept().ReleaseAll(); }
 
+void DiscardPages(void* data, std::size_t bytes) noexcept {
+    static const std::size_t page = [] {
+        const long size = ::sysconf(_SC_PAGESIZE);
+        return size > 0 ? std::size_t(size) : std::size_t(4096);
+    }();
+    const std::uintptr_t begin = RoundUp(std::uintptr_t(data), page);
+    const std::uintptr_t end = (std::uintptr_t(data) + bytes) / page * page;
+    if (end > begin) (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+}
+
 void AdviseHugePages(void* data, std::size_t bytes) noexcept {
     const std::uintptr_t begin = RoundUp(std::uintptr_t(data), kHugePage);
     const std::uintptr_t end = (std::uintptr_t(data) + bytes) / kHugePage * kHugePage;

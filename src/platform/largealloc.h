@@ -30,6 +30,12 @@ void FreeLargeBlock(void* block, std::size_t bytes) noexcept;
 void AdviseHugePages(void* data, std::size_t bytes) noexcept;
 // Gives every kept block back, so that the next large block is new memory.
 void ReleaseKeptBlocks() noexcept;
+// Gives the memory of the whole pages inside [data, data + bytes) back to the
+// system, at once: they read as zeros afterwards and take no memory until they
+// are written again. For room an array holds and will not use, and for a block
+// whose content was copied elsewhere before it is freed (a freed block is kept,
+// and its pages with it, until the system runs short of memory).
+void DiscardPages(void* data, std::size_t bytes) noexcept;
 
 // The memory this process can still take without pushing the machine into
 // swapping or out of memory: the system's estimate of available memory, within

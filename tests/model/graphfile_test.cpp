@@ -6,6 +6,7 @@
 #include "model/boxframe.h"
 #include "platform/messagebox.h"
 #include "platform/stringtable.h"
+#include "resident_memory.h"
 #include "stream_bytes.h"
 #include "support/helpers/sample_document.h"
 
@@ -65,23 +66,9 @@ bool WriteSparse(const std::string& path, const std::string& head, std::uint64_t
     return ::truncate(path.c_str(), off_t(size)) == 0;
 }
 
-// The process's resident and peak resident memory in bytes, from /proc; the
-// peak can be set back to the present (false where that is not allowed).
-std::int64_t StatusBytes(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(key, 0) == 0) return std::atoll(line.c_str() + std::strlen(key)) * 1024;
-    return -1;
-}
-std::int64_t ResidentBytes() { return StatusBytes("VmRSS:"); }
-std::int64_t PeakResidentBytes() { return StatusBytes("VmHWM:"); }
-bool ResetPeakResident() {
-    std::ofstream out("/proc/self/clear_refs");
-    out << "5";
-    out.flush();
-    return bool(out) && PeakResidentBytes() > 0;
-}
+using kvtest::PeakResidentBytes;
+using kvtest::ResetPeakResident;
+using kvtest::ResidentBytes;
 
 // A document without an axis set, or the file of one whose count says n.
 GraphDocument NoAxisSet() {
