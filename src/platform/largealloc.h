@@ -16,6 +16,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -37,10 +39,24 @@ void ReleaseKeptBlocks() noexcept;
 // and its pages with it, until the system runs short of memory).
 void DiscardPages(void* data, std::size_t bytes) noexcept;
 
-// The memory this process can still take without pushing the machine into
-// swapping or out of memory: the system's estimate of available memory, within
-// the process's address-space and data limits.
+// The memory this process can still take: what the system can still give, its
+// free swap included; within what each control group the process runs in still
+// allows (the page cache it could drop counted as free), and within the
+// process's address-space and data limits less what it already uses of them.
+// Memory beyond it cannot be had, or only by pushing the process out of memory.
 std::uint64_t AvailableMemory();
+
+// The parts of AvailableMemory: from the text of /proc/meminfo, what the system
+// can still give (its estimate of available memory and the free swap); from the
+// text of /proc/self/cgroup and the control-group file systems mounted under
+// cgroupRoot (/sys/fs/cgroup), what the memory limits of the groups on the path
+// to the process's own still allow (UINT64_MAX without a limit). Taken apart
+// for tests.
+std::uint64_t SystemMemoryLeft(std::string_view meminfo);
+std::uint64_t ControlGroupMemoryLeft(std::string_view selfCgroup, const std::string& cgroupRoot,
+                                     std::uint64_t swapFree);
+// The free swap a /proc/meminfo text names.
+std::uint64_t SwapFree(std::string_view meminfo);
 
 // A standard allocator over AllocateLargeBlock.
 template <class T>
