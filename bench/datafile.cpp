@@ -153,33 +153,36 @@ public:
             const ssize_t n = ::pread(fd, block_ + have, sizeof block_ - have, at);
             if (n < 0) std::abort();
             at += n;
-            const char* p = block_;
             const char* const end = block_ + have + std::size_t(n);
-            for (;;) {
-                const char* nl = static_cast<const char*>(std::memchr(p, '\n', std::size_t(end - p)));
-                if (!nl) {
-                    if (n > 0) break;
-                    if (p == end) break;
-                    nl = end;  // the last line has no line end
+            // The whole lines of the block; at the end of the file, all of it.
+            const char* stop = end;
+            if (n > 0) {
+                stop = static_cast<const char*>(::memrchr(block_, '\n', std::size_t(end - block_)));
+                if (!stop) std::abort();  // a line longer than a block
+                ++stop;
+            }
+            for (const char* p = block_; p < stop;) {
+                if (*p == '#' || *p == '\n') {
+                    const void* nl = std::memchr(p, '\n', std::size_t(stop - p));
+                    p = nl ? static_cast<const char*>(nl) + 1 : stop;
+                    continue;
                 }
-                if (p < nl && *p != '#') {
-                    double x = 0, y = 0;
-                    const char* q = std::from_chars(p, nl, x).ptr;
-                    while (q < nl && (*q == ' ' || *q == '\t')) ++q;
-                    std::from_chars(q, nl, y);
-                    out_.x.emplace_back(x, 0);
-                    out_.y.emplace_back(y, 0);
-                    xl = std::min(xl, x);
-                    xh = std::max(xh, x);
-                    yl = std::min(yl, y);
-                    yh = std::max(yh, y);
-                }
-                p = nl + (nl < end);
-                if (p >= end) break;
+                double x = 0, y = 0;
+                const char* q = std::from_chars(p, stop, x).ptr;
+                while (q < stop && (*q == ' ' || *q == '\t')) ++q;
+                q = std::from_chars(q, stop, y).ptr;
+                while (q < stop && *q != '\n') ++q;
+                p = q + 1;
+                out_.x.emplace_back(x, 0);
+                out_.y.emplace_back(y, 0);
+                xl = std::min(xl, x);
+                xh = std::max(xh, x);
+                yl = std::min(yl, y);
+                yh = std::max(yh, y);
             }
             if (n == 0) break;
-            have = std::size_t(end - p);
-            std::memmove(block_, p, have);
+            have = std::size_t(end - stop);
+            std::memmove(block_, stop, have);
         }
         ::close(fd);
         out_.xMin = xl;
