@@ -13,11 +13,13 @@
 
 #include "model/plot.h"
 #include "platform/cp932.h"
+#include "platform/largealloc.h"
 #include "platform/numconv.h"
 #include "platform/paths.h"
 #include "platform/safefile.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -116,18 +118,65 @@ public:
     // False when no line handed out since the last refill holds a zero byte.
     bool MayHoldNul() const { return hasNul_; }
 
-    // About how many lines follow, judged from the rest of the block (exact when
-    // it holds the rest of the file), for sizing the columns once.
-    std::int64_t EstimateLinesLeft() const {
+    // About how many lines follow, for sizing the columns once: the rest of the
+    // file at the highest density of lines found in the rest of the block and in
+    // a few samples spread over the file. Exact when the block holds the rest of
+    // the file; otherwise rather more than less (room that is never written
+    // takes no memory), unless the lines grow much shorter between the samples.
+    std::int64_t EstimateLinesLeft() {
         const std::size_t inBlock = len_ - pos_;
         const std::int64_t ends = std::int64_t(CountByte(buf_.get() + pos_, inBlock, '\n'));
         if (eof_) return ends + 1;
-        const std::int64_t rest = std::max<std::int64_t>(fileSize_ - (fileOffset_ + std::int64_t(pos_)), 0);
-        if (ends == 0) return rest / std::int64_t(DataLineChars) + 1;
-        return std::int64_t(double(rest) * double(ends) / double(inBlock) * 1.1) + 1024;
+        const std::int64_t from = fileOffset_ + std::int64_t(len_);  // the first byte not in the block
+        const std::int64_t rest = std::max<std::int64_t>(fileSize_ - from, 0);
+        double density = Density(ends, inBlock);
+        constexpr int kSamples = 8;
+        constexpr std::int64_t kSampleBytes = 16384;
+        if (rest > 0) {
+            char* sample = Scratch();
+            for (int k = 0; k < kSamples; ++k) {
+                const std::int64_t at = from + std::max<std::int64_t>(rest - kSampleBytes, 0) * k / (kSamples - 1);
+                const ssize_t n = ::pread(::fileno(file_), sample, std::size_t(std::min(kSampleBytes, rest)), at);
+                if (n <= 0) break;
+                density = std::max(density, Density(std::int64_t(CountByte(sample, std::size_t(n), '\n')), std::size_t(n)));
+            }
+        }
+        return std::int64_t(double(rest + std::int64_t(inBlock)) * density * 1.05) + 1024;
+    }
+
+    // At least as many lines as follow, unless the file grows meanwhile: the line
+    // ends in the rest of the block and of the file, the pieces that lines longer
+    // than a line are cut into, and a last line without an end. Reads the rest of
+    // the file once.
+    std::int64_t CountLinesLeft() {
+        std::int64_t bytes = std::int64_t(len_ - pos_);
+        std::int64_t ends = std::int64_t(CountByte(buf_.get() + pos_, len_ - pos_, '\n'));
+        if (!eof_) {
+            char* scratch = Scratch();
+            for (std::int64_t at = fileOffset_ + std::int64_t(len_);;) {
+                const ssize_t n = ::pread(::fileno(file_), scratch, kBlockBytes, at);
+                if (n <= 0) break;
+                ends += std::int64_t(CountByte(scratch, std::size_t(n), '\n'));
+                bytes += n;
+                at += n;
+            }
+        }
+        return ends + bytes / DataLineChars + 1;
     }
 
 private:
+    // Lines per byte of a stretch of the file: its line ends, or the pieces its
+    // long lines are cut into where there are more.
+    static double Density(std::int64_t ends, std::size_t bytes) {
+        if (bytes == 0) return 0.0;
+        return std::max(double(ends), double(bytes) / DataLineChars) / double(bytes);
+    }
+    // A block for reading ahead of the block, made when first needed.
+    char* Scratch() {
+        if (!scratch_) scratch_ = std::make_unique_for_overwrite<char[]>(kBlockBytes);
+        return scratch_.get();
+    }
+
     void Fill() {
         if (pos_ > 0) {
             std::memmove(buf_.get(), buf_.get() + pos_, len_ - pos_);
@@ -152,6 +201,7 @@ private:
     std::int64_t fileSize_;
     std::int64_t fileOffset_ = 0;  // of the block's first byte
     std::unique_ptr<char[]> buf_;
+    std::unique_ptr<char[]> scratch_;
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     bool eof_ = false;
@@ -461,19 +511,40 @@ int TPlot::ReadData() {
 
     // Every filled column holds `stored` elements and is sized (not filled) for
     // `room`: a row is written straight to its place, and the columns are cut
-    // back to the rows stored when the read ends. X and Y join the data range a
-    // block of rows at a time, while the block is still in the cache.
+    // back to the rows stored when the read ends. They are sized once, at the
+    // first data line, for what the rest of the file seems to hold: growing as
+    // rows come would write every row again at each step, into new pages. Room
+    // that is never written costs no memory. X and Y join the data range a block
+    // of rows at a time, while the block is still in the cache.
+    std::int64_t left = lookAt;  // lines still to be looked at, this one included
     std::size_t stored = 0, room = 0, widened = 0;
     std::vector<TDataElement*> sinkData;  // the storage of each sink's column
     TDataElement* xNumbers = nullptr;     // X or Y when they take the row number
     TDataElement* yNumbers = nullptr;
-    auto size = [&](std::size_t n) {
-        room = 0;
-        for (TDataColumn* col : filled) col->Resize(n);
-        room = n;
+    auto point = [&] {
         for (std::size_t i = 0; i < sinks.size(); ++i) sinkData[i] = sinks[i].column->data();
         xNumbers = xIsRow ? XData.data() : nullptr;
         yNumbers = yIsRow ? YData.data() : nullptr;
+    };
+    auto size = [&](std::size_t n) {
+        room = 0;
+        for (TDataColumn* col : filled) col->ResizeForOverwrite(n);
+        room = n;
+        point();
+    };
+    // Moves the stored rows to columns with room for n rows. The pages of the old
+    // room go back to the system at once, so that the read holds no more than
+    // the new room.
+    auto move = [&](std::size_t n) {
+        for (TDataColumn* col : filled) {
+            TDataColumn moved;
+            moved.ResizeForOverwrite(n);
+            std::copy_n(col->data(), stored, moved.data());
+            kv::DiscardPages(col->data(), std::size_t(col->GetItemsInContainer()) * sizeof(TDataElement));
+            *col = std::move(moved);
+        }
+        room = n;
+        point();
     };
     auto widen = [&] {
         xRange.Widen(XData.data() + widened, XData.data() + stored);
@@ -485,7 +556,12 @@ int TPlot::ReadData() {
     // Stores the row's elements (X and Y the row number where they take it).
     auto store = [&] {
         if (kept >= INT_MAX) throw std::length_error("too many rows");
-        if (stored == room) size(room + std::max<std::size_t>(DataColumnDelta, room / 2));
+        if (stored == room) {
+            // The first sizing fell short (the lines grew shorter than it
+            // judged): room for every row the lines after this one can give.
+            const std::int64_t after = std::max<std::int64_t>(std::min(reader->CountLinesLeft(), left - 1), 0);
+            move(std::size_t(std::min<std::int64_t>(std::int64_t(stored) + 1 + after, INT_MAX)));
+        }
         for (std::size_t i = 0; i < sinkData.size(); ++i) sinkData[i][stored] = row[sinks[i].slot];
         const TDataElement number(double(kept + 1), 0);
         if (xNumbers) xNumbers[stored] = number;
@@ -496,28 +572,29 @@ int TPlot::ReadData() {
     };
     auto finish = [&](int result) {
         widen();
-        for (TDataColumn* col : filled) col->Resize(stored);
         XMin = xRange.lo;
         XMax = xRange.hi;
         YMin = yRange.lo;
         YMax = yRange.hi;
         // A guess far above what came (a long comment tail, an early end) gives
-        // its room back.
+        // its room back; a nearer one gives back the pages of its room.
         if (room > 2 * stored + 65536) {
             try {
-                for (TDataColumn* col : filled) {
-                    TDataColumn fitted(*col);
-                    *col = std::move(fitted);
-                }
+                move(stored);
             } catch (const std::bad_alloc&) {
                 // The columns keep their room; nothing is lost.
             }
+        }
+        for (TDataColumn* col : filled) {
+            const std::size_t have = std::size_t(col->GetItemsInContainer());
+            if (have > stored) kv::DiscardPages(col->data() + stored, (have - stored) * sizeof(TDataElement));
+            col->Resize(stored);
         }
         return result;
     };
 
     try {
-        for (std::int64_t left = lookAt; left > 0; --left) {
+        for (; left > 0; --left) {
             // After the first data line, a line of plain numbers is read where
             // it lies; every other line takes the general way below.
             if (g_shortcut && columns > 0 && rowSkip == 1) {
@@ -578,14 +655,12 @@ int TPlot::ReadData() {
                 }
                 row.assign(uses.size(), TDataElement());
                 sinkData.assign(sinks.size(), nullptr);
-                // Sized once for what the rest of the file seems to hold; growing
-                // row by row would copy the columns again and again.
                 const std::int64_t expectedRows =
                     std::min<std::int64_t>(std::min(reader->EstimateLinesLeft(), left - 1) / rowSkip + 2, INT_MAX);
                 try {
                     size(std::size_t(expectedRows));
                 } catch (const std::bad_alloc&) {
-                    size(0);  // then they grow as rows come
+                    size(0);  // then the first row counts the lines left and sizes them
                 }
                 step = 1;
                 WalkLine(b, e, useOf, row.data());

@@ -39,9 +39,9 @@ void Show(const GraphFileHooks& hooks, int id, unsigned flags) {
 
 // Reads the file into content. False when the file cannot be opened, is empty or
 // its stream header cannot be read. The stream takes the file's bytes as the
-// records need them: a huge file that is no graph file is refused after a few
-// bytes, and one whose records the memory cannot hold is refused before they
-// are made.
+// records need them: a huge file that is no graph file, or whose counts ask for
+// more than its bytes hold, is refused after a few bytes, and one whose records
+// the process cannot take into memory is refused before they are made.
 bool ReadFileContent(const std::string& path, GraphFileContent& content, GraphReadStatus& status,
                      const std::function<void()>& opened) {
     kv::UniqueFile file(kv::OpenRegularFile(path));
@@ -74,13 +74,13 @@ bool Usable(GraphReadStatus status, const GraphFileContent& content, const Graph
         Show(hooks, IdsNewerVersion, refusedFlags);
         return false;
     case GraphReadStatus::Damaged:
-    case GraphReadStatus::TooLarge:
         Show(hooks, IdsCannotOpen, refusedFlags);
         return false;
     case GraphReadStatus::Unregistered:
         Show(hooks, kv::Format("%s\n%s", kv::LoadString(IdsCannotOpen).c_str(), content.Why.c_str()),
              refusedFlags);
         return false;
+    case GraphReadStatus::TooLarge:
     case GraphReadStatus::NoMemory:
         Show(hooks, IdsNoMemory, kStop);
         return false;

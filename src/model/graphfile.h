@@ -81,7 +81,7 @@ enum class GraphReadStatus {
     NewerVersion,
     Damaged,       // the stream failed: cut short, a bad record, a count it cannot hold
     Unregistered,  // a record of a class this program does not know
-    TooLarge,      // its records would need more memory than the machine can give
+    TooLarge,      // its records would need more memory than the process can still take
     NoMemory,      // an allocation failed all the same
 };
 

@@ -33,7 +33,7 @@ void WriteInlineColumn(opstream& os, const TDataColumn& col, std::int64_t rows) 
     unsigned char block[kBlockRows * kInlineElementBytes];
     const std::int64_t have = col.GetItemsInContainer();
     const TDataElement* src = col.data();
-    const TDataElement blank;
+    const TDataElement blank{};
     for (std::int64_t i = 0; i < rows;) {
         unsigned char* p = block;
         const std::int64_t end = std::min<std::int64_t>(rows, i + kBlockRows);
@@ -60,8 +60,7 @@ void ReadInlineColumn(ipstream& is, TDataColumn& col, std::int64_t rows) {
         const std::size_t n = std::size_t(std::min<std::int64_t>(std::int64_t(blockRows), rows - i));
         is.readBytes(block.get(), n * kInlineElementBytes);
         if (!is.good()) return;
-        // The column's new elements are left as they are until written here.
-        col.Resize(std::size_t(i) + n);
+        col.ResizeForOverwrite(std::size_t(i) + n);
         TDataElement* out = col.data() + i;
         const unsigned char* p = block.get();
         for (std::size_t k = 0; k < n; ++k, p += kInlineElementBytes) {
@@ -76,7 +75,7 @@ void ReadInlineColumn(ipstream& is, TDataColumn& col, std::int64_t rows) {
 void ReadRecordColumn(ipstream& is, TDataColumn& col, std::int64_t rows) {
     col.Flush();
     for (std::int64_t i = 0; i < rows && is.good(); ++i) {
-        TDataElement e;
+        TDataElement e{};
         TDataElementRecord rec(e);
         is >> rec;
         if (!is.good()) return;

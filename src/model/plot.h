@@ -10,18 +10,22 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <type_traits>
 
 // One value of a column. Kept a plain 16-byte value (no virtual table) because a
 // series may hold millions of rows in each of its columns; its persistent record
-// "TDataElement" is written through TDataElementRecord below.
+// "TDataElement" is written through TDataElementRecord below. Value-initialized
+// (TDataElement{} or TDataElement()) it is 0 with flag 0; a bare declaration
+// leaves it unset, so that a column can grow by room the reader fills at once.
 struct TDataElement {
-    double Value = 0.0;
-    std::uint8_t Flag = 0;
+    double Value;
+    std::uint8_t Flag;
 
     TDataElement() = default;
     TDataElement(double value, std::uint8_t flag = 0) : Value(value), Flag(flag) {}
     bool operator==(const TDataElement&) const = default;
 };
+static_assert(std::is_trivially_default_constructible_v<TDataElement>);
 
 // Flag bits of a TDataElement.
 constexpr std::uint8_t DataFlagStar = 2;    // the data-file field held "*"

@@ -4,10 +4,53 @@
 // Detach, Destroy and AddAt count from the lower bound.
 
 #include <algorithm>
+#include <compare>
 #include <cstddef>
+#include <iterator>
 #include <memory>
 #include <utility>
 #include <vector>
+
+namespace kv {
+// Passed to an allocator's construct by TArrayAsVector::ResizeForOverwrite: the
+// element is to be left as its storage holds it (see LargeBlockAllocator). An
+// allocator that knows nothing of it makes a value-initialized element.
+struct ForOverwrite {
+    template <class T>
+    operator T() const {
+        return T();
+    }
+};
+
+// ForOverwrite n times over, for inserting n elements in one step.
+class ForOverwriteRun {
+public:
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = ForOverwrite;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const ForOverwrite*;
+    using reference = ForOverwrite;
+
+    ForOverwriteRun() = default;
+    explicit ForOverwriteRun(difference_type i) : i_(i) {}
+    ForOverwrite operator*() const { return {}; }
+    ForOverwrite operator[](difference_type) const { return {}; }
+    ForOverwriteRun& operator++() { ++i_; return *this; }
+    ForOverwriteRun operator++(int) { return ForOverwriteRun(i_++); }
+    ForOverwriteRun& operator--() { --i_; return *this; }
+    ForOverwriteRun operator--(int) { return ForOverwriteRun(i_--); }
+    ForOverwriteRun& operator+=(difference_type n) { i_ += n; return *this; }
+    ForOverwriteRun& operator-=(difference_type n) { i_ -= n; return *this; }
+    friend ForOverwriteRun operator+(ForOverwriteRun a, difference_type n) { return a += n; }
+    friend ForOverwriteRun operator+(difference_type n, ForOverwriteRun a) { return a += n; }
+    friend ForOverwriteRun operator-(ForOverwriteRun a, difference_type n) { return a -= n; }
+    friend difference_type operator-(ForOverwriteRun a, ForOverwriteRun b) { return a.i_ - b.i_; }
+    friend auto operator<=>(ForOverwriteRun, ForOverwriteRun) = default;
+
+private:
+    difference_type i_ = 0;
+};
+}  // namespace kv
 
 // A growable array of values. Alloc provides the storage (large numeric columns
 // use one that suits big blocks).
@@ -39,10 +82,22 @@ public:
         return true;
     }
     void Flush() { items_.clear(); }
-    // Sets the element count. The elements it grows by are value-initialized,
-    // unless Alloc leaves new elements as they are: then the caller writes each
-    // before anything reads it.
+    // Sets the element count; the elements it grows by are value-initialized.
     void Resize(std::size_t n) { items_.resize(n); }
+    // Sets the element count with room for exactly n, leaving the elements it
+    // grows by as the storage holds them: the caller writes each one before
+    // anything reads it. A million elements are then not set twice, and the pages
+    // of room that is never written are never touched. Where Alloc cannot leave
+    // an element unset (it is not LargeBlockAllocator), the elements are
+    // value-initialized all the same.
+    void ResizeForOverwrite(std::size_t n) {
+        if (n <= items_.size()) {
+            items_.erase(items_.begin() + std::ptrdiff_t(n), items_.end());
+            return;
+        }
+        if (n > items_.capacity()) items_.reserve(n);
+        items_.insert(items_.end(), kv::ForOverwriteRun(0), kv::ForOverwriteRun(std::ptrdiff_t(n - items_.size())));
+    }
 
     int GetItemsInContainer() const { return int(items_.size()); }
     bool IsEmpty() const { return items_.empty(); }

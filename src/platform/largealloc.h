@@ -11,9 +11,13 @@
 // below 4 MB, and up to 1 GB of larger ones, which the system may take back
 // whenever it runs short of memory.
 
+#include "platform/containers.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -28,11 +32,31 @@ void FreeLargeBlock(void* block, std::size_t bytes) noexcept;
 void AdviseHugePages(void* data, std::size_t bytes) noexcept;
 // Gives every kept block back, so that the next large block is new memory.
 void ReleaseKeptBlocks() noexcept;
+// Gives the memory of the whole pages inside [data, data + bytes) back to the
+// system, at once: they read as zeros afterwards and take no memory until they
+// are written again. For room an array holds and will not use, and for a block
+// whose content was copied elsewhere before it is freed (a freed block is kept,
+// and its pages with it, until the system runs short of memory).
+void DiscardPages(void* data, std::size_t bytes) noexcept;
 
-// The memory this process can still take without pushing the machine into
-// swapping or out of memory: the system's estimate of available memory, within
-// the process's address-space and data limits.
+// The memory this process can still take: what the system can still give, its
+// free swap included; within what each control group the process runs in still
+// allows (the page cache it could drop counted as free), and within the
+// process's address-space and data limits less what it already uses of them.
+// Memory beyond it cannot be had, or only by pushing the process out of memory.
 std::uint64_t AvailableMemory();
+
+// The parts of AvailableMemory: from the text of /proc/meminfo, what the system
+// can still give (its estimate of available memory and the free swap); from the
+// text of /proc/self/cgroup and the control-group file systems mounted under
+// cgroupRoot (/sys/fs/cgroup), what the memory limits of the groups on the path
+// to the process's own still allow (UINT64_MAX without a limit). Taken apart
+// for tests.
+std::uint64_t SystemMemoryLeft(std::string_view meminfo);
+std::uint64_t ControlGroupMemoryLeft(std::string_view selfCgroup, const std::string& cgroupRoot,
+                                     std::uint64_t swapFree);
+// The free swap a /proc/meminfo text names.
+std::uint64_t SwapFree(std::string_view meminfo);
 
 // A standard allocator over AllocateLargeBlock.
 template <class T>
@@ -49,17 +73,22 @@ struct LargeBlockAllocator {
     }
     void deallocate(T* p, std::size_t n) noexcept { FreeLargeBlock(p, n * sizeof(T)); }
 
-    // An element that an array grows by without a value is left as the block
-    // holds it: the arrays kept here are written right after they grow, and
-    // setting a million elements first would cost a pass over all of them.
-    // Only for types that any bytes make a value of.
-    template <class U>
-    void construct(U*) noexcept {
-        static_assert(std::is_trivially_copyable_v<U> && std::is_trivially_destructible_v<U>);
+    // Elements are made as by the standard allocator: one made without a value
+    // is value-initialized (a block may come back from an earlier array with its
+    // values in it).
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
     }
-    template <class U, class A, class... Args>
-    void construct(U* p, A&& a, Args&&... args) {
-        ::new (static_cast<void*>(p)) U(std::forward<A>(a), std::forward<Args>(args)...);
+    // Growth that the caller overwrites at once (TArrayAsVector::
+    // ResizeForOverwrite) leaves the element as the block holds it: setting a
+    // million elements first would cost a pass over all of them, and would
+    // touch pages of room that may never be used.
+    template <class U>
+    void construct(U* p, ForOverwrite) noexcept {
+        static_assert(std::is_trivially_default_constructible_v<U> && std::is_trivially_destructible_v<U>,
+                      "only an element with no initialisation of its own may be left unset");
+        ::new (static_cast<void*>(p)) U;
     }
 
     template <class U>

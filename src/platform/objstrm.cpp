@@ -151,11 +151,9 @@ constexpr std::size_t kReadBlock = std::size_t(1) << 16;
 
 }  // namespace
 
-ipstream::ipstream(std::string data)
-    : data_(std::move(data)), base_(data_.data()), end_(data_.size()),
-      memoryLeft_(kv::AvailableMemory()) {}
+ipstream::ipstream(std::string data) : data_(std::move(data)), base_(data_.data()), end_(data_.size()) {}
 
-ipstream::ipstream(std::FILE* file) : file_(file), memoryLeft_(kv::AvailableMemory()) {
+ipstream::ipstream(std::FILE* file) : file_(file) {
     struct stat st;
     const off_t at = file ? ::ftello(file) : -1;
     if (!file || at < 0 || ::fstat(::fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -173,7 +171,7 @@ ipstream::~ipstream() = default;
 ipstream::ipstream(ipstream&& o) noexcept
     : pstream(o), data_(std::move(o.data_)), file_(o.file_), block_(std::move(o.block_)),
       pos_(o.pos_), end_(o.end_), fileLeft_(o.fileLeft_), memoryLeft_(o.memoryLeft_),
-      version_(o.version_) {
+      memoryKnown_(o.memoryKnown_), version_(o.version_) {
     base_ = file_ ? block_.get() : data_.data();
     o.file_ = nullptr;
     o.base_ = nullptr;
@@ -416,10 +414,18 @@ bool ipstream::expectItems(std::uint64_t count, std::size_t minBytes) {
     return true;
 }
 
+std::uint64_t ipstream::memoryLeft() {
+    if (!memoryKnown_) {
+        memoryLeft_ = kv::AvailableMemory();
+        memoryKnown_ = true;
+    }
+    return memoryLeft_;
+}
+
 bool ipstream::expectMemory(std::uint64_t count, std::size_t bytesEach) {
     if (!good()) return false;
     if (bytesEach == 0) bytesEach = 1;
-    if (count > memoryLeft_ / bytesEach) {
+    if (count > memoryLeft() / bytesEach) {
         setstate(failbit | toolargebit);
         return false;
     }

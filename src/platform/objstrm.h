@@ -198,9 +198,9 @@ public:
     bool expectItems(std::uint64_t count, std::size_t minBytes);
     // Charges count objects of bytesEach bytes, which the reader is about to
     // make for what it reads, to the memory this stream's objects may take (what
-    // the machine can give when the stream was made). True when they fit;
-    // otherwise the stream fails as too large and nothing should be allocated.
-    // Strings are charged by the stream itself.
+    // the process could still take, swap included, when the stream first
+    // charged). True when they fit; otherwise the stream fails as too large and
+    // nothing should be allocated. Strings are charged by the stream itself.
     bool expectMemory(std::uint64_t count, std::size_t bytesEach);
     // Both at once, for a list read into objects of bytesEach bytes each: the
     // input holds count elements of at least minBytes, and they may be made.
@@ -209,8 +209,11 @@ public:
     }
     bool tooLarge() const { return (state_ & toolargebit) != 0; }
     // The memory the stream's objects may still take.
-    std::uint64_t memoryLeft() const { return memoryLeft_; }
-    void setMemoryLimit(std::uint64_t bytes) { memoryLeft_ = bytes; }
+    std::uint64_t memoryLeft();
+    void setMemoryLimit(std::uint64_t bytes) {
+        memoryLeft_ = bytes;
+        memoryKnown_ = true;
+    }
 
 private:
     // n bytes (at most a block) in the window, filled from the file when needed;
@@ -231,6 +234,7 @@ private:
     std::size_t end_ = 0;
     std::size_t fileLeft_ = 0;    // bytes of the file not yet in the window
     std::uint64_t memoryLeft_ = 0;
+    bool memoryKnown_ = false;    // memoryLeft_ is looked up at the first charge
     std::uint32_t version_ = 0;
 };
 

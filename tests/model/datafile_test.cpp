@@ -3,6 +3,7 @@
 #include "model/datafile.h"
 #include "model/plot.h"
 #include "platform/largealloc.h"
+#include "resident_memory.h"
 #include "support/failing_allocations.h"
 
 #include <gtest/gtest.h>
@@ -416,6 +417,60 @@ TEST_F(DataFileTest, LargeFileAcrossManyBlocks) {
     TPlot q = Series("1 2\n3 4\n\n" + content);
     ASSERT_EQ(q.ReadData(), 1);
     EXPECT_EQ(Elements(q.XData), Values({1, 3}));
+}
+
+// A read holds little more memory than the columns it fills, whatever the file's
+// layout: room the columns were sized for and did not use takes none, and room
+// they outgrew is given back.
+TEST_F(DataFileTest, AReadHoldsLittleMoreThanItsColumns) {
+    constexpr int kRows = 2000000;  // two columns of 32 MB
+    const double need = 2.0 * sizeof(TDataElement) * kRows;
+    struct Case {
+        const char* name;
+        std::string content;
+        std::function<void(TPlotFile&)> settings;
+        bool rowsMoved;  // the columns outgrow their first room
+    };
+    std::string longFirst, withBreaks;
+    for (int i = 0; i < 4000; ++i) longFirst += "0.12345678901234567 0.12345678901234567\n";
+    for (int i = 4000; i < kRows; ++i) longFirst += "7 2\n";
+    for (int i = 0; i < kRows / 2; ++i) withBreaks += "7 2\n#\n";
+    const Case cases[] = {
+        // The first block of the file holds a tenth of the line ends that the
+        // rest holds per byte.
+        {"long lines, then short ones", longFirst, {}, false},
+        // Every data line follows a comment line, which restarts the row step and
+        // gives a row of its own: three times the rows a step of 3 suggests.
+        {"row step 3 with a data break every other line", withBreaks,
+         [](TPlotFile& f) { f.RowSkip = 3; f.CommentMode = 3; }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TPlot p = Series(c.content, c.settings);
+        kv::ReleaseKeptBlocks();  // the columns get new memory, as in a new process
+        const bool peakWatched = kvtest::ResetPeakResident();
+        const std::int64_t base = kvtest::ResidentBytes();
+        ASSERT_EQ(p.ReadData(), 1);
+        const double added = double(kvtest::ResidentBytes() - base);
+        const double peak = double(kvtest::PeakResidentBytes() - base);
+        ASSERT_EQ(p.XData.GetItemsInContainer(), kRows);
+        ASSERT_EQ(p.YData.GetItemsInContainer(), kRows);
+        EXPECT_LE(added, 1.25 * need) << added / need;
+        if (peakWatched && !c.rowsMoved) {
+            EXPECT_LE(peak, 1.25 * need) << peak / need;
+        }
+        // The rows survive the move to the larger room.
+        const TDataElement& last = p.YData[kRows - 1];
+        if (c.rowsMoved) {
+            for (int i : {0, 2, kRows / 3 * 2, kRows - 2}) EXPECT_EQ(p.XData[i], TDataElement(7)) << i;
+            for (int i : {1, kRows / 3 * 2 + 1, kRows - 1}) EXPECT_EQ(p.XData[i], kStar) << i;
+            EXPECT_EQ(last, kStar);
+        } else {
+            EXPECT_EQ(p.XData[3999].Value, 0.12345678901234567);
+            EXPECT_EQ(p.XData[4000].Value, 7);
+            EXPECT_EQ(last.Value, 2);
+        }
+    }
 }
 
 }  // namespace

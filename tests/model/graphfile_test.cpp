@@ -6,12 +6,14 @@
 #include "model/boxframe.h"
 #include "platform/messagebox.h"
 #include "platform/stringtable.h"
+#include "resident_memory.h"
 #include "stream_bytes.h"
 #include "support/helpers/sample_document.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -65,23 +67,9 @@ bool WriteSparse(const std::string& path, const std::string& head, std::uint64_t
     return ::truncate(path.c_str(), off_t(size)) == 0;
 }
 
-// The process's resident and peak resident memory in bytes, from /proc; the
-// peak can be set back to the present (false where that is not allowed).
-std::int64_t StatusBytes(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(key, 0) == 0) return std::atoll(line.c_str() + std::strlen(key)) * 1024;
-    return -1;
-}
-std::int64_t ResidentBytes() { return StatusBytes("VmRSS:"); }
-std::int64_t PeakResidentBytes() { return StatusBytes("VmHWM:"); }
-bool ResetPeakResident() {
-    std::ofstream out("/proc/self/clear_refs");
-    out << "5";
-    out.flush();
-    return bool(out) && PeakResidentBytes() > 0;
-}
+using kvtest::PeakResidentBytes;
+using kvtest::ResetPeakResident;
+using kvtest::ResidentBytes;
 
 // A document without an axis set, or the file of one whose count says n.
 GraphDocument NoAxisSet() {
@@ -374,9 +362,10 @@ TEST_F(GraphFileTest, AddingAppendsTheAxisSets) {
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
-// A file far larger than memory is read only as far as its records go: junk is
-// refused after a few bytes, and records that no memory could hold are refused
-// before anything is made for them, each with the reader's message.
+// A file far larger than memory is read only as far as its records go: junk, and
+// counts beyond the bytes that follow them, are refused after a few bytes with
+// the reader's message; records that the process could not take into memory
+// are refused before anything is made for them, with the memory message.
 TEST_F(GraphFileTest, HugeFilesCostNothingBeforeTheyAreRefused) {
     // A series whose stored row count is the largest a word holds, with both error
     // bars: six columns of 2^31 - 1 rows.
@@ -403,7 +392,8 @@ TEST_F(GraphFileTest, HugeFilesCostNothingBeforeTheyAreRefused) {
     const Case cases[] = {
         {"zeros", "", 8 * GB, 16},
         {"a graph file's head, then zeros", kvtest::kHeader + Tag("korvida") + Le32(1340), 8 * GB, 18},
-        {"a series no memory can hold", hugeSeries, hugeSeries.size() + rows * 6 * 9 + 100, 18},
+        {"a series whose rows the file cannot hold", hugeSeries, hugeSeries.size() + rows * 6 * 9 / 2, 18},
+        {"a series no memory can hold", hugeSeries, hugeSeries.size() + rows * 6 * 9 + 100, 17},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -425,6 +415,79 @@ TEST_F(GraphFileTest, HugeFilesCostNothingBeforeTheyAreRefused) {
         EXPECT_EQ(boxes.Shown()[1].text, kv::LoadString(c.message));
         std::filesystem::remove(path);
     }
+}
+
+// Under a limit on the process's address space (set in a child process): a
+// document that fits is read, and one beyond what the process can still take
+// gets the memory message, also when the limit alone would seem to hold it
+// (the process already uses part of it), and leaves the open document as it was.
+TEST_F(GraphFileTest, UnderAMemoryLimitWhatFitsIsReadAndTheRestGetsTheMemoryMessage) {
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KV_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(KV_ADDRESS_SANITIZER)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than any limit here allows";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::uint64_t MB = std::uint64_t(1) << 20;
+    const std::uint64_t inUse = std::uint64_t(kvtest::StatusBytes("VmSize:"));
+    const std::uint64_t limit = inUse + 256 * MB;
+    struct rlimit given;
+    if (::getrlimit(RLIMIT_AS, &given) == 0 && given.rlim_max != RLIM_INFINITY && given.rlim_max < limit)
+        GTEST_SKIP() << "the address space is limited below what the test needs";
+
+    kv::ScriptedMessageBoxes boxes;
+    GraphDocument fits;
+    fits.AxisSets[1]->PlotList.Add(kvtest::MakeSampleSeries(200000).release());  // 6 columns of 3.2 MB
+    ASSERT_EQ(WriteGraphFile(fits, Path("fits.kv3"), hooks_), 1);
+
+    // A series of two columns that need more than the whole limit; the file holds
+    // every byte they are stored in (as zeros that take no room on the disk).
+    GraphDocument source;
+    auto plot = std::make_unique<TPlot>();
+    plot->AddX(TDataElement(12345.678));
+    plot->AddY(TDataElement(12345.678));
+    source.AxisSets[1]->PlotList.Add(plot);
+    const std::string whole = FileWith(Tag("korvida") + Le32(1340), source);
+    const std::size_t data = whole.find(kvtest::Dbl(12345.678));
+    ASSERT_NE(data, std::string::npos);
+    const std::uint64_t rows = (limit + 64 * MB) / (2 * sizeof(TDataElement));
+    if (rows >= 0x7FFFFFFF) GTEST_SKIP() << "this process already takes too much address space for the test";
+    const std::string head = whole.substr(0, data - 4) + Le32(std::uint32_t(rows - 1));
+    if (!WriteSparse(Path("beyond.kv3"), head, head.size() + rows * 2 * 9 + 100))
+        GTEST_SKIP() << "no sparse files of this size here";
+
+    // The child's checks; it exits with the number that failed.
+    auto child = [&] {
+        struct rlimit lim;
+        lim.rlim_cur = lim.rlim_max = limit;
+        if (::setrlimit(RLIMIT_AS, &lim) != 0) std::_Exit(2);
+        int failures = 0;
+        auto check = [&](bool ok, const char* what) {
+            if (!ok) {
+                std::fprintf(stderr, "failed: %s\n", what);
+                ++failures;
+            }
+        };
+        GraphDocument doc;
+        check(ReadGraphFile(doc, Path("fits.kv3"), hooks_) == 1, "the document that fits is read");
+        check(boxes.Shown().empty(), "no message for the document that fits");
+        check(doc.AxisSets[1]->PlotList.GetItemsInContainer() == 1 &&
+                  doc.AxisSets[1]->PlotList[1]->YData.GetItemsInContainer() == 200000,
+              "the series that fits is whole");
+        const std::string before = Serialized(doc);
+        check(ReadGraphFile(doc, Path("beyond.kv3"), hooks_) == 0, "reading the document beyond is refused");
+        check(AddGraphFile(doc, Path("beyond.kv3"), hooks_) == 0, "adding the document beyond is refused");
+        check(boxes.Shown().size() == 2, "one message each");
+        for (const auto& box : boxes.Shown())
+            check(box.text == kv::LoadString(17), ("the memory message, not: " + box.text).c_str());
+        check(Serialized(doc) == before, "the open document stays");
+        std::_Exit(failures);
+    };
+    EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "");
+#endif
 }
 
 // The records a stream may make are charged to the memory it may take: a document

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -385,3 +386,27 @@ TEST(SeriesRange, AddAndRecompute) {
     EXPECT_EQ(empty.YMin, kInf);
     EXPECT_EQ(empty.YMax, -kInf);
 }
+
+namespace {
+
+// Columns take their storage from the blocks freed columns leave behind. Growing
+// a column without values must give default elements, whatever the block held:
+// a heap block, and a block large enough for huge pages.
+TEST(DataColumn, GrowingWithoutValuesGivesDefaultElementsInReusedBlocks) {
+    for (const int rows : {5000, 400000}) {
+        SCOPED_TRACE(rows);
+        {
+            TDataColumn previous;
+            for (int i = 0; i < rows; ++i) previous.Add(TDataElement(7.5, DataFlagStar));
+            TDataColumn fitted(previous);  // freed with exactly `rows` elements of room
+        }
+        TDataColumn column;
+        column.Add(TDataElement(1));
+        column.Resize(std::size_t(rows));
+        ASSERT_EQ(column.GetItemsInContainer(), rows);
+        EXPECT_EQ(column[0], TDataElement(1));
+        EXPECT_EQ(std::count(column.data() + 1, column.data() + rows, TDataElement()), rows - 1);
+    }
+}
+
+}  // namespace

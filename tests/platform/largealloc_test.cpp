@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -56,6 +61,77 @@ TEST(LargeBlockAllocator, FreedBlocksServeTheNextColumns) {
     EXPECT_NE(small, a);
     EXPECT_NE(small, c);
     kv::FreeLargeBlock(small, std::size_t(4) << 20);
+}
+
+}  // namespace
+
+namespace {
+
+// What the process may still take counts the free swap, and is limited by every
+// memory-limited control group from the process's own up (the page cache a group
+// could drop counted as free).
+TEST(AvailableMemory, SwapCountsAndControlGroupsLimit) {
+    const std::string meminfo =
+        "MemTotal:       16000000 kB\nMemFree:          100000 kB\nMemAvailable:    4000000 kB\n"
+        "SwapTotal:       8000000 kB\nSwapFree:        2000000 kB\n";
+    EXPECT_EQ(kv::SystemMemoryLeft(meminfo), std::uint64_t(6000000) * 1024);
+    EXPECT_EQ(kv::SwapFree(meminfo), std::uint64_t(2000000) * 1024);
+    EXPECT_EQ(kv::SystemMemoryLeft("MemFree: 10 kB\n"), 10240u) << "a kernel that gives no estimate";
+
+    const std::uint64_t MB = std::uint64_t(1) << 20;
+    const std::uint64_t swapFree = 4096 * MB;
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> files;  // below the mount point
+        const char* selfCgroup;
+        std::uint64_t left;
+    };
+    const std::string gb = std::to_string(1024 * MB), halfGb = std::to_string(512 * MB);
+    const Case cases[] = {
+        {"no limit anywhere", {{"cgroup.controllers", "memory\n"}}, "0::/\n", UINT64_MAX},
+        {"a group above the process's own, without swap",
+         {{"cgroup.controllers", "memory\n"},
+          {"app/memory.max", gb},
+          {"app/memory.current", halfGb},
+          {"app/memory.stat", "anon 1\ninactive_file " + std::to_string(256 * MB) + "\n"},
+          {"app/memory.swap.max", "0\n"},
+          {"app/job/memory.max", "max\n"}},
+         "0::/app/job\n", 768 * MB},
+        {"a group with swap left to the system",
+         {{"cgroup.controllers", "memory\n"}, {"app/memory.max", gb}, {"app/memory.current", halfGb}},
+         "0::/app\n", 512 * MB + swapFree},
+        {"the process's group seen as the mount point",
+         {{"cgroup.controllers", "memory\n"}, {"memory.max", gb}, {"memory.current", "0"}},
+         "0::/elsewhere/job\n", 1024 * MB + swapFree},
+        {"the unified hierarchy beside the others",
+         {{"unified/cgroup.controllers", "\n"}, {"unified/box/memory.max", gb}, {"unified/box/memory.swap.max", "0"}},
+         "1:name=systemd:/\n0::/box\n", 1024 * MB},
+        {"version 1, memory and swap together",
+         {{"memory/box/memory.limit_in_bytes", std::to_string(2048 * MB)},
+          {"memory/box/memory.usage_in_bytes", gb},
+          {"memory/box/memory.memsw.limit_in_bytes", std::to_string(2560 * MB)},
+          {"memory/box/memory.memsw.usage_in_bytes", std::to_string(1536 * MB)},
+          {"memory/box/memory.stat", "cache 5\ntotal_inactive_file 0\n"},
+          {"memory/memory.limit_in_bytes", "9223372036854771712\n"}},
+         "4:cpu,memory:/box\n", 1024 * MB},
+        {"version 1 without a swap limit",
+         {{"memory/box/memory.limit_in_bytes", std::to_string(2048 * MB)},
+          {"memory/box/memory.usage_in_bytes", std::to_string(2560 * MB)}},
+         "4:memory:/box\n", swapFree},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        char pattern[] = "/tmp/kv-cgroup-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        const std::string root = pattern;
+        for (const auto& [path, content] : c.files) {
+            const std::filesystem::path file = root + "/" + path;
+            std::filesystem::create_directories(file.parent_path());
+            std::ofstream(file) << content;
+        }
+        EXPECT_EQ(kv::ControlGroupMemoryLeft(c.selfCgroup, root, swapFree), c.left);
+        std::filesystem::remove_all(root);
+    }
 }
 
 }  // namespace
