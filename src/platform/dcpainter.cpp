@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -326,6 +327,98 @@ RopMasks MakeRopMasks(int rop, QRgb pen) {
     return m;
 }
 
+// Stamps of small shapes (a series' markers): the pixels that a shape's fill
+// and its outline cover, relative to the top-left corner of its points' box,
+// worked out once by drawing it and written again wherever the same shape
+// recurs.
+struct StampSpan {
+    int y, x0, x1;
+};
+struct Stamp {
+    std::vector<StampSpan> fill, outline;
+};
+
+// Qt strokes a wide ellipse outline in doubles at the place where the ellipse
+// stands, so its pixels may differ by the place, and they do for some sizes and
+// pens: a coordinate is rounded at the last bit of its binade (the power of two
+// below it). Between places whose coordinates lie in the same binades the
+// arithmetic moves along exactly, and so do the pixels. A stamp of such an
+// outline therefore belongs to the binades of its place on each axis: kind 1
+// and the binade of the coordinates lo..hi that the stroke can reach (all of
+// them positive and within one binade), or else kind 2 and the place itself.
+struct StampPlace {
+    int kindX = 0, x = 0, kindY = 0, y = 0;
+};
+
+std::pair<int, int> PlaceOnAxis(long long lo, long long hi) {
+    if (lo >= 1 && hi < (1LL << 30)) {
+        const int a = 63 - __builtin_clzll((unsigned long long)lo), b = 63 - __builtin_clzll((unsigned long long)hi);
+        if (a == b) return {1, a};
+    }
+    return {2, int(std::clamp<long long>(lo, INT_MIN, INT_MAX))};
+}
+
+// The wide outline of the ellipse in box (device pixels, right and bottom
+// excluded) with pen, as Qt strokes it where it stands.
+void StrokeEllipse(QPainter& painter, const QPen& pen, const TRect& box) {
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(QRectF(box.left, box.top, box.Width() - 1, box.Height() - 1));
+}
+
+// The spans that image's pixels other than white cover, relative to origin.
+void CoveredSpans(const QImage& image, QPoint origin, std::vector<StampSpan>& spans) {
+    const int w = image.width(), h = image.height();
+    for (int y = 0; y < h; ++y) {
+        int x = 0;
+        while (x < w) {
+            while (x < w && (image.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF) ++x;
+            const int x0 = x;
+            while (x < w && (image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) ++x;
+            if (x > x0) spans.push_back({y - origin.y(), x0 - origin.x(), x - 1 - origin.x()});
+        }
+    }
+}
+
+struct StampKeyHash {
+    std::size_t operator()(const std::vector<int>& key) const {
+        std::size_t h = 1469598103934665603ULL;
+        for (int v : key) h = (h ^ std::size_t(unsigned(v))) * 1099511628211ULL;
+        return h;
+    }
+};
+
+// The stamps of this thread, kept from one drawing to the next (every repaint
+// draws the same markers again), up to a bound: past it the store starts anew
+// and its generation changes.
+class StampStore {
+public:
+    using Entry = std::pair<const std::vector<int>, Stamp>;
+    Entry* Find(const std::vector<int>& key) {
+        auto it = map_.find(key);
+        return it == map_.end() ? nullptr : &*it;
+    }
+    Entry* Add(const std::vector<int>& key, Stamp stamp) {
+        if (map_.size() >= kMaxStamps) Clear();
+        return &*map_.emplace(key, std::move(stamp)).first;
+    }
+    void Clear() {
+        map_.clear();
+        ++generation_;
+    }
+    unsigned Generation() const { return generation_; }
+
+private:
+    static constexpr std::size_t kMaxStamps = 4096;
+    std::unordered_map<std::vector<int>, Stamp, StampKeyHash> map_;
+    unsigned generation_ = 0;
+};
+
+StampStore& Stamps() {
+    thread_local StampStore store;
+    return store;
+}
+
 class PainterBackend final : public TDCBackend {
 public:
     PainterBackend(QPaintDevice* device, QPainter* painter, const TDeviceInfo& info)
@@ -396,6 +489,11 @@ private:
     // False when the shape or the device do not allow it; then nothing is drawn.
     bool DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n, const int* counts = nullptr,
                      int groups = 0);
+    // The stamp of such a shape, made when it is new, and the device point its
+    // spans are relative to; null when the shape or the pen and brush do not
+    // allow one.
+    const Stamp* FindStamp(const TDC& dc, int kind, const TPoint* pts, int n, const int* counts, int groups,
+                           TPoint& origin);
 
     QPaintDevice* device_ = nullptr;
     QPainter* external_ = nullptr;
@@ -416,23 +514,10 @@ private:
     int fontFace_ = -1;
     double fontSize_ = -1.0;
     QFont font_;
-    // Stamps of small shapes by their geometry and pen and brush.
-    struct StampSpan {
-        int y, x0, x1;
-    };
-    struct Stamp {
-        std::vector<StampSpan> fill, outline;
-    };
-    struct StampKeyHash {
-        std::size_t operator()(const std::vector<int>& key) const {
-            std::size_t h = 1469598103934665603ULL;
-            for (int v : key) h = (h ^ std::size_t(unsigned(v))) * 1099511628211ULL;
-            return h;
-        }
-    };
-    std::unordered_map<std::vector<int>, Stamp, StampKeyHash> stamps_;
-    // The stamp used last (markers of a series mostly repeat it).
-    std::pair<const std::vector<int>, Stamp>* lastStamp_ = nullptr;
+    // The stamp used last (markers of a series mostly repeat it), while the
+    // store's generation is the one it was found in.
+    StampStore::Entry* lastStamp_ = nullptr;
+    unsigned lastStampGeneration_ = 0;
     std::vector<int> stampKey_;
     // Scratch of the thin lines.
     std::vector<QRect> windows_;
@@ -811,53 +896,60 @@ void PainterBackend::Polyline(const TDC& dc, const TPoint* pts, int n) {
     painter_->drawPolyline(ToPolygon(pts, n));
 }
 
-bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n, const int* counts,
-                                 int groups) {
+const Stamp* PainterBackend::FindStamp(const TDC& dc, int kind, const TPoint* pts, int n, const int* counts,
+                                       int groups, TPoint& origin) {
     constexpr int kMaxSide = 64, kMaxPoints = 16;
-    if (n < 2 || n > kMaxPoints) return false;
-    QImage* image = DirectImage();
-    if (!image) return false;
+    if (n < 2 || n > kMaxPoints) return nullptr;
     const TPen& pen = dc.GetPen();
     // Strokes have no fill.
     const TBrush brush = kind == 2 ? TBrush::Stock(NULL_BRUSH) : dc.GetBrush();
-    // Solid outlines drawn by the exact rules of this backend: thin ones, and wide
-    // ones of polygons and strokes (Qt strokes the wide outline of an ellipse,
-    // not the same wherever the shape stands); the fill of an ellipse alone
-    // whatever its outline.
+    // Solid outlines: thin ones and wide ones of polygons and strokes, drawn by
+    // the exact rules of this backend, and wide ones of ellipses, stroked by Qt
+    // (see StampPlace); the fill of an ellipse alone whatever its outline.
+    const int devicePen = pen.IsNull() ? 0 : dc.DevicePenWidth();
     if (kind != 3 && !pen.IsNull() &&
-        (pen.GetStyle() != PS_SOLID || (dc.DevicePenWidth() != 0 && (kind == 1 || !WideRaster(dc)))))
-        return false;
+        (pen.GetStyle() != PS_SOLID || (devicePen != 0 && kind != 1 && !WideRaster(dc))))
+        return nullptr;
     // Hatches are laid from the device's corner: a shape does not carry them along.
-    if (!brush.IsNull() && brush.GetStyle() != BS_SOLID) return false;
+    if (!brush.IsNull() && brush.GetStyle() != BS_SOLID) return nullptr;
     int left = pts[0].x, top = pts[0].y, right = left, bottom = top;
     for (int i = 1; i < n; ++i) {
         left = std::min(left, pts[i].x), right = std::max(right, pts[i].x);
         top = std::min(top, pts[i].y), bottom = std::max(bottom, pts[i].y);
     }
-    if ((long long)right - left > kMaxSide || (long long)bottom - top > kMaxSide) return false;
+    if ((long long)right - left > kMaxSide || (long long)bottom - top > kMaxSide) return nullptr;
     // A fill alone (kind 3) leaves its outline to the caller, whatever its width;
     // an outline wider than a stamp is drawn directly.
-    const int penWidth = pen.IsNull() || kind == 3 ? -1 : dc.DevicePenWidth();
-    if (penWidth > kMaxSide) return false;
+    const int penWidth = pen.IsNull() || kind == 3 ? -1 : devicePen;
+    if (penWidth > kMaxSide) return nullptr;
+    const int margin = std::max(penWidth, 0) + 2;
+    const bool stroked = kind == 1 && penWidth > 0;
+    StampPlace place;
+    if (stroked) {
+        std::tie(place.kindX, place.x) = PlaceOnAxis((long long)left - margin, (long long)right + margin);
+        std::tie(place.kindY, place.y) = PlaceOnAxis((long long)top - margin, (long long)bottom + margin);
+    }
     stampKey_.clear();
     stampKey_.push_back(kind);
     stampKey_.push_back(penWidth);
     stampKey_.push_back(brush.IsNull() ? 0 : 1);
+    stampKey_.push_back(place.kindX);
+    stampKey_.push_back(place.x);
+    stampKey_.push_back(place.kindY);
+    stampKey_.push_back(place.y);
     for (int g = 0; g < groups; ++g) stampKey_.push_back(counts[g]);
     for (int i = 0; i < n; ++i) {
         stampKey_.push_back(pts[i].x - left);
         stampKey_.push_back(pts[i].y - top);
     }
+    origin = TPoint(left, top);
     // Markers of a series mostly repeat the stamp before.
-    std::pair<const std::vector<int>, Stamp>* it = lastStamp_;
-    if (!it || it->first != stampKey_) {
-        auto found = stamps_.find(stampKey_);
-        it = found == stamps_.end() ? nullptr : &*found;
-    }
+    StampStore& store = Stamps();
+    StampStore::Entry* it = lastStamp_ && lastStampGeneration_ == store.Generation() ? lastStamp_ : nullptr;
+    if (!it || it->first != stampKey_) it = store.Find(stampKey_);
     if (!it) {
         // Drawn on an image of its own, fill and outline apart, by the same code
         // as any shape (that image is 16-bit, so it is drawn directly, not stamped).
-        const int margin = std::max(penWidth, 0) + 2;
         const int w = right - left + 1 + 2 * margin, h = bottom - top + 1 + 2 * margin;
         TDeviceInfo info = info_;
         info.logPixelsX = dpiX_;
@@ -868,7 +960,16 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
         auto cover = [&](bool fill, std::vector<StampSpan>& spans) {
             QImage scratch(w, h, QImage::Format_RGB16);
             scratch.fill(Qt::white);
-            {
+            if (!fill && stroked) {
+                // Stroked at the shape's own place, moved onto the scratch image
+                // by the painter: the same arithmetic as on the device.
+                QPainter painter(&scratch);
+                painter.setRenderHint(QPainter::Antialiasing, false);
+                painter.translate(margin - left, margin - top);
+                QPen qpen = MakePen(dc);
+                qpen.setColor(Qt::black);
+                StrokeEllipse(painter, qpen, TRect(pts[0], pts[1]));
+            } else {
                 TDC sdc(&scratch, info);
                 if (fill) {
                     if (brush.IsNull()) return;
@@ -891,24 +992,28 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
                     }
                 }
             }
-            for (int y = 0; y < h; ++y) {
-                int x = 0;
-                while (x < w) {
-                    while (x < w && (scratch.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF) ++x;
-                    const int x0 = x;
-                    while (x < w && (scratch.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) ++x;
-                    if (x > x0) spans.push_back({y - margin, x0 - margin, x - 1 - margin});
-                }
-            }
+            CoveredSpans(scratch, QPoint(margin, margin), spans);
         };
         Stamp stamp;
         cover(true, stamp.fill);
         cover(false, stamp.outline);
-        if (stamps_.size() >= 256) stamps_.clear();
-        it = &*stamps_.emplace(stampKey_, std::move(stamp)).first;
+        it = store.Add(stampKey_, std::move(stamp));
     }
     lastStamp_ = it;
+    lastStampGeneration_ = store.Generation();
+    return &it->second;
+}
 
+bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n, const int* counts,
+                                 int groups) {
+    QImage* image = DirectImage();
+    if (!image) return false;
+    TPoint origin;
+    const Stamp* stamp = FindStamp(dc, kind, pts, n, counts, groups, origin);
+    if (!stamp) return false;
+    const int left = origin.x, top = origin.y;
+    const TPen& pen = dc.GetPen();
+    const TBrush& brush = dc.GetBrush();
     ClipWindows(dc);
     uchar* bits = image->bits();
     const qsizetype stride = image->bytesPerLine();
@@ -934,8 +1039,8 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
             }
         }
     };
-    put(it->second.fill, brush.GetColor());
-    put(it->second.outline, pen.GetColor());
+    put(stamp->fill, brush.GetColor());
+    put(stamp->outline, pen.GetColor());
     return true;
 }
 
@@ -1010,8 +1115,8 @@ void PainterBackend::Ellipse(const TDC& dc, const TRect& r) {
     const TPoint corners[2] = {TPoint(r.left, r.top), TPoint(r.right, r.bottom)};
     if (DrawStamped(dc, 1, corners, 2)) return;
     const QRectF box(r.left, r.top, r.Width() - 1, r.Height() - 1);
-    // A wide outline is Qt's stroke, drawn where the ellipse stands; its fill
-    // can still come from a stamp.
+    // An outline without a stamp (a styled wide pen) is Qt's stroke where the
+    // ellipse stands; the fill can still come from a stamp.
     QBrush brush = DrawStamped(dc, 3, corners, 2) ? QBrush(Qt::NoBrush) : MakeBrush(dc);
     if (brush.style() != Qt::NoBrush) {
         painter_->setPen(Qt::NoPen);
@@ -1019,11 +1124,7 @@ void PainterBackend::Ellipse(const TDC& dc, const TRect& r) {
         painter_->drawEllipse(box.translated(0.5, 0.5));
     }
     QPen pen = MakePen(dc);
-    if (pen.style() != Qt::NoPen) {
-        painter_->setPen(pen);
-        painter_->setBrush(Qt::NoBrush);
-        painter_->drawEllipse(box);
-    }
+    if (pen.style() != Qt::NoPen) StrokeEllipse(*painter_, pen, r);
 }
 
 void PainterBackend::RoundRect(const TDC& dc, const TRect& r, TSize corner) {
