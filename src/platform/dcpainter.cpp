@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <unordered_map>
 #include <tuple>
@@ -388,6 +389,85 @@ struct StampKeyHash {
     }
 };
 
+// A whole mark of TDC::Marks for plain copying: the runs of pixels that its
+// parts' fills and outlines cover, one part over the one before, each pixel in
+// the colour drawn last; relative to the mark's centre.
+struct MarkStamp {
+    struct Run {
+        int y, x0, x1, first;  // pixels[first ..] hold x0..x1
+    };
+    std::vector<Run> runs;
+    std::vector<std::uint32_t> pixels;
+    int left = 0, top = 0, right = -1, bottom = -1;  // the runs' box
+};
+
+// A mark's parts: their stamps, where each stamp's origin lies from the centre,
+// and the colours of fills and outlines.
+struct MarkStampKey {
+    static constexpr int kMaxParts = 4;
+    const Stamp* parts[kMaxParts] = {};
+    TPoint origins[kMaxParts];
+    int count = 0;
+    QRgb fill = 0, outline = 0;
+    bool operator==(const MarkStampKey& o) const {
+        if (count != o.count || fill != o.fill || outline != o.outline) return false;
+        for (int i = 0; i < count; ++i)
+            if (parts[i] != o.parts[i] || origins[i] != o.origins[i]) return false;
+        return true;
+    }
+};
+
+struct MarkStampKeyHash {
+    std::size_t operator()(const MarkStampKey& k) const {
+        std::size_t h = std::hash<unsigned long long>()((unsigned long long)k.fill << 32 | k.outline);
+        for (int i = 0; i < k.count; ++i) {
+            h = (h ^ std::hash<const void*>()(k.parts[i])) * 1099511628211ULL;
+            h = (h ^ std::size_t(unsigned(k.origins[i].x) * 65599u + unsigned(k.origins[i].y))) * 1099511628211ULL;
+        }
+        return h;
+    }
+};
+
+MarkStamp ComposeMark(const MarkStampKey& key) {
+    MarkStamp mark;
+    int l = INT_MAX, t = INT_MAX, r = INT_MIN, b = INT_MIN;
+    for (int i = 0; i < key.count; ++i)
+        for (const auto* spans : {&key.parts[i]->fill, &key.parts[i]->outline})
+            for (const StampSpan& sp : *spans) {
+                l = std::min(l, key.origins[i].x + sp.x0), r = std::max(r, key.origins[i].x + sp.x1);
+                t = std::min(t, key.origins[i].y + sp.y), b = std::max(b, key.origins[i].y + sp.y);
+            }
+    if (l > r) return mark;
+    const int w = r - l + 1, h = b - t + 1;
+    std::vector<unsigned char> grid(std::size_t(w) * std::size_t(h), 0);
+    for (int i = 0; i < key.count; ++i) {
+        unsigned char colour = 1;
+        for (const auto* spans : {&key.parts[i]->fill, &key.parts[i]->outline}) {
+            for (const StampSpan& sp : *spans) {
+                unsigned char* row = grid.data() + std::size_t(key.origins[i].y + sp.y - t) * std::size_t(w);
+                std::fill(row + key.origins[i].x + sp.x0 - l, row + key.origins[i].x + sp.x1 - l + 1, colour);
+            }
+            colour = 2;
+        }
+    }
+    const std::uint32_t colours[3] = {0, key.fill | 0xFF000000u, key.outline | 0xFF000000u};
+    for (int y = 0; y < h; ++y) {
+        const unsigned char* row = grid.data() + std::size_t(y) * std::size_t(w);
+        for (int x = 0; x < w;) {
+            if (!row[x]) {
+                ++x;
+                continue;
+            }
+            const int x0 = x;
+            const int first = int(mark.pixels.size());
+            for (; x < w && row[x]; ++x) mark.pixels.push_back(colours[row[x]]);
+            mark.runs.push_back({t + y, l + x0, l + x - 1, first});
+        }
+    }
+    mark.left = l, mark.top = t, mark.right = r, mark.bottom = b;
+    return mark;
+}
+
 // The stamps of this thread, kept from one drawing to the next (every repaint
 // draws the same markers again), up to a bound: past it the store starts anew
 // and its generation changes.
@@ -402,8 +482,20 @@ public:
         if (map_.size() >= kMaxStamps) Clear();
         return &*map_.emplace(key, std::move(stamp)).first;
     }
+    // The whole mark of those parts, composed when new (which may empty the
+    // store of whole marks, and so change the generation).
+    const MarkStamp* Mark(const MarkStampKey& key) {
+        auto it = marks_.find(key);
+        if (it != marks_.end()) return &it->second;
+        if (marks_.size() >= kMaxStamps) {
+            marks_.clear();
+            ++generation_;
+        }
+        return &marks_.emplace(key, ComposeMark(key)).first->second;
+    }
     void Clear() {
         map_.clear();
+        marks_.clear();
         ++generation_;
     }
     unsigned Generation() const { return generation_; }
@@ -411,6 +503,7 @@ public:
 private:
     static constexpr std::size_t kMaxStamps = 4096;
     std::unordered_map<std::vector<int>, Stamp, StampKeyHash> map_;
+    std::unordered_map<MarkStampKey, MarkStamp, MarkStampKeyHash> marks_;
     unsigned generation_ = 0;
 };
 
@@ -435,6 +528,7 @@ public:
     void Polyline(const TDC& dc, const TPoint* pts, int n) override;
     void Polygon(const TDC& dc, const TPoint* pts, int n) override;
     void Strokes(const TDC& dc, const TPoint* pts, const int* counts, int groups) override;
+    bool Marks(const TDC& dc, const TDCMarks& marks) override;
     void Rectangle(const TDC& dc, const TRect& r) override;
     void Ellipse(const TDC& dc, const TRect& r) override;
     void RoundRect(const TDC& dc, const TRect& r, TSize corner) override;
@@ -514,6 +608,38 @@ private:
     int fontFace_ = -1;
     double fontSize_ = -1.0;
     QFont font_;
+    // The whole stamp of mark k of marks, made when new; null when one of its
+    // parts has no stamp.
+    const MarkStamp* FindMarkStamp(const TDC& dc, const TDCMarks& marks, int k);
+    // Mark k of marks through the parts' own calls.
+    void DrawMarkParts(const TDC& dc, const TDCMarks& marks, int k);
+    void PutMark(const MarkStamp& mark, TPoint centre, uchar* bits, qsizetype stride);
+    // The whole stamps of the marks' shapes (by shape, and for shapes stroked
+    // where they stand by shape and place), while the shapes' numbers, the pen,
+    // the brush and the store stay as they were when they were found.
+    struct MarkPlace {
+        int shape;
+        StampPlace place;
+        bool operator==(const MarkPlace& o) const {
+            return shape == o.shape && place.kindX == o.place.kindX && place.x == o.place.x &&
+                   place.kindY == o.place.kindY && place.y == o.place.y;
+        }
+    };
+    struct MarkPlaceHash {
+        std::size_t operator()(const MarkPlace& p) const {
+            std::size_t h = std::size_t(unsigned(p.shape)) * 1099511628211ULL;
+            for (int v : {p.place.kindX, p.place.x, p.place.kindY, p.place.y}) h = (h ^ std::size_t(unsigned(v))) * 1099511628211ULL;
+            return h;
+        }
+    };
+    std::vector<const MarkStamp*> markByShape_;
+    std::vector<unsigned char> markKnown_;
+    std::unordered_map<MarkPlace, const MarkStamp*, MarkPlaceHash> markByPlace_;
+    bool marksValid_ = false;
+    unsigned marksSerial_ = 0, marksGeneration_ = 0;
+    TPen marksPen_ = TPen(0);
+    TBrush marksBrush_ = TBrush(0);
+    int marksPenWidth_ = 0;
     // The stamp used last (markers of a series mostly repeat it), while the
     // store's generation is the one it was found in.
     StampStore::Entry* lastStamp_ = nullptr;
@@ -1079,6 +1205,174 @@ void PainterBackend::Strokes(const TDC& dc, const TPoint* pts, const int* counts
         (ThinRaster(dc) || WideRaster(dc)) && Prepare(dc) && DrawStamped(dc, 2, pts, total, counts, groups))
         return;
     TDCBackend::Strokes(dc, pts, counts, groups);
+}
+
+bool PainterBackend::Marks(const TDC& dc, const TDCMarks& m) {
+    // Whole marks stand for their parts' pixels only in plain copying, written
+    // straight into the image.
+    if (dc.GetROP2() != R2_COPYPEN || !Prepare(dc)) return false;
+    QImage* image = DirectImage();
+    if (!image) return false;
+    const TPen& pen = dc.GetPen();
+    const TBrush& brush = dc.GetBrush();
+    const int devicePen = pen.IsNull() ? -1 : dc.DevicePenWidth();
+    StampStore& store = Stamps();
+    if (!marksValid_ || m.serial != marksSerial_ || !(pen == marksPen_) || !(brush == marksBrush_) ||
+        devicePen != marksPenWidth_ || store.Generation() != marksGeneration_) {
+        markByShape_.clear();
+        markKnown_.clear();
+        markByPlace_.clear();
+        marksValid_ = true;
+        marksSerial_ = m.serial;
+        marksPen_ = pen;
+        marksBrush_ = brush;
+        marksPenWidth_ = devicePen;
+        marksGeneration_ = store.Generation();
+    }
+    // An ellipse with a wide solid outline has stamps by its place (StampPlace):
+    // the mark's whole stamp goes by the place of its only such ellipse.
+    int ellipses = 0, ellipseFirst = 0;
+    for (int p = 0, first = 0; p < m.partCount; first += m.parts[p++].count)
+        if (m.parts[p].kind == TDCMarkPart::Ellipse && ellipses++ == 0) ellipseFirst = first;
+    const bool placed = ellipses > 0 && !pen.IsNull() && pen.GetStyle() == PS_SOLID && devicePen > 0;
+    ClipWindows(dc);
+    uchar* bits = image->bits();
+    const qsizetype stride = image->bytesPerLine();
+    for (int k = 0; k < m.count; ++k) {
+        const int shape = m.shapes[k];
+        const MarkStamp* mark = nullptr;
+        if (!placed) {
+            if (std::size_t(shape) >= markKnown_.size()) {
+                markKnown_.resize(std::size_t(shape) + 1, 0);
+                markByShape_.resize(std::size_t(shape) + 1, nullptr);
+            }
+            if (!markKnown_[std::size_t(shape)]) {
+                markByShape_[std::size_t(shape)] = FindMarkStamp(dc, m, k);
+                markKnown_[std::size_t(shape)] = 1;
+            }
+            mark = markByShape_[std::size_t(shape)];
+        } else if (ellipses == 1) {
+            const TPoint* box = m.offsets + std::ptrdiff_t(shape) * m.points + ellipseFirst;
+            const TPoint c = m.centres[k];
+            const int margin = devicePen + 2;
+            MarkPlace key{shape, {}};
+            const long long x0 = (long long)c.x + box[0].x, x1 = (long long)c.x + box[1].x;
+            const long long y0 = (long long)c.y + box[0].y, y1 = (long long)c.y + box[1].y;
+            std::tie(key.place.kindX, key.place.x) = PlaceOnAxis(std::min(x0, x1) - margin, std::max(x0, x1) + margin);
+            std::tie(key.place.kindY, key.place.y) = PlaceOnAxis(std::min(y0, y1) - margin, std::max(y0, y1) + margin);
+            auto it = markByPlace_.find(key);
+            if (it == markByPlace_.end()) it = markByPlace_.emplace(key, FindMarkStamp(dc, m, k)).first;
+            mark = it->second;
+        } else {
+            mark = FindMarkStamp(dc, m, k);
+        }
+        if (store.Generation() != marksGeneration_) {
+            // The store started anew while this mark was found: what this
+            // backend found in it before is gone (the mark itself is new).
+            markByShape_.clear();
+            markKnown_.clear();
+            markByPlace_.clear();
+            marksGeneration_ = store.Generation();
+        }
+        if (mark)
+            PutMark(*mark, m.centres[k], bits, stride);
+        else
+            DrawMarkParts(dc, m, k);
+    }
+    return true;
+}
+
+const MarkStamp* PainterBackend::FindMarkStamp(const TDC& dc, const TDCMarks& m, int k) {
+    if (m.partCount > MarkStampKey::kMaxParts) return nullptr;
+    const TPoint c = m.centres[k];
+    const TPen& pen = dc.GetPen();
+    StampStore& store = Stamps();
+    // A part's new stamp may empty the store, the parts found before with it:
+    // then once more, in a store with room.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const unsigned generation = store.Generation();
+        const TPoint* offsets = m.offsets + std::ptrdiff_t(m.shapes[k]) * m.points;
+        MarkStampKey key;
+        for (int p = 0; p < m.partCount; offsets += m.parts[p++].count) {
+            const TDCMarkPart& part = m.parts[p];
+            TPoint pts[TDC::kMaxMarkPoints];
+            for (int i = 0; i < part.count; ++i) pts[i] = TPoint(c.x + offsets[i].x, c.y + offsets[i].y);
+            int kind = 0, n = part.count;
+            switch (part.kind) {
+            case TDCMarkPart::Polygon:
+                if (n < 2) continue;  // no shape, no call
+                break;
+            case TDCMarkPart::Ellipse: {
+                const TRect r = TRect(pts[0], pts[1]).Normalized();
+                if (r.Width() <= 0 || r.Height() <= 0) continue;  // draws nothing
+                pts[0] = TPoint(r.left, r.top), pts[1] = TPoint(r.right, r.bottom);
+                kind = 1, n = 2;
+                break;
+            }
+            case TDCMarkPart::Strokes:
+                if (pen.IsNull()) continue;  // lines without a pen draw nothing
+                if (pen.GetStyle() != PS_SOLID) return nullptr;
+                kind = 2;
+                break;
+            }
+            TPoint origin;
+            const Stamp* stamp = FindStamp(dc, kind, pts, n, part.counts, part.groups, origin);
+            if (!stamp) return nullptr;
+            key.parts[key.count] = stamp;
+            key.origins[key.count] = TPoint(origin.x - c.x, origin.y - c.y);
+            ++key.count;
+        }
+        if (store.Generation() != generation) continue;
+        auto colour = [](COLORREF c) {
+            const COLORREF rgb = ResolveColor(c);
+            return qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+        };
+        key.fill = colour(dc.GetBrush().GetColor());
+        key.outline = colour(pen.GetColor());
+        return store.Mark(key);
+    }
+    return nullptr;
+}
+
+void PainterBackend::DrawMarkParts(const TDC& dc, const TDCMarks& m, int k) {
+    const TPoint c = m.centres[k];
+    const TPoint* offsets = m.offsets + std::ptrdiff_t(m.shapes[k]) * m.points;
+    for (int p = 0; p < m.partCount; offsets += m.parts[p++].count) {
+        const TDCMarkPart& part = m.parts[p];
+        TPoint pts[TDC::kMaxMarkPoints];
+        for (int i = 0; i < part.count; ++i) pts[i] = TPoint(c.x + offsets[i].x, c.y + offsets[i].y);
+        switch (part.kind) {
+        case TDCMarkPart::Polygon:
+            if (part.count >= 2) Polygon(dc, pts, part.count);
+            break;
+        case TDCMarkPart::Ellipse: Ellipse(dc, TRect(pts[0], pts[1]).Normalized()); break;
+        case TDCMarkPart::Strokes: Strokes(dc, pts, part.counts, part.groups); break;
+        }
+    }
+}
+
+void PainterBackend::PutMark(const MarkStamp& mark, TPoint c, uchar* bits, qsizetype stride) {
+    if (windows_.size() == 1) {
+        const QRect& w = windows_[0];
+        if (c.x + mark.left >= w.left() && c.x + mark.right <= w.right() && c.y + mark.top >= w.top() &&
+            c.y + mark.bottom <= w.bottom()) {
+            for (const MarkStamp::Run& run : mark.runs) {
+                auto* px = reinterpret_cast<std::uint32_t*>(bits + qsizetype(c.y + run.y) * stride) + c.x + run.x0;
+                std::memcpy(px, mark.pixels.data() + run.first, std::size_t(run.x1 - run.x0 + 1) * 4);
+            }
+            return;
+        }
+    }
+    for (const QRect& w : windows_) {
+        for (const MarkStamp::Run& run : mark.runs) {
+            const int y = c.y + run.y;
+            if (y < w.top() || y > w.bottom()) continue;
+            const int x0 = std::max(c.x + run.x0, w.left()), x1 = std::min(c.x + run.x1, w.right());
+            if (x0 > x1) continue;
+            auto* px = reinterpret_cast<std::uint32_t*>(bits + qsizetype(y) * stride) + x0;
+            std::memcpy(px, mark.pixels.data() + run.first + (x0 - c.x - run.x0), std::size_t(x1 - x0 + 1) * 4);
+        }
+    }
 }
 
 void PainterBackend::Rectangle(const TDC& dc, const TRect& r) {
