@@ -5,6 +5,7 @@
 #include <QPaintDevice>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 
 #include <climits>
@@ -253,6 +254,7 @@ struct TDC::MarkMap {
 
     // What it was made for: the mapping and the parts.
     std::vector<long long> key;
+    unsigned serial = 0;
     bool usable = false;
     Axis x, y;
     int points = 0;
@@ -683,14 +685,25 @@ bool TDC::Marks(const TDCMarkPart* parts, int partCount, const TPoint* centres, 
         for (int k = 0; k < count; ++k) MarkOneByOne(parts, partCount, centres[k]);
         return true;
     }
-    if (!marks_) marks_ = std::make_unique<MarkMap>();
-    MarkMap& m = *marks_;
     std::vector<long long> key = MarkMap::KeyOf(*this, parts, partCount);
-    if (key != m.key) {
-        m.key = std::move(key);
-        m.Make(*this, parts, partCount);
-        ++marksSerial_;
+    if (!marks_ || marks_->key != key) {
+        // A repaint draws the same marks again: the tables of the last few.
+        thread_local std::vector<std::shared_ptr<MarkMap>> recent;
+        static std::atomic<unsigned> serials{0};
+        auto it = std::find_if(recent.begin(), recent.end(), [&](const auto& r) { return r->key == key; });
+        if (it != recent.end()) {
+            marks_ = *it;
+            recent.erase(it);
+        } else {
+            marks_ = std::make_shared<MarkMap>();
+            marks_->key = std::move(key);
+            marks_->serial = ++serials;
+            marks_->Make(*this, parts, partCount);
+        }
+        recent.insert(recent.begin(), marks_);
+        if (recent.size() > 8) recent.pop_back();
     }
+    MarkMap& m = *marks_;
     m.logical.clear();
     m.centres.clear();
     m.shapes.clear();
@@ -731,7 +744,7 @@ void TDC::FlushMarks(const TDCMarkPart* parts, int partCount) {
         batch.shapes = m.shapes.data();
         batch.count = int(m.centres.size());
         batch.offsets = m.shapeOffsets.data();
-        batch.serial = marksSerial_;
+        batch.serial = m.serial;
         if (!backend_->Marks(*this, batch))
             for (const TPoint& c : m.logical) MarkOneByOne(parts, partCount, c);
     }

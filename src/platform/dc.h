@@ -221,8 +221,9 @@ struct TDCMarkPart {
 
 // The marks of a TDC::Marks call as they reach a backend: each mark's centre on
 // the device and its shape, shape s being the device offsets from the centre of
-// all the parts' points, one part after another, at offsets[s * points]. The
-// backend's context numbers its shapes anew only when serial changes.
+// all the parts' points, one part after another, at offsets[s * points]. Shapes
+// keep their numbers, from one call and one context to the next, while serial
+// stays the same.
 struct TDCMarks {
     const TDCMarkPart* parts = nullptr;
     int partCount = 0;
@@ -463,8 +464,9 @@ private:
     // Hands the marks gathered in marks_ to the backend, or draws them one by one.
     void FlushMarks(const TDCMarkPart* parts, int partCount);
     struct MarkMap;
-    std::unique_ptr<MarkMap> marks_;
-    unsigned marksSerial_ = 0;
+    // The tables of the marks drawn last, shared with the contexts after this one
+    // on the same thread that draw the same marks under the same mapping.
+    std::shared_ptr<MarkMap> marks_;
 
     std::unique_ptr<TDCBackend> backend_;
     State st_;

@@ -399,6 +399,14 @@ struct MarkStamp {
     std::vector<Run> runs;
     std::vector<std::uint32_t> pixels;
     int left = 0, top = 0, right = -1, bottom = -1;  // the runs' box
+    // The same by rows: the pixels from a row's first run to its last, with a
+    // mask that is all ones on the mark's pixels and zero in the gaps between.
+    struct Row {
+        int y, x0, count, first;  // rowPixels and rowMasks [first ..] hold count pixels
+        bool gaps;
+    };
+    std::vector<Row> rows;
+    std::vector<std::uint32_t> rowPixels, rowMasks;
 };
 
 // A mark's parts: their stamps, where each stamp's origin lies from the centre,
@@ -465,6 +473,22 @@ MarkStamp ComposeMark(const MarkStampKey& key) {
         }
     }
     mark.left = l, mark.top = t, mark.right = r, mark.bottom = b;
+    for (std::size_t i = 0; i < mark.runs.size();) {
+        std::size_t j = i + 1;
+        while (j < mark.runs.size() && mark.runs[j].y == mark.runs[i].y) ++j;
+        const int x0 = mark.runs[i].x0, count = mark.runs[j - 1].x1 - x0 + 1;
+        mark.rows.push_back({mark.runs[i].y, x0, count, int(mark.rowPixels.size()), j - i > 1});
+        mark.rowPixels.resize(mark.rowPixels.size() + std::size_t(count), 0);
+        mark.rowMasks.resize(mark.rowMasks.size() + std::size_t(count), 0);
+        for (; i < j; ++i) {
+            const MarkStamp::Run& run = mark.runs[i];
+            for (int x = run.x0; x <= run.x1; ++x) {
+                const std::size_t at = std::size_t(mark.rows.back().first + x - x0);
+                mark.rowPixels[at] = mark.pixels[std::size_t(run.first + x - run.x0)];
+                mark.rowMasks[at] = 0xFFFFFFFFu;
+            }
+        }
+    }
     return mark;
 }
 
@@ -510,6 +534,109 @@ private:
 StampStore& Stamps() {
     thread_local StampStore store;
     return store;
+}
+
+// The whole stamps of marks by a key of 62 bits, in open addressing.
+class MarkTable {
+public:
+    // The entry of key, null when new; found tells which.
+    const MarkStamp*& At(std::uint64_t key, bool& found) {
+        if ((used_ + 1) * 2 > slots_.size()) Grow();
+        const std::size_t mask = slots_.size() - 1;
+        const std::uint64_t tagged = key | kUsed;
+        for (std::size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (slot.key == tagged) {
+                found = true;
+                return slot.mark;
+            }
+            if (slot.key == 0) {
+                slot = {tagged, nullptr};
+                ++used_;
+                found = false;
+                return slot.mark;
+            }
+        }
+    }
+    void Clear() {
+        slots_.clear();
+        used_ = 0;
+    }
+
+private:
+    static constexpr std::uint64_t kUsed = 1ULL << 63;
+    struct Slot {
+        std::uint64_t key = 0;
+        const MarkStamp* mark = nullptr;
+    };
+    static std::size_t Hash(std::uint64_t k) {
+        k ^= k >> 33;
+        k *= 0xff51afd7ed558ccdULL;
+        return std::size_t(k ^ (k >> 33));
+    }
+    void Grow() {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(std::max<std::size_t>(1024, old.size() * 2), Slot());
+        const std::size_t mask = slots_.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.key == 0) continue;
+            std::size_t i = Hash(slot.key & ~kUsed) & mask;
+            while (slots_[i].key != 0) i = (i + 1) & mask;
+            slots_[i] = slot;
+        }
+    }
+    std::vector<Slot> slots_;
+    std::size_t used_ = 0;
+};
+
+// The whole stamps that the marks of one TDC::Marks serial with one pen and
+// brush were found to have, kept from one drawing to the next on this thread
+// while the store keeps its generation: by shape, or for marks stroked where
+// they stand by shape and place.
+struct MarkCache {
+    unsigned serial = 0;
+    TPen pen = TPen(0);
+    TBrush brush = TBrush(0);
+    int penWidth = 0;
+    unsigned generation = 0;
+    std::vector<const MarkStamp*> byShape;
+    std::vector<unsigned char> known;
+    MarkTable byPlace;
+
+    void Reset(unsigned storeGeneration) {
+        byShape.clear();
+        known.clear();
+        byPlace.Clear();
+        generation = storeGeneration;
+    }
+};
+
+MarkCache& MarkCacheFor(unsigned serial, const TPen& pen, const TBrush& brush, int penWidth) {
+    // The last few: a page's series each have theirs.
+    thread_local std::vector<std::unique_ptr<MarkCache>> caches;
+    auto it = std::find_if(caches.begin(), caches.end(), [&](const auto& c) {
+        return c->serial == serial && c->pen == pen && c->brush == brush && c->penWidth == penWidth;
+    });
+    std::unique_ptr<MarkCache> cache;
+    if (it != caches.end()) {
+        cache = std::move(*it);
+        caches.erase(it);
+    } else {
+        cache = std::make_unique<MarkCache>();
+        cache->serial = serial, cache->pen = pen, cache->brush = brush, cache->penWidth = penWidth;
+        cache->generation = Stamps().Generation();
+    }
+    caches.insert(caches.begin(), std::move(cache));
+    if (caches.size() > 16) caches.pop_back();
+    return *caches.front();
+}
+
+// A place on one axis as a key of 25 bits: its binade, or the place itself
+// near enough to the page; -1 beyond (no key).
+long long PlaceKey(int kind, int value) {
+    if (kind == 1) return value;
+    if (value > -(1 << 23) && value < (1 << 23)) return 32 + (value + (1 << 23));
+    return -1;
 }
 
 class PainterBackend final : public TDCBackend {
@@ -614,32 +741,6 @@ private:
     // Mark k of marks through the parts' own calls.
     void DrawMarkParts(const TDC& dc, const TDCMarks& marks, int k);
     void PutMark(const MarkStamp& mark, TPoint centre, uchar* bits, qsizetype stride);
-    // The whole stamps of the marks' shapes (by shape, and for shapes stroked
-    // where they stand by shape and place), while the shapes' numbers, the pen,
-    // the brush and the store stay as they were when they were found.
-    struct MarkPlace {
-        int shape;
-        StampPlace place;
-        bool operator==(const MarkPlace& o) const {
-            return shape == o.shape && place.kindX == o.place.kindX && place.x == o.place.x &&
-                   place.kindY == o.place.kindY && place.y == o.place.y;
-        }
-    };
-    struct MarkPlaceHash {
-        std::size_t operator()(const MarkPlace& p) const {
-            std::size_t h = std::size_t(unsigned(p.shape)) * 1099511628211ULL;
-            for (int v : {p.place.kindX, p.place.x, p.place.kindY, p.place.y}) h = (h ^ std::size_t(unsigned(v))) * 1099511628211ULL;
-            return h;
-        }
-    };
-    std::vector<const MarkStamp*> markByShape_;
-    std::vector<unsigned char> markKnown_;
-    std::unordered_map<MarkPlace, const MarkStamp*, MarkPlaceHash> markByPlace_;
-    bool marksValid_ = false;
-    unsigned marksSerial_ = 0, marksGeneration_ = 0;
-    TPen marksPen_ = TPen(0);
-    TBrush marksBrush_ = TBrush(0);
-    int marksPenWidth_ = 0;
     // The stamp used last (markers of a series mostly repeat it), while the
     // store's generation is the one it was found in.
     StampStore::Entry* lastStamp_ = nullptr;
@@ -1214,27 +1315,17 @@ bool PainterBackend::Marks(const TDC& dc, const TDCMarks& m) {
     QImage* image = DirectImage();
     if (!image) return false;
     const TPen& pen = dc.GetPen();
-    const TBrush& brush = dc.GetBrush();
     const int devicePen = pen.IsNull() ? -1 : dc.DevicePenWidth();
     StampStore& store = Stamps();
-    if (!marksValid_ || m.serial != marksSerial_ || !(pen == marksPen_) || !(brush == marksBrush_) ||
-        devicePen != marksPenWidth_ || store.Generation() != marksGeneration_) {
-        markByShape_.clear();
-        markKnown_.clear();
-        markByPlace_.clear();
-        marksValid_ = true;
-        marksSerial_ = m.serial;
-        marksPen_ = pen;
-        marksBrush_ = brush;
-        marksPenWidth_ = devicePen;
-        marksGeneration_ = store.Generation();
-    }
+    MarkCache& cache = MarkCacheFor(m.serial, pen, dc.GetBrush(), devicePen);
+    if (cache.generation != store.Generation()) cache.Reset(store.Generation());
     // An ellipse with a wide solid outline has stamps by its place (StampPlace):
     // the mark's whole stamp goes by the place of its only such ellipse.
     int ellipses = 0, ellipseFirst = 0;
     for (int p = 0, first = 0; p < m.partCount; first += m.parts[p++].count)
         if (m.parts[p].kind == TDCMarkPart::Ellipse && ellipses++ == 0) ellipseFirst = first;
     const bool placed = ellipses > 0 && !pen.IsNull() && pen.GetStyle() == PS_SOLID && devicePen > 0;
+    const int margin = devicePen + 2;
     ClipWindows(dc);
     uchar* bits = image->bits();
     const qsizetype stride = image->bytesPerLine();
@@ -1242,37 +1333,40 @@ bool PainterBackend::Marks(const TDC& dc, const TDCMarks& m) {
         const int shape = m.shapes[k];
         const MarkStamp* mark = nullptr;
         if (!placed) {
-            if (std::size_t(shape) >= markKnown_.size()) {
-                markKnown_.resize(std::size_t(shape) + 1, 0);
-                markByShape_.resize(std::size_t(shape) + 1, nullptr);
+            if (std::size_t(shape) >= cache.known.size()) {
+                cache.known.resize(std::size_t(shape) + 1, 0);
+                cache.byShape.resize(std::size_t(shape) + 1, nullptr);
             }
-            if (!markKnown_[std::size_t(shape)]) {
-                markByShape_[std::size_t(shape)] = FindMarkStamp(dc, m, k);
-                markKnown_[std::size_t(shape)] = 1;
+            if (!cache.known[std::size_t(shape)]) {
+                cache.byShape[std::size_t(shape)] = FindMarkStamp(dc, m, k);
+                cache.known[std::size_t(shape)] = 1;
             }
-            mark = markByShape_[std::size_t(shape)];
-        } else if (ellipses == 1) {
-            const TPoint* box = m.offsets + std::ptrdiff_t(shape) * m.points + ellipseFirst;
-            const TPoint c = m.centres[k];
-            const int margin = devicePen + 2;
-            MarkPlace key{shape, {}};
-            const long long x0 = (long long)c.x + box[0].x, x1 = (long long)c.x + box[1].x;
-            const long long y0 = (long long)c.y + box[0].y, y1 = (long long)c.y + box[1].y;
-            std::tie(key.place.kindX, key.place.x) = PlaceOnAxis(std::min(x0, x1) - margin, std::max(x0, x1) + margin);
-            std::tie(key.place.kindY, key.place.y) = PlaceOnAxis(std::min(y0, y1) - margin, std::max(y0, y1) + margin);
-            auto it = markByPlace_.find(key);
-            if (it == markByPlace_.end()) it = markByPlace_.emplace(key, FindMarkStamp(dc, m, k)).first;
-            mark = it->second;
+            mark = cache.byShape[std::size_t(shape)];
         } else {
-            mark = FindMarkStamp(dc, m, k);
+            long long key = -1;
+            if (ellipses == 1 && shape < (1 << 12)) {
+                const TPoint* box = m.offsets + std::ptrdiff_t(shape) * m.points + ellipseFirst;
+                const TPoint c = m.centres[k];
+                const long long x0 = (long long)c.x + box[0].x, x1 = (long long)c.x + box[1].x;
+                const long long y0 = (long long)c.y + box[0].y, y1 = (long long)c.y + box[1].y;
+                const auto [kindX, x] = PlaceOnAxis(std::min(x0, x1) - margin, std::max(x0, x1) + margin);
+                const auto [kindY, y] = PlaceOnAxis(std::min(y0, y1) - margin, std::max(y0, y1) + margin);
+                const long long kx = PlaceKey(kindX, x), ky = PlaceKey(kindY, y);
+                if (kx >= 0 && ky >= 0) key = (long long)shape << 50 | kx << 25 | ky;
+            }
+            if (key >= 0) {
+                bool found;
+                const MarkStamp*& entry = cache.byPlace.At(std::uint64_t(key), found);
+                if (!found) entry = FindMarkStamp(dc, m, k);
+                mark = entry;
+            } else {
+                mark = FindMarkStamp(dc, m, k);
+            }
         }
-        if (store.Generation() != marksGeneration_) {
-            // The store started anew while this mark was found: what this
-            // backend found in it before is gone (the mark itself is new).
-            markByShape_.clear();
-            markKnown_.clear();
-            markByPlace_.clear();
-            marksGeneration_ = store.Generation();
+        if (cache.generation != store.Generation()) {
+            // The store started anew while this mark was found: what was found
+            // in it before is gone (the mark itself is new).
+            cache.Reset(store.Generation());
         }
         if (mark)
             PutMark(*mark, m.centres[k], bits, stride);
@@ -1351,14 +1445,48 @@ void PainterBackend::DrawMarkParts(const TDC& dc, const TDCMarks& m, int k) {
     }
 }
 
+// The n pixels at s to d: the few pixels of a mark's run, copied in place
+// rather than by a call.
+inline void CopyPixels(std::uint32_t* d, const std::uint32_t* s, int n) {
+    for (; n >= 4; d += 4, s += 4, n -= 4) std::memcpy(d, s, 16);
+    if (n >= 2) {
+        std::memcpy(d, s, 8);
+        d += 2, s += 2, n -= 2;
+    }
+    if (n > 0) *d = *s;
+}
+
+// The n pixels at s where mask m is set to d, four at a time.
+inline void MaskPixels(std::uint32_t* d, const std::uint32_t* s, const std::uint32_t* m, int n) {
+    using Four = std::uint32_t __attribute__((vector_size(16)));
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        Four dv, sv, mv;
+        std::memcpy(&dv, d + i, 16);
+        std::memcpy(&sv, s + i, 16);
+        std::memcpy(&mv, m + i, 16);
+        dv = (sv & mv) | (dv & ~mv);
+        std::memcpy(d + i, &dv, 16);
+    }
+    for (; i < n; ++i) d[i] = (s[i] & m[i]) | (d[i] & ~m[i]);
+}
+
 void PainterBackend::PutMark(const MarkStamp& mark, TPoint c, uchar* bits, qsizetype stride) {
     if (windows_.size() == 1) {
         const QRect& w = windows_[0];
         if (c.x + mark.left >= w.left() && c.x + mark.right <= w.right() && c.y + mark.top >= w.top() &&
             c.y + mark.bottom <= w.bottom()) {
-            for (const MarkStamp::Run& run : mark.runs) {
-                auto* px = reinterpret_cast<std::uint32_t*>(bits + qsizetype(c.y + run.y) * stride) + c.x + run.x0;
-                std::memcpy(px, mark.pixels.data() + run.first, std::size_t(run.x1 - run.x0 + 1) * 4);
+            // Whole rows: a row with gaps (a hollow shape's two sides) through
+            // its mask, in one pass.
+            uchar* origin = bits + qsizetype(c.y) * stride + qsizetype(c.x) * 4;
+            const std::uint32_t* pixels = mark.rowPixels.data();
+            const std::uint32_t* masks = mark.rowMasks.data();
+            for (const MarkStamp::Row& row : mark.rows) {
+                std::uint32_t* d = reinterpret_cast<std::uint32_t*>(origin + qsizetype(row.y) * stride) + row.x0;
+                if (row.gaps)
+                    MaskPixels(d, pixels + row.first, masks + row.first, row.count);
+                else
+                    CopyPixels(d, pixels + row.first, row.count);
             }
             return;
         }
