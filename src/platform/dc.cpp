@@ -217,37 +217,43 @@ struct TDC::MarkMap {
         }
         // The device point of v and the tuple of its offsets; false when v lies
         // outside the range worked out here or the offsets are too varied.
-        bool Map(long long v, long long& q, int& tuple) {
+        [[gnu::always_inline]] bool Map(long long v, long long& q, int& tuple) {
             const long long u = v - org1;
-            if (u > limit || u < -limit) return false;
+            if (u > limit || u < -limit) [[unlikely]]
+                return false;
             const long long n2 = 2 * u * e + d;
             q = (long long)(double(n2) * inv);
             while (q * d2 > n2) --q;
             while ((q + 1) * d2 <= n2) ++q;
             const long long r = n2 - q * d2;
-            short& t = tupleOf[std::size_t(r)];
-            if (t < 0) {
-                std::vector<int> rel;
-                long long most = 0;
-                for (int o : offsets) {
-                    const long long num = r + 2 * (long long)o * e;
-                    long long f = num / d2;
-                    if (num % d2 != 0 && num < 0) --f;
-                    rel.push_back(int(f));
-                    most = std::max(most, std::llabs(f));
-                }
-                auto it = std::find(tuples.begin(), tuples.end(), rel);
-                if (it == tuples.end()) {
-                    if (int(tuples.size()) >= kMaxTuples) return false;
-                    tuples.push_back(std::move(rel));
-                    reach.push_back(most);
-                    it = tuples.end() - 1;
-                }
-                t = short(it - tuples.begin());
-            }
+            int t = tupleOf[std::size_t(r)];
+            if (t < 0 && (t = TupleOf(r)) < 0) [[unlikely]]
+                return false;
             tuple = t;
             q += org2;
             return std::llabs(q) + reach[std::size_t(t)] <= kDeviceLimit;
+        }
+        // The tuple of the remainder r, worked out; -1 when there are too many.
+        [[gnu::noinline]] int TupleOf(long long r) {
+            std::vector<int> rel;
+            long long most = 0;
+            for (int o : offsets) {
+                const long long num = r + 2 * (long long)o * e;
+                long long f = num / d2;
+                if (num % d2 != 0 && num < 0) --f;
+                rel.push_back(int(f));
+                most = std::max(most, std::llabs(f));
+            }
+            auto it = std::find(tuples.begin(), tuples.end(), rel);
+            if (it == tuples.end()) {
+                if (int(tuples.size()) >= kMaxTuples) return -1;
+                tuples.push_back(std::move(rel));
+                reach.push_back(most);
+                it = tuples.end() - 1;
+            }
+            const int t = int(it - tuples.begin());
+            tupleOf[std::size_t(r)] = short(t);
+            return t;
         }
         int IndexOf(int o) const { return int(std::find(offsets.begin(), offsets.end(), o) - offsets.begin()); }
     };
@@ -307,12 +313,13 @@ struct TDC::MarkMap {
 
     // The device centre and the shape of a mark at logical centre c; false when
     // it is to be drawn one call at a time.
-    bool Place(TPoint c, TPoint& centre, int& shape) {
+    [[gnu::always_inline]] bool Place(TPoint c, TPoint& centre, int& shape) {
         long long qx, qy;
         int tx, ty;
-        if (!usable || !x.Map(c.x, qx, tx) || !y.Map(c.y, qy, ty)) return false;
+        if (!x.Map(c.x, qx, tx) || !y.Map(c.y, qy, ty)) [[unlikely]]
+            return false;
         int& s = shapeOf[std::size_t(tx * kMaxTuples + ty)];
-        if (s < 0) {
+        if (s < 0) [[unlikely]] {
             s = int(shapeOffsets.size()) / std::max(points, 1);
             for (int i = 0; i < points; ++i)
                 shapeOffsets.emplace_back(x.tuples[std::size_t(tx)][std::size_t(ix[std::size_t(i)])],
@@ -707,10 +714,13 @@ bool TDC::Marks(const TDCMarkPart* parts, int partCount, const TPoint* centres, 
     m.logical.clear();
     m.centres.clear();
     m.shapes.clear();
+    m.logical.reserve(std::size_t(count));
+    m.centres.reserve(std::size_t(count));
+    m.shapes.reserve(std::size_t(count));
     for (int k = 0; k < count; ++k) {
         TPoint centre;
         int shape;
-        if (m.Place(centres[k], centre, shape)) {
+        if (m.usable && m.Place(centres[k], centre, shape)) [[likely]] {
             m.logical.push_back(centres[k]);
             m.centres.push_back(centre);
             m.shapes.push_back(shape);

@@ -393,20 +393,17 @@ struct StampKeyHash {
 // parts' fills and outlines cover, one part over the one before, each pixel in
 // the colour drawn last; relative to the mark's centre.
 struct MarkStamp {
-    struct Run {
-        int y, x0, x1, first;  // pixels[first ..] hold x0..x1
-    };
-    std::vector<Run> runs;
-    std::vector<std::uint32_t> pixels;
-    int left = 0, top = 0, right = -1, bottom = -1;  // the runs' box
-    // The same by rows: the pixels from a row's first run to its last, with a
-    // mask that is all ones on the mark's pixels and zero in the gaps between.
+    // Each row from its first pixel to its last, in the colours drawn last, with
+    // a mask that is all ones on the mark's pixels and zero in the gaps between
+    // (a hollow shape's two sides).
     struct Row {
-        int y, x0, count, first;  // rowPixels and rowMasks [first ..] hold count pixels
+        int y, x0, count, first;  // pixels and masks [first ..] hold x0 .. x0 + count - 1
         bool gaps;
     };
     std::vector<Row> rows;
-    std::vector<std::uint32_t> rowPixels, rowMasks;
+    std::vector<std::uint32_t> pixels, masks;
+    int left = 0, top = 0, right = -1, bottom = -1;  // the rows' box
+    std::size_t Bytes() const { return sizeof(MarkStamp) + rows.size() * sizeof(Row) + pixels.size() * 8; }
 };
 
 // A mark's parts: their stamps, where each stamp's origin lies from the centre,
@@ -461,34 +458,19 @@ MarkStamp ComposeMark(const MarkStampKey& key) {
     const std::uint32_t colours[3] = {0, key.fill | 0xFF000000u, key.outline | 0xFF000000u};
     for (int y = 0; y < h; ++y) {
         const unsigned char* row = grid.data() + std::size_t(y) * std::size_t(w);
-        for (int x = 0; x < w;) {
-            if (!row[x]) {
-                ++x;
-                continue;
-            }
-            const int x0 = x;
-            const int first = int(mark.pixels.size());
-            for (; x < w && row[x]; ++x) mark.pixels.push_back(colours[row[x]]);
-            mark.runs.push_back({t + y, l + x0, l + x - 1, first});
+        int x0 = 0, x1 = w - 1;
+        while (x0 <= x1 && !row[x0]) ++x0;
+        while (x1 >= x0 && !row[x1]) --x1;
+        if (x0 > x1) continue;
+        MarkStamp::Row out{t + y, l + x0, x1 - x0 + 1, int(mark.pixels.size()), false};
+        for (int x = x0; x <= x1; ++x) {
+            mark.pixels.push_back(colours[row[x]]);
+            mark.masks.push_back(row[x] ? 0xFFFFFFFFu : 0u);
+            out.gaps = out.gaps || !row[x];
         }
+        mark.rows.push_back(out);
     }
     mark.left = l, mark.top = t, mark.right = r, mark.bottom = b;
-    for (std::size_t i = 0; i < mark.runs.size();) {
-        std::size_t j = i + 1;
-        while (j < mark.runs.size() && mark.runs[j].y == mark.runs[i].y) ++j;
-        const int x0 = mark.runs[i].x0, count = mark.runs[j - 1].x1 - x0 + 1;
-        mark.rows.push_back({mark.runs[i].y, x0, count, int(mark.rowPixels.size()), j - i > 1});
-        mark.rowPixels.resize(mark.rowPixels.size() + std::size_t(count), 0);
-        mark.rowMasks.resize(mark.rowMasks.size() + std::size_t(count), 0);
-        for (; i < j; ++i) {
-            const MarkStamp::Run& run = mark.runs[i];
-            for (int x = run.x0; x <= run.x1; ++x) {
-                const std::size_t at = std::size_t(mark.rows.back().first + x - x0);
-                mark.rowPixels[at] = mark.pixels[std::size_t(run.first + x - run.x0)];
-                mark.rowMasks[at] = 0xFFFFFFFFu;
-            }
-        }
-    }
     return mark;
 }
 
@@ -511,23 +493,29 @@ public:
     const MarkStamp* Mark(const MarkStampKey& key) {
         auto it = marks_.find(key);
         if (it != marks_.end()) return &it->second;
-        if (marks_.size() >= kMaxStamps) {
+        MarkStamp mark = ComposeMark(key);
+        if (marks_.size() >= kMaxStamps || markBytes_ + mark.Bytes() > kMaxMarkBytes) {
             marks_.clear();
+            markBytes_ = 0;
             ++generation_;
         }
-        return &marks_.emplace(key, ComposeMark(key)).first->second;
+        markBytes_ += mark.Bytes();
+        return &marks_.emplace(key, std::move(mark)).first->second;
     }
     void Clear() {
         map_.clear();
         marks_.clear();
+        markBytes_ = 0;
         ++generation_;
     }
     unsigned Generation() const { return generation_; }
 
 private:
     static constexpr std::size_t kMaxStamps = 4096;
+    static constexpr std::size_t kMaxMarkBytes = 16 << 20;
     std::unordered_map<std::vector<int>, Stamp, StampKeyHash> map_;
     std::unordered_map<MarkStampKey, MarkStamp, MarkStampKeyHash> marks_;
+    std::size_t markBytes_ = 0;
     unsigned generation_ = 0;
 };
 
@@ -1472,15 +1460,13 @@ inline void MaskPixels(std::uint32_t* d, const std::uint32_t* s, const std::uint
 }
 
 void PainterBackend::PutMark(const MarkStamp& mark, TPoint c, uchar* bits, qsizetype stride) {
+    const std::uint32_t* pixels = mark.pixels.data();
+    const std::uint32_t* masks = mark.masks.data();
     if (windows_.size() == 1) {
         const QRect& w = windows_[0];
         if (c.x + mark.left >= w.left() && c.x + mark.right <= w.right() && c.y + mark.top >= w.top() &&
             c.y + mark.bottom <= w.bottom()) {
-            // Whole rows: a row with gaps (a hollow shape's two sides) through
-            // its mask, in one pass.
             uchar* origin = bits + qsizetype(c.y) * stride + qsizetype(c.x) * 4;
-            const std::uint32_t* pixels = mark.rowPixels.data();
-            const std::uint32_t* masks = mark.rowMasks.data();
             for (const MarkStamp::Row& row : mark.rows) {
                 std::uint32_t* d = reinterpret_cast<std::uint32_t*>(origin + qsizetype(row.y) * stride) + row.x0;
                 if (row.gaps)
@@ -1492,13 +1478,14 @@ void PainterBackend::PutMark(const MarkStamp& mark, TPoint c, uchar* bits, qsize
         }
     }
     for (const QRect& w : windows_) {
-        for (const MarkStamp::Run& run : mark.runs) {
-            const int y = c.y + run.y;
+        for (const MarkStamp::Row& row : mark.rows) {
+            const int y = c.y + row.y;
             if (y < w.top() || y > w.bottom()) continue;
-            const int x0 = std::max(c.x + run.x0, w.left()), x1 = std::min(c.x + run.x1, w.right());
+            const int x0 = std::max(c.x + row.x0, w.left()), x1 = std::min(c.x + row.x0 + row.count - 1, w.right());
             if (x0 > x1) continue;
-            auto* px = reinterpret_cast<std::uint32_t*>(bits + qsizetype(y) * stride) + x0;
-            std::memcpy(px, mark.pixels.data() + run.first + (x0 - c.x - run.x0), std::size_t(x1 - x0 + 1) * 4);
+            const int skip = x0 - c.x - row.x0;
+            MaskPixels(reinterpret_cast<std::uint32_t*>(bits + qsizetype(y) * stride) + x0, pixels + row.first + skip,
+                       masks + row.first + skip, x1 - x0 + 1);
         }
     }
 }
