@@ -38,9 +38,11 @@
 //   and brush; agreement as above for drawn and blank pixels, not colours (Qt's
 //   outlines of such small shapes cover pixels that the drawing leaves to the
 //   fill).
-// BM_DrawGraph_LineFirstRepaint is the first repaint after loading (the drawing's
-// kept memory given back before each), beside BM_DrawGraph_Line at the same scale;
-// BM_DrawGraph_LineWithoutEscapeCheck the same repaint with no check installed.
+// BM_DrawGraph_LineFirstRepaint and BM_DrawGraph_MarkersFirstRepaint are the
+// first repaint after loading (the drawing's kept memory and stamps given back
+// before each), beside BM_DrawGraph_Line and BM_DrawGraph_Markers at the same
+// scale; BM_DrawGraph_LineWithoutEscapeCheck the same repaint with no check
+// installed.
 //
 // Run: build/bench/bench_drawgraph   (or --benchmark_filter=Line/15 and the like)
 #include "chart/winlayer/escapepoll.h"
@@ -429,6 +431,22 @@ void BM_DrawGraph_Markers(benchmark::State& state) {
     Drawing(state, LineStyleNull, int(state.range(1)), kMarkerPoints, state.range(2) != 0);
 }
 
+// The same markers in the first repaint after loading: the stamps that drawing
+// keeps from one repaint to the next given back before each.
+void BM_DrawGraph_MarkersFirstRepaint(benchmark::State& state) {
+    const double t = TwipsOf(int(state.range(0)));
+    auto page = MakePage(t, kMarkerPoints, LineStyleNull, int(state.range(1)), state.range(2) != 0);
+    QImage image(kW, kH, QImage::Format_RGB32);
+    for (auto _ : state) {
+        state.PauseTiming();
+        ReleaseSeriesScratch();
+        kv::ReleaseDrawingStamps();
+        state.ResumeTiming();
+        Repaint(*page, image, t);
+    }
+    state.SetItemsProcessed(state.iterations() * kMarkerPoints);
+}
+
 // The marker of the series as the program draws it at one place (the middle of
 // the window), cut to its drawn pixels, and where that lies from the centre's
 // device pixel; with the marker's points on the device (corners, the ellipse's
@@ -611,6 +629,7 @@ BENCHMARK(BM_Ref_QPainterPolyline)->Apply(Scales);
 BENCHMARK(BM_DrawGraph_DashedLine)->Apply(Scales);
 BENCHMARK(BM_DrawGraph_LineFirstRepaint)->Apply(Scales);
 BENCHMARK(BM_DrawGraph_Markers)->Apply(Shapes);
+BENCHMARK(BM_DrawGraph_MarkersFirstRepaint)->Apply(Shapes);
 BENCHMARK(BM_Ref_BlittedStamp)->Apply(Shapes);
 BENCHMARK(BM_Ref_QPainterMarkers)->Apply(Shapes);
 

@@ -19,6 +19,7 @@
 namespace kv::detail {
 std::unique_ptr<TDCBackend> MakePainterBackend(QPaintDevice* device, QPainter* painter,
                                                const TDeviceInfo& info);
+void ReleaseStamps();
 }
 
 namespace {
@@ -967,5 +968,7 @@ bool HatchPixel(int hatch, int x, int y, int period, int thickness) {
     default: return true;
     }
 }
+
+void ReleaseDrawingStamps() { detail::ReleaseStamps(); }
 
 }  // namespace kv

@@ -490,6 +490,11 @@ private:
 
 namespace kv {
 
+// Gives back the stamps of small shapes (a series' markers) that drawing on
+// images keeps on this thread from one drawing to the next; the next drawing
+// makes them anew.
+void ReleaseDrawingStamps();
+
 // The hatch texture for a device of dpi dots per inch: period and line thickness
 // in device pixels (8 and 1 at 96 dpi, scaled with the resolution).
 int HatchPeriod(int dpi);

@@ -367,15 +367,17 @@ void StrokeEllipse(QPainter& painter, const QPen& pen, const TRect& box) {
     painter.drawEllipse(QRectF(box.left, box.top, box.Width() - 1, box.Height() - 1));
 }
 
-// The spans that image's pixels other than white cover, relative to origin.
+// The spans that the pixels other than white of a 16-bit image cover,
+// relative to origin.
 void CoveredSpans(const QImage& image, QPoint origin, std::vector<StampSpan>& spans) {
     const int w = image.width(), h = image.height();
     for (int y = 0; y < h; ++y) {
+        const auto* line = reinterpret_cast<const quint16*>(image.constScanLine(y));
         int x = 0;
         while (x < w) {
-            while (x < w && (image.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF) ++x;
+            while (x < w && line[x] == 0xFFFF) ++x;
             const int x0 = x;
-            while (x < w && (image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) ++x;
+            while (x < w && line[x] != 0xFFFF) ++x;
             if (x > x0) spans.push_back({y - origin.y(), x0 - origin.x(), x - 1 - origin.x()});
         }
     }
@@ -599,9 +601,14 @@ struct MarkCache {
     }
 };
 
-MarkCache& MarkCacheFor(unsigned serial, const TPen& pen, const TBrush& brush, int penWidth) {
-    // The last few: a page's series each have theirs.
+// The last few: a page's series each have theirs.
+std::vector<std::unique_ptr<MarkCache>>& MarkCaches() {
     thread_local std::vector<std::unique_ptr<MarkCache>> caches;
+    return caches;
+}
+
+MarkCache& MarkCacheFor(unsigned serial, const TPen& pen, const TBrush& brush, int penWidth) {
+    std::vector<std::unique_ptr<MarkCache>>& caches = MarkCaches();
     auto it = std::find_if(caches.begin(), caches.end(), [&](const auto& c) {
         return c->serial == serial && c->pen == pen && c->brush == brush && c->penWidth == penWidth;
     });
@@ -1210,7 +1217,21 @@ const Stamp* PainterBackend::FindStamp(const TDC& dc, int kind, const TPoint* pt
             CoveredSpans(scratch, QPoint(margin, margin), spans);
         };
         Stamp stamp;
-        cover(true, stamp.fill);
+        if (stroked && !brush.IsNull()) {
+            // The fill does not depend on the place: that of the ellipse's fill
+            // alone, made once.
+            std::vector<int> fillKey = stampKey_;
+            fillKey[0] = 3, fillKey[1] = -1;
+            std::fill(fillKey.begin() + 3, fillKey.begin() + 7, 0);
+            if (StampStore::Entry* fill = store.Find(fillKey)) {
+                stamp.fill = fill->second.fill;
+            } else {
+                cover(true, stamp.fill);
+                store.Add(fillKey, Stamp{stamp.fill, {}});
+            }
+        } else {
+            cover(true, stamp.fill);
+        }
         cover(false, stamp.outline);
         it = store.Add(stampKey_, std::move(stamp));
     }
@@ -1590,6 +1611,11 @@ void PainterBackend::Text(const TDC& dc, const TTextGlyph& g) {
 }
 
 }  // namespace
+
+void ReleaseStamps() {
+    Stamps() = StampStore();
+    MarkCaches().clear();
+}
 
 std::unique_ptr<TDCBackend> MakePainterBackend(QPaintDevice* device, QPainter* painter,
                                                const TDeviceInfo& info) {
