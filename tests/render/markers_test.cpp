@@ -183,6 +183,7 @@ TEST(Markers, ManyAtATimeAreTheMarkersOneAtATime) {
     // 7.5 twips a pixel, and 1201 / 80 by 901 / 60.
     const TSize mappings[][2] = {{TSize(8250, 5250), TSize(1100, 700)}, {TSize(1201, 901), TSize(80, 60)}};
     enum Way { kMany, kOneByOne, kOneByOneDirect };
+    std::vector<TPoint> positions;  // where each drawing leaves the pen
     auto draw = [&](Way way, int mapping, int code, int size, int pen, bool hollow, int dot) {
         QImage img(1100, 700, way == kOneByOneDirect ? QImage::Format_RGB16 : QImage::Format_RGB32);
         img.fill(Qt::white);
@@ -203,6 +204,7 @@ TEST(Markers, ManyAtATimeAreTheMarkersOneAtATime) {
             else
                 for (const TPoint& c : centres)
                     BoxFrame::DrawMarker(OUT_DC, dc, c.x, c.y, code, size, dot, nullptr, nullptr, pen);
+            positions.push_back(dc.GetCurrentPosition());
         }
         return img.convertToFormat(QImage::Format_RGB32);
     };
@@ -223,6 +225,7 @@ TEST(Markers, ManyAtATimeAreTheMarkersOneAtATime) {
                     << mapping << " " << c.code << " " << c.size << " " << c.pen << " " << hollow;
                 EXPECT_TRUE(many == draw(kOneByOneDirect, mapping, c.code, c.size, c.pen, hollow, dot))
                     << mapping << " " << c.code << " " << c.size << " " << c.pen << " " << hollow;
+                EXPECT_EQ(positions[positions.size() - 3], positions.back());
             }
 }
 
