@@ -229,6 +229,38 @@ TEST(Markers, ManyAtATimeAreTheMarkersOneAtATime) {
             }
 }
 
+// Thousands of stamps (wide circles at every place along a row, each place
+// near a power of two its own stamp) outgrow the store that keeps them, which
+// starts anew in the middle of a drawing: the markers stay the markers drawn
+// one at a time.
+TEST(Markers, ManyAtATimeOutgrowTheirStore) {
+    std::vector<TPoint> centres;
+    for (int x = 0; x < 2100; ++x) centres.emplace_back(x, 40 + x % 3);
+    auto draw = [&](bool many) {
+        QImage img(2100, 80, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        TDC dc(&img);
+        for (int pen : {2, 3, 5}) {
+            dc.SelectObject(TPen(RGB(0, 0, 255), pen));
+            for (int size = 3; size <= 26; ++size) {
+                if (size % 2)
+                    dc.SelectStockObject(NULL_BRUSH);
+                else
+                    dc.SelectObject(TBrush(RGB(255, 0, 0)));
+                if (many)
+                    DrawMarkersAt(dc, centres.data(), int(centres.size()), MarkerCircle, size, size % 3 == 0);
+                else
+                    for (const TPoint& c : centres)
+                        BoxFrame::DrawMarker(OUT_DC, dc, c.x, c.y, MarkerCircle, size, size % 3 == 0, nullptr,
+                                             nullptr, pen);
+            }
+        }
+        dc.Flush();
+        return img;
+    };
+    EXPECT_TRUE(draw(true) == draw(false));
+}
+
 // ---- The data cursor ----
 
 class DataPointMark : public ::testing::Test {
