@@ -681,6 +681,7 @@ bool TDC::Marks(const TDCMarkPart* parts, int partCount, const TPoint* centres, 
     for (int p = 0; p < partCount; ++p) {
         const TDCMarkPart& part = parts[p];
         if (!part.offsets || part.count < 1 || part.count > kMaxMarkPoints) return false;
+        if (part.kind == TDCMarkPart::Ellipse && part.count != 2) return false;
         if (part.kind == TDCMarkPart::Strokes) {
             long long total = 0;
             for (int g = 0; g < part.groups; ++g) total += part.counts && part.counts[g] >= 1 ? part.counts[g] : -1LL << 40;

@@ -395,8 +395,9 @@ public:
     // offsets (each coordinate of an offset within 2^24 in size). The same
     // calls on a recording backend and the same pixels as those calls one after
     // another; a raster image takes each mark whole from a stamp. False, drawing
-    // nothing, for a part of no points or more than kMaxMarkPoints, or strokes
-    // whose counts do not add up to the part's points.
+    // nothing, for a part of no points or more than kMaxMarkPoints, an ellipse
+    // without just two, or strokes whose counts do not add up to the part's
+    // points.
     static constexpr int kMaxMarkPoints = 16;
     bool Marks(const TDCMarkPart* parts, int partCount, const TPoint* centres, int count);
     bool Polygon(const TPoint* points, int count);  // alternate fill

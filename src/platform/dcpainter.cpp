@@ -510,6 +510,12 @@ public:
         markBytes_ = 0;
         ++generation_;
     }
+    // Cleared, the memory given back.
+    void Release() {
+        Clear();
+        decltype(map_)().swap(map_);
+        decltype(marks_)().swap(marks_);
+    }
     unsigned Generation() const { return generation_; }
 
 private:
@@ -1613,7 +1619,7 @@ void PainterBackend::Text(const TDC& dc, const TTextGlyph& g) {
 }  // namespace
 
 void ReleaseStamps() {
-    Stamps() = StampStore();
+    Stamps().Release();
     MarkCaches().clear();
 }
 

@@ -1,9 +1,9 @@
 #pragma once
-#include "platform/dc.h"
-
 // Marker codes of a series style (TPlotStyle::MarkerStyle) that BoxFrame::DrawMarker
 // draws as point markers. Codes 6 to 13 are the filled series forms (bars, areas,
 // steps); as markers they draw only the centre dot. Any other code draws nothing.
+
+#include "platform/dc.h"
 
 constexpr int MarkerNone = 0;
 constexpr int MarkerRectangle = 1;
