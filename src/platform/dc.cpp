@@ -5,6 +5,7 @@
 #include <QPaintDevice>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 
 #include <climits>
@@ -12,10 +13,13 @@
 #include <cstdio>
 #include <cstring>
 #include <numbers>
+#include <tuple>
+#include <vector>
 
 namespace kv::detail {
 std::unique_ptr<TDCBackend> MakePainterBackend(QPaintDevice* device, QPainter* painter,
                                                const TDeviceInfo& info);
+void ReleaseStamps();
 }
 
 namespace {
@@ -178,6 +182,155 @@ std::string FormatDCCall(const TDCCall& c) {
 }
 
 // ---- the device context ----
+
+// What Marks keeps for the marks of one shape under one mapping. A point at the
+// centre c plus the offset o maps to floor((n2(c) + 2 o e) / d2), the division
+// that LPtoDP rounds with (n2(c) = 2 (c - org1) e + d, e the viewport extent
+// signed by the window extent's sign, d = |window extent|, d2 = 2 d), so its
+// device offset from the centre's device point depends only on the remainder
+// r of n2(c) over d2: floor((r + 2 o e) / d2). Each axis maps a mark's centre
+// once and looks up the offsets of all its points by that remainder.
+struct TDC::MarkMap {
+    static constexpr int kMaxTuples = 64;
+    static constexpr long long kMaxRemainders = 1 << 17;
+
+    struct Axis {
+        long long org1 = 0, e = 0, d = 1, d2 = 2, org2 = 0, limit = 0;
+        double inv = 0.5;
+        std::vector<int> offsets;                // the distinct offsets on this axis
+        std::vector<short> tupleOf;              // by remainder; -1 not worked out yet
+        std::vector<std::vector<int>> tuples;    // device offsets of the offsets
+        std::vector<long long> reach;            // each tuple's largest offset in size
+
+        bool Set(long long o1, long long ext1, long long ext2, long long o2) {
+            if (ext1 == 0) return false;
+            org1 = o1, org2 = o2;
+            e = ext1 < 0 ? -ext2 : ext2;
+            d = ext1 < 0 ? -ext1 : ext1;
+            d2 = 2 * d;
+            if (d2 > kMaxRemainders) return false;
+            inv = 1.0 / double(d2);
+            // n2 stays below 2^52 in size, where the estimate of its quotient is
+            // within one of the floor.
+            limit = (1LL << 50) / std::max<long long>(std::llabs(e), 1);
+            tupleOf.assign(std::size_t(d2), -1);
+            return true;
+        }
+        // The device point of v and the tuple of its offsets; false when v lies
+        // outside the range worked out here or the offsets are too varied.
+        [[gnu::always_inline]] bool Map(long long v, long long& q, int& tuple) {
+            const long long u = v - org1;
+            if (u > limit || u < -limit) [[unlikely]]
+                return false;
+            const long long n2 = 2 * u * e + d;
+            q = (long long)(double(n2) * inv);
+            while (q * d2 > n2) --q;
+            while ((q + 1) * d2 <= n2) ++q;
+            const long long r = n2 - q * d2;
+            int t = tupleOf[std::size_t(r)];
+            if (t < 0 && (t = TupleOf(r)) < 0) [[unlikely]]
+                return false;
+            tuple = t;
+            q += org2;
+            return std::llabs(q) + reach[std::size_t(t)] <= kDeviceLimit;
+        }
+        // The tuple of the remainder r, worked out; -1 when there are too many.
+        [[gnu::noinline]] int TupleOf(long long r) {
+            std::vector<int> rel;
+            long long most = 0;
+            for (int o : offsets) {
+                const long long num = r + 2 * (long long)o * e;
+                long long f = num / d2;
+                if (num % d2 != 0 && num < 0) --f;
+                rel.push_back(int(f));
+                most = std::max(most, std::llabs(f));
+            }
+            auto it = std::find(tuples.begin(), tuples.end(), rel);
+            if (it == tuples.end()) {
+                if (int(tuples.size()) >= kMaxTuples) return -1;
+                tuples.push_back(std::move(rel));
+                reach.push_back(most);
+                it = tuples.end() - 1;
+            }
+            const int t = int(it - tuples.begin());
+            tupleOf[std::size_t(r)] = short(t);
+            return t;
+        }
+        int IndexOf(int o) const { return int(std::find(offsets.begin(), offsets.end(), o) - offsets.begin()); }
+    };
+
+    // What it was made for: the mapping and the parts.
+    std::vector<long long> key;
+    unsigned serial = 0;
+    bool usable = false;
+    Axis x, y;
+    int points = 0;
+    std::vector<int> ix, iy;          // each point's offset on each axis
+    std::vector<int> shapeOf;         // by the tuples on both axes; -1 not made yet
+    std::vector<TPoint> shapeOffsets;
+    // The marks gathered for the backend.
+    std::vector<TPoint> logical, centres;
+    std::vector<int> shapes;
+
+    static std::vector<long long> KeyOf(const TDC& dc, const TDCMarkPart* parts, int partCount) {
+        const TPoint wo = dc.GetWindowOrg(), vo = dc.GetViewportOrg();
+        const TSize we = dc.GetWindowExt(), ve = dc.GetViewportExt();
+        std::vector<long long> k{wo.x, wo.y, vo.x, vo.y, we.cx, we.cy, ve.cx, ve.cy, partCount};
+        for (int p = 0; p < partCount; ++p) {
+            k.push_back(parts[p].kind);
+            k.push_back(parts[p].count);
+            k.push_back(parts[p].groups);
+            for (int g = 0; g < parts[p].groups; ++g) k.push_back(parts[p].counts[g]);
+            for (int i = 0; i < parts[p].count; ++i) {
+                k.push_back(parts[p].offsets[i].x);
+                k.push_back(parts[p].offsets[i].y);
+            }
+        }
+        return k;
+    }
+
+    void Make(const TDC& dc, const TDCMarkPart* parts, int partCount) {
+        const TPoint wo = dc.GetWindowOrg(), vo = dc.GetViewportOrg();
+        const TSize we = dc.GetWindowExt(), ve = dc.GetViewportExt();
+        x = Axis();
+        y = Axis();
+        ix.clear();
+        iy.clear();
+        shapeOffsets.clear();
+        points = 0;
+        usable = x.Set(wo.x, we.cx, ve.cx, vo.x) && y.Set(wo.y, we.cy, ve.cy, vo.y);
+        for (int p = 0; p < partCount && usable; ++p)
+            for (int i = 0; i < parts[p].count; ++i) {
+                const TPoint o = parts[p].offsets[i];
+                if (std::abs(o.x) > (1 << 24) || std::abs(o.y) > (1 << 24)) usable = false;
+                for (auto [axis, v, index] : {std::tuple{&x, o.x, &ix}, std::tuple{&y, o.y, &iy}}) {
+                    if (axis->IndexOf(v) == int(axis->offsets.size())) axis->offsets.push_back(v);
+                    index->push_back(axis->IndexOf(v));
+                }
+                ++points;
+            }
+        shapeOf.assign(std::size_t(kMaxTuples * kMaxTuples), -1);
+    }
+
+    // The device centre and the shape of a mark at logical centre c; false when
+    // it is to be drawn one call at a time.
+    [[gnu::always_inline]] bool Place(TPoint c, TPoint& centre, int& shape) {
+        long long qx, qy;
+        int tx, ty;
+        if (!x.Map(c.x, qx, tx) || !y.Map(c.y, qy, ty)) [[unlikely]]
+            return false;
+        int& s = shapeOf[std::size_t(tx * kMaxTuples + ty)];
+        if (s < 0) [[unlikely]] {
+            s = int(shapeOffsets.size()) / std::max(points, 1);
+            for (int i = 0; i < points; ++i)
+                shapeOffsets.emplace_back(x.tuples[std::size_t(tx)][std::size_t(ix[std::size_t(i)])],
+                                          y.tuples[std::size_t(ty)][std::size_t(iy[std::size_t(i)])]);
+        }
+        centre = TPoint(int(qx), int(qy));
+        shape = s;
+        return true;
+    }
+};
 
 TDC::TDC() = default;
 
@@ -523,6 +676,114 @@ bool TDC::Strokes(const TPoint* pts, const int* counts, int groups) {
     return true;
 }
 
+bool TDC::Marks(const TDCMarkPart* parts, int partCount, const TPoint* centres, int count) {
+    if (!parts || partCount <= 0 || !centres || count <= 0) return false;
+    for (int p = 0; p < partCount; ++p) {
+        const TDCMarkPart& part = parts[p];
+        if (!part.offsets || part.count < 1 || part.count > kMaxMarkPoints) return false;
+        if (part.kind == TDCMarkPart::Ellipse && part.count != 2) return false;
+        if (part.kind == TDCMarkPart::Strokes) {
+            long long total = 0;
+            for (int g = 0; g < part.groups; ++g) total += part.counts && part.counts[g] >= 1 ? part.counts[g] : -1LL << 40;
+            if (part.groups <= 0 || total != part.count) return false;
+        }
+    }
+    // A print job's abort procedure asks now and then between calls: there, and
+    // on a recording backend, the calls themselves.
+    if (traces_ || !backend_ || abortProc_) {
+        for (int k = 0; k < count; ++k) MarkOneByOne(parts, partCount, centres[k]);
+        return true;
+    }
+    std::vector<long long> key = MarkMap::KeyOf(*this, parts, partCount);
+    if (!marks_ || marks_->key != key) {
+        // A repaint draws the same marks again: the tables of the last few.
+        thread_local std::vector<std::shared_ptr<MarkMap>> recent;
+        static std::atomic<unsigned> serials{0};
+        auto it = std::find_if(recent.begin(), recent.end(), [&](const auto& r) { return r->key == key; });
+        if (it != recent.end()) {
+            marks_ = *it;
+            recent.erase(it);
+        } else {
+            marks_ = std::make_shared<MarkMap>();
+            marks_->key = std::move(key);
+            marks_->serial = ++serials;
+            marks_->Make(*this, parts, partCount);
+        }
+        recent.insert(recent.begin(), marks_);
+        if (recent.size() > 8) recent.pop_back();
+    }
+    MarkMap& m = *marks_;
+    m.logical.clear();
+    m.centres.clear();
+    m.shapes.clear();
+    m.logical.reserve(std::size_t(count));
+    m.centres.reserve(std::size_t(count));
+    m.shapes.reserve(std::size_t(count));
+    for (int k = 0; k < count; ++k) {
+        TPoint centre;
+        int shape;
+        if (m.usable && m.Place(centres[k], centre, shape)) [[likely]] {
+            m.logical.push_back(centres[k]);
+            m.centres.push_back(centre);
+            m.shapes.push_back(shape);
+            continue;
+        }
+        // Far off, or a mapping too fine for the tables: as the calls themselves.
+        FlushMarks(parts, partCount);
+        MarkOneByOne(parts, partCount, centres[k]);
+    }
+    FlushMarks(parts, partCount);
+    // Strokes leave the pen at their last point.
+    for (int p = partCount - 1; p >= 0; --p)
+        if (parts[p].kind == TDCMarkPart::Strokes) {
+            const TPoint c = centres[count - 1], o = parts[p].offsets[parts[p].count - 1];
+            st_.cp = TPoint(int(std::clamp<long long>((long long)c.x + o.x, INT_MIN, INT_MAX)),
+                            int(std::clamp<long long>((long long)c.y + o.y, INT_MIN, INT_MAX)));
+            break;
+        }
+    return true;
+}
+
+void TDC::FlushMarks(const TDCMarkPart* parts, int partCount) {
+    MarkMap& m = *marks_;
+    if (m.centres.empty()) return;
+    if (Drawing()) {
+        TDCMarks batch;
+        batch.parts = parts;
+        batch.partCount = partCount;
+        batch.points = m.points;
+        batch.centres = m.centres.data();
+        batch.shapes = m.shapes.data();
+        batch.count = int(m.centres.size());
+        batch.offsets = m.shapeOffsets.data();
+        batch.serial = m.serial;
+        if (!backend_->Marks(*this, batch))
+            for (const TPoint& c : m.logical) MarkOneByOne(parts, partCount, c);
+    }
+    m.logical.clear();
+    m.centres.clear();
+    m.shapes.clear();
+}
+
+void TDC::MarkOneByOne(const TDCMarkPart* parts, int partCount, TPoint centre) {
+    TPoint pts[kMaxMarkPoints];
+    for (int p = 0; p < partCount; ++p) {
+        const TDCMarkPart& part = parts[p];
+        const int n = part.count;
+        // The points saturate, as a shape's own do far off.
+        for (int i = 0; i < n; ++i)
+            pts[i] = TPoint(int(std::clamp<long long>((long long)centre.x + part.offsets[i].x, INT_MIN, INT_MAX)),
+                            int(std::clamp<long long>((long long)centre.y + part.offsets[i].y, INT_MIN, INT_MAX)));
+        switch (part.kind) {
+        case TDCMarkPart::Polygon: Polygon(pts, n); break;
+        case TDCMarkPart::Ellipse:
+            if (n >= 2) Ellipse(pts[0].x, pts[0].y, pts[1].x, pts[1].y);
+            break;
+        case TDCMarkPart::Strokes: Strokes(pts, part.counts, part.groups); break;
+        }
+    }
+}
+
 bool TDC::Polygon(const TPoint* pts, int count) {
     if (!pts || count < 2) return false;
     Trace(TDCOp::Polygon, {}, pts, count);
@@ -708,5 +969,7 @@ bool HatchPixel(int hatch, int x, int y, int period, int thickness) {
     default: return true;
     }
 }
+
+void ReleaseDrawingStamps() { detail::ReleaseStamps(); }
 
 }  // namespace kv

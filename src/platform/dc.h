@@ -206,6 +206,35 @@ std::string FormatDCCall(const TDCCall& call);
 
 class TDC;
 
+// One part of a mark that TDC::Marks draws at many places: the shape that the
+// call its kind names draws, with its points as logical offsets from the mark's
+// centre (a polygon's points, an ellipse's two corners, or the points of
+// strokes in groups of counts[g], as TDC::Strokes takes them).
+struct TDCMarkPart {
+    enum Kind { Polygon, Ellipse, Strokes };
+    Kind kind = Polygon;
+    const TPoint* offsets = nullptr;
+    int count = 0;
+    const int* counts = nullptr;
+    int groups = 0;
+};
+
+// The marks of a TDC::Marks call as they reach a backend: each mark's centre on
+// the device and its shape, shape s being the device offsets from the centre of
+// all the parts' points, one part after another, at offsets[s * points]. Shapes
+// keep their numbers, from one call and one context to the next, while serial
+// stays the same.
+struct TDCMarks {
+    const TDCMarkPart* parts = nullptr;
+    int partCount = 0;
+    int points = 0;
+    const TPoint* centres = nullptr;
+    const int* shapes = nullptr;
+    int count = 0;
+    const TPoint* offsets = nullptr;
+    unsigned serial = 0;
+};
+
 // One character that a TextOut places, in device terms.
 struct TTextGlyph {
     TPoint origin;        // left end of the baseline, device pixels
@@ -239,6 +268,10 @@ public:
         for (int g = 0; g < groups; points += counts[g++])
             for (int k = 1; k < counts[g]; ++k) Line(dc, points[k - 1], points[k]);
     }
+    // The marks of TDC::Marks, each drawn as its parts' own calls would draw
+    // it. False when the backend leaves them to those calls, before it has
+    // drawn any.
+    virtual bool Marks(const TDC&, const TDCMarks&) { return false; }
     virtual void Rectangle(const TDC&, const TRect&) {}
     virtual void Ellipse(const TDC&, const TRect&) {}
     virtual void RoundRect(const TDC&, const TRect&, TSize) {}
@@ -356,6 +389,17 @@ public:
     // together, as a raster device does with a series' cross markers. False for
     // no groups or a group without points.
     bool Strokes(const TPoint* points, const int* counts, int groups);
+    // Marks of one shape at many places, as a series draws its markers: at each
+    // of the count centres in turn, its parts in turn, each as Polygon, Ellipse
+    // or Strokes draws it with its points at the centre plus the part's
+    // offsets (each coordinate of an offset within 2^24 in size). The same
+    // calls on a recording backend and the same pixels as those calls one after
+    // another; a raster image takes each mark whole from a stamp. False, drawing
+    // nothing, for a part of no points or more than kMaxMarkPoints, an ellipse
+    // without just two, or strokes whose counts do not add up to the part's
+    // points.
+    static constexpr int kMaxMarkPoints = 16;
+    bool Marks(const TDCMarkPart* parts, int partCount, const TPoint* centres, int count);
     bool Polygon(const TPoint* points, int count);  // alternate fill
     bool Rectangle(int l, int t, int r, int b);     // right and bottom excluded
     bool Rectangle(const TRect& r) { return Rectangle(r.left, r.top, r.right, r.bottom); }
@@ -416,6 +460,14 @@ private:
     }
     void AskAbortProc();
     static constexpr int kAbortEvery = 64;
+    // The calls that Marks stands for, for one mark.
+    void MarkOneByOne(const TDCMarkPart* parts, int partCount, TPoint centre);
+    // Hands the marks gathered in marks_ to the backend, or draws them one by one.
+    void FlushMarks(const TDCMarkPart* parts, int partCount);
+    struct MarkMap;
+    // The tables of the marks drawn last, shared with the contexts after this one
+    // on the same thread that draw the same marks under the same mapping.
+    std::shared_ptr<MarkMap> marks_;
 
     std::unique_ptr<TDCBackend> backend_;
     State st_;
@@ -438,6 +490,11 @@ private:
 };
 
 namespace kv {
+
+// Gives back the stamps of small shapes (a series' markers) that drawing on
+// images keeps on this thread from one drawing to the next; the next drawing
+// makes them anew.
+void ReleaseDrawingStamps();
 
 // The hatch texture for a device of dpi dots per inch: period and line thickness
 // in device pixels (8 and 1 at 96 dpi, scaled with the resolution).

@@ -10,9 +10,11 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <unordered_map>
 #include <tuple>
@@ -326,6 +328,318 @@ RopMasks MakeRopMasks(int rop, QRgb pen) {
     return m;
 }
 
+// Stamps of small shapes (a series' markers): the pixels that a shape's fill
+// and its outline cover, relative to the top-left corner of its points' box,
+// worked out once by drawing it and written again wherever the same shape
+// recurs.
+struct StampSpan {
+    int y, x0, x1;
+};
+struct Stamp {
+    std::vector<StampSpan> fill, outline;
+};
+
+// Qt strokes a wide ellipse outline in doubles at the place where the ellipse
+// stands, so its pixels may differ by the place, and they do for some sizes and
+// pens: a coordinate is rounded at the last bit of its binade (the power of two
+// below it). Between places whose coordinates lie in the same binades the
+// arithmetic moves along exactly, and so do the pixels. A stamp of such an
+// outline therefore belongs to the binades of its place on each axis: kind 1
+// and the binade of the coordinates lo..hi that the stroke can reach (all of
+// them positive and within one binade), or else kind 2 and the place itself.
+struct StampPlace {
+    int kindX = 0, x = 0, kindY = 0, y = 0;
+};
+
+std::pair<int, int> PlaceOnAxis(long long lo, long long hi) {
+    if (lo >= 1 && hi < (1LL << 30)) {
+        const int a = 63 - __builtin_clzll((unsigned long long)lo), b = 63 - __builtin_clzll((unsigned long long)hi);
+        if (a == b) return {1, a};
+    }
+    return {2, int(std::clamp<long long>(lo, INT_MIN, INT_MAX))};
+}
+
+// The wide outline of the ellipse in box (device pixels, right and bottom
+// excluded) with pen, as Qt strokes it where it stands.
+void StrokeEllipse(QPainter& painter, const QPen& pen, const TRect& box) {
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(QRectF(box.left, box.top, box.Width() - 1, box.Height() - 1));
+}
+
+// The spans that the pixels other than white of a 16-bit image cover,
+// relative to origin.
+void CoveredSpans(const QImage& image, QPoint origin, std::vector<StampSpan>& spans) {
+    const int w = image.width(), h = image.height();
+    for (int y = 0; y < h; ++y) {
+        const auto* line = reinterpret_cast<const quint16*>(image.constScanLine(y));
+        int x = 0;
+        while (x < w) {
+            while (x < w && line[x] == 0xFFFF) ++x;
+            const int x0 = x;
+            while (x < w && line[x] != 0xFFFF) ++x;
+            if (x > x0) spans.push_back({y - origin.y(), x0 - origin.x(), x - 1 - origin.x()});
+        }
+    }
+}
+
+struct StampKeyHash {
+    std::size_t operator()(const std::vector<int>& key) const {
+        std::size_t h = 1469598103934665603ULL;
+        for (int v : key) h = (h ^ std::size_t(unsigned(v))) * 1099511628211ULL;
+        return h;
+    }
+};
+
+// A whole mark of TDC::Marks for plain copying: the runs of pixels that its
+// parts' fills and outlines cover, one part over the one before, each pixel in
+// the colour drawn last; relative to the mark's centre.
+struct MarkStamp {
+    // Each row from its first pixel to its last, in the colours drawn last, with
+    // a mask that is all ones on the mark's pixels and zero in the gaps between
+    // (a hollow shape's two sides).
+    struct Row {
+        int y, x0, count, first;  // pixels and masks [first ..] hold x0 .. x0 + count - 1
+        bool gaps;
+    };
+    std::vector<Row> rows;
+    std::vector<std::uint32_t> pixels, masks;
+    int left = 0, top = 0, right = -1, bottom = -1;  // the rows' box
+    std::size_t Bytes() const { return sizeof(MarkStamp) + rows.size() * sizeof(Row) + pixels.size() * 8; }
+};
+
+// A mark's parts: their stamps, where each stamp's origin lies from the centre,
+// and the colours of fills and outlines.
+struct MarkStampKey {
+    static constexpr int kMaxParts = 4;
+    const Stamp* parts[kMaxParts] = {};
+    TPoint origins[kMaxParts];
+    int count = 0;
+    QRgb fill = 0, outline = 0;
+    bool operator==(const MarkStampKey& o) const {
+        if (count != o.count || fill != o.fill || outline != o.outline) return false;
+        for (int i = 0; i < count; ++i)
+            if (parts[i] != o.parts[i] || origins[i] != o.origins[i]) return false;
+        return true;
+    }
+};
+
+struct MarkStampKeyHash {
+    std::size_t operator()(const MarkStampKey& k) const {
+        std::size_t h = std::hash<unsigned long long>()((unsigned long long)k.fill << 32 | k.outline);
+        for (int i = 0; i < k.count; ++i) {
+            h = (h ^ std::hash<const void*>()(k.parts[i])) * 1099511628211ULL;
+            h = (h ^ std::size_t(unsigned(k.origins[i].x) * 65599u + unsigned(k.origins[i].y))) * 1099511628211ULL;
+        }
+        return h;
+    }
+};
+
+MarkStamp ComposeMark(const MarkStampKey& key) {
+    MarkStamp mark;
+    int l = INT_MAX, t = INT_MAX, r = INT_MIN, b = INT_MIN;
+    for (int i = 0; i < key.count; ++i)
+        for (const auto* spans : {&key.parts[i]->fill, &key.parts[i]->outline})
+            for (const StampSpan& sp : *spans) {
+                l = std::min(l, key.origins[i].x + sp.x0), r = std::max(r, key.origins[i].x + sp.x1);
+                t = std::min(t, key.origins[i].y + sp.y), b = std::max(b, key.origins[i].y + sp.y);
+            }
+    if (l > r) return mark;
+    const int w = r - l + 1, h = b - t + 1;
+    std::vector<unsigned char> grid(std::size_t(w) * std::size_t(h), 0);
+    for (int i = 0; i < key.count; ++i) {
+        unsigned char colour = 1;
+        for (const auto* spans : {&key.parts[i]->fill, &key.parts[i]->outline}) {
+            for (const StampSpan& sp : *spans) {
+                unsigned char* row = grid.data() + std::size_t(key.origins[i].y + sp.y - t) * std::size_t(w);
+                std::fill(row + key.origins[i].x + sp.x0 - l, row + key.origins[i].x + sp.x1 - l + 1, colour);
+            }
+            colour = 2;
+        }
+    }
+    const std::uint32_t colours[3] = {0, key.fill | 0xFF000000u, key.outline | 0xFF000000u};
+    for (int y = 0; y < h; ++y) {
+        const unsigned char* row = grid.data() + std::size_t(y) * std::size_t(w);
+        int x0 = 0, x1 = w - 1;
+        while (x0 <= x1 && !row[x0]) ++x0;
+        while (x1 >= x0 && !row[x1]) --x1;
+        if (x0 > x1) continue;
+        MarkStamp::Row out{t + y, l + x0, x1 - x0 + 1, int(mark.pixels.size()), false};
+        for (int x = x0; x <= x1; ++x) {
+            mark.pixels.push_back(colours[row[x]]);
+            mark.masks.push_back(row[x] ? 0xFFFFFFFFu : 0u);
+            out.gaps = out.gaps || !row[x];
+        }
+        mark.rows.push_back(out);
+    }
+    mark.left = l, mark.top = t, mark.right = r, mark.bottom = b;
+    return mark;
+}
+
+// The stamps of this thread, kept from one drawing to the next (every repaint
+// draws the same markers again), up to a bound: past it the store starts anew
+// and its generation changes.
+class StampStore {
+public:
+    using Entry = std::pair<const std::vector<int>, Stamp>;
+    Entry* Find(const std::vector<int>& key) {
+        auto it = map_.find(key);
+        return it == map_.end() ? nullptr : &*it;
+    }
+    Entry* Add(const std::vector<int>& key, Stamp stamp) {
+        if (map_.size() >= kMaxStamps) Clear();
+        return &*map_.emplace(key, std::move(stamp)).first;
+    }
+    // The whole mark of those parts, composed when new (which may empty the
+    // store of whole marks, and so change the generation).
+    const MarkStamp* Mark(const MarkStampKey& key) {
+        auto it = marks_.find(key);
+        if (it != marks_.end()) return &it->second;
+        MarkStamp mark = ComposeMark(key);
+        if (marks_.size() >= kMaxStamps || markBytes_ + mark.Bytes() > kMaxMarkBytes) {
+            marks_.clear();
+            markBytes_ = 0;
+            ++generation_;
+        }
+        markBytes_ += mark.Bytes();
+        return &marks_.emplace(key, std::move(mark)).first->second;
+    }
+    void Clear() {
+        map_.clear();
+        marks_.clear();
+        markBytes_ = 0;
+        ++generation_;
+    }
+    // Cleared, the memory given back.
+    void Release() {
+        Clear();
+        decltype(map_)().swap(map_);
+        decltype(marks_)().swap(marks_);
+    }
+    unsigned Generation() const { return generation_; }
+
+private:
+    static constexpr std::size_t kMaxStamps = 4096;
+    static constexpr std::size_t kMaxMarkBytes = 16 << 20;
+    std::unordered_map<std::vector<int>, Stamp, StampKeyHash> map_;
+    std::unordered_map<MarkStampKey, MarkStamp, MarkStampKeyHash> marks_;
+    std::size_t markBytes_ = 0;
+    unsigned generation_ = 0;
+};
+
+StampStore& Stamps() {
+    thread_local StampStore store;
+    return store;
+}
+
+// The whole stamps of marks by a key of 62 bits, in open addressing.
+class MarkTable {
+public:
+    // The entry of key, null when new; found tells which.
+    const MarkStamp*& At(std::uint64_t key, bool& found) {
+        if ((used_ + 1) * 2 > slots_.size()) Grow();
+        const std::size_t mask = slots_.size() - 1;
+        const std::uint64_t tagged = key | kUsed;
+        for (std::size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (slot.key == tagged) {
+                found = true;
+                return slot.mark;
+            }
+            if (slot.key == 0) {
+                slot = {tagged, nullptr};
+                ++used_;
+                found = false;
+                return slot.mark;
+            }
+        }
+    }
+    void Clear() {
+        slots_.clear();
+        used_ = 0;
+    }
+
+private:
+    static constexpr std::uint64_t kUsed = 1ULL << 63;
+    struct Slot {
+        std::uint64_t key = 0;
+        const MarkStamp* mark = nullptr;
+    };
+    static std::size_t Hash(std::uint64_t k) {
+        k ^= k >> 33;
+        k *= 0xff51afd7ed558ccdULL;
+        return std::size_t(k ^ (k >> 33));
+    }
+    void Grow() {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(std::max<std::size_t>(1024, old.size() * 2), Slot());
+        const std::size_t mask = slots_.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.key == 0) continue;
+            std::size_t i = Hash(slot.key & ~kUsed) & mask;
+            while (slots_[i].key != 0) i = (i + 1) & mask;
+            slots_[i] = slot;
+        }
+    }
+    std::vector<Slot> slots_;
+    std::size_t used_ = 0;
+};
+
+// The whole stamps that the marks of one TDC::Marks serial with one pen and
+// brush were found to have, kept from one drawing to the next on this thread
+// while the store keeps its generation: by shape, or for marks stroked where
+// they stand by shape and place.
+struct MarkCache {
+    unsigned serial = 0;
+    TPen pen = TPen(0);
+    TBrush brush = TBrush(0);
+    int penWidth = 0;
+    unsigned generation = 0;
+    std::vector<const MarkStamp*> byShape;
+    std::vector<unsigned char> known;
+    MarkTable byPlace;
+
+    void Reset(unsigned storeGeneration) {
+        byShape.clear();
+        known.clear();
+        byPlace.Clear();
+        generation = storeGeneration;
+    }
+};
+
+// The last few: a page's series each have theirs.
+std::vector<std::unique_ptr<MarkCache>>& MarkCaches() {
+    thread_local std::vector<std::unique_ptr<MarkCache>> caches;
+    return caches;
+}
+
+MarkCache& MarkCacheFor(unsigned serial, const TPen& pen, const TBrush& brush, int penWidth) {
+    std::vector<std::unique_ptr<MarkCache>>& caches = MarkCaches();
+    auto it = std::find_if(caches.begin(), caches.end(), [&](const auto& c) {
+        return c->serial == serial && c->pen == pen && c->brush == brush && c->penWidth == penWidth;
+    });
+    std::unique_ptr<MarkCache> cache;
+    if (it != caches.end()) {
+        cache = std::move(*it);
+        caches.erase(it);
+    } else {
+        cache = std::make_unique<MarkCache>();
+        cache->serial = serial, cache->pen = pen, cache->brush = brush, cache->penWidth = penWidth;
+        cache->generation = Stamps().Generation();
+    }
+    caches.insert(caches.begin(), std::move(cache));
+    if (caches.size() > 16) caches.pop_back();
+    return *caches.front();
+}
+
+// A place on one axis as a key of 25 bits: its binade, or the place itself
+// near enough to the page; -1 beyond (no key).
+long long PlaceKey(int kind, int value) {
+    if (kind == 1) return value;
+    if (value > -(1 << 23) && value < (1 << 23)) return 32 + (value + (1 << 23));
+    return -1;
+}
+
 class PainterBackend final : public TDCBackend {
 public:
     PainterBackend(QPaintDevice* device, QPainter* painter, const TDeviceInfo& info)
@@ -342,6 +656,7 @@ public:
     void Polyline(const TDC& dc, const TPoint* pts, int n) override;
     void Polygon(const TDC& dc, const TPoint* pts, int n) override;
     void Strokes(const TDC& dc, const TPoint* pts, const int* counts, int groups) override;
+    bool Marks(const TDC& dc, const TDCMarks& marks) override;
     void Rectangle(const TDC& dc, const TRect& r) override;
     void Ellipse(const TDC& dc, const TRect& r) override;
     void RoundRect(const TDC& dc, const TRect& r, TSize corner) override;
@@ -396,6 +711,11 @@ private:
     // False when the shape or the device do not allow it; then nothing is drawn.
     bool DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n, const int* counts = nullptr,
                      int groups = 0);
+    // The stamp of such a shape, made when it is new, and the device point its
+    // spans are relative to; null when the shape or the pen and brush do not
+    // allow one.
+    const Stamp* FindStamp(const TDC& dc, int kind, const TPoint* pts, int n, const int* counts, int groups,
+                           TPoint& origin);
 
     QPaintDevice* device_ = nullptr;
     QPainter* external_ = nullptr;
@@ -416,23 +736,16 @@ private:
     int fontFace_ = -1;
     double fontSize_ = -1.0;
     QFont font_;
-    // Stamps of small shapes by their geometry and pen and brush.
-    struct StampSpan {
-        int y, x0, x1;
-    };
-    struct Stamp {
-        std::vector<StampSpan> fill, outline;
-    };
-    struct StampKeyHash {
-        std::size_t operator()(const std::vector<int>& key) const {
-            std::size_t h = 1469598103934665603ULL;
-            for (int v : key) h = (h ^ std::size_t(unsigned(v))) * 1099511628211ULL;
-            return h;
-        }
-    };
-    std::unordered_map<std::vector<int>, Stamp, StampKeyHash> stamps_;
-    // The stamp used last (markers of a series mostly repeat it).
-    std::pair<const std::vector<int>, Stamp>* lastStamp_ = nullptr;
+    // The whole stamp of mark k of marks, made when new; null when one of its
+    // parts has no stamp.
+    const MarkStamp* FindMarkStamp(const TDC& dc, const TDCMarks& marks, int k);
+    // Mark k of marks through the parts' own calls.
+    void DrawMarkParts(const TDC& dc, const TDCMarks& marks, int k);
+    void PutMark(const MarkStamp& mark, TPoint centre, uchar* bits, qsizetype stride);
+    // The stamp used last (markers of a series mostly repeat it), while the
+    // store's generation is the one it was found in.
+    StampStore::Entry* lastStamp_ = nullptr;
+    unsigned lastStampGeneration_ = 0;
     std::vector<int> stampKey_;
     // Scratch of the thin lines.
     std::vector<QRect> windows_;
@@ -811,53 +1124,60 @@ void PainterBackend::Polyline(const TDC& dc, const TPoint* pts, int n) {
     painter_->drawPolyline(ToPolygon(pts, n));
 }
 
-bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n, const int* counts,
-                                 int groups) {
+const Stamp* PainterBackend::FindStamp(const TDC& dc, int kind, const TPoint* pts, int n, const int* counts,
+                                       int groups, TPoint& origin) {
     constexpr int kMaxSide = 64, kMaxPoints = 16;
-    if (n < 2 || n > kMaxPoints) return false;
-    QImage* image = DirectImage();
-    if (!image) return false;
+    if (n < 2 || n > kMaxPoints) return nullptr;
     const TPen& pen = dc.GetPen();
     // Strokes have no fill.
     const TBrush brush = kind == 2 ? TBrush::Stock(NULL_BRUSH) : dc.GetBrush();
-    // Solid outlines drawn by the exact rules of this backend: thin ones, and wide
-    // ones of polygons and strokes (Qt strokes the wide outline of an ellipse,
-    // not the same wherever the shape stands); the fill of an ellipse alone
-    // whatever its outline.
+    // Solid outlines: thin ones and wide ones of polygons and strokes, drawn by
+    // the exact rules of this backend, and wide ones of ellipses, stroked by Qt
+    // (see StampPlace); the fill of an ellipse alone whatever its outline.
+    const int devicePen = pen.IsNull() ? 0 : dc.DevicePenWidth();
     if (kind != 3 && !pen.IsNull() &&
-        (pen.GetStyle() != PS_SOLID || (dc.DevicePenWidth() != 0 && (kind == 1 || !WideRaster(dc)))))
-        return false;
+        (pen.GetStyle() != PS_SOLID || (devicePen != 0 && kind != 1 && !WideRaster(dc))))
+        return nullptr;
     // Hatches are laid from the device's corner: a shape does not carry them along.
-    if (!brush.IsNull() && brush.GetStyle() != BS_SOLID) return false;
+    if (!brush.IsNull() && brush.GetStyle() != BS_SOLID) return nullptr;
     int left = pts[0].x, top = pts[0].y, right = left, bottom = top;
     for (int i = 1; i < n; ++i) {
         left = std::min(left, pts[i].x), right = std::max(right, pts[i].x);
         top = std::min(top, pts[i].y), bottom = std::max(bottom, pts[i].y);
     }
-    if ((long long)right - left > kMaxSide || (long long)bottom - top > kMaxSide) return false;
+    if ((long long)right - left > kMaxSide || (long long)bottom - top > kMaxSide) return nullptr;
     // A fill alone (kind 3) leaves its outline to the caller, whatever its width;
     // an outline wider than a stamp is drawn directly.
-    const int penWidth = pen.IsNull() || kind == 3 ? -1 : dc.DevicePenWidth();
-    if (penWidth > kMaxSide) return false;
+    const int penWidth = pen.IsNull() || kind == 3 ? -1 : devicePen;
+    if (penWidth > kMaxSide) return nullptr;
+    const int margin = std::max(penWidth, 0) + 2;
+    const bool stroked = kind == 1 && penWidth > 0;
+    StampPlace place;
+    if (stroked) {
+        std::tie(place.kindX, place.x) = PlaceOnAxis((long long)left - margin, (long long)right + margin);
+        std::tie(place.kindY, place.y) = PlaceOnAxis((long long)top - margin, (long long)bottom + margin);
+    }
     stampKey_.clear();
     stampKey_.push_back(kind);
     stampKey_.push_back(penWidth);
     stampKey_.push_back(brush.IsNull() ? 0 : 1);
+    stampKey_.push_back(place.kindX);
+    stampKey_.push_back(place.x);
+    stampKey_.push_back(place.kindY);
+    stampKey_.push_back(place.y);
     for (int g = 0; g < groups; ++g) stampKey_.push_back(counts[g]);
     for (int i = 0; i < n; ++i) {
         stampKey_.push_back(pts[i].x - left);
         stampKey_.push_back(pts[i].y - top);
     }
+    origin = TPoint(left, top);
     // Markers of a series mostly repeat the stamp before.
-    std::pair<const std::vector<int>, Stamp>* it = lastStamp_;
-    if (!it || it->first != stampKey_) {
-        auto found = stamps_.find(stampKey_);
-        it = found == stamps_.end() ? nullptr : &*found;
-    }
+    StampStore& store = Stamps();
+    StampStore::Entry* it = lastStamp_ && lastStampGeneration_ == store.Generation() ? lastStamp_ : nullptr;
+    if (!it || it->first != stampKey_) it = store.Find(stampKey_);
     if (!it) {
         // Drawn on an image of its own, fill and outline apart, by the same code
         // as any shape (that image is 16-bit, so it is drawn directly, not stamped).
-        const int margin = std::max(penWidth, 0) + 2;
         const int w = right - left + 1 + 2 * margin, h = bottom - top + 1 + 2 * margin;
         TDeviceInfo info = info_;
         info.logPixelsX = dpiX_;
@@ -868,7 +1188,16 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
         auto cover = [&](bool fill, std::vector<StampSpan>& spans) {
             QImage scratch(w, h, QImage::Format_RGB16);
             scratch.fill(Qt::white);
-            {
+            if (!fill && stroked) {
+                // Stroked at the shape's own place, moved onto the scratch image
+                // by the painter: the same arithmetic as on the device.
+                QPainter painter(&scratch);
+                painter.setRenderHint(QPainter::Antialiasing, false);
+                painter.translate(margin - left, margin - top);
+                QPen qpen = MakePen(dc);
+                qpen.setColor(Qt::black);
+                StrokeEllipse(painter, qpen, TRect(pts[0], pts[1]));
+            } else {
                 TDC sdc(&scratch, info);
                 if (fill) {
                     if (brush.IsNull()) return;
@@ -891,24 +1220,42 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
                     }
                 }
             }
-            for (int y = 0; y < h; ++y) {
-                int x = 0;
-                while (x < w) {
-                    while (x < w && (scratch.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF) ++x;
-                    const int x0 = x;
-                    while (x < w && (scratch.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) ++x;
-                    if (x > x0) spans.push_back({y - margin, x0 - margin, x - 1 - margin});
-                }
-            }
+            CoveredSpans(scratch, QPoint(margin, margin), spans);
         };
         Stamp stamp;
-        cover(true, stamp.fill);
+        if (stroked && !brush.IsNull()) {
+            // The fill does not depend on the place: that of the ellipse's fill
+            // alone, made once.
+            std::vector<int> fillKey = stampKey_;
+            fillKey[0] = 3, fillKey[1] = -1;
+            std::fill(fillKey.begin() + 3, fillKey.begin() + 7, 0);
+            if (StampStore::Entry* fill = store.Find(fillKey)) {
+                stamp.fill = fill->second.fill;
+            } else {
+                cover(true, stamp.fill);
+                store.Add(fillKey, Stamp{stamp.fill, {}});
+            }
+        } else {
+            cover(true, stamp.fill);
+        }
         cover(false, stamp.outline);
-        if (stamps_.size() >= 256) stamps_.clear();
-        it = &*stamps_.emplace(stampKey_, std::move(stamp)).first;
+        it = store.Add(stampKey_, std::move(stamp));
     }
     lastStamp_ = it;
+    lastStampGeneration_ = store.Generation();
+    return &it->second;
+}
 
+bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int n, const int* counts,
+                                 int groups) {
+    QImage* image = DirectImage();
+    if (!image) return false;
+    TPoint origin;
+    const Stamp* stamp = FindStamp(dc, kind, pts, n, counts, groups, origin);
+    if (!stamp) return false;
+    const int left = origin.x, top = origin.y;
+    const TPen& pen = dc.GetPen();
+    const TBrush& brush = dc.GetBrush();
     ClipWindows(dc);
     uchar* bits = image->bits();
     const qsizetype stride = image->bytesPerLine();
@@ -934,8 +1281,8 @@ bool PainterBackend::DrawStamped(const TDC& dc, int kind, const TPoint* pts, int
             }
         }
     };
-    put(it->second.fill, brush.GetColor());
-    put(it->second.outline, pen.GetColor());
+    put(stamp->fill, brush.GetColor());
+    put(stamp->outline, pen.GetColor());
     return true;
 }
 
@@ -976,6 +1323,200 @@ void PainterBackend::Strokes(const TDC& dc, const TPoint* pts, const int* counts
     TDCBackend::Strokes(dc, pts, counts, groups);
 }
 
+bool PainterBackend::Marks(const TDC& dc, const TDCMarks& m) {
+    // Whole marks stand for their parts' pixels only in plain copying, written
+    // straight into the image.
+    if (dc.GetROP2() != R2_COPYPEN || !Prepare(dc)) return false;
+    QImage* image = DirectImage();
+    if (!image) return false;
+    const TPen& pen = dc.GetPen();
+    const int devicePen = pen.IsNull() ? -1 : dc.DevicePenWidth();
+    StampStore& store = Stamps();
+    MarkCache& cache = MarkCacheFor(m.serial, pen, dc.GetBrush(), devicePen);
+    if (cache.generation != store.Generation()) cache.Reset(store.Generation());
+    // An ellipse with a wide solid outline has stamps by its place (StampPlace):
+    // the mark's whole stamp goes by the place of its only such ellipse.
+    int ellipses = 0, ellipseFirst = 0;
+    for (int p = 0, first = 0; p < m.partCount; first += m.parts[p++].count)
+        if (m.parts[p].kind == TDCMarkPart::Ellipse && ellipses++ == 0) ellipseFirst = first;
+    const bool placed = ellipses > 0 && !pen.IsNull() && pen.GetStyle() == PS_SOLID && devicePen > 0;
+    const int margin = devicePen + 2;
+    ClipWindows(dc);
+    uchar* bits = image->bits();
+    const qsizetype stride = image->bytesPerLine();
+    for (int k = 0; k < m.count; ++k) {
+        const int shape = m.shapes[k];
+        const MarkStamp* mark = nullptr;
+        if (!placed) {
+            if (std::size_t(shape) >= cache.known.size()) {
+                cache.known.resize(std::size_t(shape) + 1, 0);
+                cache.byShape.resize(std::size_t(shape) + 1, nullptr);
+            }
+            if (!cache.known[std::size_t(shape)]) {
+                cache.byShape[std::size_t(shape)] = FindMarkStamp(dc, m, k);
+                cache.known[std::size_t(shape)] = 1;
+            }
+            mark = cache.byShape[std::size_t(shape)];
+        } else {
+            long long key = -1;
+            if (ellipses == 1 && shape < (1 << 12)) {
+                const TPoint* box = m.offsets + std::ptrdiff_t(shape) * m.points + ellipseFirst;
+                const TPoint c = m.centres[k];
+                const long long x0 = (long long)c.x + box[0].x, x1 = (long long)c.x + box[1].x;
+                const long long y0 = (long long)c.y + box[0].y, y1 = (long long)c.y + box[1].y;
+                const auto [kindX, x] = PlaceOnAxis(std::min(x0, x1) - margin, std::max(x0, x1) + margin);
+                const auto [kindY, y] = PlaceOnAxis(std::min(y0, y1) - margin, std::max(y0, y1) + margin);
+                const long long kx = PlaceKey(kindX, x), ky = PlaceKey(kindY, y);
+                if (kx >= 0 && ky >= 0) key = (long long)shape << 50 | kx << 25 | ky;
+            }
+            if (key >= 0) {
+                bool found;
+                const MarkStamp*& entry = cache.byPlace.At(std::uint64_t(key), found);
+                if (!found) entry = FindMarkStamp(dc, m, k);
+                mark = entry;
+            } else {
+                mark = FindMarkStamp(dc, m, k);
+            }
+        }
+        if (cache.generation != store.Generation()) {
+            // The store started anew while this mark was found: what was found
+            // in it before is gone (the mark itself is new).
+            cache.Reset(store.Generation());
+        }
+        if (mark)
+            PutMark(*mark, m.centres[k], bits, stride);
+        else
+            DrawMarkParts(dc, m, k);
+    }
+    return true;
+}
+
+const MarkStamp* PainterBackend::FindMarkStamp(const TDC& dc, const TDCMarks& m, int k) {
+    if (m.partCount > MarkStampKey::kMaxParts) return nullptr;
+    const TPoint c = m.centres[k];
+    const TPen& pen = dc.GetPen();
+    StampStore& store = Stamps();
+    // A part's new stamp may empty the store, the parts found before with it:
+    // then once more, in a store with room.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const unsigned generation = store.Generation();
+        const TPoint* offsets = m.offsets + std::ptrdiff_t(m.shapes[k]) * m.points;
+        MarkStampKey key;
+        for (int p = 0; p < m.partCount; offsets += m.parts[p++].count) {
+            const TDCMarkPart& part = m.parts[p];
+            TPoint pts[TDC::kMaxMarkPoints];
+            for (int i = 0; i < part.count; ++i) pts[i] = TPoint(c.x + offsets[i].x, c.y + offsets[i].y);
+            int kind = 0, n = part.count;
+            switch (part.kind) {
+            case TDCMarkPart::Polygon:
+                if (n < 2) continue;  // no shape, no call
+                break;
+            case TDCMarkPart::Ellipse: {
+                const TRect r = TRect(pts[0], pts[1]).Normalized();
+                if (r.Width() <= 0 || r.Height() <= 0) continue;  // draws nothing
+                pts[0] = TPoint(r.left, r.top), pts[1] = TPoint(r.right, r.bottom);
+                kind = 1, n = 2;
+                break;
+            }
+            case TDCMarkPart::Strokes:
+                if (pen.IsNull()) continue;  // lines without a pen draw nothing
+                if (pen.GetStyle() != PS_SOLID) return nullptr;
+                kind = 2;
+                break;
+            }
+            TPoint origin;
+            const Stamp* stamp = FindStamp(dc, kind, pts, n, part.counts, part.groups, origin);
+            if (!stamp) return nullptr;
+            key.parts[key.count] = stamp;
+            key.origins[key.count] = TPoint(origin.x - c.x, origin.y - c.y);
+            ++key.count;
+        }
+        if (store.Generation() != generation) continue;
+        auto colour = [](COLORREF c) {
+            const COLORREF rgb = ResolveColor(c);
+            return qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+        };
+        key.fill = colour(dc.GetBrush().GetColor());
+        key.outline = colour(pen.GetColor());
+        return store.Mark(key);
+    }
+    return nullptr;
+}
+
+void PainterBackend::DrawMarkParts(const TDC& dc, const TDCMarks& m, int k) {
+    const TPoint c = m.centres[k];
+    const TPoint* offsets = m.offsets + std::ptrdiff_t(m.shapes[k]) * m.points;
+    for (int p = 0; p < m.partCount; offsets += m.parts[p++].count) {
+        const TDCMarkPart& part = m.parts[p];
+        TPoint pts[TDC::kMaxMarkPoints];
+        for (int i = 0; i < part.count; ++i) pts[i] = TPoint(c.x + offsets[i].x, c.y + offsets[i].y);
+        switch (part.kind) {
+        case TDCMarkPart::Polygon:
+            if (part.count >= 2) Polygon(dc, pts, part.count);
+            break;
+        case TDCMarkPart::Ellipse: Ellipse(dc, TRect(pts[0], pts[1]).Normalized()); break;
+        case TDCMarkPart::Strokes: Strokes(dc, pts, part.counts, part.groups); break;
+        }
+    }
+}
+
+// The n pixels at s to d: the few pixels of a mark's run, copied in place
+// rather than by a call.
+inline void CopyPixels(std::uint32_t* d, const std::uint32_t* s, int n) {
+    for (; n >= 4; d += 4, s += 4, n -= 4) std::memcpy(d, s, 16);
+    if (n >= 2) {
+        std::memcpy(d, s, 8);
+        d += 2, s += 2, n -= 2;
+    }
+    if (n > 0) *d = *s;
+}
+
+// The n pixels at s where mask m is set to d, four at a time.
+inline void MaskPixels(std::uint32_t* d, const std::uint32_t* s, const std::uint32_t* m, int n) {
+    using Four = std::uint32_t __attribute__((vector_size(16)));
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        Four dv, sv, mv;
+        std::memcpy(&dv, d + i, 16);
+        std::memcpy(&sv, s + i, 16);
+        std::memcpy(&mv, m + i, 16);
+        dv = (sv & mv) | (dv & ~mv);
+        std::memcpy(d + i, &dv, 16);
+    }
+    for (; i < n; ++i) d[i] = (s[i] & m[i]) | (d[i] & ~m[i]);
+}
+
+void PainterBackend::PutMark(const MarkStamp& mark, TPoint c, uchar* bits, qsizetype stride) {
+    const std::uint32_t* pixels = mark.pixels.data();
+    const std::uint32_t* masks = mark.masks.data();
+    if (windows_.size() == 1) {
+        const QRect& w = windows_[0];
+        if (c.x + mark.left >= w.left() && c.x + mark.right <= w.right() && c.y + mark.top >= w.top() &&
+            c.y + mark.bottom <= w.bottom()) {
+            uchar* origin = bits + qsizetype(c.y) * stride + qsizetype(c.x) * 4;
+            for (const MarkStamp::Row& row : mark.rows) {
+                std::uint32_t* d = reinterpret_cast<std::uint32_t*>(origin + qsizetype(row.y) * stride) + row.x0;
+                if (row.gaps)
+                    MaskPixels(d, pixels + row.first, masks + row.first, row.count);
+                else
+                    CopyPixels(d, pixels + row.first, row.count);
+            }
+            return;
+        }
+    }
+    for (const QRect& w : windows_) {
+        for (const MarkStamp::Row& row : mark.rows) {
+            const int y = c.y + row.y;
+            if (y < w.top() || y > w.bottom()) continue;
+            const int x0 = std::max(c.x + row.x0, w.left()), x1 = std::min(c.x + row.x0 + row.count - 1, w.right());
+            if (x0 > x1) continue;
+            const int skip = x0 - c.x - row.x0;
+            MaskPixels(reinterpret_cast<std::uint32_t*>(bits + qsizetype(y) * stride) + x0, pixels + row.first + skip,
+                       masks + row.first + skip, x1 - x0 + 1);
+        }
+    }
+}
+
 void PainterBackend::Rectangle(const TDC& dc, const TRect& r) {
     if (r.Width() <= 0 || r.Height() <= 0 || !Prepare(dc)) return;
     QBrush brush = MakeBrush(dc);
@@ -1010,8 +1551,8 @@ void PainterBackend::Ellipse(const TDC& dc, const TRect& r) {
     const TPoint corners[2] = {TPoint(r.left, r.top), TPoint(r.right, r.bottom)};
     if (DrawStamped(dc, 1, corners, 2)) return;
     const QRectF box(r.left, r.top, r.Width() - 1, r.Height() - 1);
-    // A wide outline is Qt's stroke, drawn where the ellipse stands; its fill
-    // can still come from a stamp.
+    // An outline without a stamp (a styled wide pen) is Qt's stroke where the
+    // ellipse stands; the fill can still come from a stamp.
     QBrush brush = DrawStamped(dc, 3, corners, 2) ? QBrush(Qt::NoBrush) : MakeBrush(dc);
     if (brush.style() != Qt::NoBrush) {
         painter_->setPen(Qt::NoPen);
@@ -1019,11 +1560,7 @@ void PainterBackend::Ellipse(const TDC& dc, const TRect& r) {
         painter_->drawEllipse(box.translated(0.5, 0.5));
     }
     QPen pen = MakePen(dc);
-    if (pen.style() != Qt::NoPen) {
-        painter_->setPen(pen);
-        painter_->setBrush(Qt::NoBrush);
-        painter_->drawEllipse(box);
-    }
+    if (pen.style() != Qt::NoPen) StrokeEllipse(*painter_, pen, r);
 }
 
 void PainterBackend::RoundRect(const TDC& dc, const TRect& r, TSize corner) {
@@ -1080,6 +1617,11 @@ void PainterBackend::Text(const TDC& dc, const TTextGlyph& g) {
 }
 
 }  // namespace
+
+void ReleaseStamps() {
+    Stamps().Release();
+    MarkCaches().clear();
+}
 
 std::unique_ptr<TDCBackend> MakePainterBackend(QPaintDevice* device, QPainter* painter,
                                                const TDeviceInfo& info) {

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -525,7 +526,16 @@ private:
             const bool clip = st.Clipping == 1;
             const DoublePoint* pts = s_.run.data();
             const int n = c_.runCount;
+            // On a device context the markers between two Escape polls go
+            // together (those before a poll are drawn before it).
+            std::array<TPoint, 100> batch;
+            std::size_t held = 0;
+            auto flush = [&] {
+                DrawMarkersAt(dc, batch.data(), int(held), st.MarkerStyle, c_.markerSize, st.MarkerCenterDot);
+                held = 0;
+            };
             for (int k = 0; k < n; ++k) {
+                if (held == batch.size() || (held > 0 && k % 100 == 0)) flush();
                 if (c_.Escaped(k)) {
                     ok = false;
                     break;
@@ -537,9 +547,13 @@ private:
                 // The region's edges saturate for a damaged frame: compared in 64 bits.
                 if (clip && !(d.left - 1LL <= x && x < d.right + 1LL && d.top - 1LL <= y && y < d.bottom + 1LL))
                     continue;
-                BoxFrame::DrawMarker(mode, dc, x, y, st.MarkerStyle, c_.markerSize, st.MarkerCenterDot,
-                                     file, c_.extent, c_.outlineWidth);
+                if (mode == OUT_DC)
+                    batch[held++] = TPoint(x, y);
+                else
+                    BoxFrame::DrawMarker(mode, dc, x, y, st.MarkerStyle, c_.markerSize, st.MarkerCenterDot,
+                                         file, c_.extent, c_.outlineWidth);
             }
+            if (held > 0) flush();
         }
         if (st.MarkerInsidePaint == 0) OutRestoreBrush(mode, dc);
         OutRestorePen(mode, dc);

@@ -451,3 +451,33 @@ TEST(ShapeStamps, DrawTheSamePixelsAsTheShapesThemselves) {
         }
     }
 }
+
+// Qt strokes a wide ellipse outline where the ellipse stands, and for some sizes
+// and pens the pixels differ from place to place (a 5-pixel pen on an 8-pixel
+// box, whose hole closes, draws two pictures across this image); the stamps give
+// each ellipse the stroke of its own place, filled or hollow, clipped or not.
+TEST(ShapeStamps, WideEllipseOutlinesAreTheStrokeOfTheirPlace) {
+    auto draw = [](QImage::Format format, int pen, int side, bool hollow) {
+        QImage img = WhiteImage(1100, 700, format);
+        {
+            TDC dc(&img);
+            dc.IntersectClipRect(0, 0, 1090, 690);
+            dc.SelectObject(TPen(RGB(0, 0, 255), pen));
+            if (hollow)
+                dc.SelectStockObject(NULL_BRUSH);
+            else
+                dc.SelectObject(TBrush(RGB(255, 0, 0)));
+            const int step = side + 2 * pen + 3;
+            for (int row = 0, y = -3; y < 700; ++row, y += step)
+                for (int x = -3 + row % 5; x < 1100; x += step) dc.Ellipse(x, y, x + side, y + side + row % 2);
+        }
+        return img.convertToFormat(QImage::Format_RGB32);
+    };
+    for (auto [pen, side] : {std::pair{5, 8}, std::pair{3, 13}, std::pair{2, 5}, std::pair{7, 12}}) {
+        for (bool hollow : {false, true}) {
+            const QImage stamped = draw(QImage::Format_RGB32, pen, side, hollow);
+            EXPECT_EQ(Changed(stamped, draw(QImage::Format_RGB16, pen, side, hollow)).size(), 0u)
+                << pen << " " << side << " " << hollow;
+        }
+    }
+}

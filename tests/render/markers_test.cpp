@@ -150,6 +150,117 @@ TEST(Markers, ExtentsAndHugeSizes) {
                                                      "LineTo(114,186)", "LineTo(86,214)"}));
 }
 
+// Markers drawn many at a time (as a series draws them on a device context)
+// are the markers drawn one at a time: the same calls on a recording context,
+// and the same pixels as those calls give on images, with markers taken whole
+// from stamps or drawn shape by shape, for every shape, filled and hollow, thin
+// and wide pens, with and without the centre dot, clipped, partly or far off
+// the image, under exact and odd mappings, and for the wide circle outlines
+// whose pixels Qt's stroke varies with the place (a 5-pixel pen on an 8-pixel
+// box).
+TEST(Markers, ManyAtATimeAreTheMarkersOneAtATime) {
+    std::vector<TPoint> centres;
+    unsigned seed = 11;
+    for (int i = 0; i < 300; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        centres.emplace_back(int(seed >> 8) % 8600 - 100, int(seed >> 18) % 5600 - 100);
+    }
+    centres.emplace_back(2000000000, 3000);  // beyond what a device takes: saturated alike
+    centres.emplace_back(-3000, -2000);
+
+    for (int code : {MarkerCross, MarkerDiagCross, MarkerCircle, MarkerRectangle, 8, MarkerNone}) {
+        for (int dot : {0, 1}) {
+            RecordingDC many, one;
+            DrawMarkersAt(many, centres.data(), 4, code, 50, dot);
+            for (int k = 0; k < 4; ++k)
+                BoxFrame::DrawMarker(OUT_DC, one, centres[std::size_t(k)].x, centres[std::size_t(k)].y, code, 50,
+                                     dot, nullptr, nullptr, 0);
+            EXPECT_EQ(many.Calls(), one.Calls()) << code << " " << dot;
+            EXPECT_EQ(many.GetCurrentPosition(), one.GetCurrentPosition());
+        }
+    }
+
+    // 7.5 twips a pixel, and 1201 / 80 by 901 / 60.
+    const TSize mappings[][2] = {{TSize(8250, 5250), TSize(1100, 700)}, {TSize(1201, 901), TSize(80, 60)}};
+    enum Way { kMany, kOneByOne, kOneByOneDirect };
+    std::vector<TPoint> positions;  // where each drawing leaves the pen
+    auto draw = [&](Way way, int mapping, int code, int size, int pen, bool hollow, int dot) {
+        QImage img(1100, 700, way == kOneByOneDirect ? QImage::Format_RGB16 : QImage::Format_RGB32);
+        img.fill(Qt::white);
+        {
+            TDC dc(&img);
+            dc.SetMapMode(MM_ANISOTROPIC);
+            dc.SetWindowExt(mappings[mapping][0]);
+            dc.SetViewportExt(mappings[mapping][1]);
+            dc.IntersectClipRect(200, 150, 7900, 5000);
+            // Colours that the 16-bit image holds exactly.
+            dc.SelectObject(TPen(RGB(0, 0, 255), pen));
+            if (hollow)
+                dc.SelectStockObject(NULL_BRUSH);
+            else
+                dc.SelectObject(TBrush(RGB(255, 0, 0)));
+            if (way == kMany)
+                DrawMarkersAt(dc, centres.data(), int(centres.size()), code, size, dot);
+            else
+                for (const TPoint& c : centres)
+                    BoxFrame::DrawMarker(OUT_DC, dc, c.x, c.y, code, size, dot, nullptr, nullptr, pen);
+            positions.push_back(dc.GetCurrentPosition());
+        }
+        return img.convertToFormat(QImage::Format_RGB32);
+    };
+    struct Case {
+        int code, size, pen;  // pens of one, two, three and five pixels at 7.5 twips
+    } cases[] = {
+        {MarkerRectangle, 50, 0},    {MarkerTriangle, 50, 15},  {MarkerRevTriangle, 97, 22},
+        {MarkerDiamond, 50, 38},     {MarkerCircle, 50, 0},     {MarkerCircle, 50, 22},
+        {MarkerCircle, 30, 38},      {MarkerCircle, 97, 15},    {MarkerCross, 50, 22},
+        {MarkerDiagCross, 97, 0},    {8, 50, 15},
+    };
+    for (int mapping : {0, 1})
+        for (const Case& c : cases)
+            for (bool hollow : {false, true}) {
+                const int dot = (c.size + c.pen + hollow) % 2;
+                const QImage many = draw(kMany, mapping, c.code, c.size, c.pen, hollow, dot);
+                EXPECT_TRUE(many == draw(kOneByOne, mapping, c.code, c.size, c.pen, hollow, dot))
+                    << mapping << " " << c.code << " " << c.size << " " << c.pen << " " << hollow;
+                EXPECT_TRUE(many == draw(kOneByOneDirect, mapping, c.code, c.size, c.pen, hollow, dot))
+                    << mapping << " " << c.code << " " << c.size << " " << c.pen << " " << hollow;
+                EXPECT_EQ(positions[positions.size() - 3], positions.back());
+            }
+}
+
+// Thousands of stamps (wide circles at every place along a row, each place
+// near a power of two its own stamp) outgrow the store that keeps them, which
+// starts anew in the middle of a drawing: the markers stay the markers drawn
+// one at a time.
+TEST(Markers, ManyAtATimeOutgrowTheirStore) {
+    std::vector<TPoint> centres;
+    for (int x = 0; x < 2100; ++x) centres.emplace_back(x, 40 + x % 3);
+    auto draw = [&](bool many) {
+        QImage img(2100, 80, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        TDC dc(&img);
+        for (int pen : {2, 3, 5}) {
+            dc.SelectObject(TPen(RGB(0, 0, 255), pen));
+            for (int size = 3; size <= 26; ++size) {
+                if (size % 2)
+                    dc.SelectStockObject(NULL_BRUSH);
+                else
+                    dc.SelectObject(TBrush(RGB(255, 0, 0)));
+                if (many)
+                    DrawMarkersAt(dc, centres.data(), int(centres.size()), MarkerCircle, size, size % 3 == 0);
+                else
+                    for (const TPoint& c : centres)
+                        BoxFrame::DrawMarker(OUT_DC, dc, c.x, c.y, MarkerCircle, size, size % 3 == 0, nullptr,
+                                             nullptr, pen);
+            }
+        }
+        dc.Flush();
+        return img;
+    };
+    EXPECT_TRUE(draw(true) == draw(false));
+}
+
 // ---- The data cursor ----
 
 class DataPointMark : public ::testing::Test {
