@@ -67,6 +67,20 @@ std::string KeyLines(const std::string& prefix, int from, int count) {
     return text;
 }
 
+// Sections of `keys` keys each until they hold 5 MB: [Tool0], [Tool1] and so on,
+// or, given a name, all of that name with their keys numbered on from one to
+// the next.
+std::string ForeignSections(int keys, const char* sameName = nullptr) {
+    std::string text;
+    for (int s = 0; text.size() < kForeignBytes; ++s) {
+        if (sameName)
+            text += "[" + std::string(sameName) + "]\r\n" + KeyLines("Setting", s * keys, keys);
+        else
+            text += "[Tool" + std::to_string(s) + "]\r\n" + KeyLines("Setting", 0, keys);
+    }
+    return text;
+}
+
 // own: the program's sections as a first run writes them.
 struct Shape {
     const char* name;
@@ -75,27 +89,9 @@ struct Shape {
 
 const std::vector<Shape>& Shapes() {
     static const std::vector<Shape> shapes = {
-        {"3000 sections of 40 keys",
-         [](const std::string& own) {
-             std::string text;
-             for (int s = 0; text.size() < kForeignBytes; ++s)
-                 text += "[Tool" + std::to_string(s) + "]\r\n" + KeyLines("Setting", 0, 40);
-             return text + own;
-         }},
-        {"20000 sections of 5 keys",
-         [](const std::string& own) {
-             std::string text;
-             for (int s = 0; text.size() < kForeignBytes; ++s)
-                 text += "[Tool" + std::to_string(s) + "]\r\n" + KeyLines("Setting", 0, 5);
-             return text + own;
-         }},
-        {"4 sections of 28000 keys",
-         [](const std::string& own) {
-             std::string text;
-             for (int s = 0; s < 4; ++s)
-                 text += "[Tool" + std::to_string(s) + "]\r\n" + KeyLines("Setting", 0, 28000);
-             return text + own;
-         }},
+        {"3000 sections of 40 keys", [](const std::string& own) { return ForeignSections(40) + own; }},
+        {"20000 sections of 5 keys", [](const std::string& own) { return ForeignSections(5) + own; }},
+        {"4 sections of 28000 keys", [](const std::string& own) { return ForeignSections(28000) + own; }},
         {"110000 other keys in [Other]",
          [](const std::string& own) {
              std::string text = own;
@@ -111,18 +107,8 @@ const std::vector<Shape>& Shapes() {
                  text += "Note" + std::to_string(k) + "=" + std::string(100 << 10, char('a' + k % 26)) + "\r\n";
              return text + own;
          }},
-        {"20000 sections named [Tool]",
-         [](const std::string& own) {
-             std::string text;
-             for (int s = 0; text.size() < kForeignBytes; ++s) text += "[Tool]\r\n" + KeyLines("Setting", s * 5, 5);
-             return text + own;
-         }},
-        {"20000 sections named [Text]",
-         [](const std::string& own) {
-             std::string text;
-             for (int s = 0; text.size() < kForeignBytes; ++s) text += "[Text]\r\n" + KeyLines("Setting", s * 5, 5);
-             return own + text;
-         }},
+        {"20000 sections named [Tool]", [](const std::string& own) { return ForeignSections(5, "Tool") + own; }},
+        {"20000 sections named [Text]", [](const std::string& own) { return own + ForeignSections(5, "Text"); }},
     };
     return shapes;
 }
