@@ -1,6 +1,5 @@
 #include "profile.h"
 
-#include "largealloc.h"
 #include "safefile.h"
 
 #include <algorithm>
@@ -613,10 +612,6 @@ private:
     NameTable names_;                // folded section name -> group
 };
 
-}  // namespace
-
-namespace {
-
 // ---------------------------------------------------------------- the file
 
 // What tells one content of a file from another without reading it: the file
@@ -704,44 +699,12 @@ FileRead ReadProfileFile(const std::string& path) {
     FileRead r;
     for (int attempt = 0; attempt < 3; ++attempt) {
         r.before = Now();
-        r.bytes.clear();
-        Descriptor fd(kv::OpenRegularFileDescriptor(path));
-        if (fd.get() < 0) {
-            r.status = errno == ENOENT || errno == ENOTDIR ? kv::FileReadStatus::Missing : kv::FileReadStatus::Refused;
-            return r;
-        }
         struct stat first, last;
-        if (::fstat(fd.get(), &first) != 0 || std::size_t(first.st_size) > kMaxProfileBytes) {
-            r.status = kv::FileReadStatus::Refused;
-            return r;
-        }
-        // Room for one byte more than the size, to see a file that grew.
-        r.bytes.reserve(std::size_t(first.st_size) + 1);
-        kv::AdviseHugePages(r.bytes.data(), r.bytes.capacity());
-        r.bytes.resize(std::size_t(first.st_size) + 1);
-        std::size_t have = 0;
-        for (;;) {
-            if (have == r.bytes.size()) {
-                if (have > kMaxProfileBytes) {
-                    r.status = kv::FileReadStatus::Refused;
-                    r.bytes.clear();
-                    return r;
-                }
-                r.bytes.resize(std::min(have * 2, kMaxProfileBytes + 1));
-            }
-            const ssize_t n = ::read(fd.get(), r.bytes.data() + have, r.bytes.size() - have);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                r.status = kv::FileReadStatus::Refused;
-                r.bytes.clear();
-                return r;
-            }
-            if (n == 0) break;
-            have += std::size_t(n);
-        }
-        r.bytes.resize(have);
-        r.status = kv::FileReadStatus::Ok;
-        if (::fstat(fd.get(), &last) == 0 && Stamp(first) == Stamp(last) && have == std::size_t(first.st_size)) {
+        const bool known = ::stat(path.c_str(), &first) == 0;
+        r.status = kv::ReadRegularFile(path, r.bytes, kMaxProfileBytes);
+        if (r.status != kv::FileReadStatus::Ok) return r;
+        if (known && ::stat(path.c_str(), &last) == 0 && Stamp(first) == Stamp(last) &&
+            r.bytes.size() == std::size_t(first.st_size)) {
             r.stamped = true;
             r.stamp = Stamp(first);
             return r;
