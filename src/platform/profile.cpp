@@ -165,13 +165,7 @@ public:
 
     template <class NameOf>
     std::uint64_t Find(std::string_view name, NameOf nameOf) const {
-        if (slots_.empty()) return kNone;
-        const std::uint32_t h = NameHash(name);
-        for (std::size_t i = h & Mask();; i = (i + 1) & Mask()) {
-            const Slot& s = slots_[i];
-            if (s.value == kNone) return kNone;
-            if (s.hash == h && SameName(nameOf(s.value), name)) return s.value;
-        }
+        return slots_.empty() ? kNone : slots_[Probe(name, NameHash(name), nameOf)].value;
     }
 
     // Sets the value of name, adding it when absent.
@@ -179,18 +173,9 @@ public:
     void Put(std::string_view name, std::uint64_t value, NameOf nameOf) {
         if ((used_ + 1) * 4 > slots_.size() * 3) Grow();
         const std::uint32_t h = NameHash(name);
-        for (std::size_t i = h & Mask();; i = (i + 1) & Mask()) {
-            Slot& s = slots_[i];
-            if (s.value == kNone) {
-                s = {h, value};
-                ++used_;
-                return;
-            }
-            if (s.hash == h && SameName(nameOf(s.value), name)) {
-                s.value = value;
-                return;
-            }
-        }
+        Slot& s = slots_[Probe(name, h, nameOf)];
+        if (s.value == kNone) ++used_;
+        s = {h, value};
     }
 
     // Adds name unless present; false when it was present (the value kept).
@@ -202,15 +187,11 @@ public:
     template <class NameOf>
     bool Add(std::string_view name, std::uint32_t h, std::uint64_t value, NameOf nameOf) {
         if ((used_ + 1) * 4 > slots_.size() * 3) Grow();
-        for (std::size_t i = h & Mask();; i = (i + 1) & Mask()) {
-            Slot& s = slots_[i];
-            if (s.value == kNone) {
-                s = {h, value};
-                ++used_;
-                return true;
-            }
-            if (s.hash == h && SameName(nameOf(s.value), name)) return false;
-        }
+        Slot& s = slots_[Probe(name, h, nameOf)];
+        if (s.value != kNone) return false;
+        s = {h, value};
+        ++used_;
+        return true;
     }
 
     // Asks the processor to fetch the slot where a name of hash h starts looking.
@@ -224,6 +205,14 @@ private:
         std::uint64_t value = kNone;
     };
     std::size_t Mask() const { return slots_.size() - 1; }
+    // The slot holding name (of hash h), or the empty one where it would go.
+    template <class NameOf>
+    std::size_t Probe(std::string_view name, std::uint32_t h, NameOf nameOf) const {
+        std::size_t i = h & Mask();
+        while (slots_[i].value != kNone && !(slots_[i].hash == h && SameName(nameOf(slots_[i].value), name)))
+            i = (i + 1) & Mask();
+        return i;
+    }
     void Grow() { Rehash(std::max<std::size_t>(16, slots_.size() * 2)); }
     void Rehash(std::size_t size) {
         std::vector<Slot> old = std::move(slots_);
@@ -350,7 +339,7 @@ public:
         std::size_t pos = body.size();
         while (pos > 0 && (body[pos - 1].kind == LineKind::Blank || body[pos - 1].kind == LineKind::Dropped)) --pos;
         body.insert(body.begin() + std::ptrdiff_t(pos), NewKeyLine(key, value));
-        if (groups_[g].keysBuilt) groups_[g].keys.Put(key, Where(s, std::uint32_t(pos)), nameOf);
+        groups_[g].keys.Put(key, Where(s, std::uint32_t(pos)), nameOf);  // built by the lookup above
         changed_ = true;
     }
 
