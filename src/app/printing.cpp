@@ -48,10 +48,11 @@ public:
     explicit PdfFile(QIODevice* out) : QPdfWriter(out) {}
 
     // Ends the painter on this file without writing out what it drew. Qt's PDF
-    // engine keeps the pages until it is ended and only then compresses and
-    // writes them all, which takes as long as drawing them or longer; it cannot
-    // be aborted. QPainter::end leaves an engine that is no longer active alone,
-    // so the engine goes with this device having written nothing more.
+    // engine compresses and writes a page only when the next one begins or the
+    // painter ends, which for a big page takes as long as drawing it or longer;
+    // it cannot be aborted. QPainter::end leaves an engine that is no longer
+    // active alone, so the engine goes with this device having written nothing
+    // more.
     void Discard(QPainter& painter) {
         QPaintEngine* engine = painter.paintEngine();
         if (!engine || !engine->isActive()) {

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <random>
 
@@ -36,40 +35,42 @@ bool WriteAllAt(int fd, const char* data, std::size_t n, off_t at) {
     return true;
 }
 
-// A name beside path that is free now: "." + its name + a random suffix.
-std::string NameBeside(const std::string& path, std::random_device& random) {
+// Calls make with names beside path ("." + its name + a random suffix) until it
+// takes one that is free: true with that name in *temp; false, and *temp empty,
+// when make fails for another reason than the name being taken.
+template <class Make>
+bool MakeBeside(const std::string& path, std::string* temp, Make make) {
     const std::size_t slash = path.rfind('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    char suffix[40];
-    std::snprintf(suffix, sizeof suffix, ".%08x.tmp", unsigned(random()));
-    return path.substr(0, nameStart) + "." + path.substr(nameStart) + suffix;
+    std::random_device random;
+    for (int attempt = 0; attempt < 32; ++attempt) {
+        char suffix[40];
+        std::snprintf(suffix, sizeof suffix, ".%08x.tmp", unsigned(random()));
+        *temp = path.substr(0, nameStart) + "." + path.substr(nameStart) + suffix;
+        if (make(temp->c_str())) return true;
+        if (errno != EEXIST && errno != EINTR) break;
+    }
+    temp->clear();
+    return false;
 }
 
 // Creates a new file under a free name beside path; its descriptor (write only)
 // with the name in *temp, or -1 when the folder takes no new file.
 int CreateBeside(const std::string& path, std::string* temp) {
-    std::random_device random;
-    for (int attempt = 0; attempt < 32; ++attempt) {
-        *temp = NameBeside(path, random);
-        const int fd = ::open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) return fd;
-        if (errno != EEXIST && errno != EINTR) break;
-    }
-    temp->clear();
-    return -1;
+    int fd = -1;
+    MakeBeside(path, temp, [&fd](const char* name) {
+        fd = ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        return fd >= 0;
+    });
+    return fd;
 }
 
 // Gives the file `from` a second name, free now, beside path; false when the
 // file system makes no such link.
 bool LinkBeside(const std::string& from, const std::string& path, std::string* temp) {
-    std::random_device random;
-    for (int attempt = 0; attempt < 32; ++attempt) {
-        *temp = NameBeside(path, random);
-        if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, temp->c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
-        if (errno != EEXIST && errno != EINTR) break;
-    }
-    temp->clear();
-    return false;
+    return MakeBeside(path, temp, [&from](const char* name) {
+        return ::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, name, AT_SYMLINK_FOLLOW) == 0;
+    });
 }
 
 // Writes the whole content of src over dst from its start, cuts dst to that

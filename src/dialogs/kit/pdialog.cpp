@@ -199,7 +199,7 @@ bool PDialog::Create() {
 
 QSize PDialog::sizeHint() const {
     QSize size = QDialog::sizeHint();
-    size.setWidth(std::max(size.width(), CaptionWidth()));
+    size.setWidth(std::max(size.width(), CaptionWidthOf(*this)));
     return size;
 }
 
@@ -211,8 +211,6 @@ int CaptionWidthOf(const QWidget& window) {
     const int bar = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
     return QFontMetrics(font).horizontalAdvance(window.windowTitle()) + 4 * bar;
 }
-
-int PDialog::CaptionWidth() const { return CaptionWidthOf(*this); }
 
 int PDialog::Execute() {
     if (!Create()) return result_;  // the set-up closed it: never shown

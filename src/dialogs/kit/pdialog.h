@@ -208,11 +208,9 @@ public:
 
     // Showing the dialog runs the set-up first (see Create).
     void setVisible(bool visible) override;
-    // At least as wide as the whole caption needs (CaptionWidth), so that a
+    // At least as wide as the whole caption needs (CaptionWidthOf), so that a
     // narrow dialog does not open with its title cut off.
     QSize sizeHint() const override;
-    // The width the title bar needs for the caption (CaptionWidthOf).
-    int CaptionWidth() const;
 
 protected:
     // The framework's set-up: nothing beyond the controls the table made.
