@@ -67,7 +67,6 @@ double ModelValue(int model, double a, double b, double x) {
 // does their rounding.
 struct Basis {
     int n = 0;      // degree in w
-    int u = 0;      // columns
     bool fixed = false;
     bool chebyshev = false;  // ell = T_n(z) / T_n(z0)
     double m = 0;   // centre
@@ -108,7 +107,7 @@ struct Basis {
     // t0Term ell through the fixed point.
     void PowersOfZ(const Real* b, Real t0Term, Real* theta) const {
         if (!fixed) {
-            std::copy(b, b + u, theta);
+            std::copy(b, b + n + 1, theta);
             return;
         }
         for (int j = 0; j <= n; ++j)
@@ -187,8 +186,7 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
 
         Basis basis;
         basis.n = n;
-        basis.u = isFixed ? n : n + 1;
-        const int u = basis.u, q = n + 1;
+        const int u = isFixed ? n : n + 1, q = n + 1;
         const Real wMin = W(xMin), wMax = W(xMax);
         Real half = (wMax - wMin) / 2;
         basis.m = double((wMin + wMax) / 2);
