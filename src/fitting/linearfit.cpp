@@ -237,8 +237,10 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
         }
         Real Z[kMaxUnknowns][kMaxUnknowns];
         // L by columns, each padded to a fixed width so that the products
-        // with a point's vectors run in vector lanes, two at a time.
+        // with a point's vectors run in vector lanes, two at a time; only the
+        // lanes that hold coefficients are worked.
         constexpr int kLanes = (kMaxUnknowns + 1) / 2;
+        const int used = (q + 1) / 2;
         V2 L[kMaxUnknowns][kLanes] = {};
         for (int j = 0; j < u; ++j) {
             Real col[kMaxUnknowns], a[kMaxUnknowns];
@@ -291,14 +293,14 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
                 for (int j = 0; j < u; ++j) {
                     const V2 cj = {c[j], c[j]}, gj = {g[j], g[j]};
 #pragma GCC unroll 6
-                    for (int h = 0; h < kLanes; ++h) {
+                    for (int h = 0; h < used; ++h) {
                         lc[h] += L[j][h] * cj;
                         lg[h] += L[j][h] * gj;
                     }
                 }
                 const V2 dtv = {dt, dt}, dzv = {dz, dz};
 #pragma GCC unroll 6
-                for (int h = 0; h < kLanes; ++h) lanes[h] += Abs(lc[h]) * dtv + Abs(lg[h]) * dzv;
+                for (int h = 0; h < used; ++h) lanes[h] += Abs(lc[h]) * dtv + Abs(lg[h]) * dzv;
                 if (isFixed) {
                     residuals += r;
                     const double ell = double(basis.Ell(z));
