@@ -1,7 +1,7 @@
 #include "fitting/fitrun.h"
-#include "fitting/marquardt.h"
 
 #include "fitting/linearfit.h"
+#include "fitting/marquardt.h"
 #include "fitting/spacing.h"
 #include "model/boxframe.h"
 #include "model/plot.h"

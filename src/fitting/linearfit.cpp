@@ -67,7 +67,6 @@ double ModelValue(int model, double a, double b, double x) {
 // does their rounding.
 struct Basis {
     int n = 0;      // degree in w
-    int u = 0;      // columns
     bool fixed = false;
     bool chebyshev = false;  // ell = T_n(z) / T_n(z0)
     double m = 0;   // centre
@@ -108,7 +107,7 @@ struct Basis {
     // t0Term ell through the fixed point.
     void PowersOfZ(const Real* b, Real t0Term, Real* theta) const {
         if (!fixed) {
-            std::copy(b, b + u, theta);
+            std::copy(b, b + n + 1, theta);
             return;
         }
         for (int j = 0; j <= n; ++j)
@@ -187,8 +186,7 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
 
         Basis basis;
         basis.n = n;
-        basis.u = isFixed ? n : n + 1;
-        const int u = basis.u, q = n + 1;
+        const int u = isFixed ? n : n + 1, q = n + 1;
         const Real wMin = W(xMin), wMax = W(xMax);
         Real half = (wMax - wMin) / 2;
         basis.m = double((wMin + wMax) / 2);
@@ -239,8 +237,10 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
         }
         Real Z[kMaxUnknowns][kMaxUnknowns];
         // L by columns, each padded to a fixed width so that the products
-        // with a point's vectors run in vector lanes, two at a time.
+        // with a point's vectors run in vector lanes, two at a time; only the
+        // lanes that hold coefficients are worked.
         constexpr int kLanes = (kMaxUnknowns + 1) / 2;
+        const int used = (q + 1) / 2;
         V2 L[kMaxUnknowns][kLanes] = {};
         for (int j = 0; j < u; ++j) {
             Real col[kMaxUnknowns], a[kMaxUnknowns];
@@ -293,14 +293,14 @@ bool LinearLeastSquaresFit(const FitPointList* x, const FitPointList* y, FitPoin
                 for (int j = 0; j < u; ++j) {
                     const V2 cj = {c[j], c[j]}, gj = {g[j], g[j]};
 #pragma GCC unroll 6
-                    for (int h = 0; h < kLanes; ++h) {
+                    for (int h = 0; h < used; ++h) {
                         lc[h] += L[j][h] * cj;
                         lg[h] += L[j][h] * gj;
                     }
                 }
                 const V2 dtv = {dt, dt}, dzv = {dz, dz};
 #pragma GCC unroll 6
-                for (int h = 0; h < kLanes; ++h) lanes[h] += Abs(lc[h]) * dtv + Abs(lg[h]) * dzv;
+                for (int h = 0; h < used; ++h) lanes[h] += Abs(lc[h]) * dtv + Abs(lg[h]) * dzv;
                 if (isFixed) {
                     residuals += r;
                     const double ell = double(basis.Ell(z));

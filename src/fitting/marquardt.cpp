@@ -120,11 +120,13 @@ bool EvaluatePass(BoxFrame* set, const std::string& text, const TPlot* fitSeries
     return true;
 }
 
+}  // namespace
+
 // The model column and the derivative columns of all nine parameters, free or
 // not: a derivative text that does not work fails the pass even for a parameter
 // that is held fixed.
-int Jacobian(BoxFrame* set, FitColumnSet& cols, int n, const double* P, int paramCount,
-             const TPlot* fitSeries) {
+int NlsqJacobian(BoxFrame* set, FitColumnSet& cols, int n, const double* P, int paramCount,
+                 const TPlot* fitSeries) {
     if (!set || !fitSeries || !P || n < 1 || paramCount < 1 || paramCount > NlsqMaxParameters)
         return 0;
     if (n > fitSeries->XData.GetItemsInContainer() || n > fitSeries->YData.GetItemsInContainer())
@@ -170,13 +172,6 @@ int Jacobian(BoxFrame* set, FitColumnSet& cols, int n, const double* P, int para
     return 1;
 }
 
-}  // namespace
-
-int NlsqJacobian(BoxFrame* set, FitColumnSet& cols, int n, const double* P, int paramCount,
-                 const TPlot* fitSeries) {
-    return Jacobian(set, cols, n, P, paramCount, fitSeries);
-}
-
 int NlsqNormalEquations(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSeries, int n,
                         const double* P, int paramCount, const int* freeList, int m,
                         NlsqMatrix& alpha, NlsqVector& beta, double& chiSquare) {
@@ -188,7 +183,7 @@ int NlsqNormalEquations(BoxFrame* set, FitColumnSet& cols, const TPlot* fitSerie
         beta[i] = 0.0;
     }
     chiSquare = 0.0;
-    if (!Jacobian(set, cols, n, P, paramCount, fitSeries)) return 0;
+    if (!NlsqJacobian(set, cols, n, P, paramCount, fitSeries)) return 0;
 
     for (int r = 1; r <= n; ++r) {
         const double d = fitSeries->YData[r - 1].Value - At(cols[0], r);

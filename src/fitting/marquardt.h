@@ -7,7 +7,6 @@
 
 #include "fitting/fitcolumns.h"
 #include "numerics/fitparams.h"
-#include "platform/containers.h"
 
 #include <array>
 #include <cstdint>
