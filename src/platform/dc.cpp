@@ -61,6 +61,15 @@ long long MapRound(long long v, long long org1, long long ext1, long long ext2, 
     return (long long)q;
 }
 
+// floor(n2 / d2) for d2 > 0 and |n2| < 2^52, with inv = 1 / d2: the estimate in
+// doubles is within one of the floor, and corrected to it without a division.
+[[gnu::always_inline]] inline long long FloorQuotient(long long n2, long long d2, double inv) {
+    long long q = (long long)(double(n2) * inv);
+    while (q * d2 > n2) --q;
+    while ((q + 1) * d2 <= n2) ++q;
+    return q;
+}
+
 // MapRound for one axis of a mapping, for many values: the quotient estimated
 // with a reciprocal worked out once and corrected to the exact floor, so that a
 // shape's points cost no integer division each; values whose products are large
@@ -76,11 +85,7 @@ struct AxisRound {
         if (ext1 != 0 && !__builtin_mul_overflow(v - org1, ext2, &prod) && prod > -(1LL << 52) &&
             prod < (1LL << 52)) {
             const long long n = ext1 < 0 ? -prod : prod;
-            const long long n2 = 2 * n + d;
-            long long q = (long long)(double(n2) * inv);  // off by at most one: corrected below
-            while (q * d2 > n2) --q;
-            while ((q + 1) * d2 <= n2) ++q;
-            return q + org2;
+            return FloorQuotient(2 * n + d, d2, inv) + org2;
         }
         return MapRound(v, org1, ext1, ext2, org2);
     }
@@ -196,6 +201,9 @@ struct TDC::MarkMap {
 
     struct Axis {
         long long org1 = 0, e = 0, d = 1, d2 = 2, org2 = 0, limit = 0;
+        // The centres whose points all stay inside the coordinates: a point
+        // beyond them saturates one at a time, which the tables cannot show.
+        long long lowest = INT_MIN, highest = INT_MAX;
         double inv = 0.5;
         std::vector<int> offsets;                // the distinct offsets on this axis
         std::vector<short> tupleOf;              // by remainder; -1 not worked out yet
@@ -220,12 +228,10 @@ struct TDC::MarkMap {
         // outside the range worked out here or the offsets are too varied.
         [[gnu::always_inline]] bool Map(long long v, long long& q, int& tuple) {
             const long long u = v - org1;
-            if (u > limit || u < -limit) [[unlikely]]
+            if (u > limit || u < -limit || v < lowest || v > highest) [[unlikely]]
                 return false;
             const long long n2 = 2 * u * e + d;
-            q = (long long)(double(n2) * inv);
-            while (q * d2 > n2) --q;
-            while ((q + 1) * d2 <= n2) ++q;
+            q = FloorQuotient(n2, d2, inv);
             const long long r = n2 - q * d2;
             int t = tupleOf[std::size_t(r)];
             if (t < 0 && (t = TupleOf(r)) < 0) [[unlikely]]
@@ -257,6 +263,11 @@ struct TDC::MarkMap {
             return t;
         }
         int IndexOf(int o) const { return int(std::find(offsets.begin(), offsets.end(), o) - offsets.begin()); }
+        void Add(int o) {
+            if (IndexOf(o) == int(offsets.size())) offsets.push_back(o);
+            lowest = std::max(lowest, (long long)INT_MIN - std::min(o, 0));
+            highest = std::min(highest, (long long)INT_MAX - std::max(o, 0));
+        }
     };
 
     // What it was made for: the mapping and the parts.
@@ -304,7 +315,7 @@ struct TDC::MarkMap {
                 const TPoint o = parts[p].offsets[i];
                 if (std::abs(o.x) > (1 << 24) || std::abs(o.y) > (1 << 24)) usable = false;
                 for (auto [axis, v, index] : {std::tuple{&x, o.x, &ix}, std::tuple{&y, o.y, &iy}}) {
-                    if (axis->IndexOf(v) == int(axis->offsets.size())) axis->offsets.push_back(v);
+                    axis->Add(v);
                     index->push_back(axis->IndexOf(v));
                 }
                 ++points;

@@ -9,6 +9,7 @@
 
 #include <QImage>
 
+#include <climits>
 #include <cstdio>
 #include <limits>
 #include <memory>
@@ -227,6 +228,35 @@ TEST(Markers, ManyAtATimeAreTheMarkersOneAtATime) {
                     << mapping << " " << c.code << " " << c.size << " " << c.pen << " " << hollow;
                 EXPECT_EQ(positions[positions.size() - 3], positions.back());
             }
+}
+
+// Under a window origin at either end of the coordinates, marks whose points
+// pass that end are on the image: drawn many at a time, their points saturate
+// as the marks drawn one at a time do.
+TEST(Markers, ManyAtATimeSaturateAtTheEndsOfTheCoordinates) {
+    for (bool top : {true, false}) {
+        const int origin = top ? INT_MAX - 150 : INT_MIN + 10;
+        std::vector<TPoint> centres;
+        for (int k = 0; k < 40; ++k) centres.emplace_back(origin + 5 * k, origin + 3 * k + 20);
+        for (int code : {MarkerRectangle, MarkerTriangle, MarkerCircle, MarkerCross}) {
+            auto draw = [&](bool many) {
+                QImage img(200, 200, QImage::Format_RGB32);
+                img.fill(Qt::white);
+                TDC dc(&img);
+                dc.SetWindowOrg(TPoint(origin, origin));
+                dc.SelectObject(TPen(RGB(0, 0, 255), 0));
+                dc.SelectObject(TBrush(RGB(255, 0, 0)));
+                if (many)
+                    DrawMarkersAt(dc, centres.data(), int(centres.size()), code, 30, 0);
+                else
+                    for (const TPoint& c : centres)
+                        BoxFrame::DrawMarker(OUT_DC, dc, c.x, c.y, code, 30, 0, nullptr, nullptr, 0);
+                dc.Flush();
+                return img;
+            };
+            EXPECT_TRUE(draw(true) == draw(false)) << (top ? "INT_MAX " : "INT_MIN ") << code;
+        }
+    }
 }
 
 // Thousands of stamps (wide circles at every place along a row, each place
