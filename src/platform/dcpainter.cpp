@@ -586,14 +586,14 @@ private:
 };
 
 // The whole stamps that the marks of one TDC::Marks serial with one pen and
-// brush were found to have, kept from one drawing to the next on this thread
+// brush were found to have (the serial holds the mapping, so the pen's width on
+// the device follows), kept from one drawing to the next on this thread
 // while the store keeps its generation: by shape, or for marks stroked where
 // they stand by shape and place.
 struct MarkCache {
     unsigned serial = 0;
     TPen pen = TPen(0);
     TBrush brush = TBrush(0);
-    int penWidth = 0;
     unsigned generation = 0;
     std::vector<const MarkStamp*> byShape;
     std::vector<unsigned char> known;
@@ -613,10 +613,10 @@ std::vector<std::unique_ptr<MarkCache>>& MarkCaches() {
     return caches;
 }
 
-MarkCache& MarkCacheFor(unsigned serial, const TPen& pen, const TBrush& brush, int penWidth) {
+MarkCache& MarkCacheFor(unsigned serial, const TPen& pen, const TBrush& brush) {
     std::vector<std::unique_ptr<MarkCache>>& caches = MarkCaches();
     auto it = std::find_if(caches.begin(), caches.end(), [&](const auto& c) {
-        return c->serial == serial && c->pen == pen && c->brush == brush && c->penWidth == penWidth;
+        return c->serial == serial && c->pen == pen && c->brush == brush;
     });
     std::unique_ptr<MarkCache> cache;
     if (it != caches.end()) {
@@ -624,7 +624,7 @@ MarkCache& MarkCacheFor(unsigned serial, const TPen& pen, const TBrush& brush, i
         caches.erase(it);
     } else {
         cache = std::make_unique<MarkCache>();
-        cache->serial = serial, cache->pen = pen, cache->brush = brush, cache->penWidth = penWidth;
+        cache->serial = serial, cache->pen = pen, cache->brush = brush;
         cache->generation = Stamps().Generation();
     }
     caches.insert(caches.begin(), std::move(cache));
@@ -1332,7 +1332,7 @@ bool PainterBackend::Marks(const TDC& dc, const TDCMarks& m) {
     const TPen& pen = dc.GetPen();
     const int devicePen = pen.IsNull() ? -1 : dc.DevicePenWidth();
     StampStore& store = Stamps();
-    MarkCache& cache = MarkCacheFor(m.serial, pen, dc.GetBrush(), devicePen);
+    MarkCache& cache = MarkCacheFor(m.serial, pen, dc.GetBrush());
     if (cache.generation != store.Generation()) cache.Reset(store.Generation());
     // An ellipse with a wide solid outline has stamps by its place (StampPlace):
     // the mark's whole stamp goes by the place of its only such ellipse.
