@@ -237,7 +237,7 @@ TEST(Markers, ManyAtATimeSaturateAtTheEndsOfTheCoordinates) {
     for (bool top : {true, false}) {
         const int origin = top ? INT_MAX - 150 : INT_MIN + 10;
         std::vector<TPoint> centres;
-        for (int k = 0; k < 40; ++k) centres.emplace_back(origin + 5 * k, origin + 3 * k + 20);
+        for (int k = 0; k < 30; ++k) centres.emplace_back(origin + 5 * k, origin + 3 * k + 20);
         for (int code : {MarkerRectangle, MarkerTriangle, MarkerCircle, MarkerCross}) {
             auto draw = [&](bool many) {
                 QImage img(200, 200, QImage::Format_RGB32);
