@@ -1,4 +1,5 @@
 #include "platform/largealloc.h"
+#include "platform/safefile.h"
 
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -167,14 +168,8 @@ std::uint64_t Less(std::uint64_t a, std::uint64_t b) { return a > b ? a - b : 0;
 
 // The whole of a small file of the kernel's, or nothing when it cannot be read.
 std::optional<std::string> ReadSmallFile(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "re");
-    if (!f) return std::nullopt;
     std::string text;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return std::nullopt;
+    if (!ReadWholeFile(path, text)) return std::nullopt;
     return text;
 }
 
