@@ -61,6 +61,10 @@ MarkerGeometry GeometryOf(int code, int size) {
 
 constexpr int kCrossCounts[2] = {3, 3};
 
+// The centre dot's corners around the centre.
+constexpr int kDot = MarkerCenterDotHalf;
+constexpr TPoint kDotCorners[4] = {{-kDot, -kDot}, {kDot, -kDot}, {kDot, kDot}, {-kDot, kDot}};
+
 }  // namespace
 
 void BoxFrame::DrawMarker(int mode, TDC& dc, int x, int y, int code, int size, int centreDot,
@@ -96,9 +100,8 @@ void BoxFrame::DrawMarker(int mode, TDC& dc, int x, int y, int code, int size, i
     }
 
     if (centreDot == 1 && code != MarkerNone) {
-        const long long d = MarkerCenterDotHalf;
-        const TPoint dot[4] = {TPoint(Sat(X - d), Sat(Y - d)), TPoint(Sat(X + d), Sat(Y - d)),
-                               TPoint(Sat(X + d), Sat(Y + d)), TPoint(Sat(X - d), Sat(Y + d))};
+        TPoint dot[4];
+        for (int i = 0; i < 4; ++i) dot[i] = TPoint(Sat(X + kDotCorners[i].x), Sat(Y + kDotCorners[i].y));
         OutPolygon(mode, dot, 4, dc, file, extent, penWidth, false);
     }
 }
@@ -117,8 +120,6 @@ void DrawMarkersAt(TDC& dc, const TPoint* centres, int count, int code, int size
         }
         shape[i] = TPoint(int(g.x[i]), int(g.y[i]));
     }
-    const int d = MarkerCenterDotHalf;
-    const TPoint dot[4] = {{-d, -d}, {d, -d}, {d, d}, {-d, d}};
     TDCMarkPart parts[2];
     int n = 0;
     if (g.count > 0) {
@@ -132,7 +133,7 @@ void DrawMarkersAt(TDC& dc, const TPoint* centres, int count, int code, int size
         ++n;
     }
     if (centreDot == 1) {
-        parts[n].offsets = dot;
+        parts[n].offsets = kDotCorners;
         parts[n].count = 4;
         ++n;
     }
